@@ -1,0 +1,81 @@
+// bcf: prints a BCF archive as JSON, or converts it between BCF 2.1 and 3.0.
+#include "codec/archive.h"
+#include "codec/bcf_error.h"
+#include "codec/version.h"
+#include "model_json.h"
+
+#include <cstring>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char* const kUsage = "usage: bcf info ARCHIVE\n"
+                           "       bcf convert IN OUT [--to 2.1|3.0]\n";
+
+int usageError(const std::string& message) {
+    std::cerr << "bcf: " << message << "\n" << kUsage;
+    return 2;
+}
+
+// One line: the codec's message, prefixed by the archive when the message names an entry.
+int failure(const std::string& archive, const std::exception& error) {
+    const auto* bcfError = dynamic_cast<const bcf::BcfError*>(&error);
+    if (bcfError && bcfError->subject() == archive)
+        std::cerr << "bcf: " << error.what() << "\n";
+    else
+        std::cerr << "bcf: " << archive << ": " << error.what() << "\n";
+    return 1;
+}
+
+int info(const std::string& path) {
+    try {
+        bcf::BcfData data = bcf::loadArchive(path);
+        std::ostringstream json; // nothing reaches stdout unless every payload could be read
+        bcf::cli::writeModelJson(json, data);
+        std::cout << json.str();
+        return 0;
+    } catch (const std::exception& error) {
+        return failure(path, error);
+    }
+}
+
+int convert(const std::string& in, const std::string& out, const std::string& to) {
+    bcf::BcfData data;
+    try {
+        data = bcf::loadArchive(in);
+    } catch (const std::exception& error) {
+        return failure(in, error);
+    }
+    bcf::BcfVersion version = data.version;
+    if (to == "2.1")
+        version = bcf::BcfVersion::V2_1;
+    else if (to == "3.0")
+        version = bcf::BcfVersion::V3_0;
+    try {
+        bcf::saveArchive(out, data, version);
+        return 0;
+    } catch (const std::exception& error) {
+        return failure(out, error);
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.size() == 2 && args[0] == "info")
+        return info(args[1]);
+    if (!args.empty() && args[0] == "convert") {
+        if (args.size() == 3)
+            return convert(args[1], args[2], {});
+        if (args.size() == 5 && args[3] == "--to") {
+            if (args[4] != "2.1" && args[4] != "3.0")
+                return usageError("--to takes 2.1 or 3.0, not \"" + args[4] + "\"");
+            return convert(args[1], args[2], args[4]);
+        }
+    }
+    return usageError("wrong arguments");
+}

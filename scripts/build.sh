@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Configures and builds the project into build/ (dependencies installed first).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/deps.sh"
+werror=OFF
+[ "${CI:-}" = "true" ] && werror=ON
+cmake -S "$root" -B "$root/build" -DBCF_WERROR=$werror >/dev/null
+cmake --build "$root/build" -j"$(nproc)"

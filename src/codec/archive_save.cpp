@@ -1,0 +1,86 @@
+#include "codec/archive.h"
+
+#include "codec/bcf_error.h"
+#include "codec/documents.h"
+#include "codec/extensions.h"
+#include "codec/guid.h"
+#include "codec/markup.h"
+#include "codec/payloads.h"
+#include "codec/project.h"
+#include "codec/version.h"
+#include "codec/visinfo.h"
+#include "codec/xml_util_p.h"
+#include "codec/zip/zip_archive.h"
+
+#include <unordered_set>
+
+namespace bcf {
+
+namespace {
+
+// Each topic becomes a folder named after its GUID, so the GUIDs must be there and unique.
+void checkTopicGuids(const BcfData& data) {
+    std::unordered_set<std::string> seen;
+    for (const Markup& markup : data.markups) {
+        const std::string& guid = markup.topic.guid;
+        if (guid.empty())
+            throw BcfError("topic without a GUID", markup.topic.title);
+        if (!seen.insert(guid).second)
+            throw BcfError("duplicate topic GUID", guid, "two topics cannot share one folder");
+    }
+}
+
+void writeDocumentEntries(ZipArchive& out, BcfData& data, BcfVersion version) {
+    for (DocumentInfo& document : data.documents)
+        fetchDocument(document, data.version);
+    if (version == BcfVersion::V3_0) {
+        // 3.0 stores a document under its GUID; one that has none (every 2.1 document) gets a
+        // fresh one, kept in the model so that the next save names it the same.
+        for (DocumentInfo& document : data.documents)
+            if (document.guid.empty())
+                document.guid = generateGuid();
+        out.writeEntry("documents.xml", writeDocuments(data.documents));
+    }
+    for (const DocumentInfo& document : data.documents) {
+        const std::string name = documentEntryName(document, version);
+        if (name.empty())
+            throw BcfError("write error", document.guid, "document without a file name");
+        out.writeEntry(name, document.data);
+    }
+}
+
+void writeTopicEntries(ZipArchive& out, BcfData& data, BcfVersion version) {
+    for (Markup& markup : data.markups) {
+        const std::string folder = markup.topic.guid + "/";
+        out.writeEntry(folder + "markup.bcf", writeMarkup(markup, version));
+        for (ViewPoint& viewPoint : markup.viewPoints) {
+            // A reference whose files are missing keeps its reference; no empty entry is made.
+            fetchVisualization(markup, viewPoint);
+            if (!viewPoint.viewpoint.empty() && !viewPoint.visualizationMissing)
+                out.writeEntry(folder + viewPoint.viewpoint,
+                               writeVisualizationInfo(viewPoint.visualizationInfo, version));
+            fetchSnapshot(markup, viewPoint);
+            if (!viewPoint.snapshot.empty() && !viewPoint.snapshotData.empty())
+                out.writeEntry(folder + viewPoint.snapshot, viewPoint.snapshotData);
+        }
+    }
+}
+
+} // namespace
+
+void saveArchive(const std::string& path, BcfData& data, BcfVersion version) {
+    requireWritableVersion(version);
+    checkTopicGuids(data);
+
+    ZipArchive out;
+    out.writeEntry("bcf.version", writeVersion(version));
+    // A 3.0 project file requires a project id; without one the optional file is left out.
+    if (version != BcfVersion::V3_0 || !xml::isBlank(data.projectId))
+        out.writeEntry("project.bcfp", writeProject(data, version));
+    out.writeEntry(extensionsEntryName(data, version), writeExtensions(data, version));
+    writeDocumentEntries(out, data, version);
+    writeTopicEntries(out, data, version);
+    out.save(path);
+}
+
+} // namespace bcf

@@ -1,0 +1,47 @@
+#include "codec/payloads.h"
+
+#include "codec/documents.h"
+#include "codec/visinfo.h"
+#include "codec/zip/zip_archive.h"
+
+namespace bcf {
+
+std::string payloadEntryName(const Markup& markup, const std::string& fileName) {
+    const std::string& folder = markup.sourceFolder ? *markup.sourceFolder : markup.topic.guid;
+    return folder.empty() ? fileName : folder + "/" + fileName;
+}
+
+void fetchSnapshot(const Markup& markup, ViewPoint& viewPoint) {
+    if (viewPoint.snapshotLoaded)
+        return;
+    std::string bytes;
+    if (!viewPoint.snapshot.empty())
+        bytes = readArchiveEntry(payloadEntryName(markup, viewPoint.snapshot));
+    viewPoint.snapshotData = std::move(bytes);
+    viewPoint.snapshotLoaded = 1;
+}
+
+void fetchVisualization(const Markup& markup, ViewPoint& viewPoint) {
+    if (viewPoint.visualizationLoaded)
+        return;
+    const std::string entryName = payloadEntryName(markup, viewPoint.viewpoint);
+    if (viewPoint.viewpoint.empty() || !currentArchive().contains(entryName)) {
+        viewPoint.visualizationMissing = true;
+    } else {
+        viewPoint.visualizationInfo = loadVisualizationInfo(entryName);
+        viewPoint.visualizationMissing = false;
+    }
+    viewPoint.visualizationLoaded = 1;
+}
+
+void fetchDocument(DocumentInfo& document, BcfVersion loadedVersion) {
+    if (document.dataLoaded)
+        return;
+    std::string bytes;
+    if (loadedVersion == BcfVersion::V2_1 || loadedVersion == BcfVersion::V3_0)
+        bytes = readArchiveEntry(documentEntryName(document, loadedVersion));
+    document.data = std::move(bytes);
+    document.dataLoaded = 1;
+}
+
+} // namespace bcf

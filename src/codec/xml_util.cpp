@@ -1,0 +1,79 @@
+#include "codec/xml_util_p.h"
+
+#include "codec/bcf_error.h"
+
+#include <cctype>
+#include <charconv>
+#include <sstream>
+
+namespace bcf::xml {
+
+void parse(pugi::xml_document& document, const std::string& bytes, const std::string& entryName) {
+    const pugi::xml_parse_result result = document.load_buffer(bytes.data(), bytes.size());
+    if (result.status != pugi::status_ok)
+        throw BcfError("malformed XML", entryName,
+                       std::string(result.description()) + " at offset " + std::to_string(result.offset));
+    if (!document.document_element())
+        throw BcfError("malformed XML", entryName, "no document element");
+}
+
+std::string serialize(const pugi::xml_document& document) {
+    std::ostringstream out;
+    out << "<?xml version=\"1.0\"?>\n";
+    document.save(out, "\t", pugi::format_indent | pugi::format_no_declaration, pugi::encoding_utf8);
+    return out.str();
+}
+
+std::string text(pugi::xml_node element) {
+    for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling())
+        if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata)
+            return child.value();
+    return {};
+}
+
+std::string childText(pugi::xml_node parent, const char* name) { return text(parent.child(name)); }
+
+std::string attribute(pugi::xml_node element, const char* name) { return element.attribute(name).value(); }
+
+pugi::xml_node appendText(pugi::xml_node parent, const char* name, const std::string& value) {
+    pugi::xml_node element = parent.append_child(name);
+    element.append_child(pugi::node_pcdata).set_value(value.c_str());
+    return element;
+}
+
+bool isBlank(const std::string& value) {
+    for (unsigned char c : value)
+        if (!std::isspace(c))
+            return false;
+    return true;
+}
+
+void appendTextIfSet(pugi::xml_node parent, const char* name, const std::string& value) {
+    if (!isBlank(value))
+        appendText(parent, name, value);
+}
+
+void appendNamespaces(pugi::xml_node root) {
+    root.append_attribute("xmlns:xsd").set_value(kXsdNamespace);
+    root.append_attribute("xmlns:xsi").set_value(kXsiNamespace);
+}
+
+double parseNumber(const std::string& text) {
+    const char* begin = text.data();
+    const char* end = begin + text.size();
+    while (begin != end && std::isspace(static_cast<unsigned char>(*begin)))
+        ++begin;
+    if (begin != end && *begin == '+') // from_chars takes no plus sign, strtod does
+        ++begin;
+    double value = 0;
+    const auto result = std::from_chars(begin, end, value);
+    return result.ec == std::errc() ? value : 0.0;
+}
+
+std::string formatNumber(double value) {
+    char buffer[128];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 17);
+    return std::string(buffer, result.ptr);
+}
+
+} // namespace bcf::xml

@@ -1,0 +1,45 @@
+// Shared XML reading and writing conventions of every file of a BCF archive.
+#pragma once
+
+#include "codec/model.h"
+
+#include <pugixml.hpp>
+#include <string>
+
+namespace bcf::xml {
+
+inline constexpr const char* kXsdNamespace = "http://www.w3.org/2001/XMLSchema";
+inline constexpr const char* kXsiNamespace = "http://www.w3.org/2001/XMLSchema-instance";
+
+// Parses `bytes` with pugixml's default options; throws BcfError("malformed XML", entryName).
+void parse(pugi::xml_document& document, const std::string& bytes, const std::string& entryName);
+
+// Serialises with the archive's conventions: a declaration with version only, one element per
+// line, one tab per level, `<Empty />`, UTF-8 without BOM, line feeds.
+std::string serialize(const pugi::xml_document& document);
+
+// The text of the first child element named `name` (empty when there is none).
+std::string childText(pugi::xml_node parent, const char* name);
+// The text of an element: its first character-data or CDATA child.
+std::string text(pugi::xml_node element);
+// The value of an attribute (empty when absent).
+std::string attribute(pugi::xml_node element, const char* name);
+
+// Appends an element holding `value` as text; an empty value gives a start and an end tag.
+pugi::xml_node appendText(pugi::xml_node parent, const char* name, const std::string& value);
+// True when `value` holds nothing but white space (the 3.0 schemas collapse it to nothing).
+bool isBlank(const std::string& value);
+// Appends the element only when `value` is not blank.
+void appendTextIfSet(pugi::xml_node parent, const char* name, const std::string& value);
+// Appends `xmlns:xsd` and `xmlns:xsi`, the namespace declarations every BCF root carries.
+void appendNamespaces(pugi::xml_node root);
+
+// Reads a number as strtod would, independent of the process locale (0 when there is none).
+double parseNumber(const std::string& text);
+// Writes a number with 17 significant digits ("%.17g"), independent of the process locale.
+std::string formatNumber(double value);
+
+// True for a BCF 3.0 save: empty optional values are left out there.
+inline bool isV3(BcfVersion version) { return version == BcfVersion::V3_0; }
+
+} // namespace bcf::xml

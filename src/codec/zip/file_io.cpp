@@ -1,0 +1,122 @@
+#include "codec/zip/file_io_p.h"
+
+#include "codec/bcf_error.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace bcf {
+
+std::string readWholeFile(const std::string& path, std::uint64_t maxBytes) {
+    std::error_code ec;
+    const fs::file_status status = fs::status(path, ec);
+    if (path.empty() || !fs::exists(status))
+        throw BcfError("bad zip", path, "no such file");
+    if (fs::is_directory(status))
+        throw BcfError("bad zip", path, "is a directory");
+
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        throw BcfError("bad zip", path, std::strerror(errno));
+    std::string bytes;
+    char chunk[1 << 16];
+    // Read in chunks rather than trusting the reported size: devices and pipes report none.
+    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
+        bytes.append(chunk, static_cast<std::size_t>(in.gcount()));
+        if (bytes.size() > maxBytes)
+            throw BcfError("bad zip", path, "archive larger than 2 GiB");
+    }
+    if (in.bad())
+        throw BcfError("bad zip", path, "read failed");
+    return bytes;
+}
+
+namespace {
+
+struct FdCloser {
+    int fd;
+    ~FdCloser() {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
+std::string randomSuffix() {
+    static std::random_device device;
+    static std::mt19937_64 engine(device());
+    char text[17];
+    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(engine()));
+    return text;
+}
+
+[[noreturn]] void fail(const std::string& path, const std::string& tmp, int error) {
+    if (!tmp.empty())
+        ::unlink(tmp.c_str());
+    throw BcfError("write error", path, std::strerror(error));
+}
+
+} // namespace
+
+void writeFileAtomically(const std::string& path, const std::string& bytes) {
+    std::error_code ec;
+    fs::path target(path);
+    if (path.empty())
+        throw BcfError("write error", path, "empty file name");
+    // Write through a symbolic link into the file it names, keeping the link.
+    if (fs::is_symlink(target, ec)) {
+        const fs::path resolved = fs::canonical(target, ec);
+        if (!ec)
+            target = resolved;
+    }
+    if (fs::is_directory(target, ec))
+        throw BcfError("write error", path, "is a directory");
+    fs::path folder = target.parent_path();
+    if (folder.empty())
+        folder = ".";
+
+    std::string tmp;
+    int fd = -1;
+    for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
+        tmp = (folder / ("." + target.filename().string() + ".tmp-" + randomSuffix())).string();
+        fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
+            fail(path, {}, errno);
+    }
+    if (fd < 0)
+        fail(path, {}, EEXIST);
+    FdCloser closer{fd};
+
+    const char* data = bytes.data();
+    std::size_t left = bytes.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, data, left);
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            fail(path, tmp, errno);
+        }
+        data += written;
+        left -= static_cast<std::size_t>(written);
+    }
+    // Keep the permissions of the file being replaced.
+    struct stat old {};
+    if (::stat(target.c_str(), &old) == 0)
+        ::fchmod(fd, old.st_mode & 07777);
+    if (::fsync(fd) != 0)
+        fail(path, tmp, errno);
+    closer.fd = -1;
+    if (::close(fd) != 0)
+        fail(path, tmp, errno);
+    if (::rename(tmp.c_str(), target.c_str()) != 0)
+        fail(path, tmp, errno);
+}
+
+} // namespace bcf

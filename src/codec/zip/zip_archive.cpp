@@ -1,0 +1,249 @@
+#include "codec/zip/zip_archive.h"
+
+#include "codec/bcf_error.h"
+#include "codec/zip/file_io_p.h"
+
+#include <algorithm>
+#include <cstring>
+#include <unordered_set>
+#include <zip.h>
+
+namespace bcf {
+
+namespace {
+
+using ZipHandle = std::unique_ptr<zip_t, decltype(&zip_discard)>;
+using SourceHandle = std::unique_ptr<zip_source_t, decltype(&zip_source_free)>;
+
+std::string libzipMessage(zip_error_t* error) {
+    std::string text = zip_error_strerror(error);
+    zip_error_fini(error);
+    return text;
+}
+
+// A non-empty ZIP file ends with an end-of-central-directory record within its last 64 KiB.
+bool hasEndOfCentralDirectory(const std::string& bytes) {
+    static const char signature[] = {'P', 'K', 5, 6};
+    const std::size_t window = 22 + 0xffff;
+    const std::size_t from = bytes.size() > window ? bytes.size() - window : 0;
+    return std::search(bytes.begin() + static_cast<std::ptrdiff_t>(from), bytes.end(), signature, signature + 4) !=
+           bytes.end();
+}
+
+// Entry names are written exactly as given, so refuse what would escape or confuse an extractor.
+std::string unsafeNameReason(const std::string& name, bool hasBytes) {
+    if (name.empty())
+        return "empty entry name";
+    if (name.size() > 0xffff)
+        return "entry name longer than 65535 bytes";
+    if (name.find('\0') != std::string::npos || name.find('\\') != std::string::npos)
+        return "entry name with a NUL or backslash";
+    if (name.front() == '/' || (name.size() > 1 && name[1] == ':'))
+        return "absolute entry name";
+    if (name.back() == '/' && hasBytes)
+        return "folder entry with content";
+    std::size_t start = 0;
+    while (start < name.size()) {
+        std::size_t end = name.find('/', start);
+        if (end == std::string::npos)
+            end = name.size();
+        const std::string part = name.substr(start, end - start);
+        if (part.empty() || part == "." || part == "..")
+            return "entry name with an empty, \".\" or \"..\" part";
+        start = end + 1;
+    }
+    return {};
+}
+
+} // namespace
+
+struct ZipArchive::Impl {
+    std::string path;
+    std::string label;
+    std::string buffer;                 // the archive file's bytes while reading
+    ZipHandle reader{nullptr, zip_discard};
+    std::vector<std::pair<std::string, std::string>> pending; // entries written, in order
+    std::unordered_set<std::string> pendingNames;
+};
+
+ZipArchive::ZipArchive() : d(std::make_unique<Impl>()) {}
+ZipArchive::~ZipArchive() = default;
+ZipArchive::ZipArchive(ZipArchive&&) noexcept = default;
+ZipArchive& ZipArchive::operator=(ZipArchive&&) noexcept = default;
+
+void ZipArchive::load(const std::string& path) {
+    d->reader.reset();
+    *d = Impl{};
+    d->path = path;
+    loadBytes(readWholeFile(path, kMaxArchiveBytes), path);
+    d->path = path;
+}
+
+void ZipArchive::loadBytes(std::string bytes, const std::string& label) {
+    const std::string path = d->path;
+    d->reader.reset(); // before the buffer it reads from goes
+    *d = Impl{};
+    d->path = path;
+    d->label = label;
+    if (bytes.empty())
+        throw BcfError("bad zip", label, "empty file");
+    if (!hasEndOfCentralDirectory(bytes))
+        throw BcfError("didn't find end of central directory signature", label);
+
+    // The source refers to the buffer without copying it; the buffer lives as long as the reader.
+    d->buffer = std::move(bytes);
+    zip_error_t error;
+    zip_error_init(&error);
+    SourceHandle source(zip_source_buffer_create(d->buffer.data(), d->buffer.size(), 0, &error), zip_source_free);
+    if (!source) {
+        d->buffer.clear();
+        throw BcfError("bad zip", label, libzipMessage(&error));
+    }
+    zip_t* archive = zip_open_from_source(source.get(), ZIP_RDONLY, &error);
+    if (!archive) {
+        d->buffer.clear();
+        throw BcfError("bad zip", label, libzipMessage(&error));
+    }
+    zip_error_fini(&error);
+    source.release(); // the archive owns the source now
+    d->reader.reset(archive);
+}
+
+const std::string& ZipArchive::path() const { return d->path; }
+
+std::vector<ZipEntryInfo> ZipArchive::entries() const {
+    std::vector<ZipEntryInfo> list;
+    if (!d->reader)
+        return list;
+    const zip_int64_t count = zip_get_num_entries(d->reader.get(), 0);
+    list.reserve(static_cast<std::size_t>(std::max<zip_int64_t>(count, 0)));
+    for (zip_int64_t i = 0; i < count; ++i) {
+        zip_stat_t st;
+        zip_stat_init(&st);
+        if (zip_stat_index(d->reader.get(), static_cast<zip_uint64_t>(i), 0, &st) != 0 || !st.name)
+            throw BcfError("bad zip", d->label, zip_strerror(d->reader.get()));
+        ZipEntryInfo info;
+        info.filename = st.name;
+        info.compressedSize = st.comp_size;
+        info.uncompressedSize = st.size;
+        info.crc32 = st.crc;
+        info.index = static_cast<std::uint64_t>(i);
+        list.push_back(std::move(info));
+    }
+    return list;
+}
+
+bool ZipArchive::contains(const std::string& name) const {
+    return d->reader && name.find('\0') == std::string::npos && zip_name_locate(d->reader.get(), name.c_str(), 0) >= 0;
+}
+
+std::optional<std::string> ZipArchive::read(const std::string& name) const {
+    if (!contains(name))
+        return std::nullopt;
+    zip_t* archive = d->reader.get();
+    // libzip keeps a hash of the names, so this lookup does not walk the directory.
+    const zip_int64_t index = zip_name_locate(archive, name.c_str(), 0);
+    zip_stat_t st;
+    zip_stat_init(&st);
+    if (zip_stat_index(archive, static_cast<zip_uint64_t>(index), 0, &st) != 0)
+        throw BcfError("file couldn't be read", name, zip_strerror(archive));
+    const bool sizeKnown = (st.valid & ZIP_STAT_SIZE) != 0;
+    if (sizeKnown && st.size > kMaxEntryBytes)
+        throw BcfError("file couldn't be read", name, "entry larger than 256 MiB");
+
+    std::unique_ptr<zip_file_t, decltype(&zip_fclose)> file(
+        zip_fopen_index(archive, static_cast<zip_uint64_t>(index), 0), zip_fclose);
+    if (!file)
+        throw BcfError("file couldn't be read", name, zip_strerror(archive));
+    std::string bytes;
+    // The declared size is only a hint: reserve little up front and read in bounded chunks.
+    bytes.reserve(sizeKnown ? static_cast<std::size_t>(std::min<zip_uint64_t>(st.size, 1u << 24)) : 0);
+    char chunk[1 << 16];
+    for (;;) {
+        const zip_int64_t n = zip_fread(file.get(), chunk, sizeof chunk);
+        if (n < 0)
+            throw BcfError("file couldn't be read", name, zip_file_strerror(file.get()));
+        if (n == 0)
+            break;
+        bytes.append(chunk, static_cast<std::size_t>(n));
+        if (bytes.size() > kMaxEntryBytes)
+            throw BcfError("file couldn't be read", name, "entry larger than 256 MiB");
+    }
+    if (sizeKnown && bytes.size() != st.size)
+        throw BcfError("file couldn't be read", name, "size differs from its directory record");
+    return bytes;
+}
+
+void ZipArchive::writeEntry(const std::string& name, std::string bytes) {
+    const std::string reason = unsafeNameReason(name, !bytes.empty());
+    if (!reason.empty())
+        throw BcfError("write error", name, reason);
+    if (d->pendingNames.count(name))
+        throw BcfError("write error", name, "duplicate entry name");
+    if (d->pending.size() >= kMaxEntries)
+        throw BcfError("write error", name, "more than 65535 entries");
+    if (bytes.size() > kMaxEntryBytes)
+        throw BcfError("write error", name, "entry larger than 256 MiB");
+    d->pendingNames.insert(name);
+    d->pending.emplace_back(name, std::move(bytes));
+}
+
+std::string ZipArchive::finish() const {
+    zip_error_t error;
+    zip_error_init(&error);
+    SourceHandle target(zip_source_buffer_create(nullptr, 0, 0, &error), zip_source_free);
+    if (!target)
+        throw BcfError("write error", d->path, libzipMessage(&error));
+    // The target must outlive zip_close(), which writes the finished archive into it.
+    zip_source_keep(target.get());
+    ZipHandle writer(zip_open_from_source(target.get(), ZIP_CREATE | ZIP_TRUNCATE, &error), zip_discard);
+    if (!writer) {
+        zip_source_free(target.get()); // drop the reference zip_open_from_source did not take
+        throw BcfError("write error", d->path, libzipMessage(&error));
+    }
+    zip_error_fini(&error);
+
+    for (const auto& [name, bytes] : d->pending) {
+        zip_source_t* source = zip_source_buffer(writer.get(), bytes.data(), bytes.size(), 0);
+        if (!source)
+            throw BcfError("write error", name, zip_strerror(writer.get()));
+        const zip_int64_t index = zip_file_add(writer.get(), name.c_str(), source, ZIP_FL_ENC_UTF_8);
+        if (index < 0) {
+            zip_source_free(source);
+            throw BcfError("write error", name, zip_strerror(writer.get()));
+        }
+        const bool folder = name.back() == '/';
+        if (!folder && zip_set_file_compression(writer.get(), static_cast<zip_uint64_t>(index), ZIP_CM_DEFLATE, 9) != 0)
+            throw BcfError("write error", name, zip_strerror(writer.get()));
+    }
+    if (zip_close(writer.get()) != 0)
+        throw BcfError("write error", d->path, zip_strerror(writer.get()));
+    writer.release(); // zip_close freed it
+
+    zip_stat_t st;
+    zip_stat_init(&st);
+    if (zip_source_stat(target.get(), &st) != 0 || zip_source_open(target.get()) != 0)
+        throw BcfError("write error", d->path, zip_error_strerror(zip_source_error(target.get())));
+    std::string bytes(static_cast<std::size_t>(st.size), '\0');
+    const zip_int64_t n = zip_source_read(target.get(), bytes.data(), bytes.size());
+    zip_source_close(target.get());
+    if (n < 0 || static_cast<zip_uint64_t>(n) != st.size)
+        throw BcfError("write error", d->path, "archive could not be read back");
+    if (bytes.size() > kMaxArchiveBytes)
+        throw BcfError("write error", d->path, "archive larger than 2 GiB");
+    return bytes;
+}
+
+void ZipArchive::save(const std::string& path) {
+    d->path = path;
+    writeFileAtomically(path, finish());
+}
+
+ZipArchive& currentArchive() {
+    static ZipArchive archive;
+    return archive;
+}
+
+std::string readArchiveEntry(const std::string& name) { return currentArchive().read(name).value_or(std::string()); }
+
+} // namespace bcf

@@ -1,0 +1,72 @@
+// The archive layer: one ZIP archive held wholly in memory. The only code that knows the ZIP library.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace bcf {
+
+// Largest archive file that is read or written (classic ZIP, no ZIP64).
+inline constexpr std::uint64_t kMaxArchiveBytes = 0x7fffffffu;
+// Largest uncompressed entry that is extracted; larger (or lying) entries are refused.
+inline constexpr std::uint64_t kMaxEntryBytes = 256u * 1024 * 1024;
+// Most entries a written archive may hold (classic ZIP).
+inline constexpr std::size_t kMaxEntries = 65535;
+
+// One central directory record, as listed.
+struct ZipEntryInfo {
+    std::string filename;
+    std::uint64_t compressedSize = 0;
+    std::uint64_t uncompressedSize = 0;
+    std::uint32_t crc32 = 0;
+    std::uint64_t index = 0;
+};
+
+class ZipArchive {
+public:
+    ZipArchive();
+    ~ZipArchive();
+    ZipArchive(const ZipArchive&) = delete;
+    ZipArchive& operator=(const ZipArchive&) = delete;
+    ZipArchive(ZipArchive&&) noexcept;
+    ZipArchive& operator=(ZipArchive&&) noexcept;
+
+    // Replaces the content with the archive in the file at `path`; throws BcfError on failure
+    // and then holds an empty archive.
+    void load(const std::string& path);
+    // Replaces the content with the archive in `bytes`; `label` names it in error messages.
+    void loadBytes(std::string bytes, const std::string& label);
+    // The path last given to load() or save().
+    const std::string& path() const;
+
+    // All entries in central directory order.
+    std::vector<ZipEntryInfo> entries() const;
+    // The uncompressed bytes of the entry named exactly `name`, or nothing when there is none.
+    // Throws BcfError("file couldn't be read") when the entry can't be extracted.
+    std::optional<std::string> read(const std::string& name) const;
+    bool contains(const std::string& name) const;
+
+    // Appends an entry to the archive being built. Throws BcfError("write error") for an
+    // unsafe or duplicate name, or beyond the ZIP limits.
+    void writeEntry(const std::string& name, std::string bytes);
+    // Builds the ZIP file of the entries written so far (deflate, best compression).
+    std::string finish() const;
+    // Builds the ZIP file and replaces the file at `path` with it atomically.
+    void save(const std::string& path);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};
+
+// The one process-wide archive that loading fills and payload reads use.
+ZipArchive& currentArchive();
+
+// The bytes of an entry of the current archive; empty when there is no such entry.
+std::string readArchiveEntry(const std::string& name);
+
+} // namespace bcf
