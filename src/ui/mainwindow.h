@@ -1,0 +1,42 @@
+// The BCF issue browser and editor: one archive's topics, comments, snapshots and documents.
+#pragma once
+
+#include <QMainWindow>
+
+#include <memory>
+#include <string>
+
+class QTreeWidgetItem;
+struct MainWindowPrivate;
+
+namespace bcf {
+struct BcfData;
+}
+
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+
+public:
+    MainWindow();
+    ~MainWindow() override;
+
+    // The model of the current archive (read access for hosts and tests).
+    const bcf::BcfData& bcfData() const;
+    // UTF-8 path of the current archive file; empty when no file is current.
+    const std::string& bcfFilePath() const;
+
+private slots:
+    void onTbOpenClicked(bool);
+    void onTbCloseClicked(bool);
+    void onTbSaveClicked(bool);
+    void onPbNewIssueClicked(bool);
+    void onTwIssuesItemSelectionChanged();
+    void onPbNewCommentClicked(bool);
+    void onPbNewSnapshotClicked(bool);
+    void onPbNewDocumentClicked(bool);
+    void onTwCommentItemChanged(QTreeWidgetItem* item, int column);
+    void onLwSnapshotsItemSelectionChanged();
+
+private:
+    std::unique_ptr<MainWindowPrivate> d;
+};
