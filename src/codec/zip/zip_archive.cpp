@@ -166,6 +166,10 @@ std::optional<std::string> ZipArchive::read(const std::string& name) const {
         if (n == 0)
             break;
         bytes.append(chunk, static_cast<std::size_t>(n));
+        // Stop as soon as the entry outgrows what its directory record declares, so an entry
+        // that lies about its size costs no more memory than an honest one.
+        if (sizeKnown && bytes.size() > st.size)
+            throw BcfError("file couldn't be read", name, "size differs from its directory record");
         if (bytes.size() > kMaxEntryBytes)
             throw BcfError("file couldn't be read", name, "entry larger than 256 MiB");
     }

@@ -1,0 +1,233 @@
+// Archive layer and whole-archive loading against broken, hostile and unusual ZIP files.
+#include "codec/archive.h"
+#include "codec/bcf_error.h"
+#include "codec/payloads.h"
+#include "codec/zip/zip_archive.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <filesystem>
+#include <fstream>
+
+using namespace bcf;
+
+namespace {
+
+const std::string kBroken = BCF_BROKEN_DIR;
+const std::string kOfficial = std::string(BCF_TESTCASES_DIR) + "/2.1/Markup_MaximumInformation.bcf";
+
+std::string fileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void writeFile(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// The reason of the BcfError that `action` throws, or "" when it throws nothing.
+template <typename Action> std::string reasonOf(Action action) {
+    try {
+        action();
+    } catch (const BcfError& error) {
+        return error.reason();
+    }
+    return {};
+}
+
+} // namespace
+
+class TestZipArchive : public QObject {
+    Q_OBJECT
+
+private slots:
+    void brokenArchivesFailCleanly_data();
+    void brokenArchivesFailCleanly();
+    void hostileNamesReadSafely();
+    void duplicateTopicGuidsCannotBeSaved();
+    void zipBombIsRefusedAndCanBeRetried();
+    void writtenEntriesReadBack();
+    void unsafeNamesAreRefused_data();
+    void unsafeNamesAreRefused();
+    void lookupIsExact();
+    void archiveCommentIsIgnored();
+    void failedSaveLeavesTargetIntact();
+    void savingOverTheLoadedFileWorks();
+};
+
+void TestZipArchive::brokenArchivesFailCleanly_data() {
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("empty file") << "empty.bcf" << "bad zip";
+    QTest::newRow("random bytes") << "random-bytes.bcf" << "didn't find end of central directory signature";
+    QTest::newRow("truncated zip") << "truncated.bcf" << "didn't find end of central directory signature";
+    QTest::newRow("central directory cut short") << "cut-central-directory.bcf" << "bad zip";
+    QTest::newRow("no bcf.version") << "no-version.bcf" << "not a BCF archive";
+    QTest::newRow("BCF 2.0") << "version-2.0.bcf" << "unsupported BCF version 2.0";
+    QTest::newRow("unknown version") << "version-unknown.bcf" << "unrecognised BCF version \"4.0\"";
+    QTest::newRow("malformed markup") << "malformed-markup.bcf" << "malformed XML";
+    QTest::newRow("malformed project") << "malformed-project.bcf" << "malformed XML";
+    QTest::newRow("CRC mismatch") << "crc-mismatch.bcf" << "file couldn't be read";
+    QTest::newRow("size that lies") << "size-lie.bcf" << "file couldn't be read";
+    QTest::newRow("missing file") << "no-such-file.bcf" << "bad zip";
+    QTest::newRow("a directory") << "." << "bad zip";
+}
+
+void TestZipArchive::brokenArchivesFailCleanly() {
+    QFETCH(QString, file);
+    QFETCH(QString, reason);
+    // A good archive is current before the failed load and must stay so.
+    const BcfData good = loadArchive(kOfficial);
+    const std::string guid = good.markups.front().topic.guid;
+    const std::string markupBefore = readArchiveEntry(guid + "/markup.bcf");
+    QVERIFY(!markupBefore.empty());
+
+    const std::string path = kBroken + "/" + file.toStdString();
+    QCOMPARE(QString::fromStdString(reasonOf([&] { loadArchive(path); })), reason);
+    QCOMPARE(readArchiveEntry(guid + "/markup.bcf"), markupBefore);
+}
+
+void TestZipArchive::hostileNamesReadSafely() {
+    // Names with "../" or a leading "/" are only compared, never used as paths.
+    const BcfData data = loadArchive(kBroken + "/hostile-names.bcf");
+    QCOMPARE(data.markups.size(), std::size_t(2));
+    QCOMPARE(data.markups[0].sourceFolder.value(), std::string("../evil"));
+    QCOMPARE(data.markups[1].sourceFolder.value(), std::string("/absolute"));
+
+    const BcfData duplicates = loadArchive(kBroken + "/duplicate-names.bcf");
+    QCOMPARE(duplicates.markups.size(), std::size_t(2));
+    QCOMPARE(duplicates.markups[0].topic, duplicates.markups[1].topic);
+}
+
+void TestZipArchive::duplicateTopicGuidsCannotBeSaved() {
+    BcfData data = loadArchive(kBroken + "/duplicate-topic-guids.bcf");
+    QCOMPARE(data.markups.size(), std::size_t(2));
+    QTemporaryDir dir;
+    const std::string target = dir.filePath(QStringLiteral("out.bcf")).toStdString();
+    writeFile(target, "previous content");
+    QCOMPARE(reasonOf([&] { saveArchive(target, data, BcfVersion::V3_0); }), std::string("duplicate topic GUID"));
+    QCOMPARE(fileBytes(target), std::string("previous content"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(), 1);
+}
+
+void TestZipArchive::zipBombIsRefusedAndCanBeRetried() {
+    for (const char* file : {"zip-bomb.bcf", "zip-bomb-lying-size.bcf"}) {
+        BcfData data = loadArchive(kBroken + "/" + file);
+        Markup& markup = data.markups.front();
+        ViewPoint& viewPoint = markup.viewPoints.front();
+        QCOMPARE(reasonOf([&] { fetchSnapshot(markup, viewPoint); }), std::string("file couldn't be read"));
+        QCOMPARE(viewPoint.snapshotLoaded, 0);
+        QVERIFY(viewPoint.snapshotData.empty());
+    }
+}
+
+void TestZipArchive::writtenEntriesReadBack() {
+    ZipArchive out;
+    std::string binary;
+    for (int i = 0; i < 256; ++i)
+        binary.push_back(static_cast<char>(i));
+    out.writeEntry("bcf.version", "<Version/>");
+    out.writeEntry("topic/markup.bcf", "<Markup/>");
+    out.writeEntry("topic/empty.png", "");
+    out.writeEntry("topic/binary.png", binary);
+    out.writeEntry("caf\xc3\xa9.txt", "utf-8 name");
+
+    ZipArchive in;
+    in.loadBytes(out.finish(), "memory");
+    std::vector<std::string> names;
+    for (const ZipEntryInfo& entry : in.entries())
+        names.push_back(entry.filename);
+    // Entries appear in write order, exactly as named, with no folder entries.
+    QCOMPARE(names, (std::vector<std::string>{"bcf.version", "topic/markup.bcf", "topic/empty.png", "topic/binary.png",
+                                              "caf\xc3\xa9.txt"}));
+    QCOMPARE(in.read("topic/binary.png").value(), binary);
+    QCOMPARE(in.read("topic/empty.png").value(), std::string());
+    QCOMPARE(in.read("caf\xc3\xa9.txt").value(), std::string("utf-8 name"));
+    QVERIFY(!in.read("topic").has_value());
+}
+
+void TestZipArchive::unsafeNamesAreRefused_data() {
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<bool>("withBytes");
+    QTest::newRow("empty") << QByteArray("") << true;
+    QTest::newRow("absolute") << QByteArray("/etc/markup.bcf") << true;
+    QTest::newRow("parent folder") << QByteArray("a/../../markup.bcf") << true;
+    QTest::newRow("dot folder") << QByteArray("./markup.bcf") << true;
+    QTest::newRow("empty part") << QByteArray("a//markup.bcf") << true;
+    QTest::newRow("drive letter") << QByteArray("C:markup.bcf") << true;
+    QTest::newRow("backslash") << QByteArray("a\\markup.bcf") << true;
+    QTest::newRow("folder entry with content") << QByteArray("documents/") << true;
+}
+
+void TestZipArchive::unsafeNamesAreRefused() {
+    QFETCH(QByteArray, name);
+    QFETCH(bool, withBytes);
+    ZipArchive out;
+    QCOMPARE(reasonOf([&] { out.writeEntry(name.toStdString(), withBytes ? "x" : ""); }), std::string("write error"));
+    out.writeEntry("bcf.version", "x");
+    QCOMPARE(reasonOf([&] { out.writeEntry("bcf.version", "y"); }), std::string("write error"));
+}
+
+void TestZipArchive::lookupIsExact() {
+    loadArchive(kOfficial);
+    QVERIFY(!readArchiveEntry("bcf.version").empty());
+    QVERIFY(readArchiveEntry("BCF.version").empty());
+    QVERIFY(readArchiveEntry("./bcf.version").empty());
+    QVERIFY(readArchiveEntry("\\bcf.version").empty());
+    QVERIFY(readArchiveEntry(std::string("bcf.version\0x", 13)).empty());
+}
+
+void TestZipArchive::archiveCommentIsIgnored() {
+    ZipArchive out;
+    out.writeEntry("bcf.version", "<?xml version=\"1.0\"?>\n<Version VersionId=\"3.0\" />\n");
+    std::string bytes = out.finish();
+    const std::string comment = "written by a tool that leaves comments";
+    bytes[bytes.size() - 2] = static_cast<char>(comment.size());
+    bytes += comment;
+    QTemporaryDir dir;
+    const std::string path = dir.filePath(QStringLiteral("comment.bcf")).toStdString();
+    writeFile(path, bytes);
+    BcfData data = loadArchive(path);
+    QCOMPARE(data.version, BcfVersion::V3_0);
+    const std::string saved = dir.filePath(QStringLiteral("saved.bcf")).toStdString();
+    saveArchive(saved, data, BcfVersion::V3_0);
+    QVERIFY(fileBytes(saved).find(comment) == std::string::npos);
+}
+
+void TestZipArchive::failedSaveLeavesTargetIntact() {
+    BcfData data = loadArchive(kOfficial);
+    QTemporaryDir dir;
+    // A folder that does not exist, and a target that is a folder.
+    QCOMPARE(reasonOf([&] { saveArchive(dir.filePath(QStringLiteral("missing/out.bcf")).toStdString(), data,
+                                        BcfVersion::V2_1); }),
+             std::string("write error"));
+    QCOMPARE(reasonOf([&] { saveArchive(dir.path().toStdString(), data, BcfVersion::V2_1); }),
+             std::string("write error"));
+    // A model that no version can be written for.
+    const std::string target = dir.filePath(QStringLiteral("keep.bcf")).toStdString();
+    writeFile(target, "previous content");
+    BcfData fresh;
+    QCOMPARE(reasonOf([&] { saveArchive(target, fresh, fresh.version); }), std::string("write error"));
+    QCOMPARE(fileBytes(target), std::string("previous content"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(), 1);
+}
+
+void TestZipArchive::savingOverTheLoadedFileWorks() {
+    QTemporaryDir dir;
+    const std::string path = dir.filePath(QStringLiteral("same.bcf")).toStdString();
+    std::filesystem::copy_file(kOfficial, path);
+    BcfData data = loadArchive(path);
+    saveArchive(path, data, BcfVersion::V3_0);
+    BcfData again = loadArchive(path);
+    QCOMPARE(again.version, BcfVersion::V3_0);
+    QCOMPARE(again.markups.size(), data.markups.size());
+    for (std::size_t i = 0; i < data.markups.size(); ++i)
+        for (std::size_t k = 0; k < data.markups[i].viewPoints.size(); ++k) {
+            fetchSnapshot(again.markups[i], again.markups[i].viewPoints[k]);
+            QCOMPARE(again.markups[i].viewPoints[k].snapshotData, data.markups[i].viewPoints[k].snapshotData);
+        }
+}
+
+QTEST_GUILESS_MAIN(TestZipArchive)
+#include "test_zip_archive.moc"
