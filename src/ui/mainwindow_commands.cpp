@@ -1,15 +1,130 @@
 // Editing commands of the main window: save, new issue, comment, snapshot and document.
 #include "ui/mainwindow.h"
 #include "ui/mainwindow_p.h"
+#include "ui/records.h"
+#include "ui/save_command.h"
 
-void MainWindow::onTbSaveClicked(bool) {}
+#include "codec/archive.h"
+#include "codec/zip/zip_archive.h"
 
-void MainWindow::onPbNewIssueClicked(bool) {}
+#include <QFile>
+#include <QFileDialog>
+#include <QImage>
+#include <QListWidget>
+#include <QPixmap>
+#include <QTabWidget>
+#include <QTreeWidget>
 
-void MainWindow::onPbNewCommentClicked(bool) {}
+#include <stdexcept>
 
-void MainWindow::onPbNewSnapshotClicked(bool) {}
+namespace {
 
-void MainWindow::onPbNewDocumentClicked(bool) {}
+QString countText(const char* label, std::size_t count) {
+    return QString::fromUtf8(label) + QString::number(count) + QStringLiteral(")");
+}
 
-void MainWindowPrivate::connectIssueEditors() {}
+// The bytes of the local file at `path`. Throws std::runtime_error with the reason when the file
+// can't be read, or is larger than an archive entry may be.
+std::string readLocalFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw std::runtime_error(file.errorString().toStdString());
+    if (static_cast<std::uint64_t>(file.size()) > bcf::kMaxEntryBytes)
+        throw std::runtime_error("the file is too large for a BCF archive");
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw std::runtime_error(file.errorString().toStdString());
+    return bytes.toStdString();
+}
+
+} // namespace
+
+void MainWindow::onTbSaveClicked(bool) {
+    if (d->bcfFilePath.empty())
+        return;
+    QString selectedFilter;
+    const QString path =
+        QFileDialog::getSaveFileName(this, QString(), QString(), saveFilters(), &selectedFilter);
+    // A cancelled dialog leaves no current file: saving stays off until the next open.
+    d->bcfFilePath = path.toStdString();
+    if (d->bcfFilePath.empty())
+        return;
+    const bcf::BcfVersion version = saveVersionForFilter(selectedFilter, d->bcfData.version);
+    try {
+        // The archive is built whole in memory and replaces the file only when complete, so a
+        // failure leaves the file as it was and the model usable for another try.
+        bcf::saveArchive(d->bcfFilePath, d->bcfData, version);
+    } catch (const std::exception& error) {
+        d->reportError(tr("Saving the archive"), path, error);
+    }
+}
+
+void MainWindow::onPbNewIssueClicked(bool) {
+    try {
+        d->bcfData.markups.push_back(newIssue(d->bcfData));
+        d->showIssues();
+        d->ui->lIssues->setText(countText("Issues (", d->bcfData.markups.size()));
+    } catch (const std::exception& error) {
+        d->reportError(tr("Adding an issue"), QString(), error);
+    }
+}
+
+void MainWindow::onPbNewCommentClicked(bool) {
+    const int topicIndex = d->selectedTopicIndex();
+    if (topicIndex < 0)
+        return;
+    try {
+        bcf::Markup& markup = d->bcfData.markups.at(static_cast<std::size_t>(topicIndex));
+        markup.comments.push_back(newComment());
+        fillComments(d->ui->twComments, d->ui->lComments, d->bcfData, topicIndex);
+    } catch (const std::exception& error) {
+        d->reportError(tr("Adding a comment"), QString(), error);
+    }
+}
+
+void MainWindow::onPbNewSnapshotClicked(bool) {
+    const int topicIndex = d->selectedTopicIndex();
+    if (topicIndex < 0)
+        return;
+    try {
+        bcf::Markup& markup = d->bcfData.markups.at(static_cast<std::size_t>(topicIndex));
+        markup.viewPoints.push_back(newSnapshot());
+        const std::size_t count = markup.viewPoints.size();
+        d->ui->tabWidget->setTabText(0, countText("Snapshot (", count));
+
+        QListWidget* list = d->ui->lwSnapshots;
+        if (static_cast<std::size_t>(list->count()) + 1 != count) {
+            // The list does not show this topic's snapshots as they were; show them afresh.
+            fillSnapshots(list, d->ui->tabWidget, d->bcfData, topicIndex);
+            return;
+        }
+        const QByteArray png = QByteArray::fromStdString(markup.viewPoints.back().snapshotData);
+        const QImage thumbnail =
+            QImage::fromData(png).scaled(150, 150, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+        list->addItem(new QListWidgetItem());
+        list->model()->setData(list->model()->index(list->count() - 1, 0), QPixmap::fromImage(thumbnail),
+                               Qt::DecorationRole);
+    } catch (const std::exception& error) {
+        d->reportError(tr("Adding a snapshot"), QString(), error);
+    }
+}
+
+void MainWindow::onPbNewDocumentClicked(bool) {
+    const QString path = QFileDialog::getOpenFileName(this, QString(), QString());
+    if (path.isEmpty())
+        return;
+    try {
+        // The content is taken now, while the file is at hand; only its name goes into the
+        // archive, never the local folders.
+        bcf::DocumentInfo document = newDocument(documentFileName(path, d->bcfData), readLocalFile(path));
+        const QString name = QString::fromStdString(document.filename);
+        d->bcfData.documents.push_back(std::move(document));
+        d->ui->tabWidget->setTabText(1, countText("Documents (", d->bcfData.documents.size()));
+        auto* item = new QTreeWidgetItem();
+        item->setText(0, name);
+        item->setText(1, QStringLiteral("Project"));
+        d->ui->twDocuments->addTopLevelItem(item);
+    } catch (const std::exception& error) {
+        d->reportError(tr("Adding a document"), path, error);
+    }
+}

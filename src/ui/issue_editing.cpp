@@ -1,0 +1,49 @@
+#include "ui/issue_editing.h"
+
+#include "ui/records.h"
+
+namespace {
+
+// The topic field shown in `column`; TopicRef is Topic or const Topic.
+template <typename TopicRef> auto issueField(TopicRef& topic, int column) -> decltype(&topic.title) {
+    switch (column) {
+    case IssueTitleColumn:
+        return &topic.title;
+    case IssueTypeColumn:
+        return &topic.topicType;
+    case IssueStatusColumn:
+        return &topic.topicStatus;
+    case IssueAssignedToColumn:
+        return &topic.assignedTo;
+    case IssueStageColumn:
+        return &topic.stage;
+    case IssuePriorityColumn:
+        return &topic.priority;
+    default:
+        return nullptr;
+    }
+}
+
+} // namespace
+
+bool isEditableIssueColumn(int column) {
+    const bcf::Topic probe;
+    return issueField(probe, column) != nullptr;
+}
+
+std::optional<std::string> issueColumnValue(const bcf::Topic& topic, int column) {
+    const std::string* field = issueField(topic, column);
+    if (!field)
+        return std::nullopt;
+    return *field;
+}
+
+bool applyIssueEdit(bcf::Topic& topic, int column, const std::string& value, const std::string& timestamp) {
+    std::string* field = issueField(topic, column);
+    if (!field || *field == value)
+        return false;
+    *field = value;
+    topic.modifiedDate = timestamp;
+    topic.modifiedAuthor = kNewRecordAuthor;
+    return true;
+}

@@ -1,0 +1,44 @@
+// The records that the main window's create commands append to the model.
+#pragma once
+
+#include "codec/model.h"
+
+#include <string>
+
+class QDateTime;
+class QString;
+
+// The author written into every record the user creates in the window.
+inline constexpr char kNewRecordAuthor[] = "tiv";
+// The title of a new issue.
+inline constexpr char kNewIssueTitle[] = "New Issue";
+
+// A new random GUID: 36 lower-case characters, 8-4-4-4-12 hexadecimal digits joined by "-".
+std::string newGuidText();
+
+// The current local time with its UTC offset, in whole seconds: 2024-03-07T09:05:41.000+01:00.
+std::string currentTimestampText();
+// `time` in the form of currentTimestampText, with the offset `time` has from UTC.
+std::string timestampText(const QDateTime& time);
+
+// The PNG image of every new snapshot: 256 by 256 pixels of one pale grey-cyan (181, 208, 208).
+const std::string& defaultSnapshotImage();
+
+// A new topic: title "New Issue", author "tiv", created now; type, status, priority, assignee and
+// stage are the first values of the model's extension lists (empty when a list is empty).
+bcf::Markup newIssue(const bcf::BcfData& data);
+
+// A new comment with empty text, written now by "tiv".
+bcf::Comment newComment();
+
+// A new viewpoint reference g with its payloads in memory: g.bcfv holds a fixed perspective camera,
+// g.png the default snapshot image.
+bcf::ViewPoint newSnapshot();
+
+// A new document holding `bytes`, stored under `fileName`.
+bcf::DocumentInfo newDocument(const std::string& fileName, std::string bytes);
+
+// The name under which the local file `localPath` is stored as a document of `data`: its file name
+// without the folders, made unique among the documents and the archive's own root entries (a 2.1
+// archive keeps documents at its root under these names).
+std::string documentFileName(const QString& localPath, const bcf::BcfData& data);

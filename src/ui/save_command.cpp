@@ -1,0 +1,23 @@
+#include "ui/save_command.h"
+
+#include <QString>
+
+namespace {
+
+constexpr char kFilterBcf21[] = "BCF 2.1 (*.bcf *.bcfzip)";
+constexpr char kFilterBcf30[] = "BCF 3.0 (*.bcf *.bcfzip)";
+
+} // namespace
+
+QString saveFilters() {
+    return QStringLiteral("BCF Files (*.bcf *.bcfzip);;") + QString::fromUtf8(kFilterBcf21) +
+           QStringLiteral(";;") + QString::fromUtf8(kFilterBcf30) + QStringLiteral(";;All files (*.*)");
+}
+
+bcf::BcfVersion saveVersionForFilter(const QString& selectedFilter, bcf::BcfVersion loadedVersion) {
+    if (selectedFilter == QString::fromUtf8(kFilterBcf21))
+        return bcf::BcfVersion::V2_1;
+    if (selectedFilter == QString::fromUtf8(kFilterBcf30))
+        return bcf::BcfVersion::V3_0;
+    return loadedVersion;
+}
