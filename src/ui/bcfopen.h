@@ -1,0 +1,32 @@
+// The open/create project dialog: picks the BCF archive file that the main window opens.
+#pragma once
+
+#include <QDialog>
+
+#include <memory>
+#include <string>
+
+namespace Ui {
+class BcfOpenDialog;
+}
+
+// The generated form object of the open dialog.
+using BcfOpenUi = Ui::BcfOpenDialog;
+
+class BcfOpen : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit BcfOpen(QWidget* parent = nullptr);
+    ~BcfOpen() override;
+
+    // UTF-8 path last chosen through the "Open" button; empty when none was chosen.
+    const std::string& selectedFilePath() const { return selectedFilePath_; }
+
+private slots:
+    void onPbOpenClicked(bool clicked);
+
+private:
+    std::unique_ptr<BcfOpenUi> ui;
+    std::string selectedFilePath_;
+};
