@@ -9,6 +9,9 @@ namespace {
 using xml::attribute;
 using xml::childText;
 
+// Written in 3.0 for a topic type or status that the model leaves empty.
+constexpr const char* kUnknownValue = "Unknown";
+
 std::optional<std::string> optionalText(pugi::xml_node parent, const char* name) {
     const std::string value = childText(parent, name);
     return value.empty() ? std::nullopt : std::optional<std::string>(value);
@@ -58,6 +61,11 @@ void writeViewPoint(pugi::xml_node node, const ViewPoint& viewPoint, BcfVersion 
     }
 }
 
+// The value of an attribute that 3.0 requires non-empty.
+std::string requiredValue(const std::string& value, bool v3) {
+    return v3 && xml::isBlank(value) ? std::string(kUnknownValue) : value;
+}
+
 } // namespace
 
 Markup readMarkup(const pugi::xml_document& document, BcfVersion version) {
@@ -101,8 +109,10 @@ std::string writeMarkup(const Markup& markup, BcfVersion version) {
     xml::appendNamespaces(root);
     pugi::xml_node node = root.append_child("Topic");
     node.append_attribute("Guid").set_value(topic.guid.c_str());
-    node.append_attribute("TopicType").set_value(topic.topicType.c_str());
-    node.append_attribute("TopicStatus").set_value(topic.topicStatus.c_str());
+    // 2.1 makes TopicType and TopicStatus optional, 3.0 requires both non-empty: a 2.1 topic
+    // without them is saved as 3.0 with the neutral value "Unknown".
+    node.append_attribute("TopicType").set_value(requiredValue(topic.topicType, v3).c_str());
+    node.append_attribute("TopicStatus").set_value(requiredValue(topic.topicStatus, v3).c_str());
 
     if (v3)
         node.append_child("ReferenceLinks");
@@ -120,9 +130,10 @@ std::string writeMarkup(const Markup& markup, BcfVersion version) {
     xml::appendTextIfSet(node, "ModifiedAuthor", topic.modifiedAuthor);
     if (topic.dueDate)
         xml::appendText(node, "DueDate", *topic.dueDate);
-    for (const auto& [name, value] : {std::pair<const char*, const std::string&>{"AssignedTo", topic.assignedTo},
-                                      {"Stage", topic.stage},
-                                      {"Description", topic.description}}) {
+    for (const auto& [name, value] :
+         {std::pair<const char*, const std::string&>{"AssignedTo", topic.assignedTo},
+          {"Stage", topic.stage},
+          {"Description", topic.description}}) {
         if (v3)
             xml::appendTextIfSet(node, name, value);
         else

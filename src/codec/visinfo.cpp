@@ -16,9 +16,15 @@ bool VisualizationInfo::hasPerspectiveCamera() const {
 
 namespace {
 
-double number(pugi::xml_node parent, const char* name) { return xml::parseNumber(xml::childText(parent, name)); }
+constexpr double kDefaultFieldOfView = 60;
 
-Vector3 readVector(pugi::xml_node node) { return {number(node, "X"), number(node, "Y"), number(node, "Z")}; }
+double number(pugi::xml_node parent, const char* name) {
+    return xml::parseNumber(xml::childText(parent, name));
+}
+
+Vector3 readVector(pugi::xml_node node) {
+    return {number(node, "X"), number(node, "Y"), number(node, "Z")};
+}
 
 void appendNumber(pugi::xml_node parent, const char* name, double value) {
     xml::appendText(parent, name, xml::formatNumber(value));
@@ -31,7 +37,8 @@ void appendVector(pugi::xml_node parent, const char* name, const Vector3& vector
     appendNumber(node, "Z", vector.z);
 }
 
-void appendCameraVectors(pugi::xml_node camera, const Vector3& viewPoint, const Vector3& direction, const Vector3& up) {
+void appendCameraVectors(pugi::xml_node camera, const Vector3& viewPoint, const Vector3& direction,
+                         const Vector3& up) {
     appendVector(camera, "CameraViewPoint", viewPoint);
     appendVector(camera, "CameraDirection", direction);
     appendVector(camera, "CameraUpVector", up);
@@ -39,7 +46,8 @@ void appendCameraVectors(pugi::xml_node camera, const Vector3& viewPoint, const 
 
 void writeComponent(pugi::xml_node parent, const Component& component, bool v3) {
     pugi::xml_node node = parent.append_child("Component");
-    if (!v3 || !xml::isBlank(component.ifcGuid))
+    // Both schemas make IfcGuid optional but require 22 characters when it is there.
+    if (!xml::isBlank(component.ifcGuid))
         node.append_attribute("IfcGuid").set_value(component.ifcGuid.c_str());
     if (v3) {
         xml::appendTextIfSet(node, "OriginatingSystem", component.originatingSystem);
@@ -107,7 +115,10 @@ std::string writeVisualizationInfo(const VisualizationInfo& info, BcfVersion ver
         pugi::xml_node camera = root.append_child("PerspectiveCamera");
         appendCameraVectors(camera, info.cameraViewPoint, info.cameraDirection, info.cameraUpVector);
         if (v3) {
-            appendNumber(camera, "FieldOfView", info.fieldOfView);
+            // 3.0 takes a field of view strictly between 0 and 180 degrees; a camera without a
+            // usable one (a 2.1 viewpoint with no camera at all) gets the common 60 degrees.
+            const bool usable = info.fieldOfView > 0 && info.fieldOfView < 180;
+            appendNumber(camera, "FieldOfView", usable ? info.fieldOfView : kDefaultFieldOfView);
             // 2.1 viewpoints carry no aspect ratio; 3.0 requires a positive one.
             appendNumber(camera, "AspectRatio", info.aspectRatio > 0 ? info.aspectRatio : 1.0);
         } else {

@@ -1,0 +1,463 @@
+#include "test_support.h"
+
+#include "codec/documents.h"
+#include "codec/payloads.h"
+#include "codec/project.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QProcess>
+
+#include <algorithm>
+#include <pugixml.hpp>
+#include <sstream>
+
+namespace bcf::test {
+
+QString testcasesDir() {
+    return QStringLiteral(BCF_TESTCASES_DIR);
+}
+QString xsdDir() {
+    return QStringLiteral(BCF_XSD_DIR);
+}
+QString dataDir() {
+    return QStringLiteral(BCF_TEST_DATA_DIR);
+}
+
+std::string readFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll().toStdString();
+}
+
+bool writeFile(const QString& path, const std::string& bytes) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    return file.write(bytes.data(), static_cast<qint64>(bytes.size())) == static_cast<qint64>(bytes.size());
+}
+
+bool parseXml(pugi::xml_document& document, const std::string& text) {
+    return document.load_buffer(text.data(), text.size()).status == pugi::status_ok;
+}
+
+namespace {
+
+std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> result;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        result.push_back(line);
+    return result;
+}
+
+QString quoted(const std::vector<std::string>& lines, std::size_t index) {
+    return index < lines.size() ? QStringLiteral("'%1'").arg(QString::fromStdString(lines[index]))
+                                : QStringLiteral("end of text");
+}
+
+// Writes "path: value" lines; payload bytes appear as their size and SHA-1.
+class Dumper {
+public:
+    void field(const std::string& path, const std::string& value) { out << path << ": " << value << '\n'; }
+    void field(const std::string& path, double value) { out << path << ": " << value << '\n'; }
+    void field(const std::string& path, const std::optional<std::string>& value) {
+        field(path, value ? "present \"" + *value + "\"" : std::string("absent"));
+    }
+    void bytes(const std::string& path, const std::string& value) {
+        const QByteArray hash =
+            QCryptographicHash::hash(QByteArray::fromStdString(value), QCryptographicHash::Sha1);
+        field(path, std::to_string(value.size()) + " bytes " + hash.toHex().toStdString());
+    }
+    void list(const std::string& path, const std::vector<std::string>& values) {
+        field(path + ".size", std::to_string(values.size()));
+        for (std::size_t i = 0; i < values.size(); ++i)
+            field(path + "[" + std::to_string(i) + "]", values[i]);
+    }
+    void vector(const std::string& path, const Vector3& v) {
+        field(path + ".x", v.x);
+        field(path + ".y", v.y);
+        field(path + ".z", v.z);
+    }
+
+    void visualization(const std::string& p, const VisualizationInfo& info) {
+        field(p + ".guid", info.guid);
+        field(p + ".selection.size", std::to_string(info.selection.size()));
+        for (std::size_t i = 0; i < info.selection.size(); ++i) {
+            const std::string c = p + ".selection[" + std::to_string(i) + "]";
+            field(c + ".ifcGuid", info.selection[i].ifcGuid);
+            field(c + ".originatingSystem", info.selection[i].originatingSystem);
+            field(c + ".authoringToolId", info.selection[i].authoringToolId);
+        }
+        vector(p + ".cameraViewPoint", info.cameraViewPoint);
+        vector(p + ".cameraDirection", info.cameraDirection);
+        vector(p + ".cameraUpVector", info.cameraUpVector);
+        field(p + ".aspectRatio", info.aspectRatio);
+        field(p + ".fieldOfView", info.fieldOfView);
+        field(p + ".orthogonalCamera", std::string(info.orthogonalCamera ? "present" : "absent"));
+        if (const auto& o = info.orthogonalCamera) {
+            vector(p + ".orthogonalCamera.cameraViewPoint", o->cameraViewPoint);
+            vector(p + ".orthogonalCamera.cameraDirection", o->cameraDirection);
+            vector(p + ".orthogonalCamera.cameraUpVector", o->cameraUpVector);
+            field(p + ".orthogonalCamera.viewToWorldScale", o->viewToWorldScale);
+            field(p + ".orthogonalCamera.aspectRatio", o->aspectRatio);
+        }
+    }
+
+    void markup(const std::string& p, const Markup& m) {
+        const Topic& t = m.topic;
+        field(p + ".topic.guid", t.guid);
+        field(p + ".topic.topicType", t.topicType);
+        field(p + ".topic.topicStatus", t.topicStatus);
+        field(p + ".topic.title", t.title);
+        field(p + ".topic.priority", t.priority);
+        field(p + ".topic.creationDate", t.creationDate);
+        field(p + ".topic.creationAuthor", t.creationAuthor);
+        field(p + ".topic.modifiedDate", t.modifiedDate);
+        field(p + ".topic.modifiedAuthor", t.modifiedAuthor);
+        field(p + ".topic.dueDate", t.dueDate);
+        field(p + ".topic.assignedTo", t.assignedTo);
+        field(p + ".topic.stage", t.stage);
+        field(p + ".topic.description", t.description);
+        field(p + ".comments.size", std::to_string(m.comments.size()));
+        for (std::size_t i = 0; i < m.comments.size(); ++i) {
+            const Comment& c = m.comments[i];
+            const std::string q = p + ".comments[" + std::to_string(i) + "]";
+            field(q + ".guid", c.guid);
+            field(q + ".date", c.date);
+            field(q + ".author", c.author);
+            field(q + ".comment", c.comment);
+            field(q + ".modifiedDate", c.modifiedDate);
+            field(q + ".modifiedAuthor", c.modifiedAuthor);
+        }
+        field(p + ".viewPoints.size", std::to_string(m.viewPoints.size()));
+        for (std::size_t i = 0; i < m.viewPoints.size(); ++i) {
+            const ViewPoint& v = m.viewPoints[i];
+            const std::string q = p + ".viewPoints[" + std::to_string(i) + "]";
+            field(q + ".guid", v.guid);
+            field(q + ".viewpoint", v.viewpoint);
+            field(q + ".snapshot", v.snapshot);
+            field(q + ".snapshotLoaded", std::to_string(v.snapshotLoaded));
+            bytes(q + ".snapshotData", v.snapshotData);
+            field(q + ".visualizationLoaded", std::to_string(v.visualizationLoaded));
+            field(q + ".visualizationMissing", std::string(v.visualizationMissing ? "true" : "false"));
+            visualization(q + ".visualizationInfo", v.visualizationInfo);
+        }
+        field(p + ".sourceFolder", m.sourceFolder);
+    }
+
+    void data(const BcfData& d) {
+        field("version", std::to_string(static_cast<int>(d.version)));
+        field("projectId", d.projectId);
+        field("name", d.name);
+        field("extensionSchema", d.extensionSchema);
+        list("topicTypes", d.topicTypes);
+        list("topicStatuses", d.topicStatuses);
+        list("topicLabels", d.topicLabels);
+        list("snippetTypes", d.snippetTypes);
+        list("priorities", d.priorities);
+        list("users", d.users);
+        list("stages", d.stages);
+        field("documents.size", std::to_string(d.documents.size()));
+        for (std::size_t i = 0; i < d.documents.size(); ++i) {
+            const std::string q = "documents[" + std::to_string(i) + "]";
+            field(q + ".guid", d.documents[i].guid);
+            field(q + ".filename", d.documents[i].filename);
+            field(q + ".dataLoaded", std::to_string(d.documents[i].dataLoaded));
+            bytes(q + ".data", d.documents[i].data);
+        }
+        field("markups.size", std::to_string(d.markups.size()));
+        for (std::size_t i = 0; i < d.markups.size(); ++i)
+            markup("markups[" + std::to_string(i) + "]", d.markups[i]);
+    }
+
+    std::string text() const { return out.str(); }
+
+private:
+    std::ostringstream out;
+};
+
+} // namespace
+
+QString firstDifference(const std::string& actual, const std::string& expected) {
+    const std::vector<std::string> a = lines(actual);
+    const std::vector<std::string> e = lines(expected);
+    for (std::size_t i = 0; i < std::max(a.size(), e.size()); ++i)
+        if (i >= a.size() || i >= e.size() || a[i] != e[i])
+            return QStringLiteral("line %1: expected %2 but got %3")
+                .arg(i + 1)
+                .arg(quoted(e, i), quoted(a, i));
+    if (actual != expected)
+        return QStringLiteral("texts differ in line ends or in a final line feed");
+    return {};
+}
+
+std::string dump(const BcfData& data) {
+    Dumper d;
+    d.data(data);
+    return d.text();
+}
+
+std::string dump(const Markup& markup) {
+    Dumper d;
+    d.markup("markup", markup);
+    return d.text();
+}
+
+std::string dump(const VisualizationInfo& info) {
+    Dumper d;
+    d.visualization("info", info);
+    return d.text();
+}
+
+QString schemaFor(const QString& rootElement, BcfVersion version) {
+    const bool v3 = version == BcfVersion::V3_0;
+    QString name;
+    if (rootElement == u"Version")
+        name = QStringLiteral("version.xsd");
+    else if (rootElement == u"ProjectExtension" || rootElement == u"ProjectInfo")
+        name = QStringLiteral("project.xsd");
+    else if (rootElement == u"Markup")
+        name = QStringLiteral("markup.xsd");
+    else if (rootElement == u"VisualizationInfo")
+        name = QStringLiteral("visinfo.xsd");
+    else if (rootElement == u"Extensions" && v3)
+        name = QStringLiteral("extensions.xsd");
+    else if (rootElement == u"DocumentInfo" && v3)
+        name = QStringLiteral("documents.xsd");
+    if (name.isEmpty())
+        return {};
+    return xsdDir() + (v3 ? QStringLiteral("/3.0/") : QStringLiteral("/2.1/")) + name;
+}
+
+XmlLintResult xmllint(const QStringList& files, const QString& schema) {
+    QStringList arguments{QStringLiteral("--nonet"), QStringLiteral("--noout")};
+    if (!schema.isEmpty())
+        arguments << QStringLiteral("--schema") << schema;
+    arguments << files;
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(QStringLiteral(XMLLINT_EXECUTABLE), arguments);
+    XmlLintResult result;
+    if (!process.waitForFinished(-1)) {
+        result.output = QStringLiteral("xmllint could not be run: ") + process.errorString();
+        return result;
+    }
+    result.output = QString::fromUtf8(process.readAll());
+    result.ok = process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+    return result;
+}
+
+VisualizationInfo componentsView() {
+    VisualizationInfo info;
+    info.guid = "0d1f5a52-8b61-4d44-9f0e-5b3c2f1e7a10";
+    info.selection = {{"2MF28NhmDBiRVyFakgdbCT", "Example CAD", "wall-17"},
+                      {"0fdpeZZEX3FwJ7x0ox5kzF", "", ""},
+                      {"", "Other CAD", "beam-3"}};
+    info.cameraViewPoint = {12.5, -3.25, 1.75};
+    info.cameraDirection = {-0.5, 0.75, -0.25};
+    info.cameraUpVector = {0, 0, 1};
+    info.aspectRatio = 16.0 / 9.0;
+    info.fieldOfView = 50;
+    return info;
+}
+
+VisualizationInfo orthogonalView() {
+    VisualizationInfo info;
+    info.guid = "7c3d2e1f-4a5b-4c6d-8e9f-a0b1c2d3e4f5";
+    OrthogonalCamera camera;
+    camera.cameraViewPoint = {100, 200, 300};
+    camera.cameraDirection = {0, 0, -1};
+    camera.cameraUpVector = {0, 1, 0};
+    camera.viewToWorldScale = 25.5;
+    camera.aspectRatio = 1.5;
+    info.orthogonalCamera = camera;
+    return info;
+}
+
+Markup fullMarkup() {
+    Markup markup;
+    Topic& t = markup.topic;
+    t.guid = "a3c1f0b2-5d6e-4f70-8192-a3b4c5d6e7f8";
+    t.topicType = "Error";
+    t.topicStatus = "Open";
+    t.title = "Wall clashes with duct & pipe <level 2>";
+    t.priority = "High";
+    t.creationDate = "2024-03-01T09:15:00+01:00";
+    t.creationAuthor = "anna@example.com";
+    t.modifiedDate = "2024-03-02T10:00:00+01:00";
+    t.modifiedAuthor = "ben@example.com";
+    t.dueDate = "2024-04-01T00:00:00+01:00";
+    t.assignedTo = "carl@example.com";
+    t.stage = "Design";
+    t.description = "Bürogebäude, Ebene 2:\nthe duct runs through the wall.";
+    Comment first{"c1a2b3c4-d5e6-4f70-8a9b-c0d1e2f3a4b5",
+                  "2024-03-01T09:20:00+01:00",
+                  "ben@example.com",
+                  "Confirmed on site.",
+                  "2024-03-01T11:00:00+01:00",
+                  "anna@example.com"};
+    Comment second{"c2a2b3c4-d5e6-4f70-8a9b-c0d1e2f3a4b5",
+                   "2024-03-02T08:00:00+01:00",
+                   "carl@example.com",
+                   "Moving the duct.",
+                   "",
+                   ""};
+    markup.comments = {first, second};
+    ViewPoint perspective;
+    perspective.guid = "0d1f5a52-8b61-4d44-9f0e-5b3c2f1e7a10";
+    perspective.viewpoint = "viewpoint.bcfv";
+    perspective.snapshot = "snapshot.png";
+    perspective.snapshotLoaded = 1;
+    perspective.snapshotData = std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16);
+    perspective.visualizationLoaded = 1;
+    perspective.visualizationInfo = componentsView();
+    ViewPoint orthogonal;
+    orthogonal.guid = "7c3d2e1f-4a5b-4c6d-8e9f-a0b1c2d3e4f5";
+    orthogonal.viewpoint = "7c3d2e1f-4a5b-4c6d-8e9f-a0b1c2d3e4f5.bcfv";
+    orthogonal.snapshot = "7c3d2e1f-4a5b-4c6d-8e9f-a0b1c2d3e4f5.png";
+    orthogonal.snapshotLoaded = 1;
+    orthogonal.snapshotData = std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR2", 17);
+    orthogonal.visualizationLoaded = 1;
+    orthogonal.visualizationInfo = orthogonalView();
+    markup.viewPoints = {perspective, orthogonal};
+    return markup;
+}
+
+Markup minimalMarkup() {
+    Markup markup;
+    markup.topic.guid = "b4d2e1f3-6a7b-4c8d-9e0f-1a2b3c4d5e6f";
+    markup.topic.topicType = "Request";
+    markup.topic.topicStatus = "Closed";
+    markup.topic.title = "Check fire rating";
+    markup.topic.creationDate = "2024-05-06T07:08:09Z";
+    markup.topic.creationAuthor = "dora@example.com";
+    return markup;
+}
+
+BcfData sampleModel(BcfVersion version) {
+    BcfData data;
+    data.version = version;
+    data.projectId = "f0e1d2c3-b4a5-4697-8877-665544332211";
+    data.name = "Bürogebäude Nord";
+    data.topicTypes = {"Error", "Request"};
+    data.topicStatuses = {"Open", "Closed"};
+    data.topicLabels = {"Architecture", "MEP"};
+    data.snippetTypes = {"IFC2X3"};
+    data.priorities = {"High", "Low"};
+    data.users = {"anna@example.com", "ben@example.com"};
+    data.stages = {"Design"};
+    DocumentInfo report;
+    report.filename = "report.txt";
+    report.dataLoaded = 1;
+    report.data = "Fire rating report\n";
+    DocumentInfo drawing;
+    drawing.filename = "drawing.pdf";
+    drawing.dataLoaded = 1;
+    drawing.data = std::string("%PDF-1.4\n\0\xff", 11);
+    if (version == BcfVersion::V3_0) {
+        report.guid = "d0c0ffee-0000-4000-8000-000000000001";
+        drawing.guid = "d0c0ffee-0000-4000-8000-000000000002";
+    }
+    data.documents = {report, drawing};
+    data.markups = {fullMarkup(), minimalMarkup()};
+    return data;
+}
+
+void fetchAllPayloads(BcfData& data) {
+    for (Markup& markup : data.markups) {
+        for (ViewPoint& viewPoint : markup.viewPoints) {
+            fetchSnapshot(markup, viewPoint);
+            fetchVisualization(markup, viewPoint);
+        }
+    }
+    for (DocumentInfo& document : data.documents)
+        fetchDocument(document, data.version);
+}
+
+void clearSourceFolders(BcfData& data) {
+    for (Markup& markup : data.markups)
+        markup.sourceFolder.reset();
+}
+
+VisualizationInfo expectedAfterWrite(VisualizationInfo info, BcfVersion version) {
+    const bool perspective = info.hasPerspectiveCamera();
+    if (version == BcfVersion::V2_1) {
+        info.aspectRatio = 0;
+        if (perspective)
+            info.fieldOfView = std::clamp(info.fieldOfView, 45.0, 60.0);
+        if (info.orthogonalCamera)
+            info.orthogonalCamera->aspectRatio = 0;
+        return info;
+    }
+    // 3.0 takes exactly one camera: the perspective one when there is one, else the orthogonal
+    // one, and when there is neither a perspective camera with usable values.
+    if (perspective || !info.orthogonalCamera) {
+        info.orthogonalCamera.reset();
+        if (!(info.fieldOfView > 0 && info.fieldOfView < 180))
+            info.fieldOfView = 60;
+        if (!(info.aspectRatio > 0))
+            info.aspectRatio = 1;
+    } else if (!(info.orthogonalCamera->aspectRatio > 0)) {
+        info.orthogonalCamera->aspectRatio = 1;
+    }
+    return info;
+}
+
+namespace {
+
+bool blank(const std::string& text) {
+    return std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isspace(c) != 0; });
+}
+
+void dropBlank(std::optional<std::string>& value) {
+    if (value && blank(*value))
+        value.reset();
+}
+
+} // namespace
+
+BcfData expectedAfterSave(BcfData data, BcfVersion version, const BcfData& actual) {
+    const bool v3 = version == BcfVersion::V3_0;
+    data.extensionSchema = v3 ? std::string("extensions.xml") : extensionsEntryName(data, version);
+    data.version = version;
+    if (v3 && blank(data.projectId)) { // no project.bcfp is written then
+        data.projectId.clear();
+        data.name.clear();
+    }
+    if (v3) {
+        for (auto* list : {&data.topicTypes, &data.topicStatuses, &data.topicLabels, &data.snippetTypes,
+                           &data.priorities, &data.users, &data.stages})
+            std::erase_if(*list, blank);
+    }
+    for (std::size_t i = 0; i < data.documents.size(); ++i) {
+        DocumentInfo& document = data.documents[i];
+        document.dataLoaded = 1;
+        if (v3 && document.guid.empty() && i < actual.documents.size())
+            document.guid = actual.documents[i].guid;
+        if (!v3) {
+            document.filename = documentEntryName(document, version);
+            document.guid.clear();
+        }
+    }
+    for (Markup& markup : data.markups) {
+        markup.sourceFolder.reset();
+        Topic& topic = markup.topic;
+        dropBlank(topic.modifiedDate);
+        dropBlank(topic.dueDate);
+        if (v3 && blank(topic.topicType))
+            topic.topicType = "Unknown";
+        if (v3 && blank(topic.topicStatus))
+            topic.topicStatus = "Unknown";
+        for (ViewPoint& viewPoint : markup.viewPoints) {
+            viewPoint.snapshotLoaded = 1;
+            viewPoint.visualizationLoaded = 1;
+            if (!viewPoint.visualizationMissing)
+                viewPoint.visualizationInfo = expectedAfterWrite(viewPoint.visualizationInfo, version);
+        }
+    }
+    return data;
+}
+
+} // namespace bcf::test
