@@ -28,9 +28,14 @@ const QString& connectionMarkerName() {
 }
 
 // Makes `box` show `text`, adding it when the extension list lacks it (a value the archive holds
-// but its extensions do not list), without counting that as a choice of the user.
+// but its extensions do not list), without counting that as a choice of the user. An empty value
+// selects nothing.
 void showInComboBox(QComboBox* box, const QString& text) {
     const QSignalBlocker blocker(box);
+    if (text.isEmpty()) {
+        box->setCurrentIndex(-1);
+        return;
+    }
     int index = box->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
     if (index < 0) {
         box->addItem(text);

@@ -3,10 +3,12 @@
 #include "ui/mainwindow_p.h"
 #include "ui/records.h"
 #include "ui/save_command.h"
+#include "ui/slot_guard_p.h"
 
 #include "codec/archive.h"
 #include "codec/zip/zip_archive.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QImage>
@@ -50,43 +52,36 @@ void MainWindow::onTbSaveClicked(bool) {
     if (d->bcfFilePath.empty())
         return;
     const bcf::BcfVersion version = saveVersionForFilter(selectedFilter, d->bcfData.version);
-    try {
-        // The archive is built whole in memory and replaces the file only when complete, so a
-        // failure leaves the file as it was and the model usable for another try.
-        bcf::saveArchive(d->bcfFilePath, d->bcfData, version);
-    } catch (const std::exception& error) {
-        d->reportError(tr("Saving the archive"), path, error);
-    }
+    // The archive is built whole in memory and replaces the file only when complete, so a failure
+    // leaves the file as it was and the model ready for another try.
+    runGuarded(*d, QStringLiteral("Saving the BCF archive"), QDir::toNativeSeparators(path),
+               [&] { bcf::saveArchive(d->bcfFilePath, d->bcfData, version); });
 }
 
 void MainWindow::onPbNewIssueClicked(bool) {
-    try {
+    runGuarded(*d, QStringLiteral("Adding an issue"), QString(), [this] {
         d->bcfData.markups.push_back(newIssue(d->bcfData));
         d->showIssues();
         d->ui->lIssues->setText(countText("Issues (", d->bcfData.markups.size()));
-    } catch (const std::exception& error) {
-        d->reportError(tr("Adding an issue"), QString(), error);
-    }
+    });
 }
 
 void MainWindow::onPbNewCommentClicked(bool) {
     const int topicIndex = d->selectedTopicIndex();
     if (topicIndex < 0)
         return;
-    try {
+    runGuarded(*d, QStringLiteral("Adding a comment"), QString(), [this, topicIndex] {
         bcf::Markup& markup = d->bcfData.markups.at(static_cast<std::size_t>(topicIndex));
         markup.comments.push_back(newComment());
         fillComments(d->ui->twComments, d->ui->lComments, d->bcfData, topicIndex);
-    } catch (const std::exception& error) {
-        d->reportError(tr("Adding a comment"), QString(), error);
-    }
+    });
 }
 
 void MainWindow::onPbNewSnapshotClicked(bool) {
     const int topicIndex = d->selectedTopicIndex();
     if (topicIndex < 0)
         return;
-    try {
+    runGuarded(*d, QStringLiteral("Adding a snapshot"), QString(), [this, topicIndex] {
         bcf::Markup& markup = d->bcfData.markups.at(static_cast<std::size_t>(topicIndex));
         markup.viewPoints.push_back(newSnapshot());
         const std::size_t count = markup.viewPoints.size();
@@ -104,16 +99,14 @@ void MainWindow::onPbNewSnapshotClicked(bool) {
         list->addItem(new QListWidgetItem());
         list->model()->setData(list->model()->index(list->count() - 1, 0), QPixmap::fromImage(thumbnail),
                                Qt::DecorationRole);
-    } catch (const std::exception& error) {
-        d->reportError(tr("Adding a snapshot"), QString(), error);
-    }
+    });
 }
 
 void MainWindow::onPbNewDocumentClicked(bool) {
     const QString path = QFileDialog::getOpenFileName(this, QString(), QString());
     if (path.isEmpty())
         return;
-    try {
+    runGuarded(*d, QStringLiteral("Adding a document"), QDir::toNativeSeparators(path), [this, &path] {
         // The content is taken now, while the file is at hand; only its name goes into the
         // archive, never the local folders.
         bcf::DocumentInfo document = newDocument(documentFileName(path, d->bcfData), readLocalFile(path));
@@ -124,7 +117,5 @@ void MainWindow::onPbNewDocumentClicked(bool) {
         item->setText(0, name);
         item->setText(1, QStringLiteral("Project"));
         d->ui->twDocuments->addTopLevelItem(item);
-    } catch (const std::exception& error) {
-        d->reportError(tr("Adding a document"), path, error);
-    }
+    });
 }
