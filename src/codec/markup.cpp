@@ -125,11 +125,13 @@ std::string writeMarkup(const Markup& markup, BcfVersion version) {
     }
     xml::appendText(node, "CreationDate", topic.creationDate);
     xml::appendText(node, "CreationAuthor", topic.creationAuthor);
+    // Both schemas take a date-time here, so a present but empty date is left out like an
+    // absent one (which is also how it reads back).
     if (topic.modifiedDate)
-        xml::appendText(node, "ModifiedDate", *topic.modifiedDate);
+        xml::appendTextIfSet(node, "ModifiedDate", *topic.modifiedDate);
     xml::appendTextIfSet(node, "ModifiedAuthor", topic.modifiedAuthor);
     if (topic.dueDate)
-        xml::appendText(node, "DueDate", *topic.dueDate);
+        xml::appendTextIfSet(node, "DueDate", *topic.dueDate);
     for (const auto& [name, value] :
          {std::pair<const char*, const std::string&>{"AssignedTo", topic.assignedTo},
           {"Stage", topic.stage},
