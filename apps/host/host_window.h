@@ -1,0 +1,48 @@
+// The host application's main window: a native window that embeds one BcfQtUi view.
+#pragma once
+
+#include <QMainWindow>
+
+#include <memory>
+
+class BcfQtUi;
+
+// The central widget: a native child window whose handle is handed to BcfQtUi and whose size
+// changes are passed on to it.
+class EmbedArea final : public QWidget {
+public:
+    explicit EmbedArea(QWidget* parent = nullptr);
+    ~EmbedArea() override;
+
+    // Embeds the viewer in this widget's native window.
+    void embedViewer();
+    // Deletes the embedded viewer; does nothing when there is none.
+    void releaseViewer();
+    // The embedded viewer, or null.
+    BcfQtUi* viewer() const { return viewer_.get(); }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    std::unique_ptr<BcfQtUi> viewer_;
+};
+
+class HostWindow final : public QMainWindow {
+    Q_OBJECT
+
+public:
+    HostWindow();
+    ~HostWindow() override;
+
+    // The embedded viewer, or null after the window was closed.
+    BcfQtUi* viewer() const;
+    // The native widget the viewer lives in.
+    EmbedArea* embedArea() const { return area; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    EmbedArea* area;
+};

@@ -1,0 +1,39 @@
+// bcf-host: a Qt Widgets desktop application that embeds the BCF viewer in its own window.
+#include "host_window.h"
+#include "viewer_driver.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QTimer>
+
+int main(int argc, char* argv[]) {
+    // Qt's own file dialog, so that the open command can also be driven from the command line.
+    QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("bcf-host"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Embeds the BCF issue viewer in a host window."));
+    parser.addHelpOption();
+    const QCommandLineOption openOption(QStringLiteral("open"),
+                                        QStringLiteral("Opens ARCHIVE through the viewer's open dialog."),
+                                        QStringLiteral("ARCHIVE"));
+    const QCommandLineOption selectOption(QStringLiteral("select-first"),
+                                          QStringLiteral("Selects the first issue and its first snapshot."));
+    const QCommandLineOption screenshotOption(
+        QStringLiteral("screenshot"), QStringLiteral("Saves the host window to FILE (PNG), then quits."),
+        QStringLiteral("FILE"));
+    parser.addOptions({openOption, selectOption, screenshotOption});
+    parser.process(app);
+
+    HostWindow window;
+    window.show();
+
+    DriverOptions options;
+    options.archive = parser.value(openOption);
+    options.selectFirst = parser.isSet(selectOption);
+    options.screenshot = parser.value(screenshotOption);
+    ViewerDriver driver(window, options);
+    QTimer::singleShot(0, &driver, &ViewerDriver::start);
+    return QApplication::exec();
+}
