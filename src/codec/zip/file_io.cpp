@@ -27,9 +27,16 @@ std::string readWholeFile(const std::string& path, std::uint64_t maxBytes) {
     if (!in)
         throw BcfError("bad zip", path, std::strerror(errno));
     std::string bytes;
+    // Read the reported size in one go, then go on in chunks: the size is only a hint, and
+    // devices and pipes report none.
+    const std::uintmax_t reported = fs::is_regular_file(status) ? fs::file_size(path, ec) : 0;
+    if (!ec && reported > 0 && reported <= maxBytes) {
+        bytes.resize(static_cast<std::size_t>(reported));
+        in.read(bytes.data(), static_cast<std::streamsize>(reported));
+        bytes.resize(static_cast<std::size_t>(in.gcount()));
+    }
     char chunk[1 << 16];
-    // Read in chunks rather than trusting the reported size: devices and pipes report none.
-    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
+    while (in && (in.read(chunk, sizeof chunk) || in.gcount() > 0)) {
         bytes.append(chunk, static_cast<std::size_t>(in.gcount()));
         if (bytes.size() > maxBytes)
             throw BcfError("bad zip", path, "archive larger than 2 GiB");
@@ -85,7 +92,9 @@ void writeFileAtomically(const std::string& path, const std::string& bytes) {
     std::string tmp;
     int fd = -1;
     for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
-        tmp = (folder / ("." + target.filename().string() + ".tmp-" + randomSuffix())).string();
+        std::string name = ".";
+        name.append(target.filename().string()).append(".tmp-").append(randomSuffix());
+        tmp = (folder / name).string();
         fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST)
             fail(path, {}, errno);
