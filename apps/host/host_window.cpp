@@ -3,6 +3,8 @@
 #include "bcfqtui.h"
 
 #include <QCloseEvent>
+#include <QKeySequence>
+#include <QMenuBar>
 #include <QResizeEvent>
 
 EmbedArea::EmbedArea(QWidget* parent) : QWidget(parent) {
@@ -34,6 +36,8 @@ void EmbedArea::resizeEvent(QResizeEvent* event) {
 
 HostWindow::HostWindow() : area(new EmbedArea) {
     setWindowTitle(QStringLiteral("BCF host"));
+    QMenu* file = menuBar()->addMenu(tr("&File"));
+    file->addAction(tr("&Quit"), QKeySequence::Quit, this, &QWidget::close);
     setCentralWidget(area);
     resize(1400, 900);
     area->embedViewer();
