@@ -1,0 +1,268 @@
+// The bcf command-line tool: `info` prints the model as JSON, `convert` writes a loadable
+// archive, and a failure prints one line on stderr, exits non-zero and leaves OUT alone.
+#include "test_support.h"
+
+#include "codec/archive.h"
+#include "codec/version.h"
+#include "codec/zip/zip_archive.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace bcf;
+using namespace bcf::test;
+
+namespace {
+
+struct Run {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+Run bcfTool(const QStringList& arguments) {
+    QProcess process;
+    process.start(QStringLiteral(BCF_TOOL), arguments);
+    Run run;
+    if (!process.waitForFinished(-1) || process.exitStatus() != QProcess::NormalExit)
+        return run;
+    run.exitCode = process.exitCode();
+    run.out = process.readAllStandardOutput();
+    run.err = process.readAllStandardError();
+    return run;
+}
+
+QString official(const char* name) {
+    return testcasesDir() + u'/' + QString::fromUtf8(name);
+}
+
+QString text(const std::string& value) {
+    return QString::fromStdString(value);
+}
+
+// An archive that loads but cannot be saved: two topics share one GUID, so one folder.
+void writeDuplicateTopics(const QString& path) {
+    ZipArchive archive;
+    archive.writeEntry("bcf.version", "<Version VersionId=\"3.0\"/>");
+    const std::string markup = "<Markup><Topic Guid=\"a0000000-0000-4000-8000-000000000000\" TopicType=\"E\" "
+                               "TopicStatus=\"O\"><Title>T</Title></Topic></Markup>";
+    archive.writeEntry("one/markup.bcf", markup);
+    archive.writeEntry("two/markup.bcf", markup);
+    archive.save(path.toStdString());
+}
+
+void writeVersion20(const QString& path) {
+    ZipArchive archive;
+    archive.writeEntry("bcf.version", "<Version VersionId=\"2.0\"/>");
+    archive.save(path.toStdString());
+}
+
+} // namespace
+
+class BcfToolTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { QVERIFY(dir.isValid()); }
+
+    void infoPrintsModelAsJson_data() {
+        QTest::addColumn<QString>("archive");
+        QTest::newRow("2.1 with every markup field") << official("2.1/Markup_MaximumInformation.bcf");
+        QTest::newRow("2.1 without project file") << official("2.1/Markup_MinimumInformation.bcf");
+        QTest::newRow("3.0 with orthogonal camera") << official("3.0/Visualization_Component_selection.bcf");
+        QTest::newRow("3.0 with a due date") << official("3.0/Markup_Due_Date.bcf");
+    }
+    void infoPrintsModelAsJson() {
+        QFETCH(QString, archive);
+        const Run run = bcfTool({QStringLiteral("info"), archive});
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY2(run.err.isEmpty(), run.err.constData());
+        QJsonParseError error;
+        const QJsonDocument json = QJsonDocument::fromJson(run.out, &error);
+        QVERIFY2(error.error == QJsonParseError::NoError, qPrintable(error.errorString()));
+        QVERIFY(json.isObject());
+        const QJsonObject root = json.object();
+
+        BcfData data = loadArchive(archive.toStdString());
+        fetchAllPayloads(data);
+        QCOMPARE(root.value(u"version").toString(), QString::fromLatin1(versionText(data.version)));
+        QCOMPARE(root.value(u"projectId").toString(), text(data.projectId));
+        QCOMPARE(root.value(u"name").toString(), text(data.name));
+        QCOMPARE(root.value(u"extensionSchema").toString(), text(data.extensionSchema));
+        const std::pair<const char*, const std::vector<std::string>*> lists[] = {
+            {"topicTypes", &data.topicTypes},
+            {"topicStatuses", &data.topicStatuses},
+            {"topicLabels", &data.topicLabels},
+            {"snippetTypes", &data.snippetTypes},
+            {"priorities", &data.priorities},
+            {"users", &data.users},
+            {"stages", &data.stages}};
+        for (const auto& [key, list] : lists) {
+            const QJsonValue value = root.value(QLatin1String(key));
+            QVERIFY2(value.isArray(), key);
+            QCOMPARE(value.toArray().size(), qsizetype(list->size()));
+            for (qsizetype i = 0; i < value.toArray().size(); ++i)
+                QCOMPARE(value.toArray().at(i).toString(), text(list->at(std::size_t(i))));
+        }
+        const QJsonArray documents = root.value(u"documents").toArray();
+        QCOMPARE(documents.size(), qsizetype(data.documents.size()));
+        for (qsizetype i = 0; i < documents.size(); ++i)
+            QCOMPARE(documents.at(i)[u"filename"].toString(), text(data.documents[std::size_t(i)].filename));
+
+        const QJsonArray markups = root.value(u"markups").toArray();
+        QCOMPARE(markups.size(), qsizetype(data.markups.size()));
+        for (qsizetype i = 0; i < markups.size(); ++i) {
+            const Markup& markup = data.markups[std::size_t(i)];
+            const QJsonObject topic = markups.at(i)[u"topic"].toObject();
+            QCOMPARE(topic.value(u"guid").toString(), text(markup.topic.guid));
+            QCOMPARE(topic.value(u"title").toString(), text(markup.topic.title));
+            // Absent optional topic fields are null, present ones strings.
+            QCOMPARE(topic.value(u"modifiedDate").isNull(), !markup.topic.modifiedDate.has_value());
+            QCOMPARE(topic.value(u"dueDate").isNull(), !markup.topic.dueDate.has_value());
+            if (markup.topic.dueDate)
+                QCOMPARE(topic.value(u"dueDate").toString(), text(*markup.topic.dueDate));
+            const QJsonArray comments = markups.at(i)[u"comments"].toArray();
+            QCOMPARE(comments.size(), qsizetype(markup.comments.size()));
+            for (qsizetype c = 0; c < comments.size(); ++c)
+                QCOMPARE(comments.at(c)[u"comment"].toString(),
+                         text(markup.comments[std::size_t(c)].comment));
+            const QJsonArray viewPoints = markups.at(i)[u"viewPoints"].toArray();
+            QCOMPARE(viewPoints.size(), qsizetype(markup.viewPoints.size()));
+            for (qsizetype v = 0; v < viewPoints.size(); ++v) {
+                const ViewPoint& viewPoint = markup.viewPoints[std::size_t(v)];
+                const QJsonObject object = viewPoints.at(v).toObject();
+                QCOMPARE(object.value(u"viewpoint").toString(), text(viewPoint.viewpoint));
+                QCOMPARE(object.value(u"snapshotSize").toInteger(), qint64(viewPoint.snapshotData.size()));
+                const QJsonValue info = object.value(u"visualizationInfo");
+                QCOMPARE(info.isNull(), viewPoint.visualizationMissing);
+                if (!info.isNull()) {
+                    QCOMPARE(info[u"selection"].toArray().size(),
+                             qsizetype(viewPoint.visualizationInfo.selection.size()));
+                    QCOMPARE(info[u"orthogonalCamera"].isNull(),
+                             !viewPoint.visualizationInfo.orthogonalCamera.has_value());
+                }
+            }
+        }
+    }
+
+    void convertWritesLoadableArchive_data() {
+        QTest::addColumn<QString>("archive");
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<int>("version");
+        QTest::newRow("2.1 to 3.0") << official("2.1/Markup_MaximumInformation.bcf")
+                                    << QStringList{QStringLiteral("--to"), QStringLiteral("3.0")} << 2;
+        QTest::newRow("3.0 to 2.1") << official("3.0/Markup_Document_reference_internal.bcf")
+                                    << QStringList{QStringLiteral("--to"), QStringLiteral("2.1")} << 1;
+        QTest::newRow("3.0 kept as 3.0") << official("3.0/Markup_Labels.bcf") << QStringList() << 2;
+    }
+    void convertWritesLoadableArchive() {
+        QFETCH(QString, archive);
+        QFETCH(QStringList, options);
+        QFETCH(int, version);
+        const QString out = dir.filePath(QStringLiteral("converted.bcf"));
+        const Run run = bcfTool(QStringList{QStringLiteral("convert"), archive, out} + options);
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY2(run.err.isEmpty(), run.err.constData());
+        const BcfData source = loadArchive(archive.toStdString());
+        const BcfData converted = loadArchive(out.toStdString());
+        QCOMPARE(static_cast<int>(converted.version), version);
+        QCOMPARE(converted.markups.size(), source.markups.size());
+        QCOMPARE(converted.documents.size(), source.documents.size());
+        for (std::size_t i = 0; i < source.markups.size(); ++i) {
+            QCOMPARE(converted.markups[i].topic.title, source.markups[i].topic.title);
+            QCOMPARE(converted.markups[i].comments.size(), source.markups[i].comments.size());
+            QCOMPARE(converted.markups[i].viewPoints.size(), source.markups[i].viewPoints.size());
+        }
+    }
+
+    // `input` and `output` name files in the temporary folder; "@name" names an official archive.
+    void failureIsOneLineAndLeavesOutput_data() {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QString>("output");
+        QTest::newRow("info on a missing file") << "info"
+                                                << "missing.bcf"
+                                                << "";
+        QTest::newRow("info on a text file") << "info"
+                                             << "notes.txt"
+                                             << "";
+        QTest::newRow("info on a BCF 2.0 archive") << "info"
+                                                   << "v20.bcf"
+                                                   << "";
+        QTest::newRow("convert a missing file") << "convert"
+                                                << "missing.bcf"
+                                                << "out.bcf";
+        QTest::newRow("convert a BCF 2.0 archive") << "convert"
+                                                   << "v20.bcf"
+                                                   << "out.bcf";
+        QTest::newRow("convert topics that share a GUID") << "convert"
+                                                          << "duplicates.bcf"
+                                                          << "out.bcf";
+        QTest::newRow("convert into a missing folder") << "convert"
+                                                       << "@2.1/Markup_MinimumInformation.bcf"
+                                                       << "no/such/folder/out.bcf";
+        QTest::newRow("convert onto a folder") << "convert"
+                                               << "@3.0/Markup_Labels.bcf"
+                                               << "folder";
+    }
+    void failureIsOneLineAndLeavesOutput() {
+        QFETCH(QString, command);
+        QFETCH(QString, input);
+        QFETCH(QString, output);
+        QVERIFY(writeFile(dir.filePath(QStringLiteral("notes.txt")), "not an archive\n"));
+        writeVersion20(dir.filePath(QStringLiteral("v20.bcf")));
+        writeDuplicateTopics(dir.filePath(QStringLiteral("duplicates.bcf")));
+        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("folder")));
+        const std::string previous = "previous content";
+        QVERIFY(writeFile(dir.filePath(QStringLiteral("out.bcf")), previous));
+
+        const QString in =
+            input.startsWith(u'@') ? official(input.mid(1).toUtf8().constData()) : dir.filePath(input);
+        QStringList arguments{command, in};
+        if (!output.isEmpty())
+            arguments << dir.filePath(output);
+        const Run run = bcfTool(arguments);
+        QVERIFY(run.exitCode > 0);
+        QVERIFY(run.out.isEmpty());
+        QVERIFY2(run.err.endsWith('\n') && run.err.count('\n') == 1, run.err.constData());
+        QVERIFY(run.err.startsWith("bcf: "));
+
+        QCOMPARE(readFile(dir.filePath(QStringLiteral("out.bcf"))), previous);
+        QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("no"))));
+        QVERIFY(QFileInfo(dir.filePath(QStringLiteral("folder"))).isDir());
+        QCOMPARE(
+            QDir(dir.filePath(QStringLiteral("folder"))).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+            QStringList());
+    }
+
+    void wrongArgumentsExitWithUsage_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("no arguments") << QStringList();
+        QTest::newRow("unknown command") << QStringList{QStringLiteral("show"), QStringLiteral("a.bcf")};
+        QTest::newRow("version without a writing")
+            << QStringList{QStringLiteral("convert"), official("3.0/Markup_Labels.bcf"),
+                           QStringLiteral("OUT"), QStringLiteral("--to"), QStringLiteral("2.0")};
+    }
+    void wrongArgumentsExitWithUsage() {
+        QFETCH(QStringList, arguments);
+        const QString out = dir.filePath(QStringLiteral("out.bcf"));
+        QVERIFY(writeFile(out, "previous content"));
+        arguments.replaceInStrings(QStringLiteral("OUT"), out);
+        const Run run = bcfTool(arguments);
+        QCOMPARE(run.exitCode, 2);
+        QVERIFY(run.out.isEmpty());
+        QVERIFY(run.err.contains("usage: bcf"));
+        QCOMPARE(readFile(out), std::string("previous content"));
+    }
+
+private:
+    QTemporaryDir dir;
+};
+
+QTEST_GUILESS_MAIN(BcfToolTest)
+#include "test_bcf_tool.moc"
