@@ -5,6 +5,7 @@
 #include "codec/zip/zip_archive.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace bcf {
 
@@ -123,7 +124,8 @@ std::string writeVisualizationInfo(const VisualizationInfo& info, BcfVersion ver
             appendNumber(camera, "AspectRatio", info.aspectRatio > 0 ? info.aspectRatio : 1.0);
         } else {
             // The 2.1 schema takes a field of view from 45 to 60 degrees only.
-            appendNumber(camera, "FieldOfView", std::clamp(info.fieldOfView, 45.0, 60.0));
+            const double fieldOfView = std::isnan(info.fieldOfView) ? kDefaultFieldOfView : info.fieldOfView;
+            appendNumber(camera, "FieldOfView", std::clamp(fieldOfView, 45.0, 60.0));
         }
     }
     return xml::serialize(document);

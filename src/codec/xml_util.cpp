@@ -4,6 +4,7 @@
 
 #include <cctype>
 #include <charconv>
+#include <cmath>
 #include <sstream>
 
 namespace bcf::xml {
@@ -31,9 +32,13 @@ std::string text(pugi::xml_node element) {
     return {};
 }
 
-std::string childText(pugi::xml_node parent, const char* name) { return text(parent.child(name)); }
+std::string childText(pugi::xml_node parent, const char* name) {
+    return text(parent.child(name));
+}
 
-std::string attribute(pugi::xml_node element, const char* name) { return element.attribute(name).value(); }
+std::string attribute(pugi::xml_node element, const char* name) {
+    return element.attribute(name).value();
+}
 
 pugi::xml_node appendText(pugi::xml_node parent, const char* name, const std::string& value) {
     pugi::xml_node element = parent.append_child(name);
@@ -71,6 +76,12 @@ double parseNumber(const std::string& text) {
 }
 
 std::string formatNumber(double value) {
+    // The XML Schema double spells these NaN, INF and -INF; "nan" and "inf" are not numbers to
+    // a schema-aware reader.
+    if (std::isnan(value))
+        return "NaN";
+    if (std::isinf(value))
+        return value > 0 ? "INF" : "-INF";
     char buffer[128];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 17);
     return std::string(buffer, result.ptr);

@@ -13,6 +13,7 @@
 #include <QTest>
 
 #include <clocale>
+#include <limits>
 #include <pugixml.hpp>
 
 using namespace bcf;
@@ -329,6 +330,8 @@ private slots:
         QTest::newRow("plus sign") << QByteArray("+3") << 3.0;
         QTest::newRow("negative fraction without leading digit") << QByteArray("-.5") << -0.5;
         QTest::newRow("decimal comma stops the number") << QByteArray("1,5") << 1.0;
+        QTest::newRow("XML Schema infinity")
+            << QByteArray("-INF") << -std::numeric_limits<double>::infinity();
         QTest::newRow("seventeen digits") << QByteArray("0.10000000000000001") << 0.1;
     }
     void viewpointNumbersRead() {
