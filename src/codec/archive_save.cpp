@@ -12,6 +12,7 @@
 #include "codec/xml_util_p.h"
 #include "codec/zip/zip_archive.h"
 
+#include <set>
 #include <unordered_set>
 
 namespace bcf {
@@ -30,6 +31,27 @@ void checkTopicGuids(const BcfData& data) {
     }
 }
 
+bool isMarkupName(const std::string& name) {
+    const std::string suffix = "markup.bcf";
+    return name.size() >= suffix.size() &&
+           name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+// A 2.1 archive keeps its documents at the root under their file names, which 3.0 documents
+// (stored by GUID) need not have unique, and which may be those of the archive's own files.
+// A name that is taken, or that a reader would take for a markup file, gets " (2)", " (3)", ...
+// before its extension.
+std::string unusedRootName(const std::string& name, std::set<std::string>& taken) {
+    std::string candidate = name;
+    const std::size_t dot = name.rfind('.');
+    const std::string stem = dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
+    const std::string extension = stem.size() == name.size() ? std::string() : name.substr(stem.size());
+    for (int number = 2; taken.contains(candidate) || isMarkupName(candidate); ++number)
+        candidate = stem + " (" + std::to_string(number) + ")" + extension;
+    taken.insert(candidate);
+    return candidate;
+}
+
 void writeDocumentEntries(ZipArchive& out, BcfData& data, BcfVersion version) {
     for (DocumentInfo& document : data.documents)
         fetchDocument(document, data.version);
@@ -41,10 +63,14 @@ void writeDocumentEntries(ZipArchive& out, BcfData& data, BcfVersion version) {
                 document.guid = generateGuid();
         out.writeEntry("documents.xml", writeDocuments(data.documents));
     }
+    std::set<std::string> taken = {"bcf.version", "project.bcfp", "extensions.xsd",
+                                   extensionsEntryName(data, version)};
     for (const DocumentInfo& document : data.documents) {
-        const std::string name = documentEntryName(document, version);
+        std::string name = documentEntryName(document, version);
         if (name.empty())
             throw BcfError("write error", document.guid, "document without a file name");
+        if (version == BcfVersion::V2_1)
+            name = unusedRootName(name, taken);
         out.writeEntry(name, document.data);
     }
 }

@@ -116,6 +116,46 @@ private slots:
         QVERIFY(loaded.documents[0].guid != loaded.documents[1].guid);
     }
 
+    // 2.1 keeps documents at the root under their file names: names that 3.0 documents share,
+    // or that BCF's own files use, must not collide there.
+    void documentNamesStayDistinctInTwoOne_data() {
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("two documents named alike")
+            << QStringList{"report.pdf", "report.pdf", "report.pdf"}
+            << QStringList{"report.pdf", "report (2).pdf", "report (3).pdf"};
+        QTest::newRow("same name in different folders")
+            << QStringList{"a/notes.txt", "b/notes.txt"} << QStringList{"notes.txt", "notes (2).txt"};
+        QTest::newRow("names without extension")
+            << QStringList{"README", "README"} << QStringList{"README", "README (2)"};
+        QTest::newRow("names of the archive's own files")
+            << QStringList{"project.bcfp", "bcf.version", "extensions.xml", "extensions.xsd"}
+            << QStringList{"project (2).bcfp", "bcf (2).version", "extensions (2).xml", "extensions (2).xsd"};
+        QTest::newRow("name a reader takes for a markup file")
+            << QStringList{"markup.bcf", "old-markup.bcf"}
+            << QStringList{"markup (2).bcf", "old-markup (2).bcf"};
+    }
+    void documentNamesStayDistinctInTwoOne() {
+        QFETCH(QStringList, names);
+        QFETCH(QStringList, expected);
+        BcfData data = sampleModel(BcfVersion::V3_0);
+        data.markups.clear();
+        data.documents.clear();
+        for (qsizetype i = 0; i < names.size(); ++i)
+            data.documents.push_back(DocumentInfo{"d0c0ffee-0000-4000-8000-00000000000" + std::to_string(i),
+                                                  names[i].toStdString(), 1, "bytes " + std::to_string(i)});
+        const std::string file = dir.filePath(QStringLiteral("names.bcf")).toStdString();
+        saveArchive(file, data, BcfVersion::V2_1);
+        BcfData loaded = loadArchive(file);
+        fetchAllPayloads(loaded);
+        QStringList actual;
+        for (const DocumentInfo& document : loaded.documents)
+            actual << QString::fromStdString(document.filename);
+        QCOMPARE(actual, expected);
+        for (std::size_t i = 0; i < loaded.documents.size(); ++i)
+            QCOMPARE(loaded.documents[i].data, "bytes " + std::to_string(i));
+    }
+
     void entriesInWritingOrder_data() {
         QTest::addColumn<BcfData>("data");
         QTest::addColumn<BcfVersion>("version");
