@@ -3,7 +3,7 @@
 #include "bcfqtui.h"
 #include "ui/mainwindow.h"
 
-#include <QGuiApplication>
+#include <QApplication>
 #include <QImage>
 #include <QPalette>
 #include <QScreen>
@@ -43,13 +43,14 @@ private slots:
     void viewIsDrawnInsideHostWindow();
     void resizeReachesNativeWindow();
     void invalidHandleFallsBack();
+    void destroyingViewKeepsHostWindow();
 
 private:
     std::unique_ptr<QWidget> host;
 };
 
 void TestEmbedXcb::initTestCase() {
-    if (QGuiApplication::platformName() != QLatin1String("xcb")) {
+    if (QApplication::platformName() != QLatin1String("xcb")) {
         QSKIP("needs the xcb platform (run under xvfb-run with QT_QPA_PLATFORM=xcb)");
     }
 }
@@ -124,6 +125,20 @@ void TestEmbedXcb::invalidHandleFallsBack() {
     QVERIFY(view.placeholder->windowHandle() == nullptr ||
             view.placeholder->windowHandle()->parent() == nullptr);
     QCOMPARE(view.mainWindow->parentWidget(), view.placeholder.get());
+}
+
+void TestEmbedXcb::destroyingViewKeepsHostWindow() {
+    {
+        BcfQtUi view(host->winId());
+        paintBackground(*view.placeholder, placeholderColour);
+        view.resize(400, 300);
+        QTRY_COMPARE_WITH_TIMEOUT(grabNative(*host).pixelColor(2, 2), placeholderColour, 5000);
+    }
+    // The view's native window is gone, the host's own (wrapped while the view lived) is not.
+    QVERIFY(host->windowHandle()->handle() != nullptr);
+    host->update();
+    QTRY_COMPARE_WITH_TIMEOUT(grabNative(*host).pixelColor(2, 2), hostColour, 5000);
+    QCOMPARE(QApplication::topLevelWidgets(), QWidgetList{host.get()});
 }
 
 QTEST_MAIN(TestEmbedXcb)
