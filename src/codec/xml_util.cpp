@@ -5,6 +5,7 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <sstream>
 
 namespace bcf::xml {
@@ -72,6 +73,17 @@ double parseNumber(const std::string& text) {
         ++begin;
     double value = 0;
     const auto result = std::from_chars(begin, end, value);
+    if (result.ec == std::errc::result_out_of_range) {
+        // from_chars gives up where strtod saturates: to an infinity on overflow, towards zero
+        // on underflow. The wider type tells which of the two it is.
+        long double wide = 0;
+        if (std::from_chars(begin, end, wide).ec != std::errc())
+            return 0.0;
+        if (std::fabs(wide) > std::numeric_limits<double>::max())
+            return wide > 0 ? std::numeric_limits<double>::infinity()
+                            : -std::numeric_limits<double>::infinity();
+        return static_cast<double>(wide);
+    }
     return result.ec == std::errc() ? value : 0.0;
 }
 

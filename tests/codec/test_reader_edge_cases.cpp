@@ -332,6 +332,9 @@ private slots:
         QTest::newRow("decimal comma stops the number") << QByteArray("1,5") << 1.0;
         QTest::newRow("XML Schema infinity")
             << QByteArray("-INF") << -std::numeric_limits<double>::infinity();
+        QTest::newRow("too large saturates")
+            << QByteArray("1e400") << std::numeric_limits<double>::infinity();
+        QTest::newRow("too small underflows") << QByteArray("-1e-400") << 0.0;
         QTest::newRow("seventeen digits") << QByteArray("0.10000000000000001") << 0.1;
     }
     void viewpointNumbersRead() {
