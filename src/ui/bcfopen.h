@@ -17,6 +17,7 @@ class BcfOpen : public QDialog {
     Q_OBJECT
 
 public:
+    // Builds the form on the "Server" page; only the "Open" button is connected.
     explicit BcfOpen(QWidget* parent = nullptr);
     ~BcfOpen() override;
 
@@ -24,6 +25,7 @@ public:
     const std::string& selectedFilePath() const { return selectedFilePath_; }
 
 private slots:
+    // Asks for a BCF file, keeps its path (empty when cancelled) and accepts the dialog.
     void onPbOpenClicked(bool clicked);
 
 private:

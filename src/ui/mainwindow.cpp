@@ -53,6 +53,10 @@ MainWindow::MainWindow() : d(std::make_unique<MainWindowPrivate>(this)) {
 }
 
 MainWindow::~MainWindow() {
+    // The children outlive this object's own part; none of their signals may reach a slot now.
+    const QList<QObject*> children = findChildren<QObject*>();
+    for (QObject* child : children)
+        QObject::disconnect(child, nullptr, this, nullptr);
     // The form object goes first; its widgets stay until QMainWindow deletes its children.
     d->ui.reset();
 }
