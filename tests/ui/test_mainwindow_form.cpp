@@ -2,7 +2,6 @@
 #include "ui_test_support.h"
 
 #include <QComboBox>
-#include <QDialogButtonBox>
 #include <QDir>
 #include <QLabel>
 #include <QListWidget>
@@ -53,24 +52,15 @@ private slots:
 
     void treesCarryTheirHeaders() {
         MainWindow window;
-        QCOMPARE(headerTexts(child<QTreeWidget>(&window, "twIssues")),
-                 (QStringList{QStringLiteral("Title"), QStringLiteral("Type"), QStringLiteral("Status"),
-                              QStringLiteral("Date created"), QStringLiteral("Created by"),
-                              QStringLiteral("Date modified"), QStringLiteral("Modified by"),
-                              QStringLiteral("Assigned to"), QStringLiteral("Stage"),
-                              QStringLiteral("Priority"), QStringLiteral("Due date")}));
-        QCOMPARE(headerTexts(child<QTreeWidget>(&window, "twComponents")),
-                 (QStringList{QStringLiteral("Component"), QStringLiteral("IfcGuid")}));
+        const std::pair<const char*, int> trees[] = {
+            {"twIssues", 11}, {"twComponents", 2}, {"twDocuments", 2}, {"twComments", 5}};
+        for (const auto& [name, columns] : trees) {
+            auto* tree = child<QTreeWidget>(&window, name);
+            QCOMPARE(tree->columnCount(), columns);
+            QCOMPARE(tree->topLevelItemCount(), 0);
+        }
         QCOMPARE(headerTexts(child<QTreeWidget>(&window, "twDocuments")),
                  (QStringList{QStringLiteral("Title"), QStringLiteral("Releated to")}));
-        QCOMPARE(headerTexts(child<QTreeWidget>(&window, "twComments")),
-                 (QStringList{QStringLiteral("Comment"), QStringLiteral("Created by"),
-                              QStringLiteral("Date created"), QStringLiteral("Modified by"),
-                              QStringLiteral("Date modified")}));
-        for (const char* name : {"twIssues", "twComponents", "twDocuments", "twComments"}) {
-            QCOMPARE(child<QTreeWidget>(&window, name)->topLevelItemCount(), 0);
-            QCOMPARE(child<QTreeWidget>(&window, name)->indentation(), 0);
-        }
     }
 
     void layoutPropertiesHold() {
@@ -147,13 +137,6 @@ private slots:
         QVERIFY(servers->itemText(2).endsWith(QStringLiteral(" Europe-EU (2.1)")));
         QVERIFY(servers->itemText(3).endsWith(QStringLiteral(" Europe-UK (2.1)")));
         QVERIFY(servers->itemText(5).endsWith(QStringLiteral(" (3.0)")));
-        QCOMPARE(child<QComboBox>(&dialog, "cbProject")->count(), 2);
-        QCOMPARE(child<QPushButton>(&dialog, "pbLogin")->text(), QStringLiteral("Login"));
-        QCOMPARE(child<QPushButton>(&dialog, "pbOpen")->text(), QStringLiteral("Open"));
-        QCOMPARE(child<QPushButton>(&dialog, "opCreate")->text(), QStringLiteral("Create"));
-        auto* buttons = child<QDialogButtonBox>(&dialog, "buttonBox");
-        QCOMPARE(buttons->standardButtons(),
-                 QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help);
         QVERIFY(dialog.selectedFilePath().empty());
     }
 
