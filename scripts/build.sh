@@ -5,5 +5,5 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/deps.sh"
 werror=OFF
 [ "${CI:-}" = "true" ] && werror=ON
-cmake -S "$root" -B "$root/build" -DBCF_WERROR=$werror >/dev/null
+cmake -S "$root" -B "$root/build" -DBCF_BUILD_UI=ON -DBCF_WERROR=$werror >/dev/null
 cmake --build "$root/build" -j"$(nproc)"
