@@ -20,7 +20,8 @@ std::size_t utf8Length(const std::string& s, std::size_t i) {
         if ((byte(i + k) & 0xc0) != 0x80)
             return 0;
     if ((length == 2 && c < 0xc2) || (length == 3 && c == 0xe0 && byte(i + 1) < 0xa0) ||
-        (length == 3 && c == 0xed && byte(i + 1) >= 0xa0) || (length == 4 && c == 0xf0 && byte(i + 1) < 0x90) ||
+        (length == 3 && c == 0xed && byte(i + 1) >= 0xa0) ||
+        (length == 4 && c == 0xf0 && byte(i + 1) < 0x90) ||
         (length == 4 && (c > 0xf4 || (c == 0xf4 && byte(i + 1) >= 0x90))))
         return 0;
     return length;
@@ -61,7 +62,9 @@ std::string quote(const std::string& text) {
     return out + "\"";
 }
 
-void JsonWriter::newline() { out_ << '\n' << std::string(hasItems_.size() * 2, ' '); }
+void JsonWriter::newline() {
+    out_ << '\n' << std::string(hasItems_.size() * 2, ' ');
+}
 
 void JsonWriter::beforeValue() {
     if (afterKey_) {

@@ -37,7 +37,9 @@ bool parseOptional(const ZipArchive& archive, const std::string& name, pugi::xml
 
 } // namespace
 
-std::vector<std::string> findMarkupEntries() { return markupEntries(currentArchive()); }
+std::vector<std::string> findMarkupEntries() {
+    return markupEntries(currentArchive());
+}
 
 BcfData loadArchive(const std::string& path) {
     ZipArchive archive;

@@ -2,7 +2,8 @@
 
 namespace bcf {
 
-static std::string describe(const std::string& reason, const std::string& subject, const std::string& detail) {
+static std::string describe(const std::string& reason, const std::string& subject,
+                            const std::string& detail) {
     std::string text = reason;
     if (!subject.empty())
         text += ": " + subject;

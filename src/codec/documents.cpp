@@ -29,13 +29,15 @@ std::string writeDocuments(const std::vector<DocumentInfo>& documents) {
     return xml::serialize(xmlDocument);
 }
 
-std::vector<std::string> listRootDocumentEntries(const ZipArchive& archive, const std::string& extensionSchema) {
+std::vector<std::string> listRootDocumentEntries(const ZipArchive& archive,
+                                                 const std::string& extensionSchema) {
     std::vector<std::string> names;
     for (const ZipEntryInfo& entry : archive.entries()) {
         const std::string& name = entry.filename;
         if (name.empty() || name.find('/') != std::string::npos)
             continue;
-        if (name == "bcf.version" || name == "extensions.xsd" || name == "project.bcfp" || name == extensionSchema)
+        if (name == "bcf.version" || name == "extensions.xsd" || name == "project.bcfp" ||
+            name == extensionSchema)
             continue;
         names.push_back(name);
     }

@@ -22,7 +22,8 @@ std::string writeDocuments(const std::vector<DocumentInfo>& documents);
 
 // The root entries of a 2.1 archive that are documents: every root file but bcf.version,
 // project.bcfp, extensions.xsd and the extensions entry `extensionSchema` names.
-std::vector<std::string> listRootDocumentEntries(const ZipArchive& archive, const std::string& extensionSchema);
+std::vector<std::string> listRootDocumentEntries(const ZipArchive& archive,
+                                                 const std::string& extensionSchema);
 
 // Fills `data.documents` from `archive` in the way of `data.version`; a 3.0 archive without
 // documents.xml has no documents.

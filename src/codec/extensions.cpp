@@ -62,7 +62,8 @@ void readV21(const pugi::xml_document& document, BcfData& data) {
             if (name != row.simpleType)
                 continue;
             for (pugi::xml_node value : schemaChild(type, "restriction").children())
-                if (value.type() == pugi::node_element && std::strcmp(localName(value.name()), "enumeration") == 0)
+                if (value.type() == pugi::node_element &&
+                    std::strcmp(localName(value.name()), "enumeration") == 0)
                     (data.*row.list).push_back(xml::attribute(value, "value"));
         }
     }

@@ -13,7 +13,9 @@ namespace bcf {
 
 // "2.0", "2.1" or "3.0" for version index 0, 1 or 2; throws std::out_of_range otherwise.
 const char* versionText(int versionIndex);
-inline const char* versionText(BcfVersion version) { return versionText(static_cast<int>(version)); }
+inline const char* versionText(BcfVersion version) {
+    return versionText(static_cast<int>(version));
+}
 
 // Sets `data.version` from a parsed bcf.version. Throws BcfError for BCF 2.0 and for a
 // version it does not recognise, since no other file of such an archive can be read.

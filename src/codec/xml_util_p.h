@@ -40,6 +40,8 @@ double parseNumber(const std::string& text);
 std::string formatNumber(double value);
 
 // True for a BCF 3.0 save: empty optional values are left out there.
-inline bool isV3(BcfVersion version) { return version == BcfVersion::V3_0; }
+inline bool isV3(BcfVersion version) {
+    return version == BcfVersion::V3_0;
+}
 
 } // namespace bcf::xml

@@ -69,8 +69,7 @@ void fillIssues(const bcf::BcfData& bcfData, QTreeWidget* twIssues) {
 
 void fillDocuments(QTreeWidget* twDocuments, QTabWidget* tabWidget, const bcf::BcfData& bcfData) {
     twDocuments->clear();
-    tabWidget->setTabText(1, QStringLiteral("Documents (") + QString::number(bcfData.documents.size()) +
-                                 QStringLiteral(")"));
+    tabWidget->setTabText(1, countText("Documents (", bcfData.documents.size()));
     for (const bcf::DocumentInfo& document : bcfData.documents) {
         auto* item = new QTreeWidgetItem();
         item->setText(0, fromUtf8(document.filename));

@@ -26,11 +26,11 @@ QString fileLinkHtml(const std::string& path) {
            QDir::toNativeSeparators(canonical).toHtmlEscaped() + QStringLiteral("</a>");
 }
 
-QString countText(const char* label, std::size_t count) {
-    return QString::fromUtf8(label) + QStringLiteral("(") + QString::number(count) + QStringLiteral(")");
-}
-
 } // namespace
+
+QString countText(const char* label, std::size_t count) {
+    return QString::fromUtf8(label) + QString::number(count) + QStringLiteral(")");
+}
 
 MainWindowPrivate::MainWindowPrivate(MainWindow* window) : q(window), ui(std::make_unique<MainWindowUi>()) {}
 
@@ -131,10 +131,10 @@ void MainWindowPrivate::loadFile(const std::string& path) {
 void MainWindowPrivate::clearViews() {
     ui->lProject->setText(QStringLiteral("Project: "));
     ui->llink->clear();
-    ui->lIssues->setText(countText("Issues ", 0));
-    ui->tabWidget->setTabText(0, countText("Snapshot ", 0));
-    ui->tabWidget->setTabText(1, countText("Documents ", 0));
-    ui->lComments->setText(countText("Comments ", 0));
+    ui->lIssues->setText(countText("Issues (", 0));
+    ui->tabWidget->setTabText(0, countText("Snapshot (", 0));
+    ui->tabWidget->setTabText(1, countText("Documents (", 0));
+    ui->lComments->setText(countText("Comments (", 0));
     ui->twIssues->clear();
     ui->pteDescription->clear();
     ui->lwSnapshots->clear();
@@ -149,7 +149,7 @@ void MainWindowPrivate::clearViews() {
 
 void MainWindowPrivate::showIssues() {
     ui->twIssues->clear();
-    ui->lIssues->setText(countText("Issues ", bcfData.markups.size()));
+    ui->lIssues->setText(countText("Issues (", bcfData.markups.size()));
     fillIssues(bcfData, ui->twIssues);
     connectIssueEditors();
 }

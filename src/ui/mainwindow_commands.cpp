@@ -21,10 +21,6 @@
 
 namespace {
 
-QString countText(const char* label, std::size_t count) {
-    return QString::fromUtf8(label) + QString::number(count) + QStringLiteral(")");
-}
-
 // The bytes of the local file at `path`. Throws std::runtime_error with the reason when the file
 // can't be read, or is larger than an archive entry may be.
 std::string readLocalFile(const QString& path) {
@@ -62,7 +58,6 @@ void MainWindow::onPbNewIssueClicked(bool) {
     runGuarded(*d, QStringLiteral("Adding an issue"), QString(), [this] {
         d->bcfData.markups.push_back(newIssue(d->bcfData));
         d->showIssues();
-        d->ui->lIssues->setText(countText("Issues (", d->bcfData.markups.size()));
     });
 }
 

@@ -49,5 +49,7 @@ void fillDocuments(QTreeWidget* twDocuments, QTabWidget* tabWidget, const bcf::B
 void fillComments(QTreeWidget* twComments, QLabel* lComments, const bcf::BcfData& bcfData, int topicIndex);
 // Rebuilds the snapshot list and its tab title for one topic, fetching images on first use.
 void fillSnapshots(QListWidget* lwSnapshots, QTabWidget* tabWidget, bcf::BcfData& bcfData, int topicIndex);
+// A count as labels and tab titles show it: "Issues (" + count + ")".
+QString countText(const char* label, std::size_t count);
 // The display form of a stored date-time: 2024-03-07T09:05:00Z gives "07.03.2024, 09:05".
 std::string formatDateTime(const std::string& text);

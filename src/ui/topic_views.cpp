@@ -42,11 +42,11 @@ QIcon thumbnail(const std::string& imageBytes) {
 void fillComments(QTreeWidget* twComments, QLabel* lComments, const bcf::BcfData& bcfData, int topicIndex) {
     twComments->clear();
     if (!isTopicIndex(bcfData, topicIndex)) {
-        lComments->setText(QStringLiteral("Comments (0)"));
+        lComments->setText(countText("Comments (", 0));
         return;
     }
     const std::vector<bcf::Comment>& comments = bcfData.markups[topicIndex].comments;
-    lComments->setText(QStringLiteral("Comments (") + QString::number(comments.size()) + QStringLiteral(")"));
+    lComments->setText(countText("Comments (", comments.size()));
     for (const bcf::Comment& comment : comments) {
         // The texts are set before the item joins the tree, so filling emits no itemChanged.
         auto* item = new QTreeWidgetItem();
@@ -63,12 +63,11 @@ void fillComments(QTreeWidget* twComments, QLabel* lComments, const bcf::BcfData
 void fillSnapshots(QListWidget* lwSnapshots, QTabWidget* tabWidget, bcf::BcfData& bcfData, int topicIndex) {
     lwSnapshots->clear();
     if (!isTopicIndex(bcfData, topicIndex)) {
-        tabWidget->setTabText(0, QStringLiteral("Snapshot (0)"));
+        tabWidget->setTabText(0, countText("Snapshot (", 0));
         return;
     }
     bcf::Markup& markup = bcfData.markups[topicIndex];
-    tabWidget->setTabText(0, QStringLiteral("Snapshot (") + QString::number(markup.viewPoints.size()) +
-                                 QStringLiteral(")"));
+    tabWidget->setTabText(0, countText("Snapshot (", markup.viewPoints.size()));
     // Without this the icon view would draw the thumbnails at the style's small icon size.
     lwSnapshots->setIconSize(QSize(kThumbnailSize, kThumbnailSize));
 

@@ -26,8 +26,8 @@ bool hasEndOfCentralDirectory(const std::string& bytes) {
     static const char signature[] = {'P', 'K', 5, 6};
     const std::size_t window = 22 + 0xffff;
     const std::size_t from = bytes.size() > window ? bytes.size() - window : 0;
-    return std::search(bytes.begin() + static_cast<std::ptrdiff_t>(from), bytes.end(), signature, signature + 4) !=
-           bytes.end();
+    return std::search(bytes.begin() + static_cast<std::ptrdiff_t>(from), bytes.end(), signature,
+                       signature + 4) != bytes.end();
 }
 
 // Entry names are written exactly as given, so refuse what would escape or confuse an extractor.
@@ -60,7 +60,7 @@ std::string unsafeNameReason(const std::string& name, bool hasBytes) {
 struct ZipArchive::Impl {
     std::string path;
     std::string label;
-    std::string buffer;                 // the archive file's bytes while reading
+    std::string buffer; // the archive file's bytes while reading
     ZipHandle reader{nullptr, zip_discard};
     std::vector<std::pair<std::string, std::string>> pending; // entries written, in order
     std::unordered_set<std::string> pendingNames;
@@ -94,7 +94,8 @@ void ZipArchive::loadBytes(std::string bytes, const std::string& label) {
     d->buffer = std::move(bytes);
     zip_error_t error;
     zip_error_init(&error);
-    SourceHandle source(zip_source_buffer_create(d->buffer.data(), d->buffer.size(), 0, &error), zip_source_free);
+    SourceHandle source(zip_source_buffer_create(d->buffer.data(), d->buffer.size(), 0, &error),
+                        zip_source_free);
     if (!source) {
         d->buffer.clear();
         throw BcfError("bad zip", label, libzipMessage(&error));
@@ -109,7 +110,9 @@ void ZipArchive::loadBytes(std::string bytes, const std::string& label) {
     d->reader.reset(archive);
 }
 
-const std::string& ZipArchive::path() const { return d->path; }
+const std::string& ZipArchive::path() const {
+    return d->path;
+}
 
 std::vector<ZipEntryInfo> ZipArchive::entries() const {
     std::vector<ZipEntryInfo> list;
@@ -134,7 +137,8 @@ std::vector<ZipEntryInfo> ZipArchive::entries() const {
 }
 
 bool ZipArchive::contains(const std::string& name) const {
-    return d->reader && name.find('\0') == std::string::npos && zip_name_locate(d->reader.get(), name.c_str(), 0) >= 0;
+    return d->reader && name.find('\0') == std::string::npos &&
+           zip_name_locate(d->reader.get(), name.c_str(), 0) >= 0;
 }
 
 std::optional<std::string> ZipArchive::read(const std::string& name) const {
@@ -217,7 +221,8 @@ std::string ZipArchive::finish() const {
             throw BcfError("write error", name, zip_strerror(writer.get()));
         }
         const bool folder = name.back() == '/';
-        if (!folder && zip_set_file_compression(writer.get(), static_cast<zip_uint64_t>(index), ZIP_CM_DEFLATE, 9) != 0)
+        if (!folder &&
+            zip_set_file_compression(writer.get(), static_cast<zip_uint64_t>(index), ZIP_CM_DEFLATE, 9) != 0)
             throw BcfError("write error", name, zip_strerror(writer.get()));
     }
     if (zip_close(writer.get()) != 0)
@@ -248,6 +253,8 @@ ZipArchive& currentArchive() {
     return archive;
 }
 
-std::string readArchiveEntry(const std::string& name) { return currentArchive().read(name).value_or(std::string()); }
+std::string readArchiveEntry(const std::string& name) {
+    return currentArchive().read(name).value_or(std::string());
+}
 
 } // namespace bcf

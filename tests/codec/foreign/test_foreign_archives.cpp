@@ -28,9 +28,10 @@ std::string markup21(const std::string& viewpoints) {
            viewpoints + "</Markup>";
 }
 
-const char* const kViewpoint = "<VisualizationInfo Guid=\"11111111-2222-4333-8444-555555555555\"><PerspectiveCamera>"
-                               "<CameraViewPoint><X>1</X><Y>2</Y><Z>3</Z></CameraViewPoint>"
-                               "<FieldOfView>60</FieldOfView></PerspectiveCamera></VisualizationInfo>";
+const char* const kViewpoint =
+    "<VisualizationInfo Guid=\"11111111-2222-4333-8444-555555555555\"><PerspectiveCamera>"
+    "<CameraViewPoint><X>1</X><Y>2</Y><Z>3</Z></CameraViewPoint>"
+    "<FieldOfView>60</FieldOfView></PerspectiveCamera></VisualizationInfo>";
 
 class ArchiveFile {
 public:
@@ -107,9 +108,10 @@ void TestForeignArchives::payloadsComeFromTheMarkupFolder() {
     QTemporaryDir dir;
     ArchiveFile file;
     file.add("bcf.version", kVersion21);
-    file.add("Topic 1/markup.bcf",
-             markup21("<Viewpoints Guid=\"11111111-2222-4333-8444-555555555555\"><Viewpoint>v.bcfv</Viewpoint>"
-                      "<Snapshot>s.png</Snapshot></Viewpoints>"));
+    file.add(
+        "Topic 1/markup.bcf",
+        markup21("<Viewpoints Guid=\"11111111-2222-4333-8444-555555555555\"><Viewpoint>v.bcfv</Viewpoint>"
+                 "<Snapshot>s.png</Snapshot></Viewpoints>"));
     file.add("Topic 1/v.bcfv", kViewpoint);
     file.add("Topic 1/s.png", "PNG bytes");
     BcfData data = loadArchive(file.write(dir, "folder.bcf"));
@@ -131,10 +133,11 @@ void TestForeignArchives::missingPayloadsKeepTheirReference() {
     QTemporaryDir dir;
     ArchiveFile file;
     file.add("bcf.version", kVersion21);
-    file.add(std::string(kGuid) + "/markup.bcf",
-             markup21("<Viewpoints Guid=\"11111111-2222-4333-8444-555555555555\"><Viewpoint>gone.bcfv</Viewpoint>"
-                      "<Snapshot>gone.png</Snapshot></Viewpoints>"
-                      "<Viewpoints Guid=\"21111111-2222-4333-8444-555555555555\"></Viewpoints>"));
+    file.add(
+        std::string(kGuid) + "/markup.bcf",
+        markup21("<Viewpoints Guid=\"11111111-2222-4333-8444-555555555555\"><Viewpoint>gone.bcfv</Viewpoint>"
+                 "<Snapshot>gone.png</Snapshot></Viewpoints>"
+                 "<Viewpoints Guid=\"21111111-2222-4333-8444-555555555555\"></Viewpoints>"));
     BcfData data = loadArchive(file.write(dir, "missing.bcf"));
     for (BcfVersion version : {BcfVersion::V2_1, BcfVersion::V3_0, BcfVersion::V2_1}) {
         const std::string saved = dir.filePath(QStringLiteral("saved.bcf")).toStdString();
@@ -164,7 +167,8 @@ void TestForeignArchives::documentsWithoutGuidGetOneOnce() {
     const std::string first = dir.filePath(QStringLiteral("first.bcf")).toStdString();
     saveArchive(first, data, BcfVersion::V3_0);
     const std::string guid = data.documents.front().guid;
-    QVERIFY(std::regex_match(guid, std::regex("[0-9a-f]{8}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{12}")));
+    QVERIFY(
+        std::regex_match(guid, std::regex("[0-9a-f]{8}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{12}")));
     const std::string second = dir.filePath(QStringLiteral("second.bcf")).toStdString();
     saveArchive(second, data, BcfVersion::V3_0);
     QCOMPARE(entryNames(first), entryNames(second));

@@ -59,19 +59,32 @@ private slots:
 void TestZipArchive::brokenArchivesFailCleanly_data() {
     QTest::addColumn<QString>("file");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("empty file") << "empty.bcf" << "bad zip";
-    QTest::newRow("random bytes") << "random-bytes.bcf" << "didn't find end of central directory signature";
-    QTest::newRow("truncated zip") << "truncated.bcf" << "didn't find end of central directory signature";
-    QTest::newRow("central directory cut short") << "cut-central-directory.bcf" << "bad zip";
-    QTest::newRow("no bcf.version") << "no-version.bcf" << "not a BCF archive";
-    QTest::newRow("BCF 2.0") << "version-2.0.bcf" << "unsupported BCF version 2.0";
-    QTest::newRow("unknown version") << "version-unknown.bcf" << "unrecognised BCF version \"4.0\"";
-    QTest::newRow("malformed markup") << "malformed-markup.bcf" << "malformed XML";
-    QTest::newRow("malformed project") << "malformed-project.bcf" << "malformed XML";
-    QTest::newRow("CRC mismatch") << "crc-mismatch.bcf" << "file couldn't be read";
-    QTest::newRow("size that lies") << "size-lie.bcf" << "file couldn't be read";
-    QTest::newRow("missing file") << "no-such-file.bcf" << "bad zip";
-    QTest::newRow("a directory") << "." << "bad zip";
+    QTest::newRow("empty file") << "empty.bcf"
+                                << "bad zip";
+    QTest::newRow("random bytes") << "random-bytes.bcf"
+                                  << "didn't find end of central directory signature";
+    QTest::newRow("truncated zip") << "truncated.bcf"
+                                   << "didn't find end of central directory signature";
+    QTest::newRow("central directory cut short") << "cut-central-directory.bcf"
+                                                 << "bad zip";
+    QTest::newRow("no bcf.version") << "no-version.bcf"
+                                    << "not a BCF archive";
+    QTest::newRow("BCF 2.0") << "version-2.0.bcf"
+                             << "unsupported BCF version 2.0";
+    QTest::newRow("unknown version") << "version-unknown.bcf"
+                                     << "unrecognised BCF version \"4.0\"";
+    QTest::newRow("malformed markup") << "malformed-markup.bcf"
+                                      << "malformed XML";
+    QTest::newRow("malformed project") << "malformed-project.bcf"
+                                       << "malformed XML";
+    QTest::newRow("CRC mismatch") << "crc-mismatch.bcf"
+                                  << "file couldn't be read";
+    QTest::newRow("size that lies") << "size-lie.bcf"
+                                    << "file couldn't be read";
+    QTest::newRow("missing file") << "no-such-file.bcf"
+                                  << "bad zip";
+    QTest::newRow("a directory") << "."
+                                 << "bad zip";
 }
 
 void TestZipArchive::brokenArchivesFailCleanly() {
@@ -106,7 +119,8 @@ void TestZipArchive::duplicateTopicGuidsCannotBeSaved() {
     QTemporaryDir dir;
     const std::string target = dir.filePath(QStringLiteral("out.bcf")).toStdString();
     writeFile(target, "previous content");
-    QCOMPARE(reasonOf([&] { saveArchive(target, data, BcfVersion::V3_0); }), std::string("duplicate topic GUID"));
+    QCOMPARE(reasonOf([&] { saveArchive(target, data, BcfVersion::V3_0); }),
+             std::string("duplicate topic GUID"));
     QCOMPARE(fileBytes(target), std::string("previous content"));
     QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(), 1);
 }
@@ -139,8 +153,8 @@ void TestZipArchive::writtenEntriesReadBack() {
     for (const ZipEntryInfo& entry : in.entries())
         names.push_back(entry.filename);
     // Entries appear in write order, exactly as named, with no folder entries.
-    QCOMPARE(names, (std::vector<std::string>{"bcf.version", "topic/markup.bcf", "topic/empty.png", "topic/binary.png",
-                                              "caf\xc3\xa9.txt"}));
+    QCOMPARE(names, (std::vector<std::string>{"bcf.version", "topic/markup.bcf", "topic/empty.png",
+                                              "topic/binary.png", "caf\xc3\xa9.txt"}));
     QCOMPARE(in.read("topic/binary.png").value(), binary);
     QCOMPARE(in.read("topic/empty.png").value(), std::string());
     QCOMPARE(in.read("caf\xc3\xa9.txt").value(), std::string("utf-8 name"));
@@ -164,7 +178,8 @@ void TestZipArchive::unsafeNamesAreRefused() {
     QFETCH(QByteArray, name);
     QFETCH(bool, withBytes);
     ZipArchive out;
-    QCOMPARE(reasonOf([&] { out.writeEntry(name.toStdString(), withBytes ? "x" : ""); }), std::string("write error"));
+    QCOMPARE(reasonOf([&] { out.writeEntry(name.toStdString(), withBytes ? "x" : ""); }),
+             std::string("write error"));
     out.writeEntry("bcf.version", "x");
     QCOMPARE(reasonOf([&] { out.writeEntry("bcf.version", "y"); }), std::string("write error"));
 }
@@ -199,8 +214,10 @@ void TestZipArchive::failedSaveLeavesTargetIntact() {
     BcfData data = loadArchive(kOfficial);
     QTemporaryDir dir;
     // A folder that does not exist, and a target that is a folder.
-    QCOMPARE(reasonOf([&] { saveArchive(dir.filePath(QStringLiteral("missing/out.bcf")).toStdString(), data,
-                                        BcfVersion::V2_1); }),
+    QCOMPARE(reasonOf([&] {
+                 saveArchive(dir.filePath(QStringLiteral("missing/out.bcf")).toStdString(), data,
+                             BcfVersion::V2_1);
+             }),
              std::string("write error"));
     QCOMPARE(reasonOf([&] { saveArchive(dir.path().toStdString(), data, BcfVersion::V2_1); }),
              std::string("write error"));
