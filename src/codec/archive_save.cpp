@@ -71,7 +71,7 @@ void writeDocumentEntries(ZipArchive& out, BcfData& data, BcfVersion version) {
             throw BcfError("write error", document.guid, "document without a file name");
         if (version == BcfVersion::V2_1)
             name = unusedRootName(name, taken);
-        out.writeEntry(name, document.data);
+        out.writeEntryRef(name, document.data);
     }
 }
 
@@ -87,7 +87,7 @@ void writeTopicEntries(ZipArchive& out, BcfData& data, BcfVersion version) {
                                writeVisualizationInfo(viewPoint.visualizationInfo, version));
             fetchSnapshot(markup, viewPoint);
             if (!viewPoint.snapshot.empty() && !viewPoint.snapshotData.empty())
-                out.writeEntry(folder + viewPoint.snapshot, viewPoint.snapshotData);
+                out.writeEntryRef(folder + viewPoint.snapshot, viewPoint.snapshotData);
         }
     }
 }

@@ -62,7 +62,13 @@ struct ZipArchive::Impl {
     std::string label;
     std::string buffer; // the archive file's bytes while reading
     ZipHandle reader{nullptr, zip_discard};
-    std::vector<std::pair<std::string, std::string>> pending; // entries written, in order
+    struct PendingEntry {
+        std::string name;
+        std::string owned;
+        const std::string* borrowed = nullptr; // the caller's bytes, instead of `owned`
+        const std::string& bytes() const { return borrowed ? *borrowed : owned; }
+    };
+    std::vector<PendingEntry> pending; // entries written, in order
     std::unordered_set<std::string> pendingNames;
 };
 
@@ -183,6 +189,18 @@ std::optional<std::string> ZipArchive::read(const std::string& name) const {
 }
 
 void ZipArchive::writeEntry(const std::string& name, std::string bytes) {
+    checkNewEntry(name, bytes);
+    d->pendingNames.insert(name);
+    d->pending.push_back({name, std::move(bytes), nullptr});
+}
+
+void ZipArchive::writeEntryRef(const std::string& name, const std::string& bytes) {
+    checkNewEntry(name, bytes);
+    d->pendingNames.insert(name);
+    d->pending.push_back({name, {}, &bytes});
+}
+
+void ZipArchive::checkNewEntry(const std::string& name, const std::string& bytes) const {
     const std::string reason = unsafeNameReason(name, !bytes.empty());
     if (!reason.empty())
         throw BcfError("write error", name, reason);
@@ -192,8 +210,6 @@ void ZipArchive::writeEntry(const std::string& name, std::string bytes) {
         throw BcfError("write error", name, "more than 65535 entries");
     if (bytes.size() > kMaxEntryBytes)
         throw BcfError("write error", name, "entry larger than 256 MiB");
-    d->pendingNames.insert(name);
-    d->pending.emplace_back(name, std::move(bytes));
 }
 
 std::string ZipArchive::finish() const {
@@ -211,7 +227,9 @@ std::string ZipArchive::finish() const {
     }
     zip_error_fini(&error);
 
-    for (const auto& [name, bytes] : d->pending) {
+    for (const Impl::PendingEntry& entry : d->pending) {
+        const std::string& name = entry.name;
+        const std::string& bytes = entry.bytes();
         zip_source_t* source = zip_source_buffer(writer.get(), bytes.data(), bytes.size(), 0);
         if (!source)
             throw BcfError("write error", name, zip_strerror(writer.get()));

@@ -53,12 +53,18 @@ public:
     // Appends an entry to the archive being built. Throws BcfError("write error") for an
     // unsafe or duplicate name, or beyond the ZIP limits.
     void writeEntry(const std::string& name, std::string bytes);
+    // Like writeEntry, without copying: `bytes` must stay alive and unchanged until the archive
+    // is finished or saved.
+    void writeEntryRef(const std::string& name, const std::string& bytes);
     // Builds the ZIP file of the entries written so far (deflate, best compression).
     std::string finish() const;
     // Builds the ZIP file and replaces the file at `path` with it atomically.
     void save(const std::string& path);
 
 private:
+    // Throws BcfError("write error") unless an entry `name` holding `bytes` may be added.
+    void checkNewEntry(const std::string& name, const std::string& bytes) const;
+
     struct Impl;
     std::unique_ptr<Impl> d;
 };
