@@ -48,7 +48,7 @@ private slots:
             << QStringList{QStringLiteral("Camera")};
         for (BcfVersion to : {v21, v30})
             QTest::addRow("NaN and infinities saved as %s", to == v21 ? "2.1" : "3.0")
-                << "viewpoint-3.0-special-numbers.bcfv" << v30 << to
+                << "viewpoint-3.0-nan-and-infinity.bcfv" << v30 << to
                 << QStringList{QStringLiteral("<X>NaN</X>"), QStringLiteral("<Y>INF</Y>"),
                                QStringLiteral("<Z>-INF</Z>")}
                 << QStringList{QStringLiteral("nan"), QStringLiteral("inf")};
