@@ -16,15 +16,6 @@ Q_DECLARE_METATYPE(bcf::BcfData)
 
 namespace {
 
-std::vector<std::string> entryNames(const std::string& path) {
-    ZipArchive archive;
-    archive.load(path);
-    std::vector<std::string> names;
-    for (const ZipEntryInfo& entry : archive.entries())
-        names.push_back(entry.filename);
-    return names;
-}
-
 QByteArray joined(const std::vector<std::string>& names) {
     std::string text;
     for (const std::string& name : names)

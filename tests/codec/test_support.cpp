@@ -3,6 +3,7 @@
 #include "codec/documents.h"
 #include "codec/payloads.h"
 #include "codec/project.h"
+#include "codec/zip/zip_archive.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -36,6 +37,15 @@ bool writeFile(const QString& path, const std::string& bytes) {
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return false;
     return file.write(bytes.data(), static_cast<qint64>(bytes.size())) == static_cast<qint64>(bytes.size());
+}
+
+std::vector<std::string> entryNames(const std::string& path) {
+    ZipArchive archive;
+    archive.load(path);
+    std::vector<std::string> names;
+    for (const ZipEntryInfo& entry : archive.entries())
+        names.push_back(entry.filename);
+    return names;
 }
 
 bool parseXml(pugi::xml_document& document, const std::string& text) {

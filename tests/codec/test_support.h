@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <string>
+#include <vector>
 
 namespace pugi {
 class xml_document;
@@ -23,6 +24,9 @@ QString dataDir();
 // The whole content of a file, or an empty string when it can't be read.
 std::string readFile(const QString& path);
 bool writeFile(const QString& path, const std::string& bytes);
+
+// The entry names of the archive file at `path`, in central directory order.
+std::vector<std::string> entryNames(const std::string& path);
 
 // Parses `text` with pugixml's default options; false when it is not well-formed.
 bool parseXml(pugi::xml_document& document, const std::string& text);

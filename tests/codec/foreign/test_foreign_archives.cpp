@@ -3,6 +3,7 @@
 #include "codec/bcf_error.h"
 #include "codec/payloads.h"
 #include "codec/zip/zip_archive.h"
+#include "test_support.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -11,6 +12,7 @@
 #include <regex>
 
 using namespace bcf;
+using bcf::test::entryNames;
 
 namespace {
 
@@ -45,15 +47,6 @@ public:
 private:
     ZipArchive archive_;
 };
-
-std::vector<std::string> entryNames(const std::string& path) {
-    ZipArchive archive;
-    archive.load(path);
-    std::vector<std::string> names;
-    for (const ZipEntryInfo& entry : archive.entries())
-        names.push_back(entry.filename);
-    return names;
-}
 
 bool contains(const std::vector<std::string>& names, const std::string& name) {
     return std::find(names.begin(), names.end(), name) != names.end();
