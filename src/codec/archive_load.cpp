@@ -63,9 +63,10 @@ BcfData loadArchive(const std::string& path) {
         pugi::xml_document document;
         xml::parse(document, *archive.read(name), name);
         Markup markup = readMarkup(document, data.version);
-        // Payloads lie beside markup.bcf, whatever the folder is called.
-        const std::size_t slash = name.rfind('/');
-        markup.sourceFolder = slash == std::string::npos ? std::string() : name.substr(0, slash);
+        // Payloads lie beside markup.bcf, whatever the folder is called. Some Windows tools
+        // separate folders with a backslash; the payloads then carry the same separator.
+        const std::size_t slash = name.find_last_of("/\\");
+        markup.sourceFolder = slash == std::string::npos ? std::string() : name.substr(0, slash + 1);
         data.markups.push_back(std::move(markup));
     }
 

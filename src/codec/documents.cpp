@@ -34,7 +34,7 @@ std::vector<std::string> listRootDocumentEntries(const ZipArchive& archive,
     std::vector<std::string> names;
     for (const ZipEntryInfo& entry : archive.entries()) {
         const std::string& name = entry.filename;
-        if (name.empty() || name.find('/') != std::string::npos)
+        if (name.empty() || name.find_first_of("/\\") != std::string::npos)
             continue;
         if (name == "bcf.version" || name == "extensions.xsd" || name == "project.bcfp" ||
             name == extensionSchema)

@@ -20,7 +20,8 @@ std::vector<DocumentInfo> readDocuments(const pugi::xml_document& document);
 // The text of documents.xml.
 std::string writeDocuments(const std::vector<DocumentInfo>& documents);
 
-// The root entries of a 2.1 archive that are documents: every root file but bcf.version,
+// The root entries of a 2.1 archive that are documents: every root file (no "/" or "\\" in its
+// name, so that the folders of tools that write backslashes stay folders) but bcf.version,
 // project.bcfp, extensions.xsd and the extensions entry `extensionSchema` names.
 std::vector<std::string> listRootDocumentEntries(const ZipArchive& archive,
                                                  const std::string& extensionSchema);

@@ -104,8 +104,9 @@ struct Markup {
     Topic topic;
     std::vector<Comment> comments;
     std::vector<ViewPoint> viewPoints;
-    // Folder of the loaded archive in which markup.bcf was found (empty for a root-level
-    // markup.bcf); payloads are read from there. Unset for topics that were never loaded.
+    // Folder of the loaded archive in which markup.bcf was found, with its trailing separator
+    // ("guid/"; empty for a root-level markup.bcf); payloads are read from there. Unset for
+    // topics that were never loaded.
     std::optional<std::string> sourceFolder;
     bool operator==(const Markup&) const = default;
 };

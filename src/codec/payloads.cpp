@@ -7,8 +7,9 @@
 namespace bcf {
 
 std::string payloadEntryName(const Markup& markup, const std::string& fileName) {
-    const std::string& folder = markup.sourceFolder ? *markup.sourceFolder : markup.topic.guid;
-    return folder.empty() ? fileName : folder + "/" + fileName;
+    if (markup.sourceFolder)
+        return *markup.sourceFolder + fileName;
+    return markup.topic.guid + "/" + fileName;
 }
 
 void fetchSnapshot(const Markup& markup, ViewPoint& viewPoint) {

@@ -61,6 +61,7 @@ private slots:
     void optionalFilesMayBeMissing();
     void presentButBrokenOptionalFileFails();
     void payloadsComeFromTheMarkupFolder();
+    void backslashFoldersAreFolders();
     void missingPayloadsKeepTheirReference();
     void documentsWithoutGuidGetOneOnce();
     void extensionSchemaEntryIsNotADocument();
@@ -120,6 +121,23 @@ void TestForeignArchives::payloadsComeFromTheMarkupFolder() {
     const auto names = entryNames(saved);
     QVERIFY(contains(names, std::string(kGuid) + "/s.png"));
     QVERIFY(contains(names, std::string(kGuid) + "/v.bcfv"));
+}
+
+void TestForeignArchives::backslashFoldersAreFolders() {
+    // Written by a tool that separates folders with a backslash.
+    BcfData data = loadArchive(BCF_FOREIGN_DIR "/backslash-folders.bcf");
+    QCOMPARE(data.markups.size(), std::size_t(1));
+    QVERIFY(data.documents.empty());
+    Markup& markup = data.markups.front();
+    fetchSnapshot(markup, markup.viewPoints.front());
+    fetchVisualization(markup, markup.viewPoints.front());
+    QCOMPARE(markup.viewPoints.front().snapshotData, std::string("PNG bytes"));
+    QCOMPARE(markup.viewPoints.front().visualizationInfo.cameraViewPoint, (Vector3{1, 2, 3}));
+
+    QTemporaryDir dir;
+    const std::string saved = dir.filePath(QStringLiteral("saved.bcf")).toStdString();
+    saveArchive(saved, data, BcfVersion::V3_0);
+    QVERIFY(contains(entryNames(saved), std::string(kGuid) + "/s.png"));
 }
 
 void TestForeignArchives::missingPayloadsKeepTheirReference() {

@@ -105,8 +105,8 @@ void TestZipArchive::hostileNamesReadSafely() {
     // Names with "../" or a leading "/" are only compared, never used as paths.
     const BcfData data = loadArchive(kBroken + "/hostile-names.bcf");
     QCOMPARE(data.markups.size(), std::size_t(2));
-    QCOMPARE(data.markups[0].sourceFolder.value(), std::string("../evil"));
-    QCOMPARE(data.markups[1].sourceFolder.value(), std::string("/absolute"));
+    QCOMPARE(data.markups[0].sourceFolder.value(), std::string("../evil/"));
+    QCOMPARE(data.markups[1].sourceFolder.value(), std::string("/absolute/"));
 
     const BcfData duplicates = loadArchive(kBroken + "/duplicate-names.bcf");
     QCOMPARE(duplicates.markups.size(), std::size_t(2));
