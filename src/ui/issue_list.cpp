@@ -10,10 +10,6 @@
 
 namespace {
 
-QString fromUtf8(const std::string& text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 QString dateCell(const std::optional<std::string>& date) {
     return date ? fromUtf8(formatDateTime(*date)) : QString();
 }

@@ -88,9 +88,7 @@ void MainWindow::onPbNewSnapshotClicked(bool) {
             fillSnapshots(list, d->ui->tabWidget, d->bcfData, topicIndex);
             return;
         }
-        const QByteArray png = QByteArray::fromStdString(markup.viewPoints.back().snapshotData);
-        const QImage thumbnail =
-            QImage::fromData(png).scaled(150, 150, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+        const QImage thumbnail = snapshotThumbnail(markup.viewPoints.back().snapshotData);
         list->addItem(new QListWidgetItem());
         list->model()->setData(list->model()->index(list->count() - 1, 0), QPixmap::fromImage(thumbnail),
                                Qt::DecorationRole);

@@ -4,6 +4,7 @@
 #include "codec/model.h"
 #include "ui_mainwindow.h"
 
+#include <QImage>
 #include <QString>
 
 #include <exception>
@@ -49,6 +50,12 @@ void fillDocuments(QTreeWidget* twDocuments, QTabWidget* tabWidget, const bcf::B
 void fillComments(QTreeWidget* twComments, QLabel* lComments, const bcf::BcfData& bcfData, int topicIndex);
 // Rebuilds the snapshot list and its tab title for one topic, fetching images on first use.
 void fillSnapshots(QListWidget* lwSnapshots, QTabWidget* tabWidget, bcf::BcfData& bcfData, int topicIndex);
+// A model text (UTF-8) as a Qt string.
+inline QString fromUtf8(const std::string& text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+// A snapshot image scaled to its 150 by 150 thumbnail; a null image when the bytes don't decode.
+QImage snapshotThumbnail(const std::string& imageBytes);
 // A count as labels and tab titles show it: "Issues (" + count + ")".
 QString countText(const char* label, std::size_t count);
 // The display form of a stored date-time: 2024-03-07T09:05:00Z gives "07.03.2024, 09:05".

@@ -17,10 +17,6 @@
 
 namespace {
 
-QString fromUtf8(const std::string& text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 bool isTopicIndex(const bcf::BcfData& bcfData, int topicIndex) {
     return topicIndex >= 0 && static_cast<std::size_t>(topicIndex) < bcfData.markups.size();
 }
@@ -29,15 +25,19 @@ bool isTopicIndex(const bcf::BcfData& bcfData, int topicIndex) {
 constexpr int kThumbnailSize = 150;
 
 QIcon thumbnail(const std::string& imageBytes) {
-    QImage image;
-    if (imageBytes.empty() ||
-        !image.loadFromData(QByteArrayView(imageBytes.data(), static_cast<qsizetype>(imageBytes.size()))))
-        return QIcon();
-    return QIcon(QPixmap::fromImage(
-        image.scaled(kThumbnailSize, kThumbnailSize, Qt::IgnoreAspectRatio, Qt::FastTransformation)));
+    const QImage image = snapshotThumbnail(imageBytes);
+    return image.isNull() ? QIcon() : QIcon(QPixmap::fromImage(image));
 }
 
 } // namespace
+
+QImage snapshotThumbnail(const std::string& imageBytes) {
+    QImage image;
+    if (imageBytes.empty() ||
+        !image.loadFromData(QByteArrayView(imageBytes.data(), static_cast<qsizetype>(imageBytes.size()))))
+        return QImage();
+    return image.scaled(kThumbnailSize, kThumbnailSize, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+}
 
 void fillComments(QTreeWidget* twComments, QLabel* lComments, const bcf::BcfData& bcfData, int topicIndex) {
     twComments->clear();
