@@ -55,7 +55,10 @@ int convert(const std::string& in, const std::string& out, const std::string& to
     else if (to == "3.0")
         version = bcf::BcfVersion::V3_0;
     try {
-        bcf::saveArchive(out, data, version);
+        // Each kind of change the target version forced, once, with its count.
+        const bcf::SaveNotes notes = bcf::saveArchive(out, data, version);
+        for (const bcf::SaveNote& note : notes.all())
+            std::cerr << "note: " << note.count << " " << note.text << "\n";
         return 0;
     } catch (const std::exception& error) {
         return failure(out, error);

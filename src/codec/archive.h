@@ -2,6 +2,7 @@
 #pragma once
 
 #include "codec/model.h"
+#include "codec/save_notes.h"
 
 #include <string>
 #include <vector>
@@ -18,7 +19,8 @@ std::vector<std::string> findMarkupEntries();
 
 // Writes `data` as a complete new archive of `version` (2.1 or 3.0) at `path`, fetching into the
 // model every payload it does not hold yet. The file is replaced only when the whole archive
-// was built; a failure leaves it as it was. Throws BcfError.
-void saveArchive(const std::string& path, BcfData& data, BcfVersion version);
+// was built; a failure leaves it as it was. Returns what the save had to change or could not
+// carry. Throws BcfError.
+SaveNotes saveArchive(const std::string& path, BcfData& data, BcfVersion version);
 
 } // namespace bcf

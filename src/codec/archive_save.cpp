@@ -94,7 +94,8 @@ void writeTopicEntries(ZipArchive& out, BcfData& data, BcfVersion version) {
 
 } // namespace
 
-void saveArchive(const std::string& path, BcfData& data, BcfVersion version) {
+SaveNotes saveArchive(const std::string& path, BcfData& data, BcfVersion version) {
+    SaveNotes notes;
     requireWritableVersion(version);
     checkTopicGuids(data);
 
@@ -107,6 +108,7 @@ void saveArchive(const std::string& path, BcfData& data, BcfVersion version) {
     writeDocumentEntries(out, data, version);
     writeTopicEntries(out, data, version);
     out.save(path);
+    return notes;
 }
 
 } // namespace bcf
