@@ -144,7 +144,12 @@ void TestEmbed::unsavedChangesAndSave() {
     view.mainWindow->findChild<QPushButton*>(QStringLiteral("pbNewIssue"))->click();
     QVERIFY(view.hasUnsavedChanges());
     // The save dialog is cancelled: nothing saved, the changes still unsaved.
-    QTimer::singleShot(100, [] { qobject_cast<QDialog*>(QApplication::activeModalWidget())->reject(); });
+    QTimer cancel;
+    QObject::connect(&cancel, &QTimer::timeout, [] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+            dialog->reject();
+    });
+    cancel.start(20);
     QVERIFY(!view.save());
     QVERIFY(view.hasUnsavedChanges());
 }

@@ -264,21 +264,20 @@ private slots:
     void typedTextReachesTheTopic_data() {
         QTest::addColumn<bool>("description");
         QTest::addColumn<QString>("typed");
-        QTest::addColumn<bool>("refused");
-        QTest::newRow("title") << false << QStringLiteral("Renamed in the list") << false;
-        QTest::newRow("blank title") << false << QStringLiteral(" \t ") << true;
-        QTest::newRow("description") << true << QStringLiteral("Line one\nline two \u2713") << false;
+        QTest::newRow("title") << false << QStringLiteral("Renamed in the list");
+        QTest::newRow("blank title, refused") << false << QStringLiteral(" \t ");
+        QTest::newRow("description") << true << QStringLiteral("Line one\nline two \u2713");
     }
 
     void typedTextReachesTheTopic() {
         QFETCH(bool, description);
         QFETCH(QString, typed);
-        QFETCH(bool, refused);
+        const bool refused = typed.trimmed().isEmpty();
         open(kUserAssignment30);
         QTreeWidgetItem* row = issues()->topLevelItem(0);
         const bcf::Topic before = model().markups[0].topic;
+        selectIssue(*window, 0);
         if (description) {
-            selectIssue(*window, 0);
             child<QPlainTextEdit>(*window, "pteDescription")->setPlainText(typed);
         } else {
             issues()->editItem(row, IssueTitleColumn);
@@ -287,26 +286,18 @@ private slots:
             editor->setText(typed);
             QTest::keyClick(editor, Qt::Key_Return);
             // The delegate commits the editor's text from the event loop.
-            if (refused)
-                QTRY_VERIFY(window->findChild<QMessageBox*>(QStringLiteral("bcfErrorMessage")));
-            else
-                QTRY_COMPARE(row->text(IssueTitleColumn), typed);
+            QTRY_VERIFY(refused
+                            ? window->findChild<QMessageBox*>(QStringLiteral("bcfErrorMessage")) != nullptr
+                            : row->text(IssueTitleColumn) == typed);
         }
         const bcf::Topic& topic = model().markups[0].topic;
         QCOMPARE(window->hasUnsavedChanges(), !refused);
         QCOMPARE(takeErrorMessage(*window).isEmpty(), !refused);
-        if (refused) {
-            QCOMPARE(topic, before);
-            QCOMPARE(row->text(IssueTitleColumn), text(before.title));
-            return;
-        }
-        QCOMPARE(text(description ? topic.description : topic.title), typed);
-        QCOMPARE(topic.modifiedAuthor, std::string("tiv"));
-        QVERIFY(topic.modifiedDate);
-        QVERIFY(QDateTime::fromString(text(*topic.modifiedDate), Qt::ISODateWithMs)
-                    .secsTo(QDateTime::currentDateTime()) < 5);
-        QCOMPARE(row->text(IssueDateModifiedColumn), text(formatDateTime(*topic.modifiedDate)));
-        QCOMPARE(row->text(IssueModifiedByColumn), QStringLiteral("tiv"));
+        QCOMPARE(text(description ? topic.description : topic.title), refused ? text(before.title) : typed);
+        QCOMPARE(row->text(IssueTitleColumn), text(topic.title));
+        QCOMPARE(text(topic.modifiedAuthor), refused ? text(before.modifiedAuthor) : QStringLiteral("tiv"));
+        QCOMPARE(row->text(IssueModifiedByColumn), text(topic.modifiedAuthor));
+        QCOMPARE(row->text(IssueDateModifiedColumn), text(formatDateTime(topic.modifiedDate.value_or(""))));
     }
 
     // New records and edits are signed with the name set in the File menu, or the login name.

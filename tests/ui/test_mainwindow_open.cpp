@@ -212,35 +212,6 @@ private slots:
         QCOMPARE(child<QTreeWidget>(&window, "twIssues")->topLevelItemCount(), 2);
     }
 
-    void failedOpenIsReportedAndKeepsTheArchive() {
-        QTemporaryDir temporary;
-        const QString broken = temporary.filePath(QStringLiteral("broken.bcf"));
-        QFile file(broken);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("this is not a ZIP archive at all");
-        file.close();
-
-        MainWindow window;
-        openThroughDialog(window, testCase("2.1/Markup_MaximumInformation.bcf"));
-        const std::string loadedPath = window.bcfFilePath();
-        openThroughDialog(window, broken);
-
-        QMessageBox* box = errorBox(window);
-        QVERIFY(box);
-        QCOMPARE(box->windowModality(), Qt::WindowModal);
-        QVERIFY(box->text().contains(QStringLiteral("broken.bcf")));
-        QVERIFY(box->text().contains(QStringLiteral("didn't find end of central directory signature")));
-        closeErrorBoxes(window);
-
-        QCOMPARE(child<QTreeWidget>(&window, "twIssues")->topLevelItemCount(), 2);
-        QCOMPARE(window.bcfFilePath(), loadedPath);
-
-        // The window is still usable: the next open works.
-        openThroughDialog(window, testCase("2.1/Markup_MinimumInformation.bcf"));
-        QCOMPARE(child<QLabel>(&window, "lIssues")->text(), QStringLiteral("Issues (1)"));
-        QVERIFY(!errorBox(window));
-    }
-
     void missingFileIsReported() {
         MainWindow window;
         // The file dialog only offers existing files; a file that vanishes before the load is the

@@ -165,17 +165,14 @@ private slots:
         openThroughDialog(window, testCase("3.0/Visualization_Component_selection.bcf"));
         selectTopic(window, 0);
         selectSnapshot(window, 0);
+        auto* issues = child<QTreeWidget>(&window, "twIssues");
         QCOMPARE(child<QTreeWidget>(&window, "twComponents")->topLevelItemCount(), 3);
-        if (newIssue)
-            child<QPushButton>(&window, "pbNewIssue")->click();
-        else
-            child<QTreeWidget>(&window, "twIssues")->clearSelection();
-        QCOMPARE(child<QTreeWidget>(&window, "twIssues")->selectedItems().size(), newIssue ? 1 : 0);
-        QCOMPARE(child<QTreeWidget>(&window, "twIssues")->currentItem()->text(0) ==
-                     QStringLiteral("New Issue"),
+        newIssue ? child<QPushButton>(&window, "pbNewIssue")->click() : issues->clearSelection();
+        QCOMPARE(issues->selectedItems().size() == 1 &&
+                     issues->currentItem()->text(0) == QStringLiteral("New Issue"),
                  newIssue);
-        QCOMPARE(child<QTreeWidget>(&window, "twComponents")->topLevelItemCount(), 0);
-        QCOMPARE(child<QTreeWidget>(&window, "twComments")->topLevelItemCount(), 0);
+        for (const char* name : {"twComponents", "twComments"})
+            QCOMPARE(child<QTreeWidget>(&window, name)->topLevelItemCount(), 0);
         QCOMPARE(child<QListWidget>(&window, "lwSnapshots")->count(), 0);
         QVERIFY(child<QPlainTextEdit>(&window, "pteDescription")->toPlainText().isEmpty());
         QCOMPARE(child<QPlainTextEdit>(&window, "pteDescription")->isReadOnly(), !newIssue);
