@@ -77,7 +77,7 @@ public:
         writeTopicEntries();
         for (OtherFile& file : data_.otherFiles) {
             fetchOtherFile(file, {});
-            addRef(file.name, file.data);
+            addOther(file.name, file.data);
         }
     }
 
@@ -89,6 +89,16 @@ private:
     void addRef(const std::string& name, const std::string& bytes) {
         if (written_.insert(name).second)
             out_->writeEntryRef(name, bytes);
+    }
+
+    // A kept file whose name no archive should hold ("../x", "C:x", a backslash) is left out
+    // rather than failing the whole save.
+    void addOther(const std::string& name, const std::string& bytes) {
+        try {
+            addRef(name, bytes);
+        } catch (const BcfError&) {
+            notes_.add("files with unsafe names dropped");
+        }
     }
 
     void writeDocumentEntries() {
@@ -145,7 +155,7 @@ private:
             const std::string sourceFolder = payloadFolder(markup);
             for (OtherFile& file : markup.otherFiles) {
                 fetchOtherFile(file, sourceFolder);
-                addRef(folder + file.name, file.data);
+                addOther(folder + file.name, file.data);
             }
         }
     }
