@@ -2,6 +2,7 @@
 
 #include "codec/archive.h"
 #include "ui/bcfopen.h"
+#include "ui/issue_list.h"
 #include "ui/mainwindow_p.h"
 #include "ui/slot_guard_p.h"
 #include "ui/tool_icons_p.h"
@@ -37,6 +38,8 @@ MainWindowPrivate::MainWindowPrivate(MainWindow* window) : q(window), ui(std::ma
 MainWindow::MainWindow() : d(std::make_unique<MainWindowPrivate>(this)) {
     d->ui->setupUi(this);
     applyToolIcons(*d->ui);
+    d->issueList = new IssueList(d->ui->twIssues, d->ui->lIssues, d->bcfData);
+    d->connectIssueEditors();
 
     const MainWindowUi& ui = *d->ui;
     connect(ui.tbOpen, SIGNAL(clicked(bool)), this, SLOT(onTbOpenClicked(bool)));
@@ -131,11 +134,10 @@ void MainWindowPrivate::loadFile(const std::string& path) {
 void MainWindowPrivate::clearViews() {
     ui->lProject->setText(QStringLiteral("Project: "));
     ui->llink->clear();
-    ui->lIssues->setText(countText("Issues (", 0));
     ui->tabWidget->setTabText(0, countText("Snapshot (", 0));
     ui->tabWidget->setTabText(1, countText("Documents (", 0));
     ui->lComments->setText(countText("Comments (", 0));
-    ui->twIssues->clear();
+    issueList->clear();
     ui->pteDescription->clear();
     ui->lwSnapshots->clear();
     ui->twDocuments->clear();
@@ -148,9 +150,7 @@ void MainWindowPrivate::clearViews() {
 }
 
 void MainWindowPrivate::showIssues() {
-    ui->twIssues->clear();
-    ui->lIssues->setText(countText("Issues (", bcfData.markups.size()));
-    fillIssues(bcfData, ui->twIssues);
+    issueList->showAll();
     connectIssueEditors();
 }
 
@@ -158,7 +158,7 @@ int MainWindowPrivate::selectedTopicIndex() const {
     const QList<QTreeWidgetItem*> selected = ui->twIssues->selectedItems();
     if (selected.isEmpty())
         return -1;
-    const int index = ui->twIssues->indexOfTopLevelItem(selected.first());
+    const int index = markupRow(selected.first());
     if (index < 0 || static_cast<std::size_t>(index) >= bcfData.markups.size())
         return -1;
     return index;

@@ -1,4 +1,5 @@
 // Editing commands of the main window: save, new issue, comment, snapshot and document.
+#include "ui/issue_list.h"
 #include "ui/mainwindow.h"
 #include "ui/mainwindow_p.h"
 #include "ui/records.h"
@@ -56,8 +57,9 @@ void MainWindow::onTbSaveClicked(bool) {
 
 void MainWindow::onPbNewIssueClicked(bool) {
     runGuarded(*d, QStringLiteral("Adding an issue"), QString(), [this] {
+        // One row more, not a new list: the rows already there stay as they are.
         d->bcfData.markups.push_back(newIssue(d->bcfData));
-        d->showIssues();
+        d->issueList->appendIssue(static_cast<int>(d->bcfData.markups.size() - 1));
     });
 }
 

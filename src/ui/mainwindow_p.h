@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+class IssueList;
 class MainWindow;
 class QListWidget;
 class QTabWidget;
@@ -27,14 +28,16 @@ struct MainWindowPrivate {
     std::unique_ptr<MainWindowUi> ui;
     bcf::BcfData bcfData;
     std::string bcfFilePath; // UTF-8
+    // Runs the issue list, its sorting and its filters; owned by the issue tree.
+    IssueList* issueList = nullptr;
 
     // Loads and shows the archive at `path` (UTF-8, not empty). Throws on failure.
     void loadFile(const std::string& path);
     // Resets every view to the empty state and disables the create buttons.
     void clearViews();
-    // Rebuilds the issue list from the model (rows, combo boxes, editing connections).
+    // Rebuilds the issue list from the model (rows, editing connections).
     void showIssues();
-    // Connects the cells and combo boxes of the issue list so that edits reach the model.
+    // Connects the cells of the issue list so that edits reach the model.
     void connectIssueEditors();
     // The index of the first selected issue, or -1.
     int selectedTopicIndex() const;
@@ -42,7 +45,7 @@ struct MainWindowPrivate {
     void reportError(const QString& action, const QString& subject, const std::exception& error);
 };
 
-// Appends one row per markup to the issue list, with combo boxes over five columns.
+// Appends one row per markup to the issue list; each keeps its markup index in data(0, Qt::UserRole).
 void fillIssues(const bcf::BcfData& bcfData, QTreeWidget* twIssues);
 // Rebuilds the documents list and its tab title.
 void fillDocuments(QTreeWidget* twDocuments, QTabWidget* tabWidget, const bcf::BcfData& bcfData);
