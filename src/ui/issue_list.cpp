@@ -320,10 +320,11 @@ void IssueList::applyFilter() {
             shown += hidden ? 0 : 1;
             continue;
         }
-        const int row = markupRow(tree_->topLevelItem(i));
-        const bool show = !active || (row >= 0 && static_cast<std::size_t>(row) < searchTexts_.size() &&
-                                      matcher.matches(data_.markups[static_cast<std::size_t>(row)],
-                                                      searchTexts_[static_cast<std::size_t>(row)]));
+        const auto row = static_cast<std::size_t>(markupRow(tree_->topLevelItem(i)));
+        // The search texts exist once a search was typed; the field filters need none.
+        const std::string_view text = row < searchTexts_.size() ? std::string_view(searchTexts_[row]) : "";
+        const bool show =
+            !active || (row < data_.markups.size() && matcher.matches(data_.markups[row], text));
         if (hidden == show)
             tree_->setRowHidden(i, QModelIndex(), !show);
         shown += show ? 1 : 0;
