@@ -22,14 +22,6 @@ void appendFolded(std::string& out, const std::string& text) {
     out.push_back('\n');
 }
 
-// Labels take part as soon as the model carries them.
-template <typename TopicType> void appendLabels(std::string& out, const TopicType& topic) {
-    if constexpr (requires { topic.labels; }) {
-        for (const std::string& label : topic.labels)
-            appendFolded(out, label);
-    }
-}
-
 } // namespace
 
 bool IssueFilter::active() const {
@@ -52,7 +44,8 @@ std::string foldedSearchText(const bcf::Markup& markup) {
          {&topic.title, &topic.description, &topic.topicType, &topic.topicStatus, &topic.assignedTo,
           &topic.priority, &topic.stage, &topic.creationAuthor, &topic.modifiedAuthor})
         appendFolded(out, *text);
-    appendLabels(out, topic);
+    for (const std::string& label : topic.labels)
+        appendFolded(out, label);
     for (const bcf::Comment& comment : markup.comments) {
         appendFolded(out, comment.comment);
         appendFolded(out, comment.author);

@@ -35,21 +35,24 @@ bcf::BcfData sampleModel(int fillers = 0) {
     for (int i = 0; i < 4 + fillers; ++i) {
         const auto& row = rows[std::min(i, 3)];
         bcf::Markup markup;
-        markup.topic = {newGuidText(),
-                        row.type,
-                        row.status,
-                        i < 4 ? row.title : "Filler",
-                        "",
-                        row.created,
-                        row.author,
-                        {},
-                        "",
-                        {},
-                        "",
-                        "",
-                        row.description};
-        if (*row.comment)
-            markup.comments.push_back({newGuidText(), row.created, row.author, row.comment, "", ""});
+        bcf::Topic& topic = markup.topic;
+        topic.guid = newGuidText();
+        topic.title = i < 4 ? row.title : "Filler";
+        topic.topicType = row.type;
+        topic.topicStatus = row.status;
+        topic.creationDate = row.created;
+        topic.creationAuthor = row.author;
+        topic.description = row.description;
+        if (i == 3)
+            topic.labels = {"Fire safety"};
+        if (*row.comment) {
+            bcf::Comment comment;
+            comment.guid = newGuidText();
+            comment.date = row.created;
+            comment.author = row.author;
+            comment.comment = row.comment;
+            markup.comments.push_back(comment);
+        }
         data.markups.push_back(std::move(markup));
     }
     return data;
@@ -127,6 +130,7 @@ private slots:
         QTest::newRow("comment text beyond ASCII") << QStringLiteral("TÜR") << QString() << Rows{1};
         QTest::newRow("description") << QStringLiteral("drilling") << QString() << Rows{2};
         QTest::newRow("author") << QStringLiteral("alice@") << QString() << Rows{0, 3};
+        QTest::newRow("label") << QStringLiteral("fire") << QString() << Rows{3};
         QTest::newRow("status only") << QString() << QStringLiteral("Open") << Rows{0, 2, 3};
         QTest::newRow("search and status") << QStringLiteral("duct") << QStringLiteral("Open") << Rows{0, 3};
         QTest::newRow("nothing matches") << QStringLiteral("zzz") << QString() << Rows{};
