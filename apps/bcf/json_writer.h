@@ -24,6 +24,7 @@ public:
     void value(const std::optional<std::string>& text); // null when absent
     void value(double number);                          // null when not finite
     void value(std::uint64_t number);
+    void boolean(const std::optional<bool>& flag); // null when absent
     void null();
     void stringArray(const std::vector<std::string>& texts);
 

@@ -52,9 +52,30 @@ std::string unusedRootName(const std::string& name, std::set<std::string>& taken
     return candidate;
 }
 
-void writeDocumentEntries(ZipArchive& out, BcfData& data, BcfVersion version) {
+// Texts of the notes for payloads that could not be read: the entry is left out, the reference
+// to it stays.
+constexpr const char* kSnapshotDamaged = "snapshots that could not be read left out (references kept)";
+constexpr const char* kViewpointDamaged = "viewpoint files that could not be read left out (references kept)";
+constexpr const char* kBitmapDamaged = "bitmap images that could not be read left out (references kept)";
+constexpr const char* kDocumentDamaged = "documents that could not be read left out (references kept)";
+
+// Runs `fetch`; a payload that can't be read (bad CRC, truncated, malformed) costs only itself:
+// the failure becomes a note and false.
+template <typename Fetch> bool fetchOrNote(Fetch fetch, SaveNotes& notes, const char* note) {
+    try {
+        fetch();
+        return true;
+    } catch (const BcfError&) {
+        notes.add(note);
+        return false;
+    }
+}
+
+void writeDocumentEntries(ZipArchive& out, BcfData& data, BcfVersion version, SaveNotes& notes) {
+    std::vector<const DocumentInfo*> readable;
     for (DocumentInfo& document : data.documents)
-        fetchDocument(document, data.version);
+        if (fetchOrNote([&] { fetchDocument(document, data.version); }, notes, kDocumentDamaged))
+            readable.push_back(&document);
     if (version == BcfVersion::V3_0) {
         // 3.0 stores a document under its GUID; one that has none (every 2.1 document) gets a
         // fresh one, kept in the model so that the next save names it the same.
@@ -65,7 +86,8 @@ void writeDocumentEntries(ZipArchive& out, BcfData& data, BcfVersion version) {
     }
     std::set<std::string> taken = {"bcf.version", "project.bcfp", "extensions.xsd",
                                    extensionsEntryName(data, version)};
-    for (const DocumentInfo& document : data.documents) {
+    for (const DocumentInfo* readableDocument : readable) {
+        const DocumentInfo& document = *readableDocument;
         std::string name = documentEntryName(document, version);
         if (name.empty())
             throw BcfError("write error", document.guid, "document without a file name");
@@ -75,19 +97,33 @@ void writeDocumentEntries(ZipArchive& out, BcfData& data, BcfVersion version) {
     }
 }
 
-void writeTopicEntries(ZipArchive& out, BcfData& data, BcfVersion version) {
+void writeTopicEntries(ZipArchive& out, BcfData& data, BcfVersion version, SaveNotes& notes) {
     for (Markup& markup : data.markups) {
         const std::string folder = markup.topic.guid + "/";
         out.writeEntry(folder + "markup.bcf", writeMarkup(markup, version));
+        // Viewpoints may share a snapshot or bitmap file: each name is written once.
+        std::set<std::string> written = {"markup.bcf"};
+        const auto writePayload = [&](const std::string& name, const std::string& bytes) {
+            if (!name.empty() && !bytes.empty() && written.insert(name).second)
+                out.writeEntryRef(folder + name, bytes);
+        };
         for (ViewPoint& viewPoint : markup.viewPoints) {
-            // A reference whose files are missing keeps its reference; no empty entry is made.
-            fetchVisualization(markup, viewPoint);
-            if (!viewPoint.viewpoint.empty() && !viewPoint.visualizationMissing)
-                out.writeEntry(folder + viewPoint.viewpoint,
-                               writeVisualizationInfo(viewPoint.visualizationInfo, version));
-            fetchSnapshot(markup, viewPoint);
-            if (!viewPoint.snapshot.empty() && !viewPoint.snapshotData.empty())
-                out.writeEntryRef(folder + viewPoint.snapshot, viewPoint.snapshotData);
+            // A reference whose files are missing or damaged keeps its reference; no entry is made.
+            if (fetchOrNote([&] { fetchVisualization(markup, viewPoint); }, notes, kViewpointDamaged) &&
+                !viewPoint.viewpoint.empty() && !viewPoint.visualizationMissing) {
+                VisualizationInfo& info = viewPoint.visualizationInfo;
+                if (info.guid.empty())
+                    info.guid = viewPoint.guid;
+                if (written.insert(viewPoint.viewpoint).second)
+                    out.writeEntry(folder + viewPoint.viewpoint,
+                                   writeVisualizationInfo(info, version, notes));
+                if (info.bitmaps)
+                    for (Bitmap& bitmap : *info.bitmaps)
+                        if (fetchOrNote([&] { fetchBitmap(markup, bitmap); }, notes, kBitmapDamaged))
+                            writePayload(bitmap.reference, bitmap.data);
+            }
+            if (fetchOrNote([&] { fetchSnapshot(markup, viewPoint); }, notes, kSnapshotDamaged))
+                writePayload(viewPoint.snapshot, viewPoint.snapshotData);
         }
     }
 }
@@ -105,8 +141,8 @@ SaveNotes saveArchive(const std::string& path, BcfData& data, BcfVersion version
     if (version != BcfVersion::V3_0 || !xml::isBlank(data.projectId))
         out.writeEntry("project.bcfp", writeProject(data, version));
     out.writeEntry(extensionsEntryName(data, version), writeExtensions(data, version));
-    writeDocumentEntries(out, data, version);
-    writeTopicEntries(out, data, version);
+    writeDocumentEntries(out, data, version, notes);
+    writeTopicEntries(out, data, version, notes);
     out.save(path);
     return notes;
 }

@@ -31,8 +31,20 @@ void fetchVisualization(const Markup& markup, ViewPoint& viewPoint) {
     } else {
         viewPoint.visualizationInfo = loadVisualizationInfo(entryName);
         viewPoint.visualizationMissing = false;
+        if (viewPoint.visualizationInfo.guid.empty())
+            viewPoint.visualizationInfo.guid = viewPoint.guid;
     }
     viewPoint.visualizationLoaded = 1;
+}
+
+void fetchBitmap(const Markup& markup, Bitmap& bitmap) {
+    if (bitmap.dataLoaded)
+        return;
+    std::string bytes;
+    if (!bitmap.reference.empty())
+        bytes = readArchiveEntry(payloadEntryName(markup, bitmap.reference));
+    bitmap.data = std::move(bytes);
+    bitmap.dataLoaded = 1;
 }
 
 void fetchDocument(DocumentInfo& document, BcfVersion loadedVersion) {

@@ -1,5 +1,5 @@
-// Lazy payloads: snapshot images, viewpoint files and document bytes fetched from the current
-// archive the first time they are needed.
+// Lazy payloads: snapshot images, viewpoint files, bitmap images and document bytes fetched from
+// the current archive the first time they are needed.
 #pragma once
 
 #include "codec/model.h"
@@ -18,8 +18,12 @@ std::string payloadEntryName(const Markup& markup, const std::string& fileName);
 void fetchSnapshot(const Markup& markup, ViewPoint& viewPoint);
 
 // Reads and parses the viewpoint file unless it is held already. A missing entry or empty name
-// marks the viewpoint file missing. Throws BcfError when the entry can't be read or parsed.
+// marks the viewpoint file missing; a file without a Guid takes the reference's. Throws BcfError
+// when the entry can't be read or parsed.
 void fetchVisualization(const Markup& markup, ViewPoint& viewPoint);
+
+// Reads the image file of a viewpoint bitmap unless it is held already, as fetchSnapshot does.
+void fetchBitmap(const Markup& markup, Bitmap& bitmap);
 
 // Reads a document's bytes, stored the way of `loadedVersion`, unless they are held already.
 void fetchDocument(DocumentInfo& document, BcfVersion loadedVersion);

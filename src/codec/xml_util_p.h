@@ -36,7 +36,7 @@ void appendNamespaces(pugi::xml_node root);
 
 // Reads a number as strtod would, independent of the process locale (0 when there is none).
 double parseNumber(const std::string& text);
-// Writes a number with 17 significant digits ("%.17g"), independent of the process locale.
+// Writes the shortest text that reads back as the same number, independent of the process locale.
 std::string formatNumber(double value);
 
 // True for a BCF 3.0 save: empty optional values are left out there.

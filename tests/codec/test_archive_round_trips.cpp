@@ -163,9 +163,9 @@ private slots:
         const std::string topic = fullMarkup().topic.guid + "/";
         const std::string minimal = minimalMarkup().topic.guid + "/";
         const std::string topics = topic + "markup.bcf\n" + topic + "viewpoint.bcfv\n" + topic +
-                                   "snapshot.png\n" + topic + "7c3d2e1f-4a5b-4c6d-8e9f-a0b1c2d3e4f5.bcfv\n" +
-                                   topic + "7c3d2e1f-4a5b-4c6d-8e9f-a0b1c2d3e4f5.png\n" + minimal +
-                                   "markup.bcf\n";
+                                   "bitmap.png\n" + topic + "snapshot.png\n" + topic +
+                                   "7c3d2e1f-4a5b-4c6d-8e9f-a0b1c2d3e4f5.bcfv\n" + topic +
+                                   "7c3d2e1f-4a5b-4c6d-8e9f-a0b1c2d3e4f5.png\n" + minimal + "markup.bcf\n";
         QTest::newRow("sample as 2.1")
             << sampleModel(BcfVersion::V2_1) << BcfVersion::V2_1
             << QByteArray::fromStdString(

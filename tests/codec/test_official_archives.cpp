@@ -28,8 +28,11 @@ std::set<std::string> payloadEntries(const BcfData& data, BcfVersion version) {
     for (const DocumentInfo& document : data.documents)
         names.insert(documentEntryName(document, version));
     for (const Markup& markup : data.markups)
-        for (const ViewPoint& viewPoint : markup.viewPoints)
+        for (const ViewPoint& viewPoint : markup.viewPoints) {
             names.insert(markup.topic.guid + "/" + viewPoint.snapshot);
+            for (const Bitmap& bitmap : viewPoint.visualizationInfo.bitmaps.value_or(std::vector<Bitmap>()))
+                names.insert(markup.topic.guid + "/" + bitmap.reference);
+        }
     return names;
 }
 

@@ -94,12 +94,7 @@ public:
     void visualization(const std::string& p, const VisualizationInfo& info) {
         field(p + ".guid", info.guid);
         field(p + ".selection.size", std::to_string(info.selection.size()));
-        for (std::size_t i = 0; i < info.selection.size(); ++i) {
-            const std::string c = p + ".selection[" + std::to_string(i) + "]";
-            field(c + ".ifcGuid", info.selection[i].ifcGuid);
-            field(c + ".originatingSystem", info.selection[i].originatingSystem);
-            field(c + ".authoringToolId", info.selection[i].authoringToolId);
-        }
+        components(p + ".selection", info.selection);
         vector(p + ".cameraViewPoint", info.cameraViewPoint);
         vector(p + ".cameraDirection", info.cameraDirection);
         vector(p + ".cameraUpVector", info.cameraUpVector);
@@ -113,6 +108,44 @@ public:
             field(p + ".orthogonalCamera.viewToWorldScale", o->viewToWorldScale);
             field(p + ".orthogonalCamera.aspectRatio", o->aspectRatio);
         }
+        const Components& c = info.components;
+        field(p + ".components",
+              std::to_string(c.present) + " selection " + std::to_string(c.selectionPresent));
+        if (const auto& h = c.viewSetupHints)
+            field(p + ".viewSetupHints",
+                  flag(h->spacesVisible) + flag(h->spaceBoundariesVisible) + flag(h->openingsVisible));
+        if (const auto& v = c.visibility) {
+            field(p + ".visibility", flag(v->defaultVisibility));
+            if (v->exceptions)
+                components(p + ".visibility.exceptions", *v->exceptions);
+        }
+        if (c.coloring)
+            for (std::size_t i = 0; i < c.coloring->size(); ++i)
+                components(p + ".coloring[" + std::to_string(i) + "] " + c.coloring->at(i).color,
+                           c.coloring->at(i).components);
+        field(p + ".lists", std::string(info.lines ? "lines " : "") + (info.clippingPlanes ? "planes " : "") +
+                                (info.bitmaps ? "bitmaps" : ""));
+        for (const Line& line : info.lines.value_or(std::vector<Line>{})) {
+            vector(p + ".line.start", line.startPoint);
+            vector(p + ".line.end", line.endPoint);
+        }
+        for (const ClippingPlane& plane : info.clippingPlanes.value_or(std::vector<ClippingPlane>{})) {
+            vector(p + ".plane.location", plane.location);
+            vector(p + ".plane.direction", plane.direction);
+        }
+        for (const Bitmap& b : info.bitmaps.value_or(std::vector<Bitmap>{})) {
+            field(p + ".bitmap", b.format + " " + b.reference + " " + std::to_string(b.dataLoaded));
+            bytes(p + ".bitmap.data", b.data);
+            for (const Vector3& v : {b.location, b.normal, b.up})
+                vector(p + ".bitmap.vector", v);
+            field(p + ".bitmap.height", b.height);
+        }
+    }
+    static std::string flag(const std::optional<bool>& value) { return value ? (*value ? "1" : "0") : "-"; }
+    void components(const std::string& path, const std::vector<Component>& list) {
+        for (const Component& component : list)
+            field(path,
+                  component.ifcGuid + " " + component.originatingSystem + " " + component.authoringToolId);
     }
 
     void markup(const std::string& p, const Markup& m) {
@@ -270,6 +303,23 @@ VisualizationInfo componentsView() {
     info.cameraUpVector = {0, 0, 1};
     info.aspectRatio = 16.0 / 9.0;
     info.fieldOfView = 50;
+    // Every other element of the viewpoint schemas, each with an item, so that both versions keep it.
+    info.components.present = info.components.selectionPresent = true;
+    info.components.viewSetupHints = ViewSetupHints{true, std::nullopt, false};
+    info.components.visibility =
+        Visibility{false, std::vector<Component>{{"1bbI761TbBCOoIa5Kt6PXt", "", ""}}};
+    info.components.coloring = {
+        {"FF00AA80", {{"2MF28NhmDBiRVyFakgdbCT", "", ""}, {"0fdpeZZEX3FwJ7x0ox5kzF", "", ""}}}};
+    info.lines = std::vector<Line>{Line{{0, 0, 0}, {1.5, 2.25, 0.1}}};
+    info.clippingPlanes = std::vector<ClippingPlane>{ClippingPlane{{1, 2, 3}, {0, 0, -1}}};
+    info.bitmaps = {{"PNG",
+                     "bitmap.png",
+                     {1, 1, 1},
+                     {0, 1, 0},
+                     {0, 0, 1},
+                     2.5,
+                     1,
+                     std::string("\x89PNG\r\n\x1a\nbitmap", 14)}};
     return info;
 }
 
@@ -380,6 +430,9 @@ void fetchAllPayloads(BcfData& data) {
         for (ViewPoint& viewPoint : markup.viewPoints) {
             fetchSnapshot(markup, viewPoint);
             fetchVisualization(markup, viewPoint);
+            if (auto& bitmaps = viewPoint.visualizationInfo.bitmaps)
+                for (Bitmap& bitmap : *bitmaps)
+                    fetchBitmap(markup, bitmap);
         }
     }
     for (DocumentInfo& document : data.documents)
@@ -391,8 +444,46 @@ void clearSourceFolders(BcfData& data) {
         markup.sourceFolder.reset();
 }
 
+namespace {
+bool blank(const std::string& text) {
+    return std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isspace(c) != 0; });
+}
+
+} // namespace
+
 VisualizationInfo expectedAfterWrite(VisualizationInfo info, BcfVersion version) {
     const bool perspective = info.hasPerspectiveCamera();
+    const bool v3 = version == BcfVersion::V3_0;
+    Components& c = info.components;
+    if (c.coloring)
+        std::erase_if(*c.coloring, [&](const Color& color) {
+            return color.components.empty() || (v3 && blank(color.color));
+        });
+    if (!v3) { // no empty lists in 2.1; upper-case colours and formats
+        c.selectionPresent = c.selectionPresent && !info.selection.empty();
+        if (c.visibility && c.visibility->exceptions && c.visibility->exceptions->empty())
+            c.visibility->exceptions.reset();
+        if (info.lines && info.lines->empty())
+            info.lines.reset();
+        if (info.bitmaps && info.bitmaps->empty())
+            info.bitmaps.reset();
+        if (c.coloring && c.coloring->empty())
+            c.coloring.reset();
+    }
+    if (!v3 && c.coloring)
+        for (Color& color : *c.coloring)
+            std::transform(color.color.begin(), color.color.end(), color.color.begin(), ::toupper);
+    if (c.present || !info.selection.empty() || c.viewSetupHints || c.visibility || c.coloring) {
+        c.present = true;
+        if (!c.visibility && (!v3 || c.viewSetupHints))
+            c.visibility = Visibility{true, std::nullopt};
+    }
+    if (info.bitmaps)
+        for (Bitmap& bitmap : *info.bitmaps)
+            std::transform(bitmap.format.begin(), bitmap.format.end(), bitmap.format.begin(),
+                           v3 ? ::tolower : ::toupper);
+    if (v3)
+        std::transform(info.guid.begin(), info.guid.end(), info.guid.begin(), ::tolower);
     if (version == BcfVersion::V2_1) {
         info.aspectRatio = 0;
         if (perspective)
@@ -416,10 +507,6 @@ VisualizationInfo expectedAfterWrite(VisualizationInfo info, BcfVersion version)
 }
 
 namespace {
-
-bool blank(const std::string& text) {
-    return std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isspace(c) != 0; });
-}
 
 void dropBlank(std::optional<std::string>& value) {
     if (value && blank(*value))
