@@ -197,6 +197,58 @@ private slots:
         }
     }
 
+    // A payload that can't be read is listed in its place and left out of a save, its reference kept.
+    void damagedPayloadCostsOnlyItself_data() {
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QString>("errorKey"); // of the viewpoint in `bcf info`; documents are not read
+        QTest::addColumn<QString>("referencedBy");
+        QTest::addColumn<QByteArray>("note");
+        const QString topic = QStringLiteral("7ddc3ef0-0ab7-43f1-918a-45e38b42369c/");
+        const QString viewpoint =
+            topic + QStringLiteral("Viewpoint_4ab7514b-b216-4d56-98d2-45cf8500ff5a.bcfv");
+        QTest::newRow("snapshot") << topic +
+                                         QStringLiteral("Snapshot_4ab7514b-b216-4d56-98d2-45cf8500ff5a.png")
+                                  << QStringLiteral("snapshotError") << topic + QStringLiteral("markup.bcf")
+                                  << QByteArray("snapshots");
+        QTest::newRow("viewpoint") << viewpoint << QStringLiteral("visualizationError")
+                                   << topic + QStringLiteral("markup.bcf") << QByteArray("viewpoint files");
+        QTest::newRow("bitmap") << topic + QStringLiteral("bitmap.png") << QStringLiteral("bitmapErrors")
+                                << viewpoint << QByteArray("bitmap images");
+        QTest::newRow("document") << QStringLiteral("IfcPile_01.ifc") << QString() << QString()
+                                  << QByteArray("documents");
+    }
+    void damagedPayloadCostsOnlyItself() {
+        QFETCH(QString, entry);
+        QFETCH(QString, errorKey);
+        QFETCH(QString, referencedBy);
+        QFETCH(QByteArray, note);
+        const QString damaged = dir.filePath(QStringLiteral("damaged.bcf"));
+        QVERIFY(writeFile(damaged, damagedEntry(readFile(official("2.1/Markup_MaximumInformation.bcf")),
+                                                entry.toStdString())));
+
+        const Run info = bcfTool({QStringLiteral("info"), damaged});
+        QCOMPARE(info.exitCode, 0);
+        const QJsonArray markups = QJsonDocument::fromJson(info.out).object()[u"markups"].toArray();
+        QCOMPARE(markups.size(), 2);
+        int errors = 0;
+        for (const QJsonValue markup : markups)
+            for (const QJsonValue viewPoint : markup[u"viewPoints"].toArray())
+                errors += !errorKey.isEmpty() && viewPoint.toObject().contains(errorKey);
+        QCOMPARE(errors, errorKey.isEmpty() ? 0 : 1);
+
+        const QString out = dir.filePath(QStringLiteral("saved.bcf"));
+        const Run convert = bcfTool({QStringLiteral("convert"), damaged, out});
+        QCOMPARE(convert.exitCode, 0);
+        QCOMPARE(convert.err, "note: 1 " + note + " that could not be read left out (references kept)\n");
+        ZipArchive saved;
+        saved.load(out.toStdString());
+        QVERIFY(!saved.contains(entry.toStdString()));
+        QVERIFY(saved.entries().size() > 10); // everything else is there
+        if (!referencedBy.isEmpty())
+            QVERIFY(saved.read(referencedBy.toStdString())->find(entry.section(u'/', 1).toStdString()) !=
+                    std::string::npos);
+    }
+
     // `input` and `output` name files in the temporary folder; "@name" names an official archive.
     void failureIsOneLineAndLeavesOutput_data() {
         QTest::addColumn<QString>("command");

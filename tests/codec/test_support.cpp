@@ -48,6 +48,20 @@ std::vector<std::string> entryNames(const std::string& path) {
     return names;
 }
 
+std::string damagedEntry(std::string archive, const std::string& name) {
+    const std::size_t at = archive.find(name); // the local header comes first, 30 bytes before
+    const auto field = [&](std::size_t offset, int size) {
+        std::size_t value = 0;
+        for (int i = size - 1; i >= 0; --i)
+            value = value << 8 | static_cast<unsigned char>(archive.at(at - 30 + offset + std::size_t(i)));
+        return value;
+    };
+    const std::size_t start = at + name.size() + field(28, 2) + field(18, 4) / 2;
+    for (std::size_t i = start; i < start + 16; ++i)
+        archive.at(i) = static_cast<char>(archive.at(i) ^ 0x5a);
+    return archive;
+}
+
 bool parseXml(pugi::xml_document& document, const std::string& text) {
     return document.load_buffer(text.data(), text.size()).status == pugi::status_ok;
 }

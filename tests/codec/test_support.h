@@ -28,6 +28,10 @@ bool writeFile(const QString& path, const std::string& bytes);
 // The entry names of the archive file at `path`, in central directory order.
 std::vector<std::string> entryNames(const std::string& path);
 
+// `archive` (the bytes of a ZIP file) with the stored data of the entry `name` garbled in its
+// middle, so that reading that entry fails (bad CRC or deflate data) and every other entry reads.
+std::string damagedEntry(std::string archive, const std::string& name);
+
 // Parses `text` with pugixml's default options; false when it is not well-formed.
 bool parseXml(pugi::xml_document& document, const std::string& text);
 
