@@ -14,6 +14,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace bcf;
 using namespace bcf::test;
 
@@ -25,9 +28,16 @@ struct Run {
     QByteArray err;
 };
 
-Run bcfTool(const QStringList& arguments) {
+// Runs the tool; `asNobody` runs it as user and group 65534 (which only root can arrange).
+Run bcfTool(const QStringList& arguments, bool asNobody = false) {
     QProcess process;
-    process.start(QStringLiteral(BCF_TOOL), arguments);
+    if (asNobody)
+        process.start(QStringLiteral("setpriv"),
+                      QStringList{QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                                  QStringLiteral("--clear-groups"), QStringLiteral(BCF_TOOL)} +
+                          arguments);
+    else
+        process.start(QStringLiteral(BCF_TOOL), arguments);
     Run run;
     if (!process.waitForFinished(-1) || process.exitStatus() != QProcess::NormalExit)
         return run;
@@ -247,6 +257,46 @@ private slots:
         if (!referencedBy.isEmpty())
             QVERIFY(saved.read(referencedBy.toStdString())->find(entry.section(u'/', 1).toStdString()) !=
                     std::string::npos);
+    }
+
+    // Saving replaces a file only as writing it would be allowed, and keeps its owner and mode.
+    void targetKeepsOwnerAndPermissions_data() {
+        QTest::addColumn<uint>("owner");
+        QTest::addColumn<uint>("group");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<bool>("asNobody");
+        const uint self = ::geteuid();
+        QTest::newRow("read-only file of one's own") << self << uint(::getegid()) << 0444 << false;
+        QTest::newRow("read-only file of another user") << 0u << 0u << 0644 << true;
+        QTest::newRow("group-writable file of another user") << 0u << 65534u << 0660 << true;
+        QTest::newRow("file of another user replaced by root") << 65534u << 65534u << 0640 << false;
+    }
+    void targetKeepsOwnerAndPermissions() {
+        QFETCH(uint, owner);
+        QFETCH(uint, group);
+        QFETCH(int, mode);
+        QFETCH(bool, asNobody);
+        if ((asNobody || owner != ::geteuid()) && ::geteuid() != 0)
+            QSKIP("needs root to hand files to another user");
+        ::chmod(dir.path().toLocal8Bit().constData(), 0777);
+        const QString in = dir.filePath(QStringLiteral("in.bcf"));
+        QVERIFY(writeFile(in, readFile(official("3.0/Markup_Labels.bcf"))));
+        const QString out = dir.filePath(QStringLiteral("out.bcf"));
+        const QByteArray target = out.toLocal8Bit();
+        QVERIFY(writeFile(out, "previous content"));
+        QVERIFY(::chown(target.constData(), owner, group) == 0 &&
+                ::chmod(target.constData(), mode_t(mode)) == 0);
+        // Whether this user may write the file: root may write a read-only file, anyone else may not.
+        const Run run = bcfTool({QStringLiteral("convert"), in, out}, asNobody);
+        const bool allowed = asNobody ? (mode & 020) != 0 : ::access(target.constData(), W_OK) == 0;
+        QCOMPARE(run.exitCode, allowed ? 0 : 1);
+        QCOMPARE(run.err.contains("permission denied"), !allowed);
+        QCOMPARE(readFile(out) == "previous content", !allowed);
+        struct stat st {};
+        QVERIFY(::stat(target.constData(), &st) == 0);
+        QCOMPARE(uint(st.st_uid), owner);
+        QCOMPARE(uint(st.st_gid), group);
+        QCOMPARE(int(st.st_mode & 07777), mode);
     }
 
     // `input` and `output` name files in the temporary folder; "@name" names an official archive.
