@@ -48,6 +48,8 @@ private slots:
     void duplicateTopicGuidsCannotBeSaved();
     void zipBombIsRefusedAndCanBeRetried();
     void writtenEntriesReadBack();
+    void compressedPayloadsAreStored_data();
+    void compressedPayloadsAreStored();
     void unsafeNamesAreRefused_data();
     void unsafeNamesAreRefused();
     void lookupIsExact();
@@ -159,6 +161,37 @@ void TestZipArchive::writtenEntriesReadBack() {
     QCOMPARE(in.read("topic/empty.png").value(), std::string());
     QCOMPARE(in.read("caf\xc3\xa9.txt").value(), std::string("utf-8 name"));
     QVERIFY(!in.read("topic").has_value());
+}
+
+void TestZipArchive::compressedPayloadsAreStored_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("stored");
+    QByteArray noise;
+    quint32 state = 7;
+    for (int i = 0; i < 8192; ++i)
+        noise.append(char((state = state * 1664525u + 1013904223u) >> 24));
+    const QByteArray text =
+        QByteArray("<Markup><Topic Guid=\"x\"><Title>a title</Title></Topic></Markup>\n").repeated(100);
+    QTest::newRow("PNG") << QByteArray("\x89PNG\r\n\x1a\n") + text << true;
+    QTest::newRow("JPEG") << QByteArray("\xff\xd8\xff\xe0") + text << true;
+    QTest::newRow("PDF") << QByteArray("%PDF-1.7\n") + text << true;
+    QTest::newRow("ZIP-based (IFCZIP, Office)") << QByteArray("PK\x03\x04") + text << true;
+    QTest::newRow("random bytes of unknown kind") << noise << true;
+    QTest::newRow("XML") << text << false;
+    QTest::newRow("IFC text") << QByteArray("ISO-10303-21;\n") + text << false;
+}
+
+void TestZipArchive::compressedPayloadsAreStored() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, stored);
+    ZipArchive out;
+    out.writeEntry("payload", bytes.toStdString());
+    ZipArchive in;
+    in.loadBytes(out.finish(), "memory");
+    const ZipEntryInfo entry = in.entries().at(0);
+    // A stored entry takes exactly its own size; a deflated one of these, far less.
+    QCOMPARE(entry.compressedSize == entry.uncompressedSize, stored);
+    QCOMPARE(in.read("payload").value(), bytes.toStdString());
 }
 
 void TestZipArchive::unsafeNamesAreRefused_data() {
