@@ -209,28 +209,26 @@ private slots:
 
     // A payload that can't be read is listed in its place and left out of a save, its reference kept.
     void damagedPayloadCostsOnlyItself_data() {
-        QTest::addColumn<QString>("entry");
-        QTest::addColumn<QString>("errorKey"); // of the viewpoint in `bcf info`; documents are not read
-        QTest::addColumn<QString>("referencedBy");
+        QTest::addColumn<QByteArray>("entry");
+        QTest::addColumn<QByteArray>("errorKey"); // of the viewpoint in `bcf info`; documents are not read
+        QTest::addColumn<QByteArray>("referencedBy");
         QTest::addColumn<QByteArray>("note");
-        const QString topic = QStringLiteral("7ddc3ef0-0ab7-43f1-918a-45e38b42369c/");
-        const QString viewpoint =
-            topic + QStringLiteral("Viewpoint_4ab7514b-b216-4d56-98d2-45cf8500ff5a.bcfv");
-        QTest::newRow("snapshot") << topic +
-                                         QStringLiteral("Snapshot_4ab7514b-b216-4d56-98d2-45cf8500ff5a.png")
-                                  << QStringLiteral("snapshotError") << topic + QStringLiteral("markup.bcf")
+        const QByteArray topic = "7ddc3ef0-0ab7-43f1-918a-45e38b42369c/";
+        const QByteArray viewpoint = topic + "Viewpoint_4ab7514b-b216-4d56-98d2-45cf8500ff5a.bcfv";
+        QTest::newRow("snapshot") << topic + "Snapshot_4ab7514b-b216-4d56-98d2-45cf8500ff5a.png"
+                                  << QByteArray("snapshotError") << topic + "markup.bcf"
                                   << QByteArray("snapshots");
-        QTest::newRow("viewpoint") << viewpoint << QStringLiteral("visualizationError")
-                                   << topic + QStringLiteral("markup.bcf") << QByteArray("viewpoint files");
-        QTest::newRow("bitmap") << topic + QStringLiteral("bitmap.png") << QStringLiteral("bitmapErrors")
-                                << viewpoint << QByteArray("bitmap images");
-        QTest::newRow("document") << QStringLiteral("IfcPile_01.ifc") << QString() << QString()
+        QTest::newRow("viewpoint") << viewpoint << QByteArray("visualizationError") << topic + "markup.bcf"
+                                   << QByteArray("viewpoint files");
+        QTest::newRow("bitmap") << topic + "bitmap.png" << QByteArray("bitmapErrors") << viewpoint
+                                << QByteArray("bitmap images");
+        QTest::newRow("document") << QByteArray("IfcPile_01.ifc") << QByteArray() << QByteArray()
                                   << QByteArray("documents");
     }
     void damagedPayloadCostsOnlyItself() {
-        QFETCH(QString, entry);
-        QFETCH(QString, errorKey);
-        QFETCH(QString, referencedBy);
+        QFETCH(QByteArray, entry);
+        QFETCH(QByteArray, errorKey);
+        QFETCH(QByteArray, referencedBy);
         QFETCH(QByteArray, note);
         const QString damaged = dir.filePath(QStringLiteral("damaged.bcf"));
         QVERIFY(writeFile(damaged, damagedEntry(readFile(official("2.1/Markup_MaximumInformation.bcf")),
@@ -240,11 +238,7 @@ private slots:
         QCOMPARE(info.exitCode, 0);
         const QJsonArray markups = QJsonDocument::fromJson(info.out).object()[u"markups"].toArray();
         QCOMPARE(markups.size(), 2);
-        int errors = 0;
-        for (const QJsonValue markup : markups)
-            for (const QJsonValue viewPoint : markup[u"viewPoints"].toArray())
-                errors += !errorKey.isEmpty() && viewPoint.toObject().contains(errorKey);
-        QCOMPARE(errors, errorKey.isEmpty() ? 0 : 1);
+        QCOMPARE(info.out.count("\"" + errorKey + "\": "), errorKey.isEmpty() ? 0 : 1);
 
         const QString out = dir.filePath(QStringLiteral("saved.bcf"));
         const Run convert = bcfTool({QStringLiteral("convert"), damaged, out});
@@ -253,10 +247,9 @@ private slots:
         ZipArchive saved;
         saved.load(out.toStdString());
         QVERIFY(!saved.contains(entry.toStdString()));
-        QVERIFY(saved.entries().size() > 10); // everything else is there
         if (!referencedBy.isEmpty())
-            QVERIFY(saved.read(referencedBy.toStdString())->find(entry.section(u'/', 1).toStdString()) !=
-                    std::string::npos);
+            QVERIFY(saved.read(referencedBy.toStdString())
+                        ->find(entry.mid(entry.lastIndexOf('/') + 1).toStdString()) != std::string::npos);
     }
 
     // Saving replaces a file only as writing it would be allowed, and keeps its owner and mode.
@@ -265,8 +258,8 @@ private slots:
         QTest::addColumn<uint>("group");
         QTest::addColumn<int>("mode");
         QTest::addColumn<bool>("asNobody");
-        const uint self = ::geteuid();
-        QTest::newRow("read-only file of one's own") << self << uint(::getegid()) << 0444 << false;
+        QTest::newRow("read-only file of one's own")
+            << uint(::geteuid()) << uint(::getegid()) << 0444 << false;
         QTest::newRow("read-only file of another user") << 0u << 0u << 0644 << true;
         QTest::newRow("group-writable file of another user") << 0u << 65534u << 0660 << true;
         QTest::newRow("file of another user replaced by root") << 65534u << 65534u << 0640 << false;
@@ -294,9 +287,8 @@ private slots:
         QCOMPARE(readFile(out) == "previous content", !allowed);
         struct stat st {};
         QVERIFY(::stat(target.constData(), &st) == 0);
-        QCOMPARE(uint(st.st_uid), owner);
-        QCOMPARE(uint(st.st_gid), group);
-        QCOMPARE(int(st.st_mode & 07777), mode);
+        QCOMPARE(QList<uint>({st.st_uid, st.st_gid, st.st_mode & 07777}),
+                 QList<uint>({owner, group, uint(mode)}));
     }
 
     // `input` and `output` name files in the temporary folder; "@name" names an official archive.

@@ -3,11 +3,13 @@
 #include "codec/documents.h"
 #include "codec/payloads.h"
 #include "codec/project.h"
+#include "codec/visinfo.h"
 #include "codec/zip/zip_archive.h"
 
 #include <QCryptographicHash>
 #include <QFile>
 #include <QProcess>
+#include <QtEndian>
 
 #include <algorithm>
 #include <pugixml.hpp>
@@ -49,16 +51,11 @@ std::vector<std::string> entryNames(const std::string& path) {
 }
 
 std::string damagedEntry(std::string archive, const std::string& name) {
-    const std::size_t at = archive.find(name); // the local header comes first, 30 bytes before
-    const auto field = [&](std::size_t offset, int size) {
-        std::size_t value = 0;
-        for (int i = size - 1; i >= 0; --i)
-            value = value << 8 | static_cast<unsigned char>(archive.at(at - 30 + offset + std::size_t(i)));
-        return value;
-    };
-    const std::size_t start = at + name.size() + field(28, 2) + field(18, 4) / 2;
+    const std::size_t at = archive.find(name); // in the local header, which comes first
+    const std::size_t start = at + name.size() + qFromLittleEndian<quint16>(archive.data() + at - 2) +
+                              qFromLittleEndian<quint32>(archive.data() + at - 12) / 2;
     for (std::size_t i = start; i < start + 16; ++i)
-        archive.at(i) = static_cast<char>(archive.at(i) ^ 0x5a);
+        archive.at(i) ^= 0x5a;
     return archive;
 }
 
@@ -108,7 +105,12 @@ public:
     void visualization(const std::string& p, const VisualizationInfo& info) {
         field(p + ".guid", info.guid);
         field(p + ".selection.size", std::to_string(info.selection.size()));
-        components(p + ".selection", info.selection);
+        for (std::size_t i = 0; i < info.selection.size(); ++i) {
+            const std::string c = p + ".selection[" + std::to_string(i) + "]";
+            field(c + ".ifcGuid", info.selection[i].ifcGuid);
+            field(c + ".originatingSystem", info.selection[i].originatingSystem);
+            field(c + ".authoringToolId", info.selection[i].authoringToolId);
+        }
         vector(p + ".cameraViewPoint", info.cameraViewPoint);
         vector(p + ".cameraDirection", info.cameraDirection);
         vector(p + ".cameraUpVector", info.cameraUpVector);
@@ -122,44 +124,11 @@ public:
             field(p + ".orthogonalCamera.viewToWorldScale", o->viewToWorldScale);
             field(p + ".orthogonalCamera.aspectRatio", o->aspectRatio);
         }
-        const Components& c = info.components;
-        field(p + ".components",
-              std::to_string(c.present) + " selection " + std::to_string(c.selectionPresent));
-        if (const auto& h = c.viewSetupHints)
-            field(p + ".viewSetupHints",
-                  flag(h->spacesVisible) + flag(h->spaceBoundariesVisible) + flag(h->openingsVisible));
-        if (const auto& v = c.visibility) {
-            field(p + ".visibility", flag(v->defaultVisibility));
-            if (v->exceptions)
-                components(p + ".visibility.exceptions", *v->exceptions);
-        }
-        if (c.coloring)
-            for (std::size_t i = 0; i < c.coloring->size(); ++i)
-                components(p + ".coloring[" + std::to_string(i) + "] " + c.coloring->at(i).color,
-                           c.coloring->at(i).components);
-        field(p + ".lists", std::string(info.lines ? "lines " : "") + (info.clippingPlanes ? "planes " : "") +
-                                (info.bitmaps ? "bitmaps" : ""));
-        for (const Line& line : info.lines.value_or(std::vector<Line>{})) {
-            vector(p + ".line.start", line.startPoint);
-            vector(p + ".line.end", line.endPoint);
-        }
-        for (const ClippingPlane& plane : info.clippingPlanes.value_or(std::vector<ClippingPlane>{})) {
-            vector(p + ".plane.location", plane.location);
-            vector(p + ".plane.direction", plane.direction);
-        }
-        for (const Bitmap& b : info.bitmaps.value_or(std::vector<Bitmap>{})) {
-            field(p + ".bitmap", b.format + " " + b.reference + " " + std::to_string(b.dataLoaded));
-            bytes(p + ".bitmap.data", b.data);
-            for (const Vector3& v : {b.location, b.normal, b.up})
-                vector(p + ".bitmap.vector", v);
-            field(p + ".bitmap.height", b.height);
-        }
-    }
-    static std::string flag(const std::optional<bool>& value) { return value ? (*value ? "1" : "0") : "-"; }
-    void components(const std::string& path, const std::vector<Component>& list) {
-        for (const Component& component : list)
-            field(path,
-                  component.ifcGuid + " " + component.originatingSystem + " " + component.authoringToolId);
+        // Everything else as both versions write it (3.0 keeps empty elements, 2.1 both cameras).
+        field(p + ".as2.1", "\n" + writeVisualizationInfo(info, BcfVersion::V2_1));
+        field(p + ".as3.0", "\n" + writeVisualizationInfo(info, BcfVersion::V3_0));
+        for (const Bitmap& bitmap : info.bitmaps.value_or(std::vector<Bitmap>()))
+            bytes(p + ".bitmap." + std::to_string(bitmap.dataLoaded), bitmap.data);
     }
 
     void markup(const std::string& p, const Markup& m) {
@@ -326,14 +295,8 @@ VisualizationInfo componentsView() {
         {"FF00AA80", {{"2MF28NhmDBiRVyFakgdbCT", "", ""}, {"0fdpeZZEX3FwJ7x0ox5kzF", "", ""}}}};
     info.lines = std::vector<Line>{Line{{0, 0, 0}, {1.5, 2.25, 0.1}}};
     info.clippingPlanes = std::vector<ClippingPlane>{ClippingPlane{{1, 2, 3}, {0, 0, -1}}};
-    info.bitmaps = {{"PNG",
-                     "bitmap.png",
-                     {1, 1, 1},
-                     {0, 1, 0},
-                     {0, 0, 1},
-                     2.5,
-                     1,
-                     std::string("\x89PNG\r\n\x1a\nbitmap", 14)}};
+    const Bitmap bitmap{"PNG", "bitmap.png", {1, 1, 1}, {0, 1, 0}, {0, 0, 1}, 2.5, 1, "\x89PNG bitmap"};
+    info.bitmaps = {bitmap};
     return info;
 }
 
@@ -458,22 +421,11 @@ void clearSourceFolders(BcfData& data) {
         markup.sourceFolder.reset();
 }
 
-namespace {
-bool blank(const std::string& text) {
-    return std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isspace(c) != 0; });
-}
-
-} // namespace
-
 VisualizationInfo expectedAfterWrite(VisualizationInfo info, BcfVersion version) {
     const bool perspective = info.hasPerspectiveCamera();
     const bool v3 = version == BcfVersion::V3_0;
     Components& c = info.components;
-    if (c.coloring)
-        std::erase_if(*c.coloring, [&](const Color& color) {
-            return color.components.empty() || (v3 && blank(color.color));
-        });
-    if (!v3) { // no empty lists in 2.1; upper-case colours and formats
+    if (!v3) { // no empty lists in 2.1
         c.selectionPresent = c.selectionPresent && !info.selection.empty();
         if (c.visibility && c.visibility->exceptions && c.visibility->exceptions->empty())
             c.visibility->exceptions.reset();
@@ -484,9 +436,6 @@ VisualizationInfo expectedAfterWrite(VisualizationInfo info, BcfVersion version)
         if (c.coloring && c.coloring->empty())
             c.coloring.reset();
     }
-    if (!v3 && c.coloring)
-        for (Color& color : *c.coloring)
-            std::transform(color.color.begin(), color.color.end(), color.color.begin(), ::toupper);
     if (c.present || !info.selection.empty() || c.viewSetupHints || c.visibility || c.coloring) {
         c.present = true;
         if (!c.visibility && (!v3 || c.viewSetupHints))
@@ -521,6 +470,10 @@ VisualizationInfo expectedAfterWrite(VisualizationInfo info, BcfVersion version)
 }
 
 namespace {
+
+bool blank(const std::string& text) {
+    return std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isspace(c) != 0; });
+}
 
 void dropBlank(std::optional<std::string>& value) {
     if (value && blank(*value))

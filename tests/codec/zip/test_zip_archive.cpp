@@ -166,19 +166,15 @@ void TestZipArchive::writtenEntriesReadBack() {
 void TestZipArchive::compressedPayloadsAreStored_data() {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<bool>("stored");
-    QByteArray noise;
-    quint32 state = 7;
-    for (int i = 0; i < 8192; ++i)
-        noise.append(char((state = state * 1664525u + 1013904223u) >> 24));
+    QByteArray noise(8192, 0);
+    for (char& c : noise)
+        c = char(QRandomGenerator::global()->generate());
     const QByteArray text =
         QByteArray("<Markup><Topic Guid=\"x\"><Title>a title</Title></Topic></Markup>\n").repeated(100);
     QTest::newRow("PNG") << QByteArray("\x89PNG\r\n\x1a\n") + text << true;
-    QTest::newRow("JPEG") << QByteArray("\xff\xd8\xff\xe0") + text << true;
     QTest::newRow("PDF") << QByteArray("%PDF-1.7\n") + text << true;
-    QTest::newRow("ZIP-based (IFCZIP, Office)") << QByteArray("PK\x03\x04") + text << true;
     QTest::newRow("random bytes of unknown kind") << noise << true;
     QTest::newRow("XML") << text << false;
-    QTest::newRow("IFC text") << QByteArray("ISO-10303-21;\n") + text << false;
 }
 
 void TestZipArchive::compressedPayloadsAreStored() {
@@ -189,7 +185,7 @@ void TestZipArchive::compressedPayloadsAreStored() {
     ZipArchive in;
     in.loadBytes(out.finish(), "memory");
     const ZipEntryInfo entry = in.entries().at(0);
-    // A stored entry takes exactly its own size; a deflated one of these, far less.
+    // A stored entry takes exactly its own size.
     QCOMPARE(entry.compressedSize == entry.uncompressedSize, stored);
     QCOMPARE(in.read("payload").value(), bytes.toStdString());
 }
