@@ -31,13 +31,10 @@ struct Run {
 // Runs the tool; `asNobody` runs it as user and group 65534 (which only root can arrange).
 Run bcfTool(const QStringList& arguments, bool asNobody = false) {
     QProcess process;
-    if (asNobody)
-        process.start(QStringLiteral("setpriv"),
-                      QStringList{QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
-                                  QStringLiteral("--clear-groups"), QStringLiteral(BCF_TOOL)} +
-                          arguments);
-    else
-        process.start(QStringLiteral(BCF_TOOL), arguments);
+    const QStringList nobody{QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                             QStringLiteral("--clear-groups"), QStringLiteral(BCF_TOOL)};
+    process.start(asNobody ? QStringLiteral("setpriv") : QStringLiteral(BCF_TOOL),
+                  asNobody ? nobody + arguments : arguments);
     Run run;
     if (!process.waitForFinished(-1) || process.exitStatus() != QProcess::NormalExit)
         return run;

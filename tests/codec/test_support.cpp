@@ -427,19 +427,12 @@ VisualizationInfo expectedAfterWrite(VisualizationInfo info, BcfVersion version)
     Components& c = info.components;
     if (!v3) { // no empty lists in 2.1
         c.selectionPresent = c.selectionPresent && !info.selection.empty();
-        if (c.visibility && c.visibility->exceptions && c.visibility->exceptions->empty())
-            c.visibility->exceptions.reset();
         if (info.lines && info.lines->empty())
             info.lines.reset();
         if (info.bitmaps && info.bitmaps->empty())
             info.bitmaps.reset();
         if (c.coloring && c.coloring->empty())
             c.coloring.reset();
-    }
-    if (c.present || !info.selection.empty() || c.viewSetupHints || c.visibility || c.coloring) {
-        c.present = true;
-        if (!c.visibility && (!v3 || c.viewSetupHints))
-            c.visibility = Visibility{true, std::nullopt};
     }
     if (info.bitmaps)
         for (Bitmap& bitmap : *info.bitmaps)

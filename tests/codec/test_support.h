@@ -28,8 +28,7 @@ bool writeFile(const QString& path, const std::string& bytes);
 // The entry names of the archive file at `path`, in central directory order.
 std::vector<std::string> entryNames(const std::string& path);
 
-// `archive` (the bytes of a ZIP file) with the stored data of the entry `name` garbled in its
-// middle, so that reading that entry fails (bad CRC or deflate data) and every other entry reads.
+// The ZIP file `archive` with the data of entry `name` garbled, so that only that entry fails to read.
 std::string damagedEntry(std::string archive, const std::string& name);
 
 // Parses `text` with pugixml's default options; false when it is not well-formed.
