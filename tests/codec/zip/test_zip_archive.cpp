@@ -185,7 +185,6 @@ void TestZipArchive::compressedPayloadsAreStored() {
     ZipArchive in;
     in.loadBytes(out.finish(), "memory");
     const ZipEntryInfo entry = in.entries().at(0);
-    // A stored entry takes exactly its own size.
     QCOMPARE(entry.compressedSize == entry.uncompressedSize, stored);
     QCOMPARE(in.read("payload").value(), bytes.toStdString());
 }
