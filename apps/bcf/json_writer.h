@@ -24,8 +24,10 @@ public:
     void value(const std::optional<std::string>& text); // null when absent
     void value(double number);                          // null when not finite
     void value(std::uint64_t number);
-    void boolean(const std::optional<bool>& flag); // null when absent
     void null();
+    void boolean(bool flag);
+    void boolean(const std::optional<bool>& flag);  // null when absent
+    void integer(const std::optional<int>& number); // null when absent
     void stringArray(const std::vector<std::string>& texts);
 
 private:

@@ -4,6 +4,7 @@
 
 #include "codec/model.h"
 
+#include <optional>
 #include <string>
 
 namespace bcf {
@@ -12,18 +13,38 @@ namespace bcf {
 // the folder its markup.bcf was found in, or, for a topic never loaded, the topic's GUID.
 std::string payloadEntryName(const Markup& markup, const std::string& fileName);
 
+// The folder payloads of `markup` are read from, with its trailing "/" (see payloadEntryName).
+std::string payloadFolder(const Markup& markup);
+
+// The entry name a path relative to `folder` (a file name, "../x.pdf", "sub/./x") stands for;
+// nothing for a URL or a path that leaves the archive.
+std::optional<std::string> resolveEntryPath(const std::string& folder, const std::string& relative);
+
+// Reads the file of an internal BIM snippet into the model unless it is held already; a missing
+// entry gives empty bytes. Does nothing for an external snippet or a topic without one.
+void fetchBimSnippet(Markup& markup);
+
+// Reads an archive file no BCF file names, unless it is held already. `folder` is the topic
+// folder it was found in, or empty for a file outside the topic folders.
+void fetchOtherFile(OtherFile& file, const std::string& folder);
+
 // Reads the snapshot image into the model unless it is held already. A missing entry or empty
 // name gives empty bytes. The flag is set only after a successful read, so a failure can be
 // retried. Throws BcfError when the entry can't be extracted.
 void fetchSnapshot(const Markup& markup, ViewPoint& viewPoint);
 
 // Reads and parses the viewpoint file unless it is held already. A missing entry or empty name
-// marks the viewpoint file missing; a file without a Guid takes the reference's. Throws BcfError
+// marks the viewpoint file missing; a file without a Guid takes the reference's; the topic's other
+// files that its bitmaps name become their payloads. Throws BcfError
 // when the entry can't be read or parsed.
-void fetchVisualization(const Markup& markup, ViewPoint& viewPoint);
+void fetchVisualization(Markup& markup, ViewPoint& viewPoint);
 
 // Reads the image file of a viewpoint bitmap unless it is held already, as fetchSnapshot does.
 void fetchBitmap(const Markup& markup, Bitmap& bitmap);
+
+// Fetches every payload of `data` not held yet (snapshots, viewpoint files, BIM snippets,
+// documents and the other files), as a save would.
+void fetchPayloads(BcfData& data);
 
 // Reads a document's bytes, stored the way of `loadedVersion`, unless they are held already.
 void fetchDocument(DocumentInfo& document, BcfVersion loadedVersion);
