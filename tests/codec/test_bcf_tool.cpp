@@ -247,7 +247,6 @@ private slots:
         const QString damaged = dir.filePath(QStringLiteral("damaged.bcf"));
         QVERIFY(writeFile(damaged, damagedEntry(readFile(official("2.1/Markup_MaximumInformation.bcf")),
                                                 entry.toStdString())));
-
         const Run info = bcfTool({QStringLiteral("info"), damaged});
         QCOMPARE(info.exitCode, 0);
         QCOMPARE(QJsonDocument::fromJson(info.out).object()[u"markups"].toArray().size(), 2);
