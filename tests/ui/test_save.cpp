@@ -273,7 +273,6 @@ private slots:
         const QString error = takeErrorMessage(*window);
         QVERIFY2(error.isEmpty(), qPrintable(error));
         QCOMPARE(QString::fromStdString(window->bcfFilePath()), target);
-        // What the save could not carry is listed in one message.
         QCOMPARE(takeErrorMessage(*window, "bcfSaveNotes").contains(QStringLiteral("\n- 1 detailed version")),
                  archive.contains(QStringLiteral("2.1/")) && version == bcf::BcfVersion::V3_0);
 
