@@ -134,9 +134,10 @@ inline bool addDocument(MainWindow& window, const QString& path) {
     return choose.fired();
 }
 
-// The error message the window shows, or null; a shown message is closed after its text is taken.
-inline QString takeErrorMessage(MainWindow& window) {
-    QMessageBox* box = window.findChild<QMessageBox*>(QStringLiteral("bcfErrorMessage"));
+// The error message (or the message `name`) the window shows, or null; a shown message is closed
+// after its text is taken.
+inline QString takeErrorMessage(MainWindow& window, const char* name = "bcfErrorMessage") {
+    QMessageBox* box = window.findChild<QMessageBox*>(QString::fromUtf8(name));
     if (!box)
         return {};
     const QString text = box->text();

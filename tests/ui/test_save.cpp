@@ -272,6 +272,8 @@ private slots:
         const QString error = takeErrorMessage(*window);
         QVERIFY2(error.isEmpty(), qPrintable(error));
         QCOMPARE(QString::fromStdString(window->bcfFilePath()), target);
+        QCOMPARE(takeErrorMessage(*window, "bcfSaveNotes").contains(QStringLiteral("\n- 1 detailed version")),
+                 archive.contains(QStringLiteral("2.1/")) && version == bcf::BcfVersion::V3_0);
 
         // The files in the archive.
         bcf::ZipArchive zip;

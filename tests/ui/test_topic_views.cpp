@@ -217,7 +217,6 @@ private slots:
         const bcf::Comment& comment = window.bcfData().markups[0].comments[2];
         QCOMPARE(QString::fromUtf8(comment.comment), QStringLiteral("Änderung ✓"));
         QCOMPARE(comment.author, std::string("dangl@iabi.eu"));
-        // The edit is signed, and the row shows by whom.
         QVERIFY(!comment.modifiedDate.empty() && !comment.modifiedAuthor.empty());
         QCOMPARE(comments->topLevelItem(2)->text(3), QString::fromUtf8(comment.modifiedAuthor));
         QVERIFY(window.hasUnsavedChanges());
