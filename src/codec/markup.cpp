@@ -14,7 +14,7 @@ constexpr const char* kUnknownValue = "Unknown";
 
 std::optional<std::string> optionalText(pugi::xml_node parent, const char* name) {
     const std::string value = childText(parent, name);
-    return value.empty() ? std::nullopt : std::optional<std::string>(value);
+    return xml::isBlank(value) ? std::nullopt : std::optional<std::string>(value);
 }
 
 Comment readComment(pugi::xml_node node) {
@@ -47,7 +47,7 @@ void writeComment(pugi::xml_node parent, const Comment& comment, BcfVersion vers
     else
         xml::appendText(node, "Comment", comment.comment);
     xml::appendTextIfSet(node, "ModifiedDate", comment.modifiedDate);
-    xml::appendTextIfSet(node, "ModifiedAuthor", comment.modifiedAuthor);
+    xml::appendOptionalText(node, "ModifiedAuthor", comment.modifiedAuthor, version);
 }
 
 void writeViewPoint(pugi::xml_node node, const ViewPoint& viewPoint, BcfVersion version) {
@@ -129,7 +129,7 @@ std::string writeMarkup(const Markup& markup, BcfVersion version) {
     // absent one (which is also how it reads back).
     if (topic.modifiedDate)
         xml::appendTextIfSet(node, "ModifiedDate", *topic.modifiedDate);
-    xml::appendTextIfSet(node, "ModifiedAuthor", topic.modifiedAuthor);
+    xml::appendOptionalText(node, "ModifiedAuthor", topic.modifiedAuthor, version);
     if (topic.dueDate)
         xml::appendTextIfSet(node, "DueDate", *topic.dueDate);
     for (const auto& [name, value] :

@@ -11,7 +11,10 @@
 namespace bcf::xml {
 
 void parse(pugi::xml_document& document, const std::string& bytes, const std::string& entryName) {
-    const pugi::xml_parse_result result = document.load_buffer(bytes.data(), bytes.size());
+    // Text that is only white space (a tab, a blank) is content too; white space between
+    // elements, which always has siblings, is still dropped.
+    const pugi::xml_parse_result result =
+        document.load_buffer(bytes.data(), bytes.size(), pugi::parse_default | pugi::parse_ws_pcdata_single);
     if (result.status != pugi::status_ok)
         throw BcfError("malformed XML", entryName,
                        std::string(result.description()) + " at offset " + std::to_string(result.offset));
@@ -23,7 +26,19 @@ std::string serialize(const pugi::xml_document& document) {
     std::ostringstream out;
     out << "<?xml version=\"1.0\"?>\n";
     document.save(out, "\t", pugi::format_indent | pugi::format_no_declaration, pugi::encoding_utf8);
-    return out.str();
+    // pugixml escapes carriage returns in attributes but writes them raw in text, where every
+    // reader turns them into line feeds. The writers make no CDATA sections or comments, so a
+    // raw carriage return in the output can only stand in text: it becomes a reference.
+    std::string text = out.str();
+    std::string escaped;
+    escaped.reserve(text.size());
+    for (char c : text) {
+        if (c == '\r')
+            escaped += "&#13;";
+        else
+            escaped += c;
+    }
+    return escaped;
 }
 
 std::string text(pugi::xml_node element) {
@@ -56,6 +71,12 @@ bool isBlank(const std::string& value) {
 
 void appendTextIfSet(pugi::xml_node parent, const char* name, const std::string& value) {
     if (!isBlank(value))
+        appendText(parent, name, value);
+}
+
+void appendOptionalText(pugi::xml_node parent, const char* name, const std::string& value,
+                        BcfVersion version) {
+    if (isV3(version) ? !isBlank(value) : !value.empty())
         appendText(parent, name, value);
 }
 

@@ -11,11 +11,14 @@ namespace bcf::xml {
 inline constexpr const char* kXsdNamespace = "http://www.w3.org/2001/XMLSchema";
 inline constexpr const char* kXsiNamespace = "http://www.w3.org/2001/XMLSchema-instance";
 
-// Parses `bytes` with pugixml's default options; throws BcfError("malformed XML", entryName).
+// Parses `bytes` with pugixml's default options, keeping text that is only white space;
+// throws BcfError("malformed XML", entryName).
 void parse(pugi::xml_document& document, const std::string& bytes, const std::string& entryName);
 
 // Serialises with the archive's conventions: a declaration with version only, one element per
-// line, one tab per level, `<Empty />`, UTF-8 without BOM, line feeds.
+// line, one tab per level, `<Empty />`, UTF-8 without BOM, line feeds. Carriage returns in
+// text are written as "&#13;", in attributes also tabs and line feeds as references, so that
+// every text reads back exactly.
 std::string serialize(const pugi::xml_document& document);
 
 // The text of the first child element named `name` (empty when there is none).
@@ -31,6 +34,10 @@ pugi::xml_node appendText(pugi::xml_node parent, const char* name, const std::st
 bool isBlank(const std::string& value);
 // Appends the element only when `value` is not blank.
 void appendTextIfSet(pugi::xml_node parent, const char* name, const std::string& value);
+// Appends an optional element: in 3.0 only when `value` is not blank (its schemas forbid blank
+// values), in 2.1 whenever it is not empty, so that white-space-only text survives.
+void appendOptionalText(pugi::xml_node parent, const char* name, const std::string& value,
+                        BcfVersion version);
 // Appends `xmlns:xsd` and `xmlns:xsi`, the namespace declarations every BCF root carries.
 void appendNamespaces(pugi::xml_node root);
 

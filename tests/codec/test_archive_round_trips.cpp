@@ -230,6 +230,43 @@ private slots:
         QVERIFY2(reloaded == expected, modelDifference(reloaded, expected).constData());
     }
 
+    // Archives of past findings: loaded, saved, loaded again with the same topics and documents
+    // (exactly the same model where `exact`), saved once more; `notes` are what the save reports.
+    void regressionArchivesLoadBack_data() {
+        QTest::addColumn<QString>("file"); // below tests/data/regressions
+        QTest::addColumn<BcfVersion>("to");
+        QTest::addColumn<bool>("exact");
+        QTest::addColumn<QStringList>("notes");
+        QTest::newRow("carriage returns, tabs, blank texts in 2.1")
+            << "text-exact-2.1.bcf" << BcfVersion::V2_1 << true << QStringList();
+        QTest::newRow("carriage returns, tabs, blank texts in 3.0")
+            << "text-exact-3.0.bcf" << BcfVersion::V3_0 << true << QStringList();
+    }
+    void regressionArchivesLoadBack() {
+        QFETCH(QString, file);
+        QFETCH(BcfVersion, to);
+        QFETCH(bool, exact);
+        QFETCH(QStringList, notes);
+        BcfData data = loadArchive((dataDir() + QStringLiteral("/regressions/") + file).toStdString());
+        fetchAllPayloads(data);
+        const std::string saved = dir.filePath(QStringLiteral("regression.bcf")).toStdString();
+        const SaveNotes saveNotes = saveArchive(saved, data, to);
+        QStringList written;
+        for (const SaveNote& note : saveNotes.all())
+            written << QString::fromStdString(note.text);
+        QCOMPARE(written, notes);
+        BcfData again = loadArchive(saved);
+        QCOMPARE(again.markups.size(), data.markups.size());
+        QCOMPARE(again.documents.size(), data.documents.size());
+        fetchAllPayloads(again);
+        if (exact) {
+            clearSourceFolders(data);
+            clearSourceFolders(again);
+            QVERIFY2(again == data, modelDifference(again, data).constData());
+        }
+        saveArchive(dir.filePath(QStringLiteral("again.bcf")).toStdString(), again, to);
+    }
+
     // A save that fails leaves the destination as it was.
     void failedSaveLeavesDestination_data() {
         QTest::addColumn<BcfData>("data");
