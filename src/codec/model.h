@@ -1,6 +1,8 @@
 // In-memory model of one BCF archive: plain value records that own their content.
 #pragma once
 
+#include "codec/shared_bytes.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -62,7 +64,7 @@ struct ViewPoint {
     std::string viewpoint;
     std::string snapshot;
     PayloadFlag snapshotLoaded = 0;
-    std::string snapshotData;
+    SharedBytes snapshotData;
     PayloadFlag visualizationLoaded = 0;
     VisualizationInfo visualizationInfo;
     // Set when the fetch found no viewpoint file: nothing is written for it on save.
@@ -116,7 +118,7 @@ struct DocumentInfo {
     std::string guid;
     std::string filename;
     PayloadFlag dataLoaded = 0;
-    std::string data;
+    SharedBytes data;
     bool operator==(const DocumentInfo&) const = default;
 };
 

@@ -2,6 +2,7 @@
 
 #include "codec/documents.h"
 #include "codec/visinfo.h"
+#include "codec/xml_util_p.h"
 #include "codec/zip/zip_archive.h"
 
 namespace bcf {
@@ -15,9 +16,10 @@ std::string payloadEntryName(const Markup& markup, const std::string& fileName) 
 void fetchSnapshot(const Markup& markup, ViewPoint& viewPoint) {
     if (viewPoint.snapshotLoaded)
         return;
-    std::string bytes;
+    // Viewpoints that name one image share its bytes.
+    SharedBytes bytes;
     if (!viewPoint.snapshot.empty())
-        bytes = readArchiveEntry(payloadEntryName(markup, viewPoint.snapshot));
+        bytes = currentArchive().readShared(payloadEntryName(markup, viewPoint.snapshot));
     viewPoint.snapshotData = std::move(bytes);
     viewPoint.snapshotLoaded = 1;
 }
@@ -29,6 +31,7 @@ void fetchVisualization(const Markup& markup, ViewPoint& viewPoint) {
     if (viewPoint.viewpoint.empty() || !currentArchive().contains(entryName)) {
         viewPoint.visualizationMissing = true;
     } else {
+        const xml::ParseBudgetScope budget(currentArchive().budget());
         viewPoint.visualizationInfo = loadVisualizationInfo(entryName);
         viewPoint.visualizationMissing = false;
     }
@@ -38,9 +41,9 @@ void fetchVisualization(const Markup& markup, ViewPoint& viewPoint) {
 void fetchDocument(DocumentInfo& document, BcfVersion loadedVersion) {
     if (document.dataLoaded)
         return;
-    std::string bytes;
+    SharedBytes bytes;
     if (loadedVersion == BcfVersion::V2_1 || loadedVersion == BcfVersion::V3_0)
-        bytes = readArchiveEntry(documentEntryName(document, loadedVersion));
+        bytes = currentArchive().readShared(documentEntryName(document, loadedVersion));
     document.data = std::move(bytes);
     document.dataLoaded = 1;
 }

@@ -5,16 +5,60 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 #include <sstream>
 
 namespace bcf::xml {
 
+namespace {
+
+// The budget that parses count against, and what the running parse has allocated so far.
+thread_local const MemoryBudget* parseBudget = nullptr;
+thread_local bool parsing = false;
+thread_local std::uint64_t parsedBytes = 0;
+thread_local bool overBudget = false;
+
+// pugixml allocates a tree in pages and strings through these; a refused allocation makes
+// the parse fail with status_out_of_memory. Everything else is plain malloc and free.
+void* allocate(std::size_t size) {
+    if (parsing && parseBudget) {
+        if (!parseBudget->fits(parsedBytes + size)) {
+            overBudget = true;
+            return nullptr;
+        }
+        parsedBytes += size;
+    }
+    return std::malloc(size);
+}
+
+const bool allocatorInstalled = [] {
+    pugi::set_memory_management_functions(allocate, std::free);
+    return true;
+}();
+
+} // namespace
+
+ParseBudgetScope::ParseBudgetScope(const MemoryBudget& budget) : previous_(parseBudget) {
+    parseBudget = &budget;
+}
+
+ParseBudgetScope::~ParseBudgetScope() {
+    parseBudget = previous_;
+}
+
 void parse(pugi::xml_document& document, const std::string& bytes, const std::string& entryName) {
     // Text that is only white space (a tab, a blank) is content too; white space between
     // elements, which always has siblings, is still dropped.
+    (void)allocatorInstalled;
+    parsing = true;
+    parsedBytes = 0;
+    overBudget = false;
     const pugi::xml_parse_result result =
         document.load_buffer(bytes.data(), bytes.size(), pugi::parse_default | pugi::parse_ws_pcdata_single);
+    parsing = false;
+    if (overBudget && parseBudget)
+        parseBudget->exceeded(entryName);
     if (result.status != pugi::status_ok)
         throw BcfError("malformed XML", entryName,
                        std::string(result.description()) + " at offset " + std::to_string(result.offset));

@@ -1,6 +1,7 @@
 // Shared XML reading and writing conventions of every file of a BCF archive.
 #pragma once
 
+#include "codec/memory_budget.h"
 #include "codec/model.h"
 
 #include <pugixml.hpp>
@@ -10,6 +11,19 @@ namespace bcf::xml {
 
 inline constexpr const char* kXsdNamespace = "http://www.w3.org/2001/XMLSchema";
 inline constexpr const char* kXsiNamespace = "http://www.w3.org/2001/XMLSchema-instance";
+
+// While alive, every parse on this thread counts its tree against `budget` too: a parse whose
+// tree would not fit fails with the budget's error instead of taking the memory.
+class ParseBudgetScope {
+public:
+    explicit ParseBudgetScope(const MemoryBudget& budget);
+    ~ParseBudgetScope();
+    ParseBudgetScope(const ParseBudgetScope&) = delete;
+    ParseBudgetScope& operator=(const ParseBudgetScope&) = delete;
+
+private:
+    const MemoryBudget* previous_;
+};
 
 // Parses `bytes` with pugixml's default options, keeping text that is only white space;
 // throws BcfError("malformed XML", entryName).
