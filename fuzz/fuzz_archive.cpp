@@ -48,7 +48,7 @@ std::size_t documentsAfterSave(const BcfData& data, BcfVersion version) {
         return data.documents.size();
     std::size_t count = 0;
     for (const DocumentInfo& document : data.documents)
-        count += document.data.empty() ? 0 : 1;
+        count += document.data.isNull() ? 0 : 1;
     return count;
 }
 

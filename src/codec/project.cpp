@@ -1,5 +1,6 @@
 #include "codec/project.h"
 
+#include "codec/entry_names.h"
 #include "codec/xml_util_p.h"
 
 namespace bcf {
@@ -20,7 +21,9 @@ std::string extensionsEntryName(const BcfData& data, BcfVersion version) {
     if (version == BcfVersion::V3_0)
         return "extensions.xml";
     const std::string& name = data.extensionSchema;
-    if (name.empty() || name.find_first_of("/\\:") != std::string::npos || name == "." || name == "..")
+    // Nor may the name be one a reader takes for another file of the archive.
+    if (!isPlainFileName(name) || name.find(':') != std::string::npos || name == "bcf.version" ||
+        name == "project.bcfp")
         return "extensions.xsd";
     return name;
 }

@@ -11,9 +11,9 @@ namespace bcf {
 class SharedBytes {
 public:
     SharedBytes() = default;
-    // Takes the bytes over; empty bytes hold no buffer.
+    // Takes the bytes over (also none: an empty file still has its bytes).
     SharedBytes(std::string bytes) // NOLINT(google-explicit-constructor): payload fields take strings
-        : bytes_(bytes.empty() ? nullptr : std::make_shared<const std::string>(std::move(bytes))) {}
+        : bytes_(std::make_shared<const std::string>(std::move(bytes))) {}
     SharedBytes(const char* text) : SharedBytes(std::string(text)) {} // NOLINT(google-explicit-constructor)
     explicit SharedBytes(std::shared_ptr<const std::string> bytes) : bytes_(std::move(bytes)) {}
 
@@ -22,6 +22,9 @@ public:
     const char* data() const { return str().data(); }
     std::size_t size() const { return bytes_ ? bytes_->size() : 0; }
     bool empty() const { return size() == 0; }
+    // True when there are no bytes at all, as for a payload whose entry is missing; an empty
+    // file is empty but not null. Compared, both are equal.
+    bool isNull() const { return !bytes_; }
     void clear() { bytes_.reset(); }
     // True when both hold the very same buffer.
     bool sharesBufferWith(const SharedBytes& other) const { return bytes_ && bytes_ == other.bytes_; }

@@ -203,7 +203,7 @@ SharedBytes ZipArchive::readShared(const std::string& name) const {
         if (auto bytes = held->second.lock())
             return SharedBytes(std::move(bytes));
     auto bytes = read(name);
-    if (!bytes || bytes->empty())
+    if (!bytes)
         return {};
     auto buffer = std::make_shared<const std::string>(std::move(*bytes));
     d->shared[name] = buffer;

@@ -53,7 +53,7 @@ public:
     // budget's error when the archive has already cost all it may.
     std::optional<std::string> read(const std::string& name) const;
     // The same bytes as a buffer shared by every caller that asks for the entry while one of
-    // them still holds it, so that it is extracted and counted once; empty when there is none.
+    // them still holds it, so that it is extracted and counted once; null when there is none.
     SharedBytes readShared(const std::string& name) const;
     // What the archive has cost so far: every extraction, and the trees parsed from them.
     const MemoryBudget& budget() const;
