@@ -1,6 +1,7 @@
 // bcf: prints a BCF archive as JSON, or converts it between BCF 2.1 and 3.0.
 #include "codec/archive.h"
 #include "codec/bcf_error.h"
+#include "codec/payloads.h"
 #include "codec/version.h"
 #include "model_json.h"
 
@@ -33,9 +34,14 @@ int failure(const std::string& archive, const std::exception& error) {
 int info(const std::string& path) {
     try {
         bcf::BcfData data = bcf::loadArchive(path);
-        std::ostringstream json; // nothing reaches stdout unless every payload could be read
-        bcf::cli::writeModelJson(json, data);
-        std::cout << json.str();
+        // Every payload shown is fetched before anything reaches stdout, which then takes the JSON as
+        // it is written (escaped, texts can grow to several times their size).
+        for (bcf::Markup& markup : data.markups)
+            for (bcf::ViewPoint& viewPoint : markup.viewPoints) {
+                bcf::fetchVisualization(markup, viewPoint);
+                bcf::fetchSnapshot(markup, viewPoint);
+            }
+        bcf::cli::writeModelJson(std::cout, data);
         return 0;
     } catch (const std::exception& error) {
         return failure(path, error);

@@ -1,13 +1,14 @@
 #include "codec/xml_util_p.h"
 
 #include "codec/bcf_error.h"
+#include "codec/zip/zip_archive.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
-#include <sstream>
 
 namespace bcf::xml {
 
@@ -66,23 +67,38 @@ void parse(pugi::xml_document& document, const std::string& bytes, const std::st
         throw BcfError("malformed XML", entryName, "no document element");
 }
 
-std::string serialize(const pugi::xml_document& document) {
-    std::ostringstream out;
-    out << "<?xml version=\"1.0\"?>\n";
-    document.save(out, "\t", pugi::format_indent | pugi::format_no_declaration, pugi::encoding_utf8);
-    // pugixml escapes carriage returns in attributes but writes them raw in text, where every
-    // reader turns them into line feeds. The writers make no CDATA sections or comments, so a
-    // raw carriage return in the output can only stand in text: it becomes a reference.
-    std::string text = out.str();
-    std::string escaped;
-    escaped.reserve(text.size());
-    for (char c : text) {
-        if (c == '\r')
-            escaped += "&#13;";
-        else
-            escaped += c;
+namespace {
+
+// Collects pugixml's output. pugixml escapes carriage returns in attributes but writes them raw
+// in text, where every reader turns them into line feeds; the writers make no CDATA sections or
+// comments, so a raw carriage return can only stand in text and becomes a reference here.
+// Output beyond what an archive entry may hold stops the write early.
+class TextWriter : public pugi::xml_writer {
+public:
+    std::string text = "<?xml version=\"1.0\"?>\n";
+
+    void write(const void* data, std::size_t size) override {
+        const char* begin = static_cast<const char*>(data);
+        const char* end = begin + size;
+        while (begin != end) {
+            const char* cr = std::find(begin, end, '\r');
+            text.append(begin, cr);
+            if (cr == end)
+                break;
+            text += "&#13;";
+            begin = cr + 1;
+        }
+        if (text.size() > kMaxEntryBytes)
+            throw BcfError("write error", {}, "XML file larger than 256 MiB");
     }
-    return escaped;
+};
+
+} // namespace
+
+std::string serialize(const pugi::xml_document& document) {
+    TextWriter writer;
+    document.save(writer, "\t", pugi::format_indent | pugi::format_no_declaration, pugi::encoding_utf8);
+    return std::move(writer.text);
 }
 
 std::string text(pugi::xml_node element) {
