@@ -13,6 +13,7 @@
 #include "codec/xml_util_p.h"
 #include "codec/zip/zip_archive.h"
 
+#include <algorithm>
 #include <map>
 #include <set>
 #include <unordered_set>
@@ -21,11 +22,12 @@ namespace bcf {
 
 namespace {
 
-// Each topic becomes a folder named after its GUID, so the GUIDs must be there and unique.
-void checkTopicGuids(const BcfData& data) {
+// Each topic becomes a folder named after its GUID, so the GUIDs must be there and unique
+// (in 3.0 also when lower-cased).
+void checkTopicGuids(const BcfData& data, BcfVersion version) {
     std::unordered_set<std::string> seen;
     for (const Markup& markup : data.markups) {
-        const std::string& guid = markup.topic.guid;
+        const std::string guid = normalizedGuid(markup.topic.guid, version);
         if (guid.empty())
             throw BcfError("topic without a GUID", markup.topic.title);
         if (!seen.insert(guid).second)
@@ -48,123 +50,196 @@ std::string unusedRootName(const std::string& name, std::set<std::string>& taken
     return candidate;
 }
 
-void writeDocumentEntries(ZipArchive& out, BcfData& data, BcfVersion version, SaveNotes& notes) {
-    for (DocumentInfo& document : data.documents)
-        fetchDocument(document, data.version);
-    if (version == BcfVersion::V3_0) {
-        // 3.0 stores a document under its GUID; one that has none (every 2.1 document), or
-        // whose GUID is no GUID or another document's, gets a fresh one, kept in the model so
-        // that the next save names it the same.
-        std::set<std::string> guids;
-        for (DocumentInfo& document : data.documents) {
-            if (isGuid(document.guid) && guids.insert(document.guid).second)
-                continue;
-            if (!document.guid.empty())
-                notes.add("document GUIDs replaced (not a GUID, or another document's)");
-            document.guid = generateGuid();
-            guids.insert(document.guid);
+// Builds one save archive; remembers every entry name written, so that a file that two things
+// name (a snippet that is also a document, a kept file a viewpoint also names) is written once.
+class ArchiveWriter {
+public:
+    ArchiveWriter(BcfData& data, BcfVersion version, SaveNotes& notes)
+        : data_(data), version_(version), notes_(notes) {}
+
+    void write(ZipArchive& out) {
+        out_ = &out;
+        add("bcf.version", writeVersion(version_, data_.detailedVersion));
+        if (version_ == BcfVersion::V3_0 && !data_.detailedVersion.empty())
+            notes_.add("detailed version texts dropped (BCF 3.0 has none)");
+        if (hasProjectFile(data_, version_))
+            add("project.bcfp", writeProject(data_, version_, &notes_));
+        add(extensionsEntryName(data_, version_), writeExtensions(data_, version_, &notes_));
+        if (version_ == BcfVersion::V3_0 && data_.version == BcfVersion::V2_1 &&
+            !data_.extensionSchema.empty() && data_.extensionSchema != "extensions.xsd" &&
+            data_.extensionSchema != "extensions.xml")
+            notes_.add("extension schema names replaced by extensions.xml (BCF 3.0 knows no other)");
+        writeDocumentEntries();
+        writeTopicEntries();
+        for (OtherFile& file : data_.otherFiles) {
+            fetchOtherFile(file, {});
+            addOther(file.name, file.data);
         }
-        out.writeEntry("documents.xml", writeDocuments(data.documents));
     }
-    std::set<std::string> taken = {"bcf.version", "project.bcfp", "extensions.xsd",
-                                   extensionsEntryName(data, version)};
-    for (const DocumentInfo& document : data.documents) {
-        // A document without bytes has nothing to write; 2.1 then has no place for it at all.
-        if (document.data.isNull()) {
-            notes.add("documents without content left out");
-            continue;
+
+private:
+    void add(const std::string& name, std::string bytes) {
+        if (written_.insert(name).second)
+            out_->writeEntry(name, std::move(bytes));
+    }
+    void addRef(const std::string& name, const std::string& bytes) {
+        if (written_.insert(name).second)
+            out_->writeEntryRef(name, bytes);
+    }
+
+    // A kept file whose name no archive should hold ("../x", "C:x", a backslash) is left out
+    // rather than failing the whole save.
+    void addOther(const std::string& name, const std::string& bytes) {
+        try {
+            addRef(name, bytes);
+        } catch (const BcfError&) {
+            notes_.add("files with unsafe names dropped");
         }
-        std::string name = documentEntryName(document, version);
-        if (version == BcfVersion::V2_1) {
-            if (!isPlainFileName(name) && !isMarkupEntryName(name)) {
-                notes.add("document file names that cannot be entry names replaced");
-                name = "document";
+    }
+
+    void writeDocumentEntries() {
+        const bool v3 = version_ == BcfVersion::V3_0;
+        for (DocumentInfo& document : data_.documents)
+            fetchDocument(document, data_.version);
+        if (v3) {
+            // 3.0 stores a document under its GUID; one that has none (every 2.1 document), or
+            // whose GUID is no GUID or another document's, gets a fresh one, kept in the model
+            // so that the next save names it the same.
+            std::set<std::string> guids;
+            for (DocumentInfo& document : data_.documents) {
+                if (isGuid(document.guid) && guids.insert(normalizedGuid(document.guid, version_)).second)
+                    continue;
+                if (!document.guid.empty())
+                    notes_.add("document GUIDs replaced (not a GUID, or another document's)");
+                document.guid = generateGuid();
+                guids.insert(document.guid);
             }
-            name = unusedRootName(name, taken);
+            add("documents.xml", writeDocuments(data_.documents, &notes_));
+        } else if (std::any_of(data_.documents.begin(), data_.documents.end(),
+                               [](const DocumentInfo& document) {
+                                   return !document.description.empty() || !document.guid.empty();
+                               })) {
+            // References to the documents are mapped to their file names.
+            notes_.add("document GUIDs and descriptions dropped (BCF 2.1 has no documents.xml)");
         }
-        out.writeEntryRef(name, document.data);
+        std::set<std::string> taken = {"bcf.version", "project.bcfp", "extensions.xsd",
+                                       extensionsEntryName(data_, version_)};
+        for (const DocumentInfo& document : data_.documents) {
+            std::string name = v3 ? "documents/" + normalizedGuid(document.guid, version_)
+                                  : documentEntryName(document, version_);
+            if (!v3) {
+                if (!isPlainFileName(name) && !isMarkupEntryName(name)) {
+                    notes_.add("document file names that cannot be entry names replaced");
+                    name = "document";
+                }
+                name = unusedRootName(name, taken);
+            }
+            context_.documents.push_back({document.guid, documentEntryName(document, data_.version), name});
+            // A document without bytes has nothing to write; in 2.1 that leaves no trace of it.
+            if (document.data.isNull())
+                notes_.add("documents without content left out");
+            else
+                addRef(name, document.data);
+        }
+        context_.notes = &notes_;
     }
-}
 
-// A payload name that cannot be a file of the topic folder, or that another file of the folder
-// has already, becomes the viewpoint's GUID (or a fresh one) with `extension`.
-void usableNameFor(std::string& name, const ViewPoint& viewPoint, const char* extension,
-                   std::set<std::string>& taken, SaveNotes& notes, const char* note) {
-    if (isPlainFileName(name) && taken.insert(name).second)
-        return;
-    notes.add(note);
-    name = (isGuid(viewPoint.guid) ? viewPoint.guid : generateGuid()) + extension;
-    while (!taken.insert(name).second)
-        name = generateGuid() + extension;
-}
-
-void writeTopicEntries(ZipArchive& out, BcfData& data, BcfVersion version, SaveNotes& notes) {
-    for (Markup& markup : data.markups) {
-        // Payloads are fetched under their old names before any is renamed.
-        for (ViewPoint& viewPoint : markup.viewPoints) {
-            fetchVisualization(markup, viewPoint);
-            fetchSnapshot(markup, viewPoint);
+    void writeTopicEntries() {
+        for (Markup& markup : data_.markups) {
+            // Payloads are fetched under their old names before any is renamed.
+            for (ViewPoint& viewPoint : markup.viewPoints) {
+                fetchVisualization(markup, viewPoint);
+                fetchSnapshot(markup, viewPoint);
+            }
+            const std::vector<bool> writeImage = namePayloads(markup);
+            // The folder is named after the topic's GUID unless that cannot name a folder;
+            // loading finds a topic by its markup file, whatever the folder is called.
+            std::string folder = normalizedGuid(markup.topic.guid, version_);
+            if (!isPlainFileName(folder) || folder == "documents") {
+                notes_.add("topic folders named anew (GUID unusable as a folder name)");
+                folder = generateGuid();
+            }
+            folder += "/";
+            add(folder + "markup.bcf", writeMarkup(markup, version_, context_));
+            for (std::size_t i = 0; i < markup.viewPoints.size(); ++i) {
+                // A reference whose files are missing keeps its reference; no empty entry is made.
+                const ViewPoint& viewPoint = markup.viewPoints[i];
+                if (!viewPoint.viewpoint.empty() && !viewPoint.visualizationMissing)
+                    add(folder + viewPoint.viewpoint,
+                        writeVisualizationInfo(viewPoint.visualizationInfo, version_));
+                if (writeImage[i])
+                    addRef(folder + viewPoint.snapshot, viewPoint.snapshotData);
+            }
+            fetchBimSnippet(markup);
+            if (const auto& snippet = markup.topic.bimSnippet; snippet && !snippet->data.empty())
+                if (const auto name = resolveEntryPath(folder, snippet->reference))
+                    addRef(*name, snippet->data);
+            const std::string sourceFolder = payloadFolder(markup);
+            for (OtherFile& file : markup.otherFiles) {
+                fetchOtherFile(file, sourceFolder);
+                addOther(folder + file.name, file.data);
+            }
         }
+    }
+
+    // A payload name that cannot be a file of the topic folder, or that another file of the
+    // folder has already, becomes the viewpoint's GUID (or a fresh one) with `extension`.
+    void usableNameFor(std::string& name, const ViewPoint& viewPoint, const char* extension,
+                       std::set<std::string>& taken, const char* note) {
+        if (isPlainFileName(name) && taken.insert(name).second)
+            return;
+        notes_.add(note);
+        name =
+            (isGuid(viewPoint.guid) ? normalizedGuid(viewPoint.guid, version_) : generateGuid()) + extension;
+        while (!taken.insert(name).second)
+            name = generateGuid() + extension;
+    }
+
+    // Checks the names of the topic's viewpoint files and snapshots, renaming in the model what
+    // a reader would take for another file; tells which snapshots to write (viewpoints that
+    // name one image keep sharing its one entry). Payloads without bytes are reported.
+    std::vector<bool> namePayloads(Markup& markup) {
         std::set<std::string> taken = {"markup.bcf"};
-        std::map<std::string, const SharedBytes*> images; // snapshot entries by name
+        std::map<std::string, const SharedBytes*> images;
         std::vector<bool> writeImage(markup.viewPoints.size());
         for (std::size_t i = 0; i < markup.viewPoints.size(); ++i) {
             ViewPoint& viewPoint = markup.viewPoints[i];
-            if (viewPoint.viewpoint.empty()) {
-                // no viewpoint file
-            } else if (viewPoint.visualizationMissing) {
-                notes.add("viewpoint files missing from the archive left out");
-            } else {
-                usableNameFor(viewPoint.viewpoint, viewPoint, ".bcfv", taken, notes,
+            if (!viewPoint.viewpoint.empty() && viewPoint.visualizationMissing)
+                notes_.add("viewpoint files missing from the archive left out");
+            else if (!viewPoint.viewpoint.empty())
+                usableNameFor(viewPoint.viewpoint, viewPoint, ".bcfv", taken,
                               "viewpoint file names that cannot be entry names replaced");
-            }
             const auto image = images.find(viewPoint.snapshot);
             if (viewPoint.snapshotData.empty()) {
                 if (!viewPoint.snapshot.empty())
-                    notes.add("snapshots without content left out");
+                    notes_.add("snapshots without content left out");
             } else if (image == images.end() || !(*image->second == viewPoint.snapshotData)) {
-                // Viewpoints that name one image keep sharing its one entry.
-                usableNameFor(viewPoint.snapshot, viewPoint, ".png", taken, notes,
+                usableNameFor(viewPoint.snapshot, viewPoint, ".png", taken,
                               "snapshot file names that cannot be entry names replaced");
                 images[viewPoint.snapshot] = &viewPoint.snapshotData;
                 writeImage[i] = true;
             }
         }
-        // The folder is named after the topic's GUID unless that cannot name a folder; loading
-        // finds a topic by its markup file, whatever the folder is called.
-        std::string folder = markup.topic.guid;
-        if (!isPlainFileName(folder) || folder == "documents") {
-            notes.add("topic folders named anew (GUID unusable as a folder name)");
-            folder = generateGuid();
-        }
-        folder += "/";
-        out.writeEntry(folder + "markup.bcf", writeMarkup(markup, version));
-        for (std::size_t i = 0; i < markup.viewPoints.size(); ++i) {
-            const ViewPoint& viewPoint = markup.viewPoints[i];
-            if (!viewPoint.viewpoint.empty() && !viewPoint.visualizationMissing)
-                out.writeEntry(folder + viewPoint.viewpoint,
-                               writeVisualizationInfo(viewPoint.visualizationInfo, version));
-            if (writeImage[i])
-                out.writeEntryRef(folder + viewPoint.snapshot, viewPoint.snapshotData);
-        }
+        return writeImage;
     }
-}
+
+    BcfData& data_;
+    BcfVersion version_;
+    SaveNotes& notes_;
+    ZipArchive* out_ = nullptr;
+    MarkupWriteContext context_;
+    std::unordered_set<std::string> written_;
+};
 
 } // namespace
 
 SaveNotes saveArchive(const std::string& path, BcfData& data, BcfVersion version) {
     SaveNotes notes;
     requireWritableVersion(version);
-    checkTopicGuids(data);
+    checkTopicGuids(data, version);
 
     ZipArchive out;
-    out.writeEntry("bcf.version", writeVersion(version));
-    // A 3.0 project file requires a project id; without one the optional file is left out.
-    if (version != BcfVersion::V3_0 || !xml::isBlank(data.projectId))
-        out.writeEntry("project.bcfp", writeProject(data, version));
-    out.writeEntry(extensionsEntryName(data, version), writeExtensions(data, version));
-    writeDocumentEntries(out, data, version, notes);
-    writeTopicEntries(out, data, version, notes);
+    ArchiveWriter(data, version, notes).write(out);
     out.save(path);
     return notes;
 }

@@ -26,13 +26,15 @@ def version(text):
     return '<?xml version="1.0"?>\n<Version VersionId="%s" />\n' % text
 
 
-def markup21(title, extra="", body=""):
-    return ('<?xml version="1.0"?>\n<Markup %s><Topic Guid="%s" TopicType="Issue" TopicStatus="Open">'
+def markup21(title, extra="", body="", topic_type="Issue"):
+    return ('<?xml version="1.0"?>\n<Markup %s><Topic Guid="%s" TopicType="%s" TopicStatus="Open">'
             '<Title>%s</Title><CreationDate>2024-03-07T09:05:41Z</CreationDate>'
-            '<CreationAuthor>a@b.c</CreationAuthor>%s</Topic>%s</Markup>\n' % (NS, TOPIC, title, extra, body))
+            '<CreationAuthor>a@b.c</CreationAuthor>%s</Topic>%s</Markup>\n'
+            % (NS, TOPIC, topic_type, title, extra, body))
 
 
-# Carriage returns, tabs and white-space-only texts in every kind of text field.
+# Carriage returns, tabs and white-space-only texts in every kind of text field (3.0 has no
+# blank texts: its schemas forbid them).
 archive("text-exact-2.1.bcf", [
     ("bcf.version", version("2.1")),
     ("project.bcfp", '<?xml version="1.0"?>\n<ProjectExtension %s><Project ProjectId="p1">'
@@ -48,7 +50,7 @@ archive("text-exact-2.1.bcf", [
         "&#9;", "<Priority>   </Priority><ModifiedAuthor> </ModifiedAuthor><AssignedTo>&#13;</AssignedTo>"
         "<Stage>&#9;</Stage><Description>one&#13;&#10;two&#13;three&#9;four</Description>",
         '<Comment Guid="c1"><Date>2024-03-07T09:05:41Z</Date><Author>x&#13;y</Author>'
-        '<Comment>  </Comment><ModifiedAuthor>&#9;</ModifiedAuthor></Comment>')),
+        '<Comment>  </Comment><ModifiedAuthor>&#9;</ModifiedAuthor></Comment>', "Is&#9;sue&#13;")),
 ])
 
 archive("text-exact-3.0.bcf", [
@@ -63,7 +65,7 @@ archive("text-exact-3.0.bcf", [
     ("documents/" + DOCUMENT, "%PDF"),
     (TOPIC + "/markup.bcf",
      '<?xml version="1.0"?>\n<Markup %s><Topic Guid="%s" TopicType="Is&#9;sue" TopicStatus="Open&#13;">'
-     '<Title> &#9; </Title><CreationDate>2024-03-07T09:05:41Z</CreationDate><CreationAuthor>a&#13;b'
+     '<Title> &#9;x&#13;</Title><CreationDate>2024-03-07T09:05:41Z</CreationDate><CreationAuthor>a&#13;b'
      '</CreationAuthor><Description>one&#13;&#10;two&#13;</Description><Comments><Comment Guid="c1">'
      '<Date>2024-03-07T09:05:41Z</Date><Author>x&#9;y</Author><Comment>a&#13;b</Comment></Comment>'
      '</Comments></Topic></Markup>\n' % (NS, TOPIC)),
