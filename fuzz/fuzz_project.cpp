@@ -1,5 +1,5 @@
 // project.bcfp reader and writer, both versions; a 2.1 extension schema name comes back as the
-// entry name a save would use for it.
+// entry name a save would use for it, a blank 3.0 project id as a generated one.
 #include "codec/project.h"
 #include "fuzz_support.h"
 
@@ -34,7 +34,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             BcfData model;
             model.extensionSchema = first.extensionSchema;
             const bool v3 = version == BcfVersion::V3_0;
-            return second.projectId == first.projectId &&
+            // 3.0 requires a project id: a blank one is generated.
+            return (second.projectId == first.projectId || (v3 && xml::isBlank(first.projectId))) &&
                    second.name == (v3 && xml::isBlank(first.name) ? std::string() : first.name) &&
                    (v3 || second.extensionSchema == extensionsEntryName(model, version));
         });
