@@ -36,9 +36,9 @@ int failure(const std::string& archive, const std::exception& error) {
 int info(const std::string& path) {
     try {
         bcf::BcfData data = bcf::loadArchive(path);
-        std::ostringstream json; // nothing reaches stdout unless every payload could be read
-        bcf::cli::writeModelJson(json, data);
-        std::cout << json.str();
+        // The JSON goes straight to stdout: a payload that can't be read is reported in its place,
+        // so nothing fails once writing has begun.
+        bcf::cli::writeModelJson(std::cout, data);
         return 0;
     } catch (const std::exception& error) {
         return failure(path, error);
