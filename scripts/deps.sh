@@ -2,7 +2,7 @@
 # Installs the Debian 12 packages the build and the tests need, when any is missing.
 set -euo pipefail
 packages=(build-essential cmake pkg-config qt6-base-dev libpugixml-dev libzip-dev zipcmp zipmerge ziptool
-          libxml2-utils xvfb xauth locales)
+          libxml2-utils xvfb xauth locales libxlsxwriter-dev fonts-dejavu-core poppler-utils)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -42,6 +42,7 @@ MainWindow::MainWindow() : d(std::make_unique<MainWindowPrivate>(this)) {
     connect(ui.tbOpen, SIGNAL(clicked(bool)), this, SLOT(onTbOpenClicked(bool)));
     connect(ui.tbClose, SIGNAL(clicked(bool)), this, SLOT(onTbCloseClicked(bool)));
     connect(ui.tbSave, SIGNAL(clicked(bool)), this, SLOT(onTbSaveClicked(bool)));
+    connect(ui.tbExportReport, SIGNAL(clicked(bool)), this, SLOT(onTbExportReportClicked(bool)));
     connect(ui.pbNewIssue, SIGNAL(clicked(bool)), this, SLOT(onPbNewIssueClicked(bool)));
     connect(ui.twIssues, SIGNAL(itemSelectionChanged()), this, SLOT(onTwIssuesItemSelectionChanged()));
     connect(ui.pbNewComment, SIGNAL(clicked(bool)), this, SLOT(onPbNewCommentClicked(bool)));
@@ -126,6 +127,7 @@ void MainWindowPrivate::loadFile(const std::string& path) {
     ui->pbNewSnapshot->setEnabled(true);
     ui->pbNewDocument->setEnabled(true);
     ui->pbNewComment->setEnabled(true);
+    ui->tbExportReport->setEnabled(true);
 }
 
 void MainWindowPrivate::clearViews() {
@@ -145,6 +147,7 @@ void MainWindowPrivate::clearViews() {
     ui->pbNewSnapshot->setEnabled(false);
     ui->pbNewDocument->setEnabled(false);
     ui->pbNewComment->setEnabled(false);
+    ui->tbExportReport->setEnabled(false);
 }
 
 void MainWindowPrivate::showIssues() {
