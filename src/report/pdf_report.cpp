@@ -51,16 +51,16 @@ public:
     }
 
     // "Label: value" on a line of its own, the label in bold.
-    void field(const QString& label, const QString& value) {
-        newBlock(1);
+    void field(const QString& label, const QString& value, qreal spaceAbove = 1) {
+        newBlock(spaceAbove);
         QTextCharFormat bold;
         bold.setFontWeight(QFont::Bold);
         cursor_.insertText(label + QStringLiteral(": "), bold);
         cursor_.insertText(oneParagraph(value), QTextCharFormat());
     }
 
-    void paragraph(const QString& text, bool italic = false) {
-        newBlock(3);
+    void paragraph(const QString& text, qreal spaceAbove = 3, bool italic = false) {
+        newBlock(spaceAbove);
         QTextCharFormat format;
         format.setFontItalic(italic);
         cursor_.insertText(oneParagraph(text), format);
@@ -169,7 +169,7 @@ void titlePage(Section& section, const ReportInput& input) {
     section.field(QStringLiteral("Topics"), QString::number(input.rows.size()));
     section.paragraph(QStringLiteral("All times are local times (UTC%1).")
                           .arg(now.timeZone().displayName(now, QTimeZone::OffsetName).mid(3)),
-                      true);
+                      6, true);
     section.heading(QStringLiteral("Topics by status"), 13);
     for (const auto& [status, count] : countBy(data, input.rows, &Topic::topicStatus))
         section.field(status, QString::number(count));
@@ -204,7 +204,7 @@ void snapshots(Section& section, const Markup& markup) {
         if (problem.isEmpty())
             section.image(picture, name);
         else
-            section.paragraph(QStringLiteral("Snapshot %1 can't be shown: %2").arg(name, problem), true);
+            section.paragraph(QStringLiteral("Snapshot %1 can't be shown: %2").arg(name, problem), 3, true);
     }
 }
 
@@ -231,8 +231,8 @@ void topicSection(Section& section, const Markup& markup, std::size_t number) {
         if (!comment.modifiedDate.empty() || !comment.modifiedAuthor.empty())
             when += QStringLiteral(" (changed %1)")
                         .arg(byLine(dateText(comment.modifiedDate), comment.modifiedAuthor));
-        section.field(valueOrNone(qtext(comment.author)), when);
-        section.paragraph(qtext(comment.comment));
+        section.field(valueOrNone(qtext(comment.author)), when, 7);
+        section.paragraph(qtext(comment.comment), 1);
     }
 }
 

@@ -1,0 +1,366 @@
+// Issue reports written to real files and read back as a user's tools read them: the PDF through
+// poppler's pdftotext, pdfinfo and pdfimages, the XLSX by unzipping its XML, the CSV by parsing.
+#include "test_support.h"
+
+#include "codec/archive.h"
+#include "codec/zip/zip_archive.h"
+#include "report/report.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QXmlStreamReader>
+
+using namespace bcf;
+
+namespace {
+
+const std::string kGuidA = "a0000000-0000-4000-8000-000000000001";
+const std::string kGuidB = "b0000000-0000-4000-8000-000000000002";
+
+struct Run {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+Run run(const char* program, const QStringList& arguments) {
+    QProcess process;
+    process.start(QString::fromUtf8(program), arguments);
+    Run result;
+    if (process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit)
+        result = {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+                  QString::fromUtf8(process.readAllStandardError())};
+    return result;
+}
+
+std::string png(int width, int height) {
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::darkCyan);
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return buffer.data().toStdString();
+}
+
+ViewPoint snapshot(const std::string& guid, const std::string& name, std::string bytes) {
+    ViewPoint viewPoint;
+    viewPoint.guid = guid;
+    viewPoint.viewpoint = guid + ".bcfv";
+    viewPoint.snapshot = name;
+    viewPoint.snapshotData = std::move(bytes);
+    viewPoint.snapshotLoaded = 1;
+    viewPoint.visualizationLoaded = 1;
+    viewPoint.visualizationInfo.guid = guid;
+    viewPoint.visualizationInfo.cameraDirection = {0, 0, -1};
+    viewPoint.visualizationInfo.cameraUpVector = {0, 1, 0};
+    viewPoint.visualizationInfo.aspectRatio = 1.5;
+    viewPoint.visualizationInfo.fieldOfView = 60;
+    return viewPoint;
+}
+
+// Two topics: one with every reported field, text that CSV must quote, a small and a wide
+// snapshot; one with few fields and a snapshot that is no image.
+BcfData reportModel() {
+    BcfData data;
+    data.version = BcfVersion::V3_0;
+    data.projectId = "e0000000-0000-4000-8000-000000000001";
+    data.name = "Report test";
+    Markup a;
+    a.topic = {kGuidA,
+               "Clash",
+               "Open",
+               "Prüfung, \"Wand\"\nzweite Zeile",
+               "High",
+               "2024-03-07T09:05:00Z",
+               "ben@example.com",
+               "2024-03-08T10:00:00+01:00",
+               "ben@example.com",
+               "2024-04-01",
+               "anna@example.com",
+               "Design",
+               "=SUM(A1)"};
+    a.comments = {
+        {"c0000000-0000-4000-8000-000000000001", "2024-03-09T08:00:00Z", "ben@example.com", "später", {}, {}},
+        {"c0000000-0000-4000-8000-000000000002",
+         "2024-03-08T08:00:00Z",
+         "anna@example.com",
+         "früher",
+         {},
+         {}}};
+    a.viewPoints = {snapshot("d0000000-0000-4000-8000-000000000001", "small.png", png(120, 60)),
+                    snapshot("d0000000-0000-4000-8000-000000000002", "wide.png", png(3000, 300))};
+    Markup b;
+    b.topic.guid = kGuidB;
+    b.topic.title = "Zweites";
+    b.topic.topicType = "Request";
+    b.topic.topicStatus = "closed";
+    b.topic.creationDate = "2024-01-01T00:00:00.1234567Z";
+    b.viewPoints = {snapshot("d0000000-0000-4000-8000-000000000003", "broken.png", "not a png")};
+    data.markups = {a, b};
+    return data;
+}
+
+// The rows of the report of reportModel(), in local time (UTC+2), as CSV and XLSX hold them.
+QList<QStringList> expectedRows(const QString& formulaPrefix) {
+    return {
+        {QStringLiteral("GUID"), QStringLiteral("Title"), QStringLiteral("Type"), QStringLiteral("Status"),
+         QStringLiteral("Priority"), QStringLiteral("Stage"), QStringLiteral("Assigned to"),
+         QStringLiteral("Labels"), QStringLiteral("Author"), QStringLiteral("Created"),
+         QStringLiteral("Modified"), QStringLiteral("Due date"), QStringLiteral("Description"),
+         QStringLiteral("Comments"), QStringLiteral("Last comment")},
+        {QString::fromStdString(kGuidA), QStringLiteral("Prüfung, \"Wand\"\nzweite Zeile"),
+         QStringLiteral("Clash"), QStringLiteral("Open"), QStringLiteral("High"), QStringLiteral("Design"),
+         QStringLiteral("anna@example.com"), QString(), QStringLiteral("ben@example.com"),
+         QStringLiteral("2024-03-07 11:05"), QStringLiteral("2024-03-08 11:00"), QStringLiteral("2024-04-01"),
+         formulaPrefix + QStringLiteral("=SUM(A1)"), QStringLiteral("2"), QStringLiteral("später")},
+        {QString::fromStdString(kGuidB), QStringLiteral("Zweites"), QStringLiteral("Request"),
+         QStringLiteral("closed"), QString(), QString(), QString(), QString(), QString(),
+         QStringLiteral("2024-01-01 02:00"), QString(), QString(), QString(), QStringLiteral("0"), QString()},
+    };
+}
+
+// RFC 4180: comma-separated fields, CRLF line ends, quoted fields with doubled quotes.
+QList<QStringList> parseCsv(const QByteArray& bytes) {
+    if (!bytes.startsWith("\xEF\xBB\xBF"))
+        return {};
+    const QString text = QString::fromUtf8(bytes.mid(3));
+    QList<QStringList> rows;
+    QStringList row;
+    QString field;
+    bool quoted = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (quoted && c == u'"' && i + 1 < text.size() && text[i + 1] == u'"')
+            field += text[++i];
+        else if (c == u'"')
+            quoted = !quoted;
+        else if (!quoted && c == u',')
+            row.append(std::exchange(field, {}));
+        else if (!quoted && c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') {
+            row.append(std::exchange(field, {}));
+            rows.append(std::exchange(row, {}));
+            ++i;
+        } else
+            field += c;
+    }
+    return rows;
+}
+
+// The cells of the first sheet as text; cells with a date style as "yyyy-MM-dd[ HH:mm]".
+QList<QStringList> readXlsx(const QString& path, QString& sheetXml) {
+    ZipArchive zip;
+    zip.load(path.toStdString());
+    QStringList shared;
+    QXmlStreamReader strings(QByteArray::fromStdString(zip.read("xl/sharedStrings.xml").value_or("")));
+    while (!strings.atEnd()) {
+        strings.readNext();
+        if (strings.isStartElement() && strings.name() == u"si")
+            shared.append(QString());
+        else if (strings.isStartElement() && strings.name() == u"t")
+            shared.last() += strings.readElementText();
+    }
+    sheetXml = QString::fromStdString(zip.read("xl/worksheets/sheet1.xml").value_or(""));
+    QList<QStringList> rows;
+    QXmlStreamReader sheet(sheetXml);
+    while (!sheet.atEnd()) {
+        sheet.readNext();
+        if (sheet.isStartElement() && sheet.name() == u"row")
+            rows.append(QStringList(15));
+        if (!sheet.isStartElement() || sheet.name() != u"c")
+            continue;
+        const QXmlStreamAttributes a = sheet.attributes();
+        const int column = a.value(QStringLiteral("r")).at(0).unicode() - 'A';
+        const bool isString = a.value(QStringLiteral("t")) == u"s";
+        const bool dateStyle = !isString && !a.value(QStringLiteral("s")).isEmpty();
+        sheet.readNextStartElement();
+        const QString value = sheet.readElementText();
+        if (isString) {
+            rows.last()[column] = shared.value(value.toInt());
+        } else if (dateStyle) {
+            const double serial = value.toDouble();
+            const QDateTime moment =
+                QDateTime(QDate(1899, 12, 30), QTime(0, 0)).addMSecs(qRound64(serial * 86400000));
+            rows.last()[column] =
+                moment.toString(serial == std::floor(serial) ? QStringLiteral("yyyy-MM-dd")
+                                                             : QStringLiteral("yyyy-MM-dd HH:mm"));
+        } else {
+            rows.last()[column] = value;
+        }
+    }
+    return rows;
+}
+
+} // namespace
+
+class ReportTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir;
+    QString archive;
+
+    QString file(const char* name) const { return dir.filePath(QString::fromUtf8(name)); }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(dir.isValid());
+        archive = file("model.bcf");
+        BcfData data = reportModel();
+        saveArchive(archive.toStdString(), data, BcfVersion::V3_0);
+    }
+
+    void spreadsheetRows_data() {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("CSV, formula-like text kept plain") << QStringLiteral("rows.csv");
+        QTest::newRow("XLSX, dates as dates") << QStringLiteral("rows.xlsx");
+    }
+    void spreadsheetRows() {
+        QFETCH(QString, name);
+        // Written from a freshly loaded archive, as the command line does.
+        const BcfData data = loadArchive(archive.toStdString());
+        const QString path = dir.filePath(name);
+        writeReport(path.toStdString(), data, {0, 1}, {});
+        if (name.endsWith(QStringLiteral(".csv"))) {
+            QCOMPARE(parseCsv(QByteArray::fromStdString(test::readFile(path))),
+                     expectedRows(QStringLiteral("'")));
+            return;
+        }
+        QString sheet;
+        QCOMPARE(readXlsx(path, sheet), expectedRows(QString()));
+        QVERIFY(sheet.contains(QStringLiteral(
+            "<pane ySplit=\"1\" topLeftCell=\"A2\" activePane=\"bottomLeft\" state=\"frozen\"/>")));
+        QVERIFY(sheet.contains(QStringLiteral("<autoFilter ref=\"A1:O3\"/>")));
+        QVERIFY(sheet.contains(QStringLiteral("<col min=\"1\" max=\"1\" width=\"38.")));
+    }
+
+    void pdfPagesTextAndSnapshots_data() {
+        QTest::addColumn<PaperSize>("paper");
+        QTest::addColumn<QString>("pageSize");
+        QTest::newRow("A4") << PaperSize::A4 << QStringLiteral("595 x 842 pts (A4)");
+        QTest::newRow("Letter") << PaperSize::Letter << QStringLiteral("612 x 792 pts (letter)");
+    }
+    void pdfPagesTextAndSnapshots() {
+        QFETCH(PaperSize, paper);
+        QFETCH(QString, pageSize);
+        const BcfData data = loadArchive(archive.toStdString());
+        const QString path = file("report.pdf");
+        writeReport(path.toStdString(), data, {1, 0}, {paper, archive.toStdString()});
+
+        const QString info = run(PDFINFO, {path}).out;
+        QVERIFY2(info.contains(QStringLiteral("Page size:       ") + pageSize), qPrintable(info));
+        QVERIFY(info.contains(QStringLiteral("Pages:           3")));
+        const QString text = run(PDFTOTEXT, {path, QStringLiteral("-")}).out;
+        for (const char* line : {"Issue report\n",
+                                 "Project: Report test\n",
+                                 "Archive file: model.bcf\n",
+                                 "Topics: 2\n",
+                                 "closed: 1\nOpen: 1\n",
+                                 "Request: 1\nClash: 1\n",
+                                 "1. Zweites\n",
+                                 "2. Prüfung, \"Wand\"\nzweite Zeile\n",
+                                 "GUID: a0000000-0000-4000-8000-000000000001\n",
+                                 "Type: Clash\n",
+                                 "Status: Open\n",
+                                 "Priority: High\n",
+                                 "Stage: Design\n",
+                                 "Assigned to: anna@example.com\n",
+                                 "Due date: 2024-04-01\n",
+                                 "Created: 2024-03-07 11:05 by ben@example.com\n",
+                                 "Modified: 2024-03-08 11:00 by ben@example.com\n",
+                                 "=SUM(A1)\n",
+                                 "Comments (2)\nben@example.com: 2024-03-09 10:00\nspäter\nanna@example.com: "
+                                 "2024-03-08 10:00\nfrüher\n",
+                                 "Snapshot broken.png can't be shown: not a readable image\n"})
+            QVERIFY2(text.contains(QString::fromUtf8(line)), line);
+
+        // Printed at its own size (a pixel per 1/96 inch) when it fits; the wide one at the page
+        // width, its pixels cut down to the PDF's 300 dpi.
+        const QStringList images = run(PDFIMAGES, {QStringLiteral("-list"), path}).out.split(u'\n').mid(2, 2);
+        QCOMPARE(images.size(), 2);
+        const QStringList small = images[0].simplified().split(u' ');
+        const QStringList wide = images[1].simplified().split(u' ');
+        QCOMPARE(small.mid(3, 2), QStringList({QStringLiteral("120"), QStringLiteral("60")}));
+        QCOMPARE(small[12], QStringLiteral("96"));
+        QCOMPARE(wide[12], QStringLiteral("300"));
+    }
+
+    void commandLine_data() {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QStringList>("guids");
+        const QString a = QString::fromStdString(kGuidA);
+        const QString b = QString::fromStdString(kGuidB);
+        QTest::newRow("every topic") << QStringList() << 0 << QStringList({a, b});
+        QTest::newRow("status in any case")
+            << QStringList({QStringLiteral("--status"), QStringLiteral("OPEN")}) << 0 << QStringList({a});
+        QTest::newRow("two statuses") << QStringList({QStringLiteral("--status"), QStringLiteral("closed"),
+                                                      QStringLiteral("--status"), QStringLiteral("Open")})
+                                      << 0 << QStringList({a, b});
+        QTest::newRow("type and status both")
+            << QStringList({QStringLiteral("--type"), QStringLiteral("clash"), QStringLiteral("--status"),
+                            QStringLiteral("closed")})
+            << 0 << QStringList();
+        QTest::newRow("unknown option") << QStringList({QStringLiteral("--colour"), QStringLiteral("red")})
+                                        << 2 << QStringList({QStringLiteral("old")});
+        QTest::newRow("option without value")
+            << QStringList({QStringLiteral("--type")}) << 2 << QStringList({QStringLiteral("old")});
+    }
+    void commandLine() {
+        QFETCH(QStringList, options);
+        QFETCH(int, exitCode);
+        QFETCH(QStringList, guids);
+        const QString out = file("cli.csv");
+        QVERIFY(test::writeFile(out, "\xEF\xBB\xBFold\r\n"));
+        const Run result = run(BCF_TOOL, QStringList({QStringLiteral("report"), archive, out}) + options);
+        QCOMPARE(result.exitCode, exitCode);
+        QList<QStringList> rows = parseCsv(QByteArray::fromStdString(test::readFile(out)));
+        if (exitCode == 0)
+            rows.removeFirst();
+        QStringList firstColumn;
+        for (const QStringList& row : rows)
+            firstColumn.append(row.first());
+        QCOMPARE(firstColumn, guids);
+    }
+
+    void failuresLeaveTheFileAlone_data() {
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<bool>("cancel");
+        for (const char* format : {"pdf", "xlsx", "csv"}) {
+            QTest::addRow("%s cancelled", format) << QString::fromUtf8(format) << true;
+            QTest::addRow("%s in a missing folder", format) << QString::fromUtf8(format) << false;
+        }
+    }
+    void failuresLeaveTheFileAlone() {
+        QFETCH(QString, format);
+        QFETCH(bool, cancel);
+        QTemporaryDir target;
+        const QString path = cancel ? target.filePath(QStringLiteral("r.") + format)
+                                    : target.filePath(QStringLiteral("missing/r.") + format);
+        QVERIFY(!cancel || test::writeFile(path, "old"));
+        const BcfData data = loadArchive(archive.toStdString());
+        try {
+            writeReport(path.toStdString(), data, {0, 1}, {},
+                        [](std::size_t done, std::size_t) { return done < 1; });
+            QFAIL("no error");
+        } catch (const ReportCancelled&) {
+            QVERIFY(cancel);
+        } catch (const std::exception& error) {
+            QVERIFY2(!cancel, error.what());
+        }
+        QCOMPARE(QDir(target.path()).entryList(QDir::Files | QDir::Hidden).size(), cancel ? 1 : 0);
+        QCOMPARE(test::readFile(path), cancel ? std::string("old") : std::string());
+        // The command line names the file and the reason.
+        const Run result =
+            run(BCF_TOOL, {QStringLiteral("report"), archive, target.filePath(QStringLiteral("no/r.csv"))});
+        QCOMPARE(result.exitCode, 1);
+        QVERIFY2(
+            result.err.startsWith(QStringLiteral("bcf: ") + target.filePath(QStringLiteral("no/r.csv: "))),
+            qPrintable(result.err));
+    }
+};
+
+QTEST_MAIN(ReportTest)
+#include "test_reports.moc"
