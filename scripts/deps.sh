@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages the build and the tests need, when any is missing.
+# Installs the Debian 12 packages the build and the tests need, when any is missing
+# (dpkg-dev and file: dpkg-shlibdeps, with which `cpack -G DEB` finds the packages' dependencies).
 set -euo pipefail
 packages=(build-essential cmake pkg-config qt6-base-dev libpugixml-dev libzip-dev zipcmp zipmerge ziptool
-          libxml2-utils xvfb xauth locales libxlsxwriter-dev fonts-dejavu-core poppler-utils)
+          libxml2-utils xvfb xauth locales dpkg-dev file libxlsxwriter-dev fonts-dejavu-core poppler-utils)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# check_installed.sh STEP BUILD WORK LIBDIR ARCHIVE. install: BUILD into WORK/staged, moved to
+# WORK/prefix (relocatable), compared with installed_files.txt; the other steps use WORK/prefix.
+set -euo pipefail
+step=$1 build=$2 work=$3 libdir=$4 archive=$5 here=$(cd "$(dirname "$0")" && pwd)
+prefix=$work/prefix example=$here/../../examples/minimal-host
+case $step in
+install)
+    rm -rf "$work" && cmake --install "$build" --prefix "$work/staged" >/dev/null
+    mv "$work/staged" "$prefix" && cd "$prefix"
+    diff <(sed "s|LIBDIR|$libdir|" "$here/installed_files.txt") \
+         <(find . ! -type d -printf '%y %p\n' | sed 's/Targets-.*\.cmake/Targets-CONFIG.cmake/' | sort -k2) ;;
+exports) cmake -DLIBRARY="$prefix/$libdir/libBcfQtUi.so" -DNM=nm -P "$here/../embed/check_exports.cmake" ;;
+cmake) # the example host, built with find_package, runs for a moment
+    cmake -S "$example" -B "$work/cmake" -DCMAKE_PREFIX_PATH="$prefix" >/dev/null
+    cmake --build "$work/cmake" >/dev/null && "$work/cmake/minimal-bcf-host" 300 ;;
+pkgconfig)
+    c++ -std=c++17 -fPIC "$example/main.cpp" -o "$work/pc-host" \
+        $(PKG_CONFIG_PATH=$prefix/$libdir/pkgconfig pkg-config --cflags --libs BcfQtUi)
+    LD_LIBRARY_PATH=$prefix/$libdir "$work/pc-host" 300 ;;
+tools)
+    "$prefix/bin/bcf" info "$archive" >"$work/info.json" && grep -q '"markups"' "$work/info.json"
+    "$prefix/bin/bcf-host" --open "$archive" --select-first --screenshot "$work/host.png"
+    test -s "$work/host.png" ;;
+esac
