@@ -67,7 +67,7 @@ public:
     }
 
     // The image scaled down to the page width (and to most of a page's height), never up.
-    void image(const QImage& picture, const QString& name) {
+    void image(const QImage& picture) {
         const qreal pageWidth = writer_.width() * kScreenDpi / kResolution;
         const qreal pageHeight = writer_.height() * kScreenDpi / kResolution * 0.75;
         const qreal scale = std::min({1.0, pageWidth / picture.width(), pageHeight / picture.height()});
@@ -84,7 +84,6 @@ public:
         format.setName(url.toString());
         format.setWidth(printed.width());
         format.setHeight(printed.height());
-        format.setToolTip(name);
         cursor_.insertImage(format);
     }
 
@@ -202,7 +201,7 @@ void snapshots(Section& section, const Markup& markup) {
         }
         // A snapshot that can't be shown costs only itself: the section says so and goes on.
         if (problem.isEmpty())
-            section.image(picture, name);
+            section.image(picture);
         else
             section.paragraph(QStringLiteral("Snapshot %1 can't be shown: %2").arg(name, problem), 3, true);
     }
