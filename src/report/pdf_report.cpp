@@ -13,10 +13,10 @@
 #include <QPdfWriter>
 #include <QTextCursor>
 #include <QTextDocument>
-#include <QTimeZone>
 #include <QUrl>
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace bcf::report_detail {
 
@@ -166,8 +166,12 @@ void titlePage(Section& section, const ReportInput& input) {
                   valueOrNone(QFileInfo(qtext(input.options.archiveFile)).fileName()));
     section.field(QStringLiteral("Date"), now.toString(QStringLiteral("yyyy-MM-dd HH:mm")));
     section.field(QStringLiteral("Topics"), QString::number(input.rows.size()));
-    section.paragraph(QStringLiteral("All times are local times (UTC%1).")
-                          .arg(now.timeZone().displayName(now, QTimeZone::OffsetName).mid(3)),
+    // The offset as the C library applies it to every date of the report.
+    const int minutes = now.offsetFromUtc() / 60;
+    section.paragraph(QStringLiteral("All times are local times (UTC%1%2:%3).")
+                          .arg(minutes < 0 ? QLatin1Char('-') : QLatin1Char('+'))
+                          .arg(std::abs(minutes) / 60, 2, 10, QLatin1Char('0'))
+                          .arg(std::abs(minutes) % 60, 2, 10, QLatin1Char('0')),
                       6, true);
     section.heading(QStringLiteral("Topics by status"), 13);
     for (const auto& [status, count] : countBy(data, input.rows, &Topic::topicStatus))
