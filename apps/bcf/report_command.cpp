@@ -47,11 +47,6 @@ int runReportCommand(const std::vector<std::string>& args, std::string& usagePro
     options.archiveFile = archive;
     for (std::size_t i = 3; i < args.size(); ++i) {
         const std::string& option = args[i];
-        if (option == "--label") {
-            // Refused rather than matching nothing: the codec does not read topic labels yet.
-            usageProblem = "--label: this build does not read topic labels yet";
-            return 2;
-        }
         if (option == "--letter") {
             options.paperSize = PaperSize::Letter;
             continue;

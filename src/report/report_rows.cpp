@@ -58,9 +58,11 @@ QString qtext(const std::string& text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-QStringList topicLabels(const Topic&) {
-    // The codec does not read topic labels yet: the labels column stays empty until it does.
-    return {};
+QStringList topicLabels(const Topic& topic) {
+    QStringList labels;
+    for (const std::string& label : topic.labels)
+        labels.append(qtext(label));
+    return labels;
 }
 
 const QStringList& reportColumns() {

@@ -197,6 +197,8 @@ private slots:
         QTest::newRow("status in any case") << QStringLiteral("--status OPEN") << 0 << QStringLiteral("A");
         QTest::newRow("two statuses")
             << QStringLiteral("--status closed --status Open") << 0 << QStringLiteral("A B");
+        QTest::newRow("label in any case")
+            << QStringLiteral("--label statik --label Dach") << 0 << QStringLiteral("A");
         QTest::newRow("type and status both")
             << QStringLiteral("--type clash --status closed") << 0 << QString();
         QTest::newRow("unknown option, file kept")
