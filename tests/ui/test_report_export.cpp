@@ -62,7 +62,6 @@ private slots:
         QFETCH(bool, hideFirst);
         QFETCH(QByteArray, start);
         MainWindow window;
-        QVERIFY(!child<QToolButton>(window, "tbExportReport")->isEnabled());
         openArchive(window, kTwoTopics);
         auto* issues = child<QTreeWidget>(window, "twIssues");
         issues->topLevelItem(0)->setHidden(hideFirst);
