@@ -1,4 +1,5 @@
 // "Export report…": the topics the issue list shows, in its order, as a PDF, XLSX or CSV report.
+#include "ui/issue_list.h"
 #include "ui/mainwindow.h"
 #include "ui/mainwindow_p.h"
 #include "ui/slot_guard_p.h"
@@ -38,16 +39,6 @@ QString withReportSuffix(const QString& path, const QString& selectedFilter) {
     return path + QStringLiteral(".pdf");
 }
 
-// The markup indices of the rows the list shows, top to bottom.
-std::vector<int> shownRows(const QTreeWidget* twIssues) {
-    std::vector<int> rows;
-    for (int row = 0; row < twIssues->topLevelItemCount(); ++row) {
-        if (!twIssues->topLevelItem(row)->isHidden())
-            rows.push_back(row);
-    }
-    return rows;
-}
-
 } // namespace
 
 void MainWindow::onTbExportReportClicked(bool) {
@@ -61,7 +52,7 @@ void MainWindow::onTbExportReportClicked(bool) {
         return;
     const QString path = withReportSuffix(chosen, selectedFilter);
     runGuarded(*d, QStringLiteral("Exporting the report"), QDir::toNativeSeparators(path), [&] {
-        const std::vector<int> rows = shownRows(d->ui->twIssues);
+        const std::vector<int> rows = shownMarkupRows(d->ui->twIssues);
         bcf::ReportOptions options;
         options.archiveFile = d->bcfFilePath;
         options.paperSize = QLocale().measurementSystem() == QLocale::ImperialUSSystem

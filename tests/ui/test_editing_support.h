@@ -4,6 +4,7 @@
 #include "ui/author_setting.h"
 #include "ui/bcfopen.h"
 #include "ui/mainwindow.h"
+#include "ui_test_support.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -23,6 +24,9 @@
 #include <memory>
 
 namespace editing_test {
+
+using uitest::chooseInCombo;
+using uitest::clickIssueCombo;
 
 // Watches for a modal dialog of type T and runs an action on it once, in the dialog's own event
 // loop. `fired()` tells whether it ever appeared.

@@ -250,14 +250,13 @@ private slots:
         press("pbNewSnapshot");
         const bcf::ViewPoint snapshot = model().markups[0].viewPoints.back();
         issues()->topLevelItem(0)->setText(IssueTitleColumn, QStringLiteral("Edited title"));
-        auto* status =
-            qobject_cast<QComboBox*>(issues()->itemWidget(issues()->topLevelItem(0), IssueStatusColumn));
+        QComboBox* status = clickIssueCombo(issues(), 0, IssueStatusColumn);
         QVERIFY(status);
         std::string expectedStatus = model().markups[0].topic.topicStatus;
         if (status->count() > 1) {
-            const int other = status->currentIndex() == 0 ? 1 : 0;
-            status->setCurrentIndex(other);
-            expectedStatus = status->itemText(other).toStdString();
+            const QString other = status->itemText(status->currentIndex() == 0 ? 1 : 0);
+            QVERIFY(chooseInCombo(status, other));
+            expectedStatus = other.toStdString();
         }
         const QByteArray documentBytes("\x89PNG-ish\0site photo bytes\xff\xfe", 27);
         const QString documentPath = tempPath(QStringLiteral("site photo.jpg"));
