@@ -2,6 +2,11 @@
 if(BCF_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   add_link_options(-fsanitize=address,undefined)
+  # GCC's flow analysis misreads the instrumented moves of std::optional members as uninitialised
+  # reads; the same code is clean without sanitizers and under Clang.
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    add_compile_options(-Wno-maybe-uninitialized)
+  endif()
 endif()
 # BCF_FUZZ adds libFuzzer's coverage instrumentation; the fuzz targets link libFuzzer itself.
 if(BCF_FUZZ AND NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
