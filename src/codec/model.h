@@ -135,6 +135,8 @@ struct BcfData {
     std::vector<std::string> stages;
     std::vector<Markup> markups;
     std::vector<DocumentInfo> documents;
+    // GUIDs of topics deleted since loading: saving drops the relations other topics hold to them.
+    std::vector<std::string> deletedTopics;
     bool operator==(const BcfData&) const = default;
 };
 

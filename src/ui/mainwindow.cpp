@@ -2,6 +2,7 @@
 
 #include "codec/archive.h"
 #include "ui/bcfopen.h"
+#include "ui/components_view.h"
 #include "ui/mainwindow_p.h"
 #include "ui/slot_guard_p.h"
 #include "ui/tool_icons_p.h"
@@ -37,6 +38,7 @@ MainWindowPrivate::MainWindowPrivate(MainWindow* window) : q(window), ui(std::ma
 MainWindow::MainWindow() : d(std::make_unique<MainWindowPrivate>(this)) {
     d->ui->setupUi(this);
     applyToolIcons(*d->ui);
+    clearComponentsView(*d->ui);
 
     const MainWindowUi& ui = *d->ui;
     connect(ui.tbOpen, SIGNAL(clicked(bool)), this, SLOT(onTbOpenClicked(bool)));
@@ -50,6 +52,9 @@ MainWindow::MainWindow() : d(std::make_unique<MainWindowPrivate>(this)) {
     connect(ui.twComments, SIGNAL(itemChanged(QTreeWidgetItem*, int)), this,
             SLOT(onTwCommentItemChanged(QTreeWidgetItem*, int)));
     connect(ui.lwSnapshots, SIGNAL(itemSelectionChanged()), this, SLOT(onLwSnapshotsItemSelectionChanged()));
+    connect(ui.lwSnapshots, SIGNAL(itemDoubleClicked(QListWidgetItem*)), this,
+            SLOT(onLwSnapshotsItemDoubleClicked(QListWidgetItem*)));
+    d->setUpDeleteActions();
 }
 
 MainWindow::~MainWindow() {
@@ -139,7 +144,7 @@ void MainWindowPrivate::clearViews() {
     ui->pteDescription->clear();
     ui->lwSnapshots->clear();
     ui->twDocuments->clear();
-    ui->twComponents->clear();
+    clearComponentsView(*ui);
     ui->twComments->clear();
     ui->pbNewIssue->setEnabled(false);
     ui->pbNewSnapshot->setEnabled(false);

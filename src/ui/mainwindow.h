@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+class QListWidgetItem;
 class QTreeWidgetItem;
 struct MainWindowPrivate;
 
@@ -36,6 +37,11 @@ private slots:
     void onPbNewDocumentClicked(bool);
     void onTwCommentItemChanged(QTreeWidgetItem* item, int column);
     void onLwSnapshotsItemSelectionChanged();
+    void onLwSnapshotsItemDoubleClicked(QListWidgetItem* item);
+    void onActionDeleteIssueTriggered(bool);
+    void onActionDeleteCommentTriggered(bool);
+    void onActionDeleteSnapshotTriggered(bool);
+    void onActionDeleteDocumentTriggered(bool);
 
 private:
     std::unique_ptr<MainWindowPrivate> d;

@@ -2,9 +2,11 @@
 #pragma once
 
 #include "codec/model.h"
+#include "ui/snapshot_viewer.h"
 #include "ui_mainwindow.h"
 
 #include <QImage>
+#include <QPointer>
 #include <QString>
 
 #include <exception>
@@ -27,6 +29,7 @@ struct MainWindowPrivate {
     std::unique_ptr<MainWindowUi> ui;
     bcf::BcfData bcfData;
     std::string bcfFilePath; // UTF-8
+    QPointer<SnapshotViewer> snapshotViewer;
 
     // Loads and shows the archive at `path` (UTF-8, not empty). Throws on failure.
     void loadFile(const std::string& path);
@@ -38,6 +41,15 @@ struct MainWindowPrivate {
     void connectIssueEditors();
     // The index of the first selected issue, or -1.
     int selectedTopicIndex() const;
+    // Gives the issue, comment, snapshot and document views their "Delete" action (context menu and
+    // Delete key).
+    void setUpDeleteActions();
+    // Asks `question` with "Delete" and "Cancel"; true when the user chose "Delete".
+    bool confirmDelete(const QString& question);
+    // Removes the topic at `topicIndex` and shows the list without it, nothing selected.
+    void deleteTopic(int topicIndex);
+    // Shows `images` at full size in the window's image viewer, starting at `current`.
+    void showImages(std::vector<ViewerImage> images, int current);
     // Tells the user, in a window-modal message box, that `action` failed on `subject`, and why.
     void reportError(const QString& action, const QString& subject, const std::exception& error);
 };

@@ -2,6 +2,7 @@
 #include "ui/mainwindow.h"
 
 #include "codec/payloads.h"
+#include "ui/components_view.h"
 #include "ui/mainwindow_p.h"
 #include "ui/slot_guard_p.h"
 
@@ -122,16 +123,11 @@ void MainWindow::onLwSnapshotsItemSelectionChanged() {
     bcf::ViewPoint& viewPoint = markup.viewPoints[row];
 
     // Cleared first: a viewpoint that can't be read shows no components rather than another's.
-    ui.twComponents->clear();
+    clearComponentsView(ui);
     runGuarded(*d, QStringLiteral("Reading the viewpoint"),
                fromUtf8(bcf::payloadEntryName(markup, viewPoint.viewpoint)), [&] {
                    bcf::fetchVisualization(markup, viewPoint);
-                   for (const bcf::Component& component : viewPoint.visualizationInfo.selection) {
-                       auto* item = new QTreeWidgetItem();
-                       item->setText(0, QStringLiteral("Room"));
-                       item->setText(1, fromUtf8(component.ifcGuid));
-                       ui.twComponents->addTopLevelItem(item);
-                   }
+                   fillComponentsView(ui, viewPoint.visualizationInfo);
                });
 }
 

@@ -173,7 +173,7 @@ private slots:
                                 QStringLiteral("3D9pjHJ0HCnggyepvsht8s")};
         QCOMPARE(components->topLevelItemCount(), 3);
         for (int row = 0; row < 3; ++row) {
-            QCOMPARE(components->topLevelItem(row)->text(0), QStringLiteral("Room"));
+            QCOMPARE(components->topLevelItem(row)->text(0), QStringLiteral("Selected"));
             QCOMPARE(components->topLevelItem(row)->text(1), guids[row]);
         }
         QCOMPARE(window.bcfData().markups[0].viewPoints[0].visualizationLoaded, 1);

@@ -1,0 +1,44 @@
+// Full-size images of the main window: a topic's snapshots and a viewpoint's bitmaps, shown in
+// the window's one image viewer.
+#include "ui/mainwindow.h"
+#include "ui/mainwindow_p.h"
+#include "ui/slot_guard_p.h"
+
+#include "codec/payloads.h"
+
+#include <QListWidget>
+
+namespace {
+
+QImage decoded(const std::string& bytes) {
+    QImage image;
+    image.loadFromData(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    return image;
+}
+
+} // namespace
+
+void MainWindowPrivate::showImages(std::vector<ViewerImage> images, int current) {
+    // One viewer per window, reused: a second double-click replaces what it shows.
+    if (!snapshotViewer) {
+        snapshotViewer = new SnapshotViewer(q);
+        snapshotViewer->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    snapshotViewer->setImages(std::move(images), current);
+    snapshotViewer->show();
+    snapshotViewer->raise();
+    snapshotViewer->activateWindow();
+}
+
+void MainWindow::onLwSnapshotsItemDoubleClicked(QListWidgetItem* item) {
+    const int topicIndex = d->selectedTopicIndex();
+    if (topicIndex < 0 || item == nullptr)
+        return;
+    runGuarded(*d, QStringLiteral("Showing the snapshot"), QString(), [&] {
+        const bcf::Markup& markup = d->bcfData.markups[static_cast<std::size_t>(topicIndex)];
+        std::vector<ViewerImage> images;
+        for (const bcf::ViewPoint& viewPoint : markup.viewPoints)
+            images.push_back({fromUtf8(viewPoint.snapshot), decoded(viewPoint.snapshotData)});
+        d->showImages(std::move(images), d->ui->lwSnapshots->row(item));
+    });
+}
