@@ -149,6 +149,19 @@ void JsonWriter::null() {
     out_ << "null";
 }
 
+void JsonWriter::boolean(bool flag) {
+    beforeValue();
+    out_ << (flag ? "true" : "false");
+}
+
+void JsonWriter::integer(const std::optional<int>& number) {
+    beforeValue();
+    if (number)
+        out_ << *number;
+    else
+        out_ << "null";
+}
+
 void JsonWriter::stringArray(const std::vector<std::string>& texts) {
     beginArray();
     for (const std::string& text : texts)

@@ -25,6 +25,8 @@ public:
     void value(double number);                          // null when not finite
     void value(std::uint64_t number);
     void null();
+    void boolean(bool flag);
+    void integer(const std::optional<int>& number); // null when absent
     void stringArray(const std::vector<std::string>& texts);
 
 private:

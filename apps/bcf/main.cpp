@@ -1,6 +1,7 @@
 // bcf: prints a BCF archive as JSON, or converts it between BCF 2.1 and 3.0.
 #include "codec/archive.h"
 #include "codec/bcf_error.h"
+#include "codec/payloads.h"
 #include "codec/version.h"
 #include "model_json.h"
 
@@ -13,7 +14,8 @@
 namespace {
 
 const char* const kUsage = "usage: bcf info ARCHIVE\n"
-                           "       bcf convert IN OUT [--to 2.1|3.0]\n";
+                           "       bcf convert IN OUT [--to 2.1|3.0]\n"
+                           "       bcf --help\n";
 
 int usageError(const std::string& message) {
     std::cerr << "bcf: " << message << "\n" << kUsage;
@@ -23,7 +25,9 @@ int usageError(const std::string& message) {
 // One line: the codec's message, prefixed by the archive when the message names an entry.
 int failure(const std::string& archive, const std::exception& error) {
     const auto* bcfError = dynamic_cast<const bcf::BcfError*>(&error);
-    if (bcfError && bcfError->subject() == archive)
+    if (bcfError && bcfError->reason() == "didn't find end of central directory signature")
+        std::cerr << "bcf: " << archive << ": not a BCF archive (no ZIP directory)\n";
+    else if (bcfError && bcfError->subject() == archive)
         std::cerr << "bcf: " << error.what() << "\n";
     else
         std::cerr << "bcf: " << archive << ": " << error.what() << "\n";
@@ -46,6 +50,8 @@ int convert(const std::string& in, const std::string& out, const std::string& to
     bcf::BcfData data;
     try {
         data = bcf::loadArchive(in);
+        // Every payload is read before OUT is touched, so that a damaged input is named as such.
+        bcf::fetchPayloads(data);
     } catch (const std::exception& error) {
         return failure(in, error);
     }
@@ -61,7 +67,9 @@ int convert(const std::string& in, const std::string& out, const std::string& to
             std::cerr << "note: " << note.count << " " << note.text << "\n";
         return 0;
     } catch (const std::exception& error) {
-        return failure(out, error);
+        // Only a failure to write OUT is OUT's; anything else comes from what IN holds.
+        const auto* bcfError = dynamic_cast<const bcf::BcfError*>(&error);
+        return failure(bcfError && bcfError->subject() != out ? in : out, error);
     }
 }
 
@@ -69,6 +77,10 @@ int convert(const std::string& in, const std::string& out, const std::string& to
 
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+        std::cout << kUsage;
+        return 0;
+    }
     if (args.size() == 2 && args[0] == "info")
         return info(args[1]);
     if (!args.empty() && args[0] == "convert") {

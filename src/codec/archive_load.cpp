@@ -4,10 +4,14 @@
 #include "codec/documents.h"
 #include "codec/extensions.h"
 #include "codec/markup.h"
+#include "codec/payloads.h"
 #include "codec/project.h"
 #include "codec/version.h"
 #include "codec/xml_util_p.h"
 #include "codec/zip/zip_archive.h"
+
+#include <unordered_map>
+#include <unordered_set>
 
 namespace bcf {
 
@@ -35,6 +39,54 @@ bool parseOptional(const ZipArchive& archive, const std::string& name, pugi::xml
     return true;
 }
 
+// The entries of the loaded archive that a BCF file of `data` names.
+std::unordered_set<std::string> namedEntries(const BcfData& data) {
+    std::unordered_set<std::string> named = {"bcf.version", "project.bcfp", data.extensionSchema};
+    if (data.version == BcfVersion::V3_0)
+        named.insert("documents.xml");
+    for (const DocumentInfo& document : data.documents)
+        named.insert(documentEntryName(document, data.version));
+    for (const Markup& markup : data.markups) {
+        const std::string folder = payloadFolder(markup);
+        named.insert(folder + "markup.bcf");
+        for (const ViewPoint& viewPoint : markup.viewPoints) {
+            named.insert(folder + viewPoint.viewpoint);
+            named.insert(folder + viewPoint.snapshot);
+        }
+        if (const auto& snippet = markup.topic.bimSnippet; snippet && !snippet->isExternal) {
+            named.insert(folder + snippet->reference);
+            if (const auto entry = resolveEntryPath(folder, snippet->reference))
+                named.insert(*entry);
+        }
+    }
+    return named;
+}
+
+// Every other file of the archive is kept: in the topic whose folder holds it, else at the root.
+void collectOtherFiles(const ZipArchive& archive, BcfData& data) {
+    const std::unordered_set<std::string> named = namedEntries(data);
+    std::unordered_map<std::string, std::size_t> topicByFolder;
+    for (std::size_t i = 0; i < data.markups.size(); ++i)
+        if (!data.markups[i].sourceFolder->empty())
+            topicByFolder.emplace(*data.markups[i].sourceFolder, i);
+    for (const ZipEntryInfo& entry : archive.entries()) {
+        const std::string& name = entry.filename;
+        if (name.empty() || name.back() == '/' || name.back() == '\\' || named.contains(name))
+            continue;
+        bool inTopic = false;
+        for (std::size_t end = name.find_first_of("/\\"); end != std::string::npos && !inTopic;
+             end = name.find_first_of("/\\", end + 1)) {
+            const auto topic = topicByFolder.find(name.substr(0, end + 1));
+            if (topic == topicByFolder.end())
+                continue;
+            data.markups[topic->second].otherFiles.push_back(OtherFile{name.substr(end + 1), 0, {}});
+            inTopic = true;
+        }
+        if (!inTopic)
+            data.otherFiles.push_back(OtherFile{name, 0, {}});
+    }
+}
+
 } // namespace
 
 std::vector<std::string> findMarkupEntries() {
@@ -51,7 +103,10 @@ BcfData loadArchive(const std::string& path) {
         throw BcfError("not a BCF archive", "bcf.version", "entry missing");
     readVersion(versionDocument, data);
 
-    // project.bcfp and the extensions file are optional in the standard.
+    // project.bcfp and the extensions file are optional in the standard; a 2.1 archive without
+    // a project file has its schema under the usual name.
+    if (data.version == BcfVersion::V2_1)
+        data.extensionSchema = "extensions.xsd";
     pugi::xml_document projectDocument;
     if (parseOptional(archive, "project.bcfp", projectDocument))
         readProject(projectDocument, data);
@@ -71,6 +126,7 @@ BcfData loadArchive(const std::string& path) {
     }
 
     loadDocuments(archive, data);
+    collectOtherFiles(archive, data);
     currentArchive() = std::move(archive);
     return data;
 }

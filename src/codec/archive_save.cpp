@@ -12,6 +12,7 @@
 #include "codec/xml_util_p.h"
 #include "codec/zip/zip_archive.h"
 
+#include <algorithm>
 #include <set>
 #include <unordered_set>
 
@@ -19,11 +20,12 @@ namespace bcf {
 
 namespace {
 
-// Each topic becomes a folder named after its GUID, so the GUIDs must be there and unique.
-void checkTopicGuids(const BcfData& data) {
+// Each topic becomes a folder named after its GUID, so the GUIDs must be there and unique
+// (in 3.0 also when lower-cased).
+void checkTopicGuids(const BcfData& data, BcfVersion version) {
     std::unordered_set<std::string> seen;
     for (const Markup& markup : data.markups) {
-        const std::string& guid = markup.topic.guid;
+        const std::string guid = normalizedGuid(markup.topic.guid, version);
         if (guid.empty())
             throw BcfError("topic without a GUID", markup.topic.title);
         if (!seen.insert(guid).second)
@@ -52,61 +54,129 @@ std::string unusedRootName(const std::string& name, std::set<std::string>& taken
     return candidate;
 }
 
-void writeDocumentEntries(ZipArchive& out, BcfData& data, BcfVersion version) {
-    for (DocumentInfo& document : data.documents)
-        fetchDocument(document, data.version);
-    if (version == BcfVersion::V3_0) {
-        // 3.0 stores a document under its GUID; one that has none (every 2.1 document) gets a
-        // fresh one, kept in the model so that the next save names it the same.
-        for (DocumentInfo& document : data.documents)
-            if (document.guid.empty())
-                document.guid = generateGuid();
-        out.writeEntry("documents.xml", writeDocuments(data.documents));
-    }
-    std::set<std::string> taken = {"bcf.version", "project.bcfp", "extensions.xsd",
-                                   extensionsEntryName(data, version)};
-    for (const DocumentInfo& document : data.documents) {
-        std::string name = documentEntryName(document, version);
-        if (name.empty())
-            throw BcfError("write error", document.guid, "document without a file name");
-        if (version == BcfVersion::V2_1)
-            name = unusedRootName(name, taken);
-        out.writeEntryRef(name, document.data);
-    }
-}
+// Builds one save archive; remembers every entry name written, so that a file that two things
+// name (a snippet that is also a document, a kept file a viewpoint also names) is written once.
+class ArchiveWriter {
+public:
+    ArchiveWriter(BcfData& data, BcfVersion version, SaveNotes& notes)
+        : data_(data), version_(version), notes_(notes) {}
 
-void writeTopicEntries(ZipArchive& out, BcfData& data, BcfVersion version) {
-    for (Markup& markup : data.markups) {
-        const std::string folder = markup.topic.guid + "/";
-        out.writeEntry(folder + "markup.bcf", writeMarkup(markup, version));
-        for (ViewPoint& viewPoint : markup.viewPoints) {
-            // A reference whose files are missing keeps its reference; no empty entry is made.
-            fetchVisualization(markup, viewPoint);
-            if (!viewPoint.viewpoint.empty() && !viewPoint.visualizationMissing)
-                out.writeEntry(folder + viewPoint.viewpoint,
-                               writeVisualizationInfo(viewPoint.visualizationInfo, version));
-            fetchSnapshot(markup, viewPoint);
-            if (!viewPoint.snapshot.empty() && !viewPoint.snapshotData.empty())
-                out.writeEntryRef(folder + viewPoint.snapshot, viewPoint.snapshotData);
+    void write(ZipArchive& out) {
+        out_ = &out;
+        add("bcf.version", writeVersion(version_, data_.detailedVersion));
+        if (version_ == BcfVersion::V3_0 && !data_.detailedVersion.empty())
+            notes_.add("detailed version texts dropped (BCF 3.0 has none)");
+        if (hasProjectFile(data_, version_))
+            add("project.bcfp", writeProject(data_, version_, &notes_));
+        add(extensionsEntryName(data_, version_), writeExtensions(data_, version_, &notes_));
+        if (version_ == BcfVersion::V3_0 && data_.version == BcfVersion::V2_1 &&
+            !data_.extensionSchema.empty() && data_.extensionSchema != "extensions.xsd" &&
+            data_.extensionSchema != "extensions.xml")
+            notes_.add("extension schema names replaced by extensions.xml (BCF 3.0 knows no other)");
+        writeDocumentEntries();
+        writeTopicEntries();
+        for (OtherFile& file : data_.otherFiles) {
+            fetchOtherFile(file, {});
+            addOther(file.name, file.data);
         }
     }
-}
+
+private:
+    void add(const std::string& name, std::string bytes) {
+        if (written_.insert(name).second)
+            out_->writeEntry(name, std::move(bytes));
+    }
+    void addRef(const std::string& name, const std::string& bytes) {
+        if (written_.insert(name).second)
+            out_->writeEntryRef(name, bytes);
+    }
+
+    // A kept file whose name no archive should hold ("../x", "C:x", a backslash) is left out
+    // rather than failing the whole save.
+    void addOther(const std::string& name, const std::string& bytes) {
+        try {
+            addRef(name, bytes);
+        } catch (const BcfError&) {
+            notes_.add("files with unsafe names dropped");
+        }
+    }
+
+    void writeDocumentEntries() {
+        const bool v3 = version_ == BcfVersion::V3_0;
+        for (DocumentInfo& document : data_.documents)
+            fetchDocument(document, data_.version);
+        if (v3) {
+            // 3.0 stores a document under its GUID; one that has none (every 2.1 document) gets
+            // a fresh one, kept in the model so that the next save names it the same.
+            for (DocumentInfo& document : data_.documents)
+                if (document.guid.empty())
+                    document.guid = generateGuid();
+            add("documents.xml", writeDocuments(data_.documents, &notes_));
+        } else if (std::any_of(data_.documents.begin(), data_.documents.end(),
+                               [](const DocumentInfo& document) {
+                                   return !document.description.empty() || !document.guid.empty();
+                               })) {
+            // References to the documents are mapped to their file names.
+            notes_.add("document GUIDs and descriptions dropped (BCF 2.1 has no documents.xml)");
+        }
+        std::set<std::string> taken = {"bcf.version", "project.bcfp", "extensions.xsd",
+                                       extensionsEntryName(data_, version_)};
+        for (const DocumentInfo& document : data_.documents) {
+            std::string name = v3 ? "documents/" + normalizedGuid(document.guid, version_)
+                                  : documentEntryName(document, version_);
+            if (name.empty())
+                throw BcfError("write error", document.guid, "document without a file name");
+            if (!v3)
+                name = unusedRootName(name, taken);
+            context_.documents.push_back({document.guid, documentEntryName(document, data_.version), name});
+            addRef(name, document.data);
+        }
+        context_.notes = &notes_;
+    }
+
+    void writeTopicEntries() {
+        for (Markup& markup : data_.markups) {
+            const std::string folder = normalizedGuid(markup.topic.guid, version_) + "/";
+            add(folder + "markup.bcf", writeMarkup(markup, version_, context_));
+            for (ViewPoint& viewPoint : markup.viewPoints) {
+                // A reference whose files are missing keeps its reference; no empty entry is made.
+                fetchVisualization(markup, viewPoint);
+                if (!viewPoint.viewpoint.empty() && !viewPoint.visualizationMissing)
+                    add(folder + viewPoint.viewpoint,
+                        writeVisualizationInfo(viewPoint.visualizationInfo, version_));
+                fetchSnapshot(markup, viewPoint);
+                if (!viewPoint.snapshot.empty() && !viewPoint.snapshotData.empty())
+                    addRef(folder + viewPoint.snapshot, viewPoint.snapshotData);
+            }
+            fetchBimSnippet(markup);
+            if (const auto& snippet = markup.topic.bimSnippet; snippet && !snippet->data.empty())
+                if (const auto name = resolveEntryPath(folder, snippet->reference))
+                    addRef(*name, snippet->data);
+            const std::string sourceFolder = payloadFolder(markup);
+            for (OtherFile& file : markup.otherFiles) {
+                fetchOtherFile(file, sourceFolder);
+                addOther(folder + file.name, file.data);
+            }
+        }
+    }
+
+    BcfData& data_;
+    BcfVersion version_;
+    SaveNotes& notes_;
+    ZipArchive* out_ = nullptr;
+    MarkupWriteContext context_;
+    std::unordered_set<std::string> written_;
+};
 
 } // namespace
 
 SaveNotes saveArchive(const std::string& path, BcfData& data, BcfVersion version) {
     SaveNotes notes;
     requireWritableVersion(version);
-    checkTopicGuids(data);
+    checkTopicGuids(data, version);
 
     ZipArchive out;
-    out.writeEntry("bcf.version", writeVersion(version));
-    // A 3.0 project file requires a project id; without one the optional file is left out.
-    if (version != BcfVersion::V3_0 || !xml::isBlank(data.projectId))
-        out.writeEntry("project.bcfp", writeProject(data, version));
-    out.writeEntry(extensionsEntryName(data, version), writeExtensions(data, version));
-    writeDocumentEntries(out, data, version);
-    writeTopicEntries(out, data, version);
+    ArchiveWriter(data, version, notes).write(out);
     out.save(path);
     return notes;
 }

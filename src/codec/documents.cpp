@@ -1,9 +1,14 @@
 #include "codec/documents.h"
 
+#include "codec/guid.h"
 #include "codec/xml_util_p.h"
 #include "codec/zip/zip_archive.h"
 
 namespace bcf {
+
+namespace {
+constexpr const char* kNeutralFilename = "document";
+}
 
 std::vector<DocumentInfo> readDocuments(const pugi::xml_document& document) {
     std::vector<DocumentInfo> documents;
@@ -11,20 +16,29 @@ std::vector<DocumentInfo> readDocuments(const pugi::xml_document& document) {
         DocumentInfo info;
         info.guid = xml::attribute(node, "Guid");
         info.filename = xml::childText(node, "Filename");
+        info.description = xml::childText(node, "Description");
         documents.push_back(std::move(info));
     }
     return documents;
 }
 
-std::string writeDocuments(const std::vector<DocumentInfo>& documents) {
+std::string writeDocuments(const std::vector<DocumentInfo>& documents, SaveNotes* notes) {
     pugi::xml_document xmlDocument;
     pugi::xml_node root = xmlDocument.append_child("DocumentInfo");
     xml::appendNamespaces(root);
     pugi::xml_node list = root.append_child("Documents");
     for (const DocumentInfo& document : documents) {
         pugi::xml_node node = list.append_child("Document");
-        node.append_attribute("Guid").set_value(document.guid.c_str());
-        xml::appendText(node, "Filename", document.filename);
+        node.append_attribute("Guid").set_value(normalizedGuid(document.guid, BcfVersion::V3_0).c_str());
+        std::string filename = document.filename;
+        if (xml::isBlank(filename) && notes) {
+            // The schema requires a file name; the entry itself is named by the GUID.
+            filename = kNeutralFilename;
+            notes->add(std::string("document file names set to \"") + kNeutralFilename +
+                       "\" (BCF 3.0 requires one)");
+        }
+        xml::appendText(node, "Filename", filename);
+        xml::appendTextIfSet(node, "Description", document.description);
     }
     return xml::serialize(xmlDocument);
 }

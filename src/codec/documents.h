@@ -2,6 +2,7 @@
 #pragma once
 
 #include "codec/model.h"
+#include "codec/save_notes.h"
 
 #include <string>
 #include <vector>
@@ -17,8 +18,9 @@ class ZipArchive;
 // The documents listed by a parsed documents.xml.
 std::vector<DocumentInfo> readDocuments(const pugi::xml_document& document);
 
-// The text of documents.xml.
-std::string writeDocuments(const std::vector<DocumentInfo>& documents);
+// The text of documents.xml (GUIDs lower-cased). With `notes`, a document without a file name
+// gets a neutral one and a note; without, its Filename is left empty.
+std::string writeDocuments(const std::vector<DocumentInfo>& documents, SaveNotes* notes = nullptr);
 
 // The root entries of a 2.1 archive that are documents: every root file (no "/" or "\\" in its
 // name, so that the folders of tools that write backslashes stay folders) but bcf.version,

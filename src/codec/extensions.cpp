@@ -2,7 +2,9 @@
 
 #include "codec/xml_util_p.h"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 
 namespace bcf {
 
@@ -52,9 +54,8 @@ void readV3(const pugi::xml_document& document, BcfData& data) {
             (data.*row.list).push_back(xml::text(node));
 }
 
-void readV21(const pugi::xml_document& document, BcfData& data) {
-    const pugi::xml_node redefine = schemaChild(schemaChild(document, "schema"), "redefine");
-    for (pugi::xml_node type : redefine.children()) {
+void readSimpleTypes(pugi::xml_node parent, BcfData& data) {
+    for (pugi::xml_node type : parent.children()) {
         if (type.type() != pugi::node_element || std::strcmp(localName(type.name()), "simpleType") != 0)
             continue;
         const std::string name = xml::attribute(type, "name");
@@ -67,6 +68,42 @@ void readV21(const pugi::xml_document& document, BcfData& data) {
                     (data.*row.list).push_back(xml::attribute(value, "value"));
         }
     }
+}
+
+// The lists are simple types redefined from markup.xsd, or (SnippetType, which markup.xsd does
+// not define) declared at the top level.
+void readV21(const pugi::xml_document& document, BcfData& data) {
+    const pugi::xml_node schema = schemaChild(document, "schema");
+    readSimpleTypes(schemaChild(schema, "redefine"), data);
+    readSimpleTypes(schema, data);
+}
+
+// The values the written markups use, per list: a 2.1 list that names any value restricts
+// the markups to it, so every value they use must be listed.
+std::vector<std::vector<std::string>> usedValues(const BcfData& data) {
+    std::vector<std::vector<std::string>> used(std::size(kLists));
+    auto add = [&used](std::size_t list, const std::string& value) { used[list].push_back(value); };
+    auto addIfSet = [&add](std::size_t list, const std::string& value) {
+        if (!value.empty())
+            add(list, value);
+    };
+    for (const Markup& markup : data.markups) {
+        const Topic& topic = markup.topic;
+        addIfSet(0, topic.topicType);
+        addIfSet(1, topic.topicStatus);
+        for (const std::string& label : topic.labels)
+            add(2, label);
+        addIfSet(4, topic.priority);
+        add(5, topic.creationAuthor);
+        addIfSet(5, topic.modifiedAuthor);
+        addIfSet(5, topic.assignedTo);
+        addIfSet(6, topic.stage);
+        for (const Comment& comment : markup.comments) {
+            add(5, comment.author);
+            addIfSet(5, comment.modifiedAuthor);
+        }
+    }
+    return used;
 }
 
 std::string writeV3(const BcfData& data) {
@@ -83,18 +120,34 @@ std::string writeV3(const BcfData& data) {
     return xml::serialize(document);
 }
 
-std::string writeV21(const BcfData& data) {
+std::string writeV21(const BcfData& data, SaveNotes* notes) {
     pugi::xml_document document;
     pugi::xml_node schema = document.append_child("xs:schema");
     schema.append_attribute("xmlns:xs").set_value(xml::kXsdNamespace);
     pugi::xml_node redefine = schema.append_child("xs:redefine");
     redefine.append_attribute("schemaLocation").set_value("markup.xsd");
-    for (const ExtensionList& row : kLists) {
-        pugi::xml_node type = redefine.append_child("xs:simpleType");
+    const auto used = usedValues(data);
+    for (std::size_t index = 0; index < std::size(kLists); ++index) {
+        const ExtensionList& row = kLists[index];
+        // markup.xsd types the snippet type as a plain string: it cannot be redefined, so the
+        // list is a type of its own.
+        const bool redefined = row.list != &BcfData::snippetTypes;
+        pugi::xml_node type = (redefined ? redefine : schema).append_child("xs:simpleType");
         type.append_attribute("name").set_value(row.simpleType);
         pugi::xml_node restriction = type.append_child("xs:restriction");
-        restriction.append_attribute("base").set_value(row.simpleType);
-        for (const std::string& value : data.*row.list)
+        restriction.append_attribute("base").set_value(redefined ? row.simpleType : "xs:string");
+        std::vector<std::string> values = data.*row.list;
+        if (!values.empty()) {
+            for (const std::string& value : used[index]) {
+                if (std::find(values.begin(), values.end(), value) != values.end())
+                    continue;
+                values.push_back(value);
+                if (notes)
+                    notes->add("values added to the extension schema's lists (BCF 2.1 markups must use "
+                               "listed values)");
+            }
+        }
+        for (const std::string& value : values)
             restriction.append_child("xs:enumeration").append_attribute("value").set_value(value.c_str());
     }
     for (const ExtensionList& row : kLists) {
@@ -116,11 +169,11 @@ void readExtensions(const pugi::xml_document& document, BcfData& data) {
         readV21(document, data);
 }
 
-std::string writeExtensions(const BcfData& data, BcfVersion version) {
+std::string writeExtensions(const BcfData& data, BcfVersion version, SaveNotes* notes) {
     if (version == BcfVersion::V3_0)
         return writeV3(data);
     if (version == BcfVersion::V2_1)
-        return writeV21(data);
+        return writeV21(data, notes);
     return "<?xml version=\"1.0\"?>\n";
 }
 

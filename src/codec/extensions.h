@@ -2,6 +2,7 @@
 #pragma once
 
 #include "codec/model.h"
+#include "codec/save_notes.h"
 
 #include <string>
 
@@ -14,7 +15,9 @@ namespace bcf {
 // Appends the values of a parsed extensions file, in the form of `data.version`, to the lists.
 void readExtensions(const pugi::xml_document& document, BcfData& data);
 
-// The text of the extensions file in the form of `version`.
-std::string writeExtensions(const BcfData& data, BcfVersion version);
+// The text of the extensions file in the form of `version`. The 2.1 schema redefines the
+// types of markup.xsd; a list that restricts values also lists every value the markups of
+// `data` use (noted in `notes`), so that they validate against it.
+std::string writeExtensions(const BcfData& data, BcfVersion version, SaveNotes* notes = nullptr);
 
 } // namespace bcf

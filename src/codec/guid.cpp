@@ -5,6 +5,16 @@
 
 namespace bcf {
 
+std::string normalizedGuid(const std::string& guid, BcfVersion version) {
+    if (version != BcfVersion::V3_0)
+        return guid;
+    std::string lower = guid;
+    for (char& c : lower)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return lower;
+}
+
 std::string generateGuid() {
     static std::mt19937_64 engine{std::random_device{}()};
     std::uniform_int_distribution<unsigned> byte(0, 255);

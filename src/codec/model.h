@@ -56,6 +56,16 @@ struct VisualizationInfo {
 // A 32-bit payload flag: 0 while the payload lies only in the current archive, 1 once held here.
 using PayloadFlag = std::int32_t;
 
+// A file of the archive that no BCF file names (a tool's own data, a model beside the topics),
+// kept as bytes and written back under its name; fetched lazily like the other payloads.
+struct OtherFile {
+    // The entry name: relative to the topic folder for a topic's file, else the full name.
+    std::string name;
+    PayloadFlag dataLoaded = 0;
+    std::string data;
+    bool operator==(const OtherFile&) const = default;
+};
+
 // One viewpoint reference of a topic, with its lazily fetched payloads.
 struct ViewPoint {
     std::string guid;
@@ -67,6 +77,8 @@ struct ViewPoint {
     VisualizationInfo visualizationInfo;
     // Set when the fetch found no viewpoint file: nothing is written for it on save.
     bool visualizationMissing = false;
+    // Sort order of the viewpoint (Index); absent when the file gives none.
+    std::optional<int> index;
     bool operator==(const ViewPoint&) const = default;
 };
 
@@ -78,7 +90,40 @@ struct Comment {
     std::string comment;
     std::string modifiedDate;
     std::string modifiedAuthor;
+    // GUID of the viewpoint the comment refers to (Viewpoint Guid); empty when none.
+    std::string viewpoint;
     bool operator==(const Comment&) const = default;
+};
+
+// A BIM snippet of a topic: a file inside the topic folder (internal, a lazy payload like a
+// snapshot) or a URL (external).
+struct BimSnippet {
+    std::string snippetType;
+    bool isExternal = false;
+    std::string reference;
+    std::string referenceSchema;
+    PayloadFlag dataLoaded = 0;
+    std::string data;
+    bool operator==(const BimSnippet&) const = default;
+};
+
+// A document a topic refers to. A 2.1 file gives `isExternal` and `referencedDocument` (a URL,
+// or a path relative to the topic folder); a 3.0 file gives `documentGuid` (a document of
+// documents.xml) or `url`. Saving in the other version maps one form to the other.
+struct DocumentReference {
+    std::string guid;
+    bool isExternal = false;
+    std::string referencedDocument;
+    std::string documentGuid;
+    std::string url;
+    std::string description;
+    bool operator==(const DocumentReference&) const = default;
+};
+
+// Another topic this one relates to.
+struct RelatedTopic {
+    std::string guid;
+    bool operator==(const RelatedTopic&) const = default;
 };
 
 // The topic (issue) of one markup.bcf file.
@@ -96,7 +141,31 @@ struct Topic {
     std::string assignedTo;
     std::string stage;
     std::string description;
+    std::string serverAssignedId;
+    std::vector<std::string> referenceLinks;
+    std::optional<int> index;
+    std::vector<std::string> labels;
+    std::optional<BimSnippet> bimSnippet;
+    std::vector<DocumentReference> documentReferences;
+    std::vector<RelatedTopic> relatedTopics;
     bool operator==(const Topic&) const = default;
+};
+
+// One model file (usually IFC) of a markup Header.
+struct File {
+    std::string ifcProject;
+    std::string ifcSpatialStructureElement;
+    bool isExternal = true;
+    std::string filename;
+    std::string date;
+    std::string reference;
+    bool operator==(const File&) const = default;
+};
+
+// The Header of a markup: the model files the topic refers to.
+struct Header {
+    std::vector<File> files;
+    bool operator==(const Header&) const = default;
 };
 
 // One topic folder: its markup.bcf with the payloads beside it.
@@ -108,6 +177,9 @@ struct Markup {
     // ("guid/"; empty for a root-level markup.bcf); payloads are read from there. Unset for
     // topics that were never loaded.
     std::optional<std::string> sourceFolder;
+    std::optional<Header> header;
+    // Other files of the topic folder, names relative to it.
+    std::vector<OtherFile> otherFiles;
     bool operator==(const Markup&) const = default;
 };
 
@@ -117,6 +189,7 @@ struct DocumentInfo {
     std::string filename;
     PayloadFlag dataLoaded = 0;
     std::string data;
+    std::string description;
     bool operator==(const DocumentInfo&) const = default;
 };
 
@@ -135,6 +208,10 @@ struct BcfData {
     std::vector<std::string> stages;
     std::vector<Markup> markups;
     std::vector<DocumentInfo> documents;
+    // DetailedVersion of bcf.version (2.1 only).
+    std::string detailedVersion;
+    // Files outside the topic folders that no BCF file names, full entry names.
+    std::vector<OtherFile> otherFiles;
     // GUIDs of topics deleted since loading: saving drops the relations other topics hold to them.
     std::vector<std::string> deletedTopics;
     bool operator==(const BcfData&) const = default;

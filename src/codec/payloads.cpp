@@ -12,6 +12,65 @@ std::string payloadEntryName(const Markup& markup, const std::string& fileName) 
     return markup.topic.guid + "/" + fileName;
 }
 
+std::string payloadFolder(const Markup& markup) {
+    return payloadEntryName(markup, {});
+}
+
+std::optional<std::string> resolveEntryPath(const std::string& folder, const std::string& relative) {
+    if (relative.empty() || relative.find("://") != std::string::npos || relative.front() == '/')
+        return std::nullopt;
+    std::vector<std::string> parts;
+    const std::string path = folder + relative;
+    std::size_t start = 0;
+    while (start <= path.size()) {
+        std::size_t end = path.find_first_of("/\\", start);
+        if (end == std::string::npos)
+            end = path.size();
+        const std::string part = path.substr(start, end - start);
+        if (part == "..") {
+            if (parts.empty())
+                return std::nullopt;
+            parts.pop_back();
+        } else if (!part.empty() && part != ".") {
+            parts.push_back(part);
+        }
+        start = end + 1;
+    }
+    if (parts.empty())
+        return std::nullopt;
+    std::string name;
+    for (const std::string& part : parts)
+        name += (name.empty() ? "" : "/") + part;
+    return name;
+}
+
+void fetchBimSnippet(Markup& markup) {
+    if (!markup.topic.bimSnippet)
+        return;
+    BimSnippet& snippet = *markup.topic.bimSnippet;
+    if (snippet.dataLoaded)
+        return;
+    std::string bytes;
+    if (!snippet.isExternal) {
+        // Tried as it stands first: a folder separated by a backslash is no path to resolve.
+        const std::string direct = payloadEntryName(markup, snippet.reference);
+        const auto entry = currentArchive().contains(direct)
+                               ? std::optional<std::string>(direct)
+                               : resolveEntryPath(payloadFolder(markup), snippet.reference);
+        if (entry)
+            bytes = readArchiveEntry(*entry);
+    }
+    snippet.data = std::move(bytes);
+    snippet.dataLoaded = 1;
+}
+
+void fetchOtherFile(OtherFile& file, const std::string& folder) {
+    if (file.dataLoaded)
+        return;
+    file.data = readArchiveEntry(folder + file.name);
+    file.dataLoaded = 1;
+}
+
 void fetchSnapshot(const Markup& markup, ViewPoint& viewPoint) {
     if (viewPoint.snapshotLoaded)
         return;
@@ -33,6 +92,23 @@ void fetchVisualization(const Markup& markup, ViewPoint& viewPoint) {
         viewPoint.visualizationMissing = false;
     }
     viewPoint.visualizationLoaded = 1;
+}
+
+void fetchPayloads(BcfData& data) {
+    for (Markup& markup : data.markups) {
+        for (ViewPoint& viewPoint : markup.viewPoints) {
+            fetchVisualization(markup, viewPoint);
+            fetchSnapshot(markup, viewPoint);
+        }
+        fetchBimSnippet(markup);
+        const std::string folder = payloadFolder(markup);
+        for (OtherFile& file : markup.otherFiles)
+            fetchOtherFile(file, folder);
+    }
+    for (DocumentInfo& document : data.documents)
+        fetchDocument(document, data.version);
+    for (OtherFile& file : data.otherFiles)
+        fetchOtherFile(file, {});
 }
 
 void fetchDocument(DocumentInfo& document, BcfVersion loadedVersion) {

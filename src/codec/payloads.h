@@ -4,6 +4,7 @@
 
 #include "codec/model.h"
 
+#include <optional>
 #include <string>
 
 namespace bcf {
@@ -11,6 +12,21 @@ namespace bcf {
 // The entry name of a topic's payload file `fileName` in the archive the topic was loaded from:
 // the folder its markup.bcf was found in, or, for a topic never loaded, the topic's GUID.
 std::string payloadEntryName(const Markup& markup, const std::string& fileName);
+
+// The folder payloads of `markup` are read from, with its trailing "/" (see payloadEntryName).
+std::string payloadFolder(const Markup& markup);
+
+// The entry name a path relative to `folder` (a file name, "../x.pdf", "sub/./x") stands for;
+// nothing for a URL or a path that leaves the archive.
+std::optional<std::string> resolveEntryPath(const std::string& folder, const std::string& relative);
+
+// Reads the file of an internal BIM snippet into the model unless it is held already; a missing
+// entry gives empty bytes. Does nothing for an external snippet or a topic without one.
+void fetchBimSnippet(Markup& markup);
+
+// Reads an archive file no BCF file names, unless it is held already. `folder` is the topic
+// folder it was found in, or empty for a file outside the topic folders.
+void fetchOtherFile(OtherFile& file, const std::string& folder);
 
 // Reads the snapshot image into the model unless it is held already. A missing entry or empty
 // name gives empty bytes. The flag is set only after a successful read, so a failure can be
@@ -20,6 +36,10 @@ void fetchSnapshot(const Markup& markup, ViewPoint& viewPoint);
 // Reads and parses the viewpoint file unless it is held already. A missing entry or empty name
 // marks the viewpoint file missing. Throws BcfError when the entry can't be read or parsed.
 void fetchVisualization(const Markup& markup, ViewPoint& viewPoint);
+
+// Fetches every payload of `data` not held yet (snapshots, viewpoint files, BIM snippets,
+// documents and the other files), as a save would.
+void fetchPayloads(BcfData& data);
 
 // Reads a document's bytes, stored the way of `loadedVersion`, unless they are held already.
 void fetchDocument(DocumentInfo& document, BcfVersion loadedVersion);

@@ -1,5 +1,6 @@
 #include "codec/project.h"
 
+#include "codec/guid.h"
 #include "codec/xml_util_p.h"
 
 namespace bcf {
@@ -19,23 +20,34 @@ std::string extensionsEntryName(const BcfData& data, BcfVersion version) {
     // unless it names none or points outside the archive (a URL).
     if (version == BcfVersion::V3_0)
         return "extensions.xml";
-    const std::string& name = data.extensionSchema;
+    // A model read from 3.0 holds that version's name, which is no schema's.
+    const std::string name = data.version == BcfVersion::V3_0 ? std::string() : data.extensionSchema;
     if (name.empty() || name.find_first_of("/\\:") != std::string::npos || name == "." || name == "..")
         return "extensions.xsd";
     return name;
 }
 
-std::string writeProject(const BcfData& data, BcfVersion version) {
+bool hasProjectFile(const BcfData& data, BcfVersion version) {
+    return !xml::isV3(version) || !xml::isBlank(data.projectId) || !xml::isBlank(data.name);
+}
+
+std::string writeProject(const BcfData& data, BcfVersion version, SaveNotes* notes) {
     const bool v3 = xml::isV3(version);
     pugi::xml_document document;
     pugi::xml_node root = document.append_child(v3 ? "ProjectInfo" : "ProjectExtension");
     xml::appendNamespaces(root);
-    pugi::xml_node project = root.append_child("Project");
-    project.append_attribute("ProjectId").set_value(data.projectId.c_str());
-    if (v3)
-        xml::appendTextIfSet(project, "Name", data.name);
-    else
-        xml::appendText(project, "Name", data.name);
+    // 2.1 makes Project optional; 3.0 requires it, with a non-empty ProjectId.
+    if (v3 || !data.projectId.empty() || !data.name.empty()) {
+        pugi::xml_node project = root.append_child("Project");
+        std::string projectId = data.projectId;
+        if (v3 && xml::isBlank(projectId)) {
+            projectId = generateGuid();
+            if (notes)
+                notes->add("project ids generated (BCF 3.0 requires one)");
+        }
+        project.append_attribute("ProjectId").set_value(projectId.c_str());
+        xml::appendOptional(project, "Name", data.name, version);
+    }
     if (!v3)
         xml::appendText(root, "ExtensionSchema", extensionsEntryName(data, version));
     return xml::serialize(document);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "codec/model.h"
+#include "codec/save_notes.h"
 
 #include <string>
 
@@ -15,7 +16,11 @@ namespace bcf {
 void readProject(const pugi::xml_document& document, BcfData& data);
 
 // The text of project.bcfp in the form of `version` (2.1 ProjectExtension, 3.0 ProjectInfo).
-std::string writeProject(const BcfData& data, BcfVersion version);
+// A 3.0 project with a name but no id gets a fresh id, noted in `notes`.
+std::string writeProject(const BcfData& data, BcfVersion version, SaveNotes* notes = nullptr);
+
+// False when a save in `version` writes no project.bcfp: 3.0 with neither id nor name.
+bool hasProjectFile(const BcfData& data, BcfVersion version);
 
 // The entry name under which a save in `version` stores the extensions file.
 std::string extensionsEntryName(const BcfData& data, BcfVersion version);

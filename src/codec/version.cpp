@@ -21,6 +21,7 @@ const char* versionText(int versionIndex) {
 
 void readVersion(const pugi::xml_document& document, BcfData& data) {
     const std::string text = xml::attribute(document.child("Version"), "VersionId");
+    data.detailedVersion = xml::childText(document.child("Version"), "DetailedVersion");
     for (int index = 0; index <= 2; ++index) {
         if (text == kVersionTexts[index]) {
             data.version = static_cast<BcfVersion>(index);
@@ -40,14 +41,14 @@ void requireWritableVersion(BcfVersion version) {
                        std::string("BCF ") + versionText(static_cast<int>(version)) + " cannot be written");
 }
 
-std::string writeVersion(BcfVersion version) {
+std::string writeVersion(BcfVersion version, const std::string& detailedVersion) {
     pugi::xml_document document;
     pugi::xml_node root = document.append_child("Version");
     xml::appendNamespaces(root);
     root.append_attribute("VersionId").set_value(versionText(version));
     // The 3.0 schema gives Version no children; 2.1 has an optional DetailedVersion.
-    if (version != BcfVersion::V3_0)
-        root.append_child("DetailedVersion");
+    if (version != BcfVersion::V3_0 && !detailedVersion.empty())
+        xml::appendText(root, "DetailedVersion", detailedVersion);
     return xml::serialize(document);
 }
 

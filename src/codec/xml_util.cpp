@@ -64,6 +64,43 @@ void appendNamespaces(pugi::xml_node root) {
     root.append_attribute("xmlns:xsi").set_value(kXsiNamespace);
 }
 
+std::optional<int> parseInt(const std::string& text) {
+    std::size_t begin = text.find_first_not_of(" \t\r\n");
+    const std::size_t end = text.find_last_not_of(" \t\r\n");
+    if (begin == std::string::npos)
+        return std::nullopt;
+    if (text[begin] == '+')
+        ++begin;
+    int value = 0;
+    const char* last = text.data() + end + 1;
+    const auto result = std::from_chars(text.data() + begin, last, value);
+    if (result.ec != std::errc() || result.ptr != last)
+        return std::nullopt;
+    return value;
+}
+
+bool parseBool(const std::string& text, bool fallback) {
+    const std::size_t begin = text.find_first_not_of(" \t\r\n");
+    const std::string value = begin == std::string::npos
+                                  ? std::string()
+                                  : text.substr(begin, text.find_last_not_of(" \t\r\n") + 1 - begin);
+    if (value == "true" || value == "1")
+        return true;
+    if (value == "false" || value == "0")
+        return false;
+    return fallback;
+}
+
+void appendOptional(pugi::xml_node parent, const char* name, const std::string& value, BcfVersion version) {
+    if (isV3(version) ? !isBlank(value) : !value.empty())
+        appendText(parent, name, value);
+}
+
+void setOptional(pugi::xml_node element, const char* name, const std::string& value, BcfVersion version) {
+    if (isV3(version) ? !isBlank(value) : !value.empty())
+        element.append_attribute(name).set_value(value.c_str());
+}
+
 double parseNumber(const std::string& text) {
     const char* begin = text.data();
     const char* end = begin + text.size();

@@ -3,6 +3,7 @@
 
 #include "codec/model.h"
 
+#include <optional>
 #include <pugixml.hpp>
 #include <string>
 
@@ -38,6 +39,19 @@ void appendNamespaces(pugi::xml_node root);
 double parseNumber(const std::string& text);
 // Writes a number with 17 significant digits ("%.17g"), independent of the process locale.
 std::string formatNumber(double value);
+
+// Reads an xs:int (surrounding white space and a plus sign allowed); nothing when it is none.
+std::optional<int> parseInt(const std::string& text);
+// Reads an xs:boolean ("true", "false", "1", "0"); `fallback` for anything else or nothing.
+bool parseBool(const std::string& text, bool fallback);
+inline const char* boolText(bool value) {
+    return value ? "true" : "false";
+}
+// Appends an optional element: 3.0 leaves out blank values (its types forbid them), 2.1 only
+// empty ones (white space is a 2.1 string like any other).
+void appendOptional(pugi::xml_node parent, const char* name, const std::string& value, BcfVersion version);
+// Sets an optional attribute the same way.
+void setOptional(pugi::xml_node element, const char* name, const std::string& value, BcfVersion version);
 
 // True for a BCF 3.0 save: empty optional values are left out there.
 inline bool isV3(BcfVersion version) {

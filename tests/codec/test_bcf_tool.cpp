@@ -121,6 +121,15 @@ private slots:
             const QJsonObject topic = markups.at(i)[u"topic"].toObject();
             QCOMPARE(topic.value(u"guid").toString(), text(markup.topic.guid));
             QCOMPARE(topic.value(u"title").toString(), text(markup.topic.title));
+            QCOMPARE(topic.value(u"labels").toArray().size(), qsizetype(markup.topic.labels.size()));
+            QCOMPARE(topic.value(u"relatedTopics").toArray().size(),
+                     qsizetype(markup.topic.relatedTopics.size()));
+            QCOMPARE(topic.value(u"documentReferences").toArray().size(),
+                     qsizetype(markup.topic.documentReferences.size()));
+            QCOMPARE(topic.value(u"bimSnippet").isNull(), !markup.topic.bimSnippet);
+            QCOMPARE(markups.at(i)[u"header"].isNull(), !markup.header);
+            if (markup.topic.index)
+                QCOMPARE(topic.value(u"index").toInt(), *markup.topic.index);
             // Absent optional topic fields are null, present ones strings.
             QCOMPARE(topic.value(u"modifiedDate").isNull(), !markup.topic.modifiedDate.has_value());
             QCOMPARE(topic.value(u"dueDate").isNull(), !markup.topic.dueDate.has_value());
@@ -129,8 +138,8 @@ private slots:
             const QJsonArray comments = markups.at(i)[u"comments"].toArray();
             QCOMPARE(comments.size(), qsizetype(markup.comments.size()));
             for (qsizetype c = 0; c < comments.size(); ++c)
-                QCOMPARE(comments.at(c)[u"comment"].toString(),
-                         text(markup.comments[std::size_t(c)].comment));
+                QCOMPARE(comments.at(c)[u"viewpoint"].toString(),
+                         text(markup.comments[std::size_t(c)].viewpoint));
             const QJsonArray viewPoints = markups.at(i)[u"viewPoints"].toArray();
             QCOMPARE(viewPoints.size(), qsizetype(markup.viewPoints.size()));
             for (qsizetype v = 0; v < viewPoints.size(); ++v) {
@@ -154,20 +163,34 @@ private slots:
         QTest::addColumn<QString>("archive");
         QTest::addColumn<QStringList>("options");
         QTest::addColumn<int>("version");
-        QTest::newRow("2.1 to 3.0") << official("2.1/Markup_MaximumInformation.bcf")
-                                    << QStringList{QStringLiteral("--to"), QStringLiteral("3.0")} << 2;
+        QTest::addColumn<QByteArray>("notes");
+        QTest::newRow("2.1 to 3.0")
+            << official("2.1/Markup_MaximumInformation.bcf")
+            << QStringList{QStringLiteral("--to"), QStringLiteral("3.0")} << 2
+            << QByteArray("note: 1 detailed version texts dropped (BCF 3.0 has none)\n"
+                          "note: 2 missing GUIDs generated (BCF requires one)\n"
+                          "note: 1 topic types set to \"Unknown\" (BCF 3.0 requires one)\n"
+                          "note: 1 topic statuses set to \"Unknown\" (BCF 3.0 requires one)\n");
         QTest::newRow("3.0 to 2.1") << official("3.0/Markup_Document_reference_internal.bcf")
-                                    << QStringList{QStringLiteral("--to"), QStringLiteral("2.1")} << 1;
-        QTest::newRow("3.0 kept as 3.0") << official("3.0/Markup_Labels.bcf") << QStringList() << 2;
+                                    << QStringList{QStringLiteral("--to"), QStringLiteral("2.1")} << 1
+                                    << QByteArray(
+                                           "note: 1 values added to the extension schema's lists (BCF 2.1 "
+                                           "markups must use listed values)\n"
+                                           "note: 1 document GUIDs and descriptions dropped (BCF 2.1 has no "
+                                           "documents.xml)\n"
+                                           "note: 1 server-assigned topic ids dropped (BCF 2.1 has none)\n");
+        QTest::newRow("3.0 kept as 3.0")
+            << official("3.0/Markup_Labels.bcf") << QStringList() << 2 << QByteArray();
     }
     void convertWritesLoadableArchive() {
         QFETCH(QString, archive);
         QFETCH(QStringList, options);
         QFETCH(int, version);
+        QFETCH(QByteArray, notes);
         const QString out = dir.filePath(QStringLiteral("converted.bcf"));
         const Run run = bcfTool(QStringList{QStringLiteral("convert"), archive, out} + options);
         QCOMPARE(run.exitCode, 0);
-        QVERIFY2(run.err.isEmpty(), run.err.constData());
+        QCOMPARE(run.err, notes);
         const BcfData source = loadArchive(archive.toStdString());
         const BcfData converted = loadArchive(out.toStdString());
         QCOMPARE(static_cast<int>(converted.version), version);
@@ -185,30 +208,39 @@ private slots:
         QTest::addColumn<QString>("command");
         QTest::addColumn<QString>("input");
         QTest::addColumn<QString>("output");
+        QTest::addColumn<QString>("message"); // IN and OUT stand for the paths
         QTest::newRow("info on a missing file") << "info"
                                                 << "missing.bcf"
-                                                << "";
+                                                << ""
+                                                << "IN";
         QTest::newRow("info on a text file") << "info"
                                              << "notes.txt"
-                                             << "";
+                                             << ""
+                                             << "bcf: IN: not a BCF archive (no ZIP directory)\n";
         QTest::newRow("info on a BCF 2.0 archive") << "info"
                                                    << "v20.bcf"
-                                                   << "";
+                                                   << ""
+                                                   << "IN";
         QTest::newRow("convert a missing file") << "convert"
                                                 << "missing.bcf"
-                                                << "out.bcf";
+                                                << "out.bcf"
+                                                << "IN";
         QTest::newRow("convert a BCF 2.0 archive") << "convert"
                                                    << "v20.bcf"
-                                                   << "out.bcf";
+                                                   << "out.bcf"
+                                                   << "IN";
         QTest::newRow("convert topics that share a GUID") << "convert"
                                                           << "duplicates.bcf"
-                                                          << "out.bcf";
+                                                          << "out.bcf"
+                                                          << "bcf: IN: duplicate topic GUID";
         QTest::newRow("convert into a missing folder") << "convert"
                                                        << "@2.1/Markup_MinimumInformation.bcf"
-                                                       << "no/such/folder/out.bcf";
+                                                       << "no/such/folder/out.bcf"
+                                                       << "OUT";
         QTest::newRow("convert onto a folder") << "convert"
                                                << "@3.0/Markup_Labels.bcf"
-                                               << "folder";
+                                               << "folder"
+                                               << "OUT";
     }
     void failureIsOneLineAndLeavesOutput() {
         QFETCH(QString, command);
@@ -231,6 +263,9 @@ private slots:
         QVERIFY(run.out.isEmpty());
         QVERIFY2(run.err.endsWith('\n') && run.err.count('\n') == 1, run.err.constData());
         QVERIFY(run.err.startsWith("bcf: "));
+        QFETCH(QString, message);
+        message.replace(QStringLiteral("OUT"), dir.filePath(output)).replace(QStringLiteral("IN"), in);
+        QVERIFY2(QString::fromUtf8(run.err).contains(message), run.err.constData());
 
         QCOMPARE(readFile(dir.filePath(QStringLiteral("out.bcf"))), previous);
         QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("no"))));
@@ -248,6 +283,13 @@ private slots:
             << QStringList{QStringLiteral("convert"), official("3.0/Markup_Labels.bcf"),
                            QStringLiteral("OUT"), QStringLiteral("--to"), QStringLiteral("2.0")};
     }
+    void helpPrintsUsage() {
+        const Run run = bcfTool({QStringLiteral("--help")});
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY(run.out.startsWith("usage: bcf"));
+        QVERIFY(run.err.isEmpty());
+    }
+
     void wrongArgumentsExitWithUsage() {
         QFETCH(QStringList, arguments);
         const QString out = dir.filePath(QStringLiteral("out.bcf"));

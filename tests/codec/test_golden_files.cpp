@@ -57,10 +57,36 @@ std::vector<DocumentInfo> documentsModel() {
     return documents;
 }
 
+// Every markup concept in the form of `version`: the sample plus the references 2.1 and 3.0
+// spell differently and the server id only 3.0 has.
+Markup goldenMarkup(BcfVersion version) {
+    Markup markup = fullMarkup();
+    Topic& t = markup.topic;
+    const std::string first = "5e1c0a3d-7b2f-4c6e-9d8a-1f2e3d4c5b6a";
+    const std::string second = "6f2d1b4e-8c3a-4d7f-8e9b-2a3b4c5d6e7f";
+    if (version == BcfVersion::V3_0) {
+        t.serverAssignedId = "ISSUE-17";
+        t.documentReferences = {{first, false, "", "", "https://example.com/fire-code.pdf", "Fire code"},
+                                {second, false, "", "d0c0ffee-0000-4000-8000-000000000001", "", "Report"}};
+    } else {
+        t.documentReferences = {{first, true, "https://example.com/fire-code.pdf", "", "", "Fire code"},
+                                {"", false, "../report.txt", "", "", "Report"}};
+    }
+    return markup;
+}
+
 // A markup as the reader gives it: payloads not fetched yet.
 Markup withoutPayloads(Markup markup) {
-    for (ViewPoint& viewPoint : markup.viewPoints)
-        viewPoint = ViewPoint{viewPoint.guid, viewPoint.viewpoint, viewPoint.snapshot, 0, {}, 0, {}, false};
+    for (ViewPoint& viewPoint : markup.viewPoints) {
+        viewPoint.snapshotLoaded = 0;
+        viewPoint.snapshotData.clear();
+        viewPoint.visualizationLoaded = 0;
+        viewPoint.visualizationInfo = {};
+    }
+    if (markup.topic.bimSnippet) {
+        markup.topic.bimSnippet->dataLoaded = 0;
+        markup.topic.bimSnippet->data.clear();
+    }
     return markup;
 }
 
@@ -68,7 +94,8 @@ ReadBack versionReadBack(BcfVersion expected) {
     return [expected](const pugi::xml_document& document) {
         BcfData data;
         readVersion(document, data);
-        return data.version == expected ? QByteArray() : QByteArray("version differs");
+        const bool same = data.detailedVersion == (expected == BcfVersion::V2_1 ? "2.1 KC" : "");
+        return data.version == expected && same ? QByteArray() : QByteArray("version differs");
     };
 }
 
@@ -114,7 +141,8 @@ const std::vector<GoldenCase>& goldenCases() {
     constexpr BcfVersion v21 = BcfVersion::V2_1;
     constexpr BcfVersion v30 = BcfVersion::V3_0;
     static const std::vector<GoldenCase> cases = {
-        {"version file 2.1", "2.1/bcf.version", v21, [] { return writeVersion(v21); }, versionReadBack(v21)},
+        {"version file 2.1", "2.1/bcf.version", v21, [] { return writeVersion(v21, "2.1 KC"); },
+         versionReadBack(v21)},
         {"version file 3.0", "3.0/bcf.version", v30, [] { return writeVersion(v30); }, versionReadBack(v30)},
         {"project file 2.1", "2.1/project.bcfp", v21, [] { return writeProject(projectModel(), v21); },
          projectReadBack(v21)},
@@ -130,11 +158,11 @@ const std::vector<GoldenCase>& goldenCases() {
              return documents == documentsModel() ? QByteArray() : QByteArray("documents differ");
          }},
         {"markup 2.1 with every field", "2.1/markup-full.bcf", v21,
-         [] { return writeMarkup(fullMarkup(), v21); }, markupReadBack(fullMarkup(), v21)},
+         [] { return writeMarkup(goldenMarkup(v21), v21); }, markupReadBack(goldenMarkup(v21), v21)},
         {"markup 2.1 with required fields only", "2.1/markup-minimal.bcf", v21,
          [] { return writeMarkup(minimalMarkup(), v21); }, markupReadBack(minimalMarkup(), v21)},
         {"markup 3.0 with every field", "3.0/markup-full.bcf", v30,
-         [] { return writeMarkup(fullMarkup(), v30); }, markupReadBack(fullMarkup(), v30)},
+         [] { return writeMarkup(goldenMarkup(v30), v30); }, markupReadBack(goldenMarkup(v30), v30)},
         {"markup 3.0 with required fields only", "3.0/markup-minimal.bcf", v30,
          [] { return writeMarkup(minimalMarkup(), v30); }, markupReadBack(minimalMarkup(), v30)},
         {"viewpoint 2.1 with components", "2.1/components.bcfv", v21,
@@ -239,12 +267,10 @@ private slots:
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("expected");
         QTest::addColumn<bool>("present");
-        QTest::newRow("2.1 markup keeps an empty Priority") << "2.1/markup-minimal.bcf"
-                                                            << "\t\t<Priority></Priority>\n"
-                                                            << true;
-        QTest::newRow("2.1 markup keeps an empty Description") << "2.1/markup-minimal.bcf"
-                                                               << "\t\t<Description></Description>\n"
-                                                               << true;
+        QTest::newRow("2.1 markup leaves out an empty Priority") << "2.1/markup-minimal.bcf"
+                                                                 << "<Priority" << false;
+        QTest::newRow("2.1 markup leaves out an empty TopicType") << "2.1/markup-full.bcf"
+                                                                  << "TopicType=\"\"" << false;
         QTest::newRow("2.1 markup leaves out an absent ModifiedDate") << "2.1/markup-minimal.bcf"
                                                                       << "<ModifiedDate" << false;
         QTest::newRow("2.1 markup leaves out an empty ModifiedAuthor") << "2.1/markup-minimal.bcf"
@@ -267,9 +293,10 @@ private slots:
         QTest::newRow("3.0 markup has short empty Viewpoints") << "3.0/markup-minimal.bcf"
                                                                << "\t\t<Viewpoints />\n"
                                                                << true;
-        QTest::newRow("2.1 version has short empty DetailedVersion") << "2.1/bcf.version"
-                                                                     << "\t<DetailedVersion />\n"
-                                                                     << true;
+        QTest::newRow("2.1 version has its DetailedVersion")
+            << "2.1/bcf.version"
+            << "\t<DetailedVersion>2.1 KC</DetailedVersion>\n"
+            << true;
         QTest::newRow("3.0 version has no DetailedVersion") << "3.0/bcf.version"
                                                             << "DetailedVersion" << false;
         QTest::newRow("2.1 viewpoint has no AspectRatio") << "2.1/components.bcfv"
@@ -291,11 +318,13 @@ private slots:
 
     void emptyTextsAreStartAndEndTags() {
         BcfData data;
+        data.name = "\t";
         const std::string text = writeProject(data, BcfVersion::V2_1);
-        QVERIFY(text.find("\t\t<Name></Name>\n") != std::string::npos);
+        QVERIFY(text.find("\t\t<Name>\t</Name>\n") != std::string::npos);
         QVERIFY(text.find("<Project ProjectId=\"\">") != std::string::npos);
+        QVERIFY(writeProject(BcfData(), BcfVersion::V2_1).find("<Project ") == std::string::npos);
         const std::string documents =
-            writeDocuments({DocumentInfo{"d0c0ffee-0000-4000-8000-000000000003", "", 0, {}}});
+            writeDocuments({DocumentInfo{"d0c0ffee-0000-4000-8000-000000000003", "", 0, {}, {}}});
         QVERIFY(documents.find("\t\t\t<Filename></Filename>\n") != std::string::npos);
         const std::string empty = writeDocuments({});
         QVERIFY(empty.find("\t<Documents />\n") != std::string::npos);

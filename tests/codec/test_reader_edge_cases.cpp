@@ -33,7 +33,7 @@ pugi::xml_document parsed(const QByteArray& text) {
 }
 
 Comment comment(const char* guid, const char* text) {
-    return Comment{guid, "2024-01-01T00:00:00Z", "a@b.c", text, "", ""};
+    return Comment{guid, "2024-01-01T00:00:00Z", "a@b.c", text, "", "", ""};
 }
 
 ViewPoint viewPoint(const char* guid) {

@@ -9,7 +9,10 @@
 #include <QFile>
 #include <QProcess>
 
+#include <QRegularExpression>
+
 #include <algorithm>
+#include <map>
 #include <pugixml.hpp>
 #include <sstream>
 
@@ -85,6 +88,13 @@ public:
         for (std::size_t i = 0; i < values.size(); ++i)
             field(path + "[" + std::to_string(i) + "]", values[i]);
     }
+    static std::string number(const std::optional<int>& value) {
+        return value ? std::to_string(*value) : std::string("absent");
+    }
+    void files(const std::string& path, const std::vector<OtherFile>& files) {
+        for (const OtherFile& file : files)
+            bytes(path + "." + file.name + "(" + std::to_string(file.dataLoaded) + ")", file.data);
+    }
     void vector(const std::string& path, const Vector3& v) {
         field(path + ".x", v.x);
         field(path + ".y", v.y);
@@ -130,6 +140,33 @@ public:
         field(p + ".topic.assignedTo", t.assignedTo);
         field(p + ".topic.stage", t.stage);
         field(p + ".topic.description", t.description);
+        field(p + ".topic.serverAssignedId", t.serverAssignedId);
+        list(p + ".topic.referenceLinks", t.referenceLinks);
+        field(p + ".topic.index", number(t.index));
+        list(p + ".topic.labels", t.labels);
+        // Records of several texts as one line each: "a | b | c".
+        auto joined = [](std::initializer_list<std::string> parts) {
+            std::string line;
+            for (const std::string& part : parts)
+                line += (line.empty() ? "" : " | ") + part;
+            return line;
+        };
+        auto flag = [](bool value) { return std::string(value ? "true" : "false"); };
+        if (const auto& b = t.bimSnippet) {
+            field(p + ".topic.bimSnippet", joined({b->snippetType, flag(b->isExternal), b->reference,
+                                                   b->referenceSchema, std::to_string(b->dataLoaded)}));
+            bytes(p + ".topic.bimSnippet.data", b->data);
+        }
+        for (const DocumentReference& r : t.documentReferences)
+            field(p + ".topic.documentReference", joined({r.guid, flag(r.isExternal), r.referencedDocument,
+                                                          r.documentGuid, r.url, r.description}));
+        for (const RelatedTopic& related : t.relatedTopics)
+            field(p + ".topic.relatedTopic", related.guid);
+        field(p + ".header", std::string(m.header ? "present" : "absent"));
+        for (const File& f : m.header ? m.header->files : std::vector<File>())
+            field(p + ".header.file", joined({f.ifcProject, f.ifcSpatialStructureElement, flag(f.isExternal),
+                                              f.filename, f.date, f.reference}));
+        files(p + ".otherFiles", m.otherFiles);
         field(p + ".comments.size", std::to_string(m.comments.size()));
         for (std::size_t i = 0; i < m.comments.size(); ++i) {
             const Comment& c = m.comments[i];
@@ -140,6 +177,7 @@ public:
             field(q + ".comment", c.comment);
             field(q + ".modifiedDate", c.modifiedDate);
             field(q + ".modifiedAuthor", c.modifiedAuthor);
+            field(q + ".viewpoint", c.viewpoint);
         }
         field(p + ".viewPoints.size", std::to_string(m.viewPoints.size()));
         for (std::size_t i = 0; i < m.viewPoints.size(); ++i) {
@@ -148,6 +186,7 @@ public:
             field(q + ".guid", v.guid);
             field(q + ".viewpoint", v.viewpoint);
             field(q + ".snapshot", v.snapshot);
+            field(q + ".index", number(v.index));
             field(q + ".snapshotLoaded", std::to_string(v.snapshotLoaded));
             bytes(q + ".snapshotData", v.snapshotData);
             field(q + ".visualizationLoaded", std::to_string(v.visualizationLoaded));
@@ -176,7 +215,10 @@ public:
             field(q + ".filename", d.documents[i].filename);
             field(q + ".dataLoaded", std::to_string(d.documents[i].dataLoaded));
             bytes(q + ".data", d.documents[i].data);
+            field(q + ".description", d.documents[i].description);
         }
+        field("detailedVersion", d.detailedVersion);
+        files("otherFiles", d.otherFiles);
         field("markups.size", std::to_string(d.markups.size()));
         for (std::size_t i = 0; i < d.markups.size(); ++i)
             markup("markups[" + std::to_string(i) + "]", d.markups[i]);
@@ -219,6 +261,63 @@ std::string dump(const VisualizationInfo& info) {
     Dumper d;
     d.visualization("info", info);
     return d.text();
+}
+
+namespace {
+
+std::string collapsed(const std::string& text) {
+    std::string result;
+    std::istringstream words(text);
+    for (std::string word; words >> word;)
+        result += (result.empty() ? "" : " ") + word;
+    static const QRegularExpression guid(
+        QStringLiteral("^[0-9a-fA-F]{8}(-[0-9a-fA-F]{4}){3}-[0-9a-fA-F]{12}$"));
+    return guid.match(QString::fromStdString(result)).hasMatch()
+               ? QString::fromStdString(result).toLower().toStdString()
+               : result;
+}
+
+std::string localName(pugi::xml_node element) {
+    const std::string name = element.name();
+    return name.substr(name.find(':') + 1);
+}
+
+void addItems(pugi::xml_node element, const std::string& path, std::set<std::string>& items) {
+    for (pugi::xml_attribute attribute : element.attributes()) {
+        const std::string name = attribute.name();
+        if (!name.starts_with("xmlns") && !name.starts_with("xsi:") && name != "base")
+            items.insert(path + "@" + name + "=" + collapsed(attribute.value()));
+    }
+    const std::string text = collapsed(element.child_value());
+    if (!text.empty())
+        items.insert(path + "=" + text);
+    std::map<std::string, int> seen;
+    for (pugi::xml_node child : element.children()) {
+        if (child.type() != pugi::node_element)
+            continue;
+        const std::string name = localName(child);
+        if (name == "simpleType")
+            addItems(child, "simpleType{" + std::string(child.attribute("name").value()) + "}", items);
+        else
+            addItems(child, path + "/" + name + "[" + std::to_string(seen[name]++) + "]", items);
+    }
+}
+
+} // namespace
+
+std::set<std::string> xmlItems(const std::string& text) {
+    pugi::xml_document document;
+    std::set<std::string> items;
+    if (parseXml(document, text))
+        addItems(document.document_element(), localName(document.document_element()), items);
+    return items;
+}
+
+bool isComparedXmlEntry(const std::string& name) {
+    for (const char* suffix : {".bcf", ".bcfp", ".version", ".xml", ".xsd"})
+        if (name.ends_with(suffix))
+            return true;
+    return false;
 }
 
 QString schemaFor(const QString& rootElement, BcfVersion version) {
@@ -302,16 +401,27 @@ Markup fullMarkup() {
     t.assignedTo = "carl@example.com";
     t.stage = "Design";
     t.description = "Bürogebäude, Ebene 2:\nthe duct runs through the wall.";
+    t.referenceLinks = {"https://example.com/issues/17", "https://example.com/issues/18"};
+    t.index = 3;
+    t.labels = {"Architecture", "MEP"};
+    t.bimSnippet =
+        BimSnippet{"IFC2X3", false, "snippet.ifc", "http://example.com/ifc2x3.exp", 1, "ISO-10303-21;\n"};
+    t.relatedTopics = {{"b4d2e1f3-6a7b-4c8d-9e0f-1a2b3c4d5e6f"}, {"e5f6a7b8-c9d0-4e1f-8a2b-3c4d5e6f7a8b"}};
+    markup.header = Header{{File{"0M6o7Znnv7hxsbWgeu7oQq", "23B$bNeGHFQuMYJzvUX0FD", false, "model.ifc",
+                                 "2024-02-28T12:00:00Z", "../model.ifc"},
+                            File{"", "", true, "remote.ifc", "", "https://example.com/remote.ifc"}}};
     Comment first{"c1a2b3c4-d5e6-4f70-8a9b-c0d1e2f3a4b5",
                   "2024-03-01T09:20:00+01:00",
                   "ben@example.com",
                   "Confirmed on site.",
                   "2024-03-01T11:00:00+01:00",
-                  "anna@example.com"};
+                  "anna@example.com",
+                  "0d1f5a52-8b61-4d44-9f0e-5b3c2f1e7a10"};
     Comment second{"c2a2b3c4-d5e6-4f70-8a9b-c0d1e2f3a4b5",
                    "2024-03-02T08:00:00+01:00",
                    "carl@example.com",
                    "Moving the duct.",
+                   "",
                    "",
                    ""};
     markup.comments = {first, second};
@@ -323,6 +433,7 @@ Markup fullMarkup() {
     perspective.snapshotData = std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16);
     perspective.visualizationLoaded = 1;
     perspective.visualizationInfo = componentsView();
+    perspective.index = 1;
     ViewPoint orthogonal;
     orthogonal.guid = "7c3d2e1f-4a5b-4c6d-8e9f-a0b1c2d3e4f5";
     orthogonal.viewpoint = "7c3d2e1f-4a5b-4c6d-8e9f-a0b1c2d3e4f5.bcfv";
@@ -356,8 +467,10 @@ BcfData sampleModel(BcfVersion version) {
     data.topicLabels = {"Architecture", "MEP"};
     data.snippetTypes = {"IFC2X3"};
     data.priorities = {"High", "Low"};
-    data.users = {"anna@example.com", "ben@example.com"};
+    data.users = {"anna@example.com", "ben@example.com", "carl@example.com", "dora@example.com"};
     data.stages = {"Design"};
+    if (version == BcfVersion::V2_1)
+        data.detailedVersion = "2.1 KC";
     DocumentInfo report;
     report.filename = "report.txt";
     report.dataLoaded = 1;
@@ -369,6 +482,7 @@ BcfData sampleModel(BcfVersion version) {
     if (version == BcfVersion::V3_0) {
         report.guid = "d0c0ffee-0000-4000-8000-000000000001";
         drawing.guid = "d0c0ffee-0000-4000-8000-000000000002";
+        drawing.description = "Section A-A";
     }
     data.documents = {report, drawing};
     data.markups = {fullMarkup(), minimalMarkup()};
@@ -376,14 +490,7 @@ BcfData sampleModel(BcfVersion version) {
 }
 
 void fetchAllPayloads(BcfData& data) {
-    for (Markup& markup : data.markups) {
-        for (ViewPoint& viewPoint : markup.viewPoints) {
-            fetchSnapshot(markup, viewPoint);
-            fetchVisualization(markup, viewPoint);
-        }
-    }
-    for (DocumentInfo& document : data.documents)
-        fetchDocument(document, data.version);
+    fetchPayloads(data);
 }
 
 void clearSourceFolders(BcfData& data) {
@@ -432,10 +539,15 @@ BcfData expectedAfterSave(BcfData data, BcfVersion version, const BcfData& actua
     const bool v3 = version == BcfVersion::V3_0;
     data.extensionSchema = v3 ? std::string("extensions.xml") : extensionsEntryName(data, version);
     data.version = version;
-    if (v3 && blank(data.projectId)) { // no project.bcfp is written then
-        data.projectId.clear();
-        data.name.clear();
+    if (v3)
+        data.detailedVersion.clear();
+    if (v3 && blank(data.projectId)) { // a fresh id when there is a name, else no project.bcfp
+        data.projectId = blank(data.name) ? std::string() : actual.projectId;
+        if (blank(data.name))
+            data.name.clear();
     }
+    for (OtherFile& file : data.otherFiles)
+        file.dataLoaded = 1;
     if (v3) {
         for (auto* list : {&data.topicTypes, &data.topicStatuses, &data.topicLabels, &data.snippetTypes,
                            &data.priorities, &data.users, &data.stages})
@@ -444,6 +556,8 @@ BcfData expectedAfterSave(BcfData data, BcfVersion version, const BcfData& actua
     for (std::size_t i = 0; i < data.documents.size(); ++i) {
         DocumentInfo& document = data.documents[i];
         document.dataLoaded = 1;
+        if (!v3)
+            document.description.clear();
         if (v3 && document.guid.empty() && i < actual.documents.size())
             document.guid = actual.documents[i].guid;
         if (!v3) {
@@ -460,6 +574,10 @@ BcfData expectedAfterSave(BcfData data, BcfVersion version, const BcfData& actua
             topic.topicType = "Unknown";
         if (v3 && blank(topic.topicStatus))
             topic.topicStatus = "Unknown";
+        if (topic.bimSnippet)
+            topic.bimSnippet->dataLoaded = 1;
+        for (OtherFile& file : markup.otherFiles)
+            file.dataLoaded = 1;
         for (ViewPoint& viewPoint : markup.viewPoints) {
             viewPoint.snapshotLoaded = 1;
             viewPoint.visualizationLoaded = 1;

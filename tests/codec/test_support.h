@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,14 @@ std::string dump(const VisualizationInfo& info);
 template <typename T> QByteArray modelDifference(const T& actual, const T& expected) {
     return firstDifference(dump(actual), dump(expected)).toUtf8();
 }
+
+// An XML text as a set of items "path=text" and "path@attribute=value". Each path step carries
+// the element's position among its same-named siblings, so the order of repeated items counts.
+// White space is collapsed, GUIDs are lower-cased; namespace declarations, xsi: attributes,
+// comments and empty leaf elements carry no content and give no item.
+std::set<std::string> xmlItems(const std::string& text);
+// The entries compared as XML items by the semantic round trips, by name suffix.
+bool isComparedXmlEntry(const std::string& name);
 
 // Schema file for a BCF root element written in `version`; empty for the 2.1 extensions schema,
 // which xmllint cannot load, and for unknown roots.

@@ -33,6 +33,10 @@ private slots:
         QTest::newRow("2.1 topic without type and status saved as 2.1")
             << "markup-2.1-without-type-and-status.bcf" << v21 << v21 << QStringList()
             << QStringList{QStringLiteral("Unknown")};
+        QTest::newRow("2.1 upper-case GUIDs saved as 3.0")
+            << "markup-2.1-upper-case-guids.bcf" << v21 << v30
+            << QStringList{"a3c1f0b2-", "c1a2b3c4-", "<Comment>"}
+            << QStringList{"A3C1", "B4D2", "C1A2", "0D1F", "5E1C", "missing.pdf"};
         for (BcfVersion to : {v21, v30})
             QTest::addRow("component without IfcGuid saved as %s", to == v21 ? "2.1" : "3.0")
                 << "viewpoint-2.1-component-without-ifcguid.bcfv" << v21 << to

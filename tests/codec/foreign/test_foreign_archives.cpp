@@ -108,6 +108,8 @@ void TestForeignArchives::payloadsComeFromTheMarkupFolder() {
                  "<Snapshot>s.png</Snapshot></Viewpoints>"));
     file.add("Topic 1/v.bcfv", kViewpoint);
     file.add("Topic 1/s.png", "PNG bytes");
+    file.add("Topic 1/notes/tool.json", "{}"); // files no BCF file names stay with their topic
+    file.add("tool/state.bin", "state");
     BcfData data = loadArchive(file.write(dir, "folder.bcf"));
     Markup& markup = data.markups.front();
     fetchSnapshot(markup, markup.viewPoints.front());
@@ -121,6 +123,7 @@ void TestForeignArchives::payloadsComeFromTheMarkupFolder() {
     const auto names = entryNames(saved);
     QVERIFY(contains(names, std::string(kGuid) + "/s.png"));
     QVERIFY(contains(names, std::string(kGuid) + "/v.bcfv"));
+    QVERIFY(contains(names, std::string(kGuid) + "/notes/tool.json") && contains(names, "tool/state.bin"));
 }
 
 void TestForeignArchives::backslashFoldersAreFolders() {
