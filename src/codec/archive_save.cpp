@@ -134,8 +134,23 @@ private:
         context_.notes = &notes_;
     }
 
+    // Relations to topics deleted since loading point at nothing the archive holds: they go.
+    void dropRelationsToDeletedTopics(Topic& topic) {
+        if (data_.deletedTopics.empty())
+            return;
+        const auto deleted = [this](const RelatedTopic& related) {
+            const std::string guid = normalizedGuid(related.guid, BcfVersion::V3_0);
+            return std::any_of(
+                data_.deletedTopics.begin(), data_.deletedTopics.end(),
+                [&](const std::string& gone) { return normalizedGuid(gone, BcfVersion::V3_0) == guid; });
+        };
+        if (const std::size_t dropped = std::erase_if(topic.relatedTopics, deleted))
+            notes_.add("relations to deleted topics removed", dropped);
+    }
+
     void writeTopicEntries() {
         for (Markup& markup : data_.markups) {
+            dropRelationsToDeletedTopics(markup.topic);
             const std::string folder = normalizedGuid(markup.topic.guid, version_) + "/";
             add(folder + "markup.bcf", writeMarkup(markup, version_, context_));
             for (ViewPoint& viewPoint : markup.viewPoints) {

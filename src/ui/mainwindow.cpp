@@ -6,6 +6,7 @@
 #include "ui/mainwindow_p.h"
 #include "ui/slot_guard_p.h"
 #include "ui/tool_icons_p.h"
+#include "ui/topic_details.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -54,7 +55,9 @@ MainWindow::MainWindow() : d(std::make_unique<MainWindowPrivate>(this)) {
     connect(ui.lwSnapshots, SIGNAL(itemSelectionChanged()), this, SLOT(onLwSnapshotsItemSelectionChanged()));
     connect(ui.lwSnapshots, SIGNAL(itemDoubleClicked(QListWidgetItem*)), this,
             SLOT(onLwSnapshotsItemDoubleClicked(QListWidgetItem*)));
+    connect(ui.twComments, SIGNAL(itemSelectionChanged()), this, SLOT(onTwCommentsItemSelectionChanged()));
     d->setUpDeleteActions();
+    d->connectTopicDetails();
 }
 
 MainWindow::~MainWindow() {
@@ -142,6 +145,7 @@ void MainWindowPrivate::clearViews() {
     ui->lComments->setText(countText("Comments (", 0));
     ui->twIssues->clear();
     ui->pteDescription->clear();
+    fillTopicDetails(*ui, bcfData, -1);
     ui->lwSnapshots->clear();
     ui->twDocuments->clear();
     clearComponentsView(*ui);

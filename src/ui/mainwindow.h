@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+class QDate;
 class QListWidgetItem;
 class QTreeWidgetItem;
 struct MainWindowPrivate;
@@ -42,6 +43,15 @@ private slots:
     void onActionDeleteCommentTriggered(bool);
     void onActionDeleteSnapshotTriggered(bool);
     void onActionDeleteDocumentTriggered(bool);
+    void onTwCommentsItemSelectionChanged();
+    void onLLabelsLinkActivated(const QString& target);
+    void onCbLabelsTextActivated(const QString& text);
+    void onDeDueDateDateChanged(const QDate& date);
+    void onTbClearDueDateClicked(bool);
+    void onLReferenceLinksLinkActivated(const QString& target);
+    void onLRelatedTopicsLinkActivated(const QString& target);
+    void onLDocumentReferencesLinkActivated(const QString& target);
+    void onLBimSnippetLinkActivated(const QString& target);
 
 private:
     std::unique_ptr<MainWindowPrivate> d;

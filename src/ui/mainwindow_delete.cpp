@@ -4,6 +4,7 @@
 #include "ui/mainwindow.h"
 #include "ui/mainwindow_p.h"
 #include "ui/slot_guard_p.h"
+#include "ui/topic_details.h"
 
 #include <QAction>
 #include <QListWidget>
@@ -26,7 +27,7 @@ template <typename T> bool isIndexOf(const std::vector<T>& list, int index) {
     return index >= 0 && static_cast<std::size_t>(index) < list.size();
 }
 
-QString quoted(const std::string& text) {
+QString quotedText(const std::string& text) {
     return QStringLiteral("\u201c") + fromUtf8(text) + QStringLiteral("\u201d");
 }
 
@@ -74,7 +75,7 @@ void MainWindow::onActionDeleteIssueTriggered(bool) {
     if (topicIndex < 0)
         return;
     const bcf::Markup& markup = d->bcfData.markups[static_cast<std::size_t>(topicIndex)];
-    const QString question = QStringLiteral("Delete the issue ") + quoted(markup.topic.title) +
+    const QString question = QStringLiteral("Delete the issue ") + quotedText(markup.topic.title) +
                              QStringLiteral(" with its ") + QString::number(markup.comments.size()) +
                              QStringLiteral(" comments and ") + QString::number(markup.viewPoints.size()) +
                              QStringLiteral(" snapshots?");
@@ -107,7 +108,7 @@ void MainWindow::onActionDeleteCommentTriggered(bool) {
     if (!isIndexOf(comments, commentIndex))
         return;
     if (!d->confirmDelete(QStringLiteral("Delete the comment ") +
-                          quoted(comments[static_cast<std::size_t>(commentIndex)].comment) +
+                          quotedText(comments[static_cast<std::size_t>(commentIndex)].comment) +
                           QStringLiteral("?")))
         return;
     runGuarded(*d, QStringLiteral("Deleting the comment"), QString(), [&] {
@@ -125,11 +126,17 @@ void MainWindow::onActionDeleteSnapshotTriggered(bool) {
     if (!isIndexOf(markup.viewPoints, row) || d->ui->lwSnapshots->selectedItems().isEmpty())
         return;
     if (!d->confirmDelete(QStringLiteral("Delete the snapshot ") +
-                          quoted(markup.viewPoints[static_cast<std::size_t>(row)].snapshot) +
+                          quotedText(markup.viewPoints[static_cast<std::size_t>(row)].snapshot) +
                           QStringLiteral(" with its viewpoint?")))
         return;
     runGuarded(*d, QStringLiteral("Deleting the snapshot"), QString(), [&] {
+        // Comments about this viewpoint stay, now about none.
+        for (bcf::Comment& comment : markup.comments) {
+            if (viewPointIndex(markup, comment.viewpoint) == row)
+                comment.viewpoint.clear();
+        }
         markup.viewPoints.erase(markup.viewPoints.begin() + row);
+        fillComments(d->ui->twComments, d->ui->lComments, d->bcfData, topicIndex);
         clearComponentsView(*d->ui);
         fillSnapshots(d->ui->lwSnapshots, d->ui->tabWidget, d->bcfData, topicIndex);
     });
@@ -140,11 +147,30 @@ void MainWindow::onActionDeleteDocumentTriggered(bool) {
     std::vector<bcf::DocumentInfo>& documents = d->bcfData.documents;
     if (!isIndexOf(documents, row))
         return;
-    if (!d->confirmDelete(QStringLiteral("Delete the document ") +
-                          quoted(documents[static_cast<std::size_t>(row)].filename) + QStringLiteral("?")))
+    // References to the document go with it: a topic can't cite what the archive no longer holds.
+    const bcf::DocumentInfo& document = documents[static_cast<std::size_t>(row)];
+    const auto citesIt = [&](const bcf::Markup& markup, const bcf::DocumentReference& reference) {
+        return referencedDocument(d->bcfData, markup, reference) == &document;
+    };
+    std::size_t citing = 0;
+    for (const bcf::Markup& markup : d->bcfData.markups)
+        citing += static_cast<std::size_t>(
+            std::count_if(markup.topic.documentReferences.begin(), markup.topic.documentReferences.end(),
+                          [&](const auto& reference) { return citesIt(markup, reference); }));
+    QString question =
+        QStringLiteral("Delete the document ") + quotedText(document.filename) + QStringLiteral("?");
+    if (citing > 0)
+        question += QStringLiteral(" Its ") + QString::number(citing) +
+                    QStringLiteral(" references in topics go too.");
+    if (!d->confirmDelete(question))
         return;
     runGuarded(*d, QStringLiteral("Deleting the document"), QString(), [&] {
+        for (bcf::Markup& markup : d->bcfData.markups)
+            std::erase_if(markup.topic.documentReferences, [&](const bcf::DocumentReference& reference) {
+                return citesIt(markup, reference);
+            });
         documents.erase(documents.begin() + row);
+        fillTopicDetails(*d->ui, d->bcfData, d->selectedTopicIndex());
         fillDocuments(d->ui->twDocuments, d->ui->tabWidget, d->bcfData);
     });
 }

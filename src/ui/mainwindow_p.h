@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QPointer>
 #include <QString>
+#include <QTemporaryDir>
 
 #include <exception>
 #include <memory>
@@ -30,6 +31,9 @@ struct MainWindowPrivate {
     bcf::BcfData bcfData;
     std::string bcfFilePath; // UTF-8
     QPointer<SnapshotViewer> snapshotViewer;
+    // Copies of archive files opened with the desktop; removed with the window.
+    std::unique_ptr<QTemporaryDir> temporaryFiles;
+    int temporaryFileCount = 0;
 
     // Loads and shows the archive at `path` (UTF-8, not empty). Throws on failure.
     void loadFile(const std::string& path);
@@ -48,6 +52,20 @@ struct MainWindowPrivate {
     bool confirmDelete(const QString& question);
     // Removes the topic at `topicIndex` and shows the list without it, nothing selected.
     void deleteTopic(int topicIndex);
+    // Connects the topic detail widgets to their commands and empties them.
+    void connectTopicDetails();
+    // After an edit of the topic at `topicIndex`: marks it modified and shows it so.
+    void topicEdited(int topicIndex);
+    // Selects the issue list's row of the topic at `topicIndex`, if it has one.
+    void selectTopic(int topicIndex);
+    // Adds `text` (trimmed, not empty) to the selected topic's labels unless it has it already.
+    void addLabel(const QString& text);
+    // Follows a link of the topic details: a related topic, a web page, a document, the BIM snippet.
+    void openDetailLink(const QString& target);
+    // Opens a document reference of `markup`: internal ones as a temporary copy, external by URL.
+    void openDocumentReference(const bcf::Markup& markup, const bcf::DocumentReference& reference);
+    // Writes `bytes` to a temporary file named after `name` and opens it with the desktop.
+    void openContent(const std::string& name, const std::string& bytes);
     // Shows `images` at full size in the window's image viewer, starting at `current`.
     void showImages(std::vector<ViewerImage> images, int current);
     // Tells the user, in a window-modal message box, that `action` failed on `subject`, and why.

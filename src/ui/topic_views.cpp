@@ -5,6 +5,7 @@
 #include "ui/components_view.h"
 #include "ui/mainwindow_p.h"
 #include "ui/slot_guard_p.h"
+#include "ui/topic_details.h"
 
 #include <QIcon>
 #include <QImage>
@@ -57,6 +58,8 @@ void fillComments(QTreeWidget* twComments, QLabel* lComments, const bcf::BcfData
         item->setText(2, fromUtf8(formatDateTime(comment.date)));
         item->setText(3, fromUtf8(comment.modifiedAuthor));
         item->setText(4, fromUtf8(formatDateTime(comment.modifiedDate)));
+        if (!comment.viewpoint.empty())
+            item->setToolTip(0, QStringLiteral("Refers to viewpoint ") + fromUtf8(comment.viewpoint));
         twComments->addTopLevelItem(item);
     }
 }
@@ -100,8 +103,10 @@ void MainWindow::onTwIssuesItemSelectionChanged() {
     const QString topicName = fromUtf8(markup.topic.title);
     // Each view is filled on its own, so that a snapshot that can't be read leaves the rest of
     // the topic shown.
-    runGuarded(*d, QStringLiteral("Showing the topic"), topicName,
-               [&] { ui.pteDescription->setPlainText(fromUtf8(markup.topic.description)); });
+    runGuarded(*d, QStringLiteral("Showing the topic"), topicName, [&] {
+        ui.pteDescription->setPlainText(fromUtf8(markup.topic.description));
+        fillTopicDetails(ui, d->bcfData, topicIndex);
+    });
     runGuarded(*d, QStringLiteral("Reading a snapshot image"), topicName,
                [&] { fillSnapshots(ui.lwSnapshots, ui.tabWidget, d->bcfData, topicIndex); });
     runGuarded(*d, QStringLiteral("Showing the comments"), topicName,
@@ -129,6 +134,21 @@ void MainWindow::onLwSnapshotsItemSelectionChanged() {
                    bcf::fetchVisualization(markup, viewPoint);
                    fillComponentsView(ui, viewPoint.visualizationInfo);
                });
+}
+
+void MainWindow::onTwCommentsItemSelectionChanged() {
+    const int topicIndex = d->selectedTopicIndex();
+    const QList<QTreeWidgetItem*> selected = d->ui->twComments->selectedItems();
+    if (topicIndex < 0 || selected.isEmpty())
+        return;
+    const bcf::Markup& markup = d->bcfData.markups[static_cast<std::size_t>(topicIndex)];
+    const int commentIndex = d->ui->twComments->indexOfTopLevelItem(selected.first());
+    if (commentIndex < 0 || static_cast<std::size_t>(commentIndex) >= markup.comments.size())
+        return;
+    // The comment talks about one viewpoint: its snapshot is selected, which shows its components.
+    const int row = viewPointIndex(markup, markup.comments[static_cast<std::size_t>(commentIndex)].viewpoint);
+    if (row >= 0 && row != d->ui->lwSnapshots->currentRow())
+        d->ui->lwSnapshots->setCurrentRow(row);
 }
 
 void MainWindow::onTwCommentItemChanged(QTreeWidgetItem* item, int column) {

@@ -116,6 +116,35 @@ private slots:
         QCOMPARE((QList<int>{reread.topics, reread.comments, reread.snapshots, reread.documents}), expected);
     }
 
+    void relationsToADeletedTopicShowMissingAndGoOnSave() {
+        MainWindow window;
+        openThroughDialog(window, testCase("2.1/Markup_MaximumInformation.bcf"));
+        auto* issues = child<QTreeWidget>(&window, "twIssues");
+        issues->setCurrentItem(issues->topLevelItem(1));
+        auto asked = std::make_shared<bool>(false);
+        answerConfirmation(true, asked);
+        child<QAction>(&window, "actionDeleteIssue")->trigger();
+        QVERIFY(*asked);
+        issues->setCurrentItem(issues->topLevelItem(0));
+        QVERIFY(child<QLabel>(&window, "lRelatedTopics")
+                    ->text()
+                    .contains(QStringLiteral("d1068c81-af04-4546-b63c-348810f6c716 (missing)")));
+
+        QTemporaryDir folder;
+        const std::string path = folder.filePath(QStringLiteral("saved.bcf")).toStdString();
+        bcf::BcfData data = window.bcfData();
+        const bcf::SaveNotes notes = bcf::saveArchive(path, data, bcf::BcfVersion::V2_1);
+        QVERIFY(std::find(notes.all().begin(), notes.all().end(),
+                          bcf::SaveNote{"relations to deleted topics removed", 1}) != notes.all().end());
+        QVERIFY(bcf::loadArchive(path).markups.at(0).topic.relatedTopics.empty());
+
+        // A relation to a topic that was never in this archive is no deletion of ours: it stays.
+        data = bcf::loadArchive(
+            testCase("2.1/Markup_related_topics_with_the_other_topic_missing.bcf").toStdString());
+        bcf::saveArchive(path, data, bcf::BcfVersion::V3_0);
+        QCOMPARE(bcf::loadArchive(path).markups.at(0).topic.relatedTopics.size(), std::size_t(1));
+    }
+
     void viewerShowsTheTopicsSnapshots() {
         MainWindow window;
         openThroughDialog(window, testCase("2.1/Markup_MaximumInformation.bcf"));

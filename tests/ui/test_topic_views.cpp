@@ -206,6 +206,22 @@ private slots:
         QCOMPARE(comments->topLevelItem(2)->text(1), QStringLiteral("dangl@iabi.eu"));
     }
 
+    void commentsAndViewpointsMeet() {
+        MainWindow window;
+        openThroughDialog(window, testCase("2.1/Markup_MaximumInformation.bcf"));
+        selectTopic(window, 0);
+        selectSnapshot(window, 2);
+        auto* comments = child<QTreeWidget>(&window, "twComments");
+        comments->setCurrentItem(comments->topLevelItem(2));
+        QCOMPARE(child<QListWidget>(&window, "lwSnapshots")->currentRow(), 0);
+        QVERIFY(child<QTreeWidget>(&window, "twComponents")->topLevelItemCount() > 0);
+
+        selectSnapshot(window, 1);
+        child<QPushButton>(&window, "pbNewComment")->click();
+        const bcf::Markup& markup = window.bcfData().markups[0];
+        QCOMPARE(markup.comments.back().viewpoint, markup.viewPoints[1].guid);
+    }
+
     void unreadablePayloadsAreReportedAndTheTopicStillShows() {
         QTemporaryDir temporary;
         const QString path = writeDamagedArchive(temporary.path());
