@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QKeySequence>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QResizeEvent>
 
 EmbedArea::EmbedArea(QWidget* parent) : QWidget(parent) {
@@ -53,6 +54,17 @@ BcfQtUi* HostWindow::viewer() const {
 }
 
 void HostWindow::closeEvent(QCloseEvent* event) {
+    // Destroying the view would drop its unsaved edits: the user decides first.
+    BcfQtUi* view = viewer();
+    if (view != nullptr && view->hasUnsavedChanges()) {
+        const QMessageBox::StandardButton answer = QMessageBox::question(
+            this, windowTitle(), tr("Save changes to the BCF archive?"),
+            QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
+        if (answer == QMessageBox::Cancel || (answer == QMessageBox::Save && !view->save())) {
+            event->ignore();
+            return;
+        }
+    }
     area->releaseViewer();
     QMainWindow::closeEvent(event);
 }

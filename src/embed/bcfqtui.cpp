@@ -37,3 +37,11 @@ void BcfQtUi::resize(int width, int height) {
     placeholder->resize(width, height);
     placeholder->move(0, 0);
 }
+
+bool BcfQtUi::hasUnsavedChanges() const {
+    return mainWindow != nullptr && mainWindow->hasUnsavedChanges();
+}
+
+bool BcfQtUi::save() {
+    return mainWindow != nullptr && mainWindow->save();
+}

@@ -29,6 +29,12 @@ public:
     // Sets the view's size in pixels and puts it at 0,0 of the host window.
     void resize(int width, int height);
 
+    // Whether the view holds changes that no save has written yet; a host asks before destroying it.
+    bool hasUnsavedChanges() const;
+    // Runs the view's save command (save dialog, then the save); false when the user cancelled or
+    // saving failed, in which case the view has shown why.
+    bool save();
+
     // The widget inside the host window; owns the layout and the main window as Qt children.
     std::unique_ptr<QWidget> placeholder;
     // The main window shown in the placeholder; owned by the placeholder, never deleted through this.

@@ -1,7 +1,5 @@
 #include "ui/issue_editing.h"
 
-#include "ui/records.h"
-
 namespace {
 
 // The topic field shown in `column`; TopicRef is Topic or const Topic.
@@ -38,12 +36,25 @@ std::optional<std::string> issueColumnValue(const bcf::Topic& topic, int column)
     return *field;
 }
 
-bool applyIssueEdit(bcf::Topic& topic, int column, const std::string& value, const std::string& timestamp) {
+bool applyIssueEdit(bcf::Topic& topic, int column, const std::string& value, const std::string& timestamp,
+                    const std::string& author) {
     std::string* field = issueField(topic, column);
     if (!field || *field == value)
         return false;
+    if (column == IssueTitleColumn && value.find_first_not_of(" \t\r\n") == std::string::npos)
+        return false;
     *field = value;
     topic.modifiedDate = timestamp;
-    topic.modifiedAuthor = kNewRecordAuthor;
+    topic.modifiedAuthor = author;
+    return true;
+}
+
+bool applyDescriptionEdit(bcf::Topic& topic, const std::string& value, const std::string& timestamp,
+                          const std::string& author) {
+    if (topic.description == value)
+        return false;
+    topic.description = value;
+    topic.modifiedDate = timestamp;
+    topic.modifiedAuthor = author;
     return true;
 }

@@ -32,5 +32,12 @@ bool isEditableIssueColumn(int column);
 std::optional<std::string> issueColumnValue(const bcf::Topic& topic, int column);
 
 // Writes `value` into the field shown in `column`. When that changes the topic, it is marked as
-// modified at `timestamp` by the window's user, and true is returned; otherwise nothing changes.
-bool applyIssueEdit(bcf::Topic& topic, int column, const std::string& value, const std::string& timestamp);
+// modified at `timestamp` by `author`, and true is returned; otherwise nothing changes. A title that
+// is empty or only white space is refused: every topic needs one.
+bool applyIssueEdit(bcf::Topic& topic, int column, const std::string& value, const std::string& timestamp,
+                    const std::string& author);
+
+// Writes a new description into the topic, marked as modified like applyIssueEdit; false when the
+// description is the same.
+bool applyDescriptionEdit(bcf::Topic& topic, const std::string& value, const std::string& timestamp,
+                          const std::string& author);

@@ -1,4 +1,5 @@
 // The issue list's editing connections: cells and combo boxes write into the topics.
+#include "ui/author_setting.h"
 #include "ui/issue_editing.h"
 #include "ui/mainwindow_p.h"
 #include "ui/records.h"
@@ -8,6 +9,8 @@
 #include <QSignalBlocker>
 #include <QStyledItemDelegate>
 #include <QTreeWidget>
+
+#include <stdexcept>
 
 namespace {
 
@@ -67,8 +70,18 @@ void MainWindowPrivate::connectIssueEditors() {
                     return;
                 // Filling the list sets the topic's own values, which changes nothing here.
                 bcf::Topic& topic = bcfData.markups[static_cast<std::size_t>(row)].topic;
-                if (!applyIssueEdit(topic, column, item->text(column).toStdString(), currentTimestampText()))
+                if (!applyIssueEdit(topic, column, item->text(column).toStdString(), currentTimestampText(),
+                                    authorName().toStdString())) {
+                    // A refused value (a blank title) gives way to the one the topic keeps.
+                    const QString kept = QString::fromStdString(issueColumnValue(topic, column).value_or(""));
+                    if (item->text(column) != kept) {
+                        item->setText(column, kept);
+                        reportError(QStringLiteral("Renaming the topic"), kept,
+                                    std::runtime_error("a title can't be empty or only spaces"));
+                    }
                     return;
+                }
+                markModified();
                 item->setText(IssueDateModifiedColumn,
                               QString::fromStdString(formatDateTime(*topic.modifiedDate)));
                 item->setText(IssueModifiedByColumn, QString::fromStdString(topic.modifiedAuthor));

@@ -1,6 +1,7 @@
 #include "ui/mainwindow.h"
 
 #include "codec/archive.h"
+#include "ui/author_setting.h"
 #include "ui/bcfopen.h"
 #include "ui/components_view.h"
 #include "ui/mainwindow_p.h"
@@ -10,6 +11,9 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QInputDialog>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QUrl>
 
@@ -26,6 +30,13 @@ QString fileLinkHtml(const std::string& path) {
         folderUrl = QUrl::fromLocalFile(QFileInfo(canonical).absolutePath()).toString();
     return QStringLiteral("<a href=\"") + folderUrl.toHtmlEscaped() + QStringLiteral("\">") +
            QDir::toNativeSeparators(canonical).toHtmlEscaped() + QStringLiteral("</a>");
+}
+
+// The index into BcfData::markups of the topic an issue row stands for: the index the row carries,
+// or, for a list filled without one, its position.
+int topicIndexOf(const QTreeWidget* twIssues, QTreeWidgetItem* item) {
+    const QVariant index = item->data(0, Qt::UserRole);
+    return index.isValid() ? index.toInt() : twIssues->indexOfTopLevelItem(item);
 }
 
 } // namespace
@@ -58,6 +69,18 @@ MainWindow::MainWindow() : d(std::make_unique<MainWindowPrivate>(this)) {
     connect(ui.twComments, SIGNAL(itemSelectionChanged()), this, SLOT(onTwCommentsItemSelectionChanged()));
     d->setUpDeleteActions();
     d->connectTopicDetails();
+    connect(ui.pteDescription, SIGNAL(textChanged()), this, SLOT(onPteDescriptionTextChanged()));
+
+    QMenu* file = menuBar()->findChild<QMenu*>(QStringLiteral("menuFile"));
+    if (!file) {
+        file = menuBar()->addMenu(QStringLiteral("&File"));
+        file->setObjectName(QStringLiteral("menuFile"));
+    }
+    QAction* author = file->addAction(QStringLiteral("Author name\u2026"));
+    author->setObjectName(QStringLiteral("actionAuthorName"));
+    connect(author, SIGNAL(triggered(bool)), this, SLOT(onActionAuthorNameTriggered(bool)));
+    // Nothing is selected yet: the commands that need a topic start disabled.
+    d->updateTopicCommands();
 }
 
 MainWindow::~MainWindow() {
@@ -77,14 +100,45 @@ const std::string& MainWindow::bcfFilePath() const {
     return d->bcfFilePath;
 }
 
+bool MainWindow::hasUnsavedChanges() const {
+    return d->unsavedChanges;
+}
+
+bool MainWindow::save() {
+    try {
+        return d->saveWithDialog();
+    } catch (const std::exception& error) {
+        d->reportError(QStringLiteral("Saving the BCF archive"), QString(), error);
+    } catch (...) {
+        d->reportError(QStringLiteral("Saving the BCF archive"), QString(),
+                       std::runtime_error("unknown error"));
+    }
+    return false;
+}
+
+void MainWindow::onActionAuthorNameTriggered(bool) {
+    runGuarded(*d, QStringLiteral("Setting the author name"), QString(), [this] {
+        bool accepted = false;
+        const QString name = QInputDialog::getText(
+            this, QStringLiteral("Author name"),
+            QStringLiteral("New records and edits are signed with this name (empty: the login name %1):")
+                .arg(loginName()),
+            QLineEdit::Normal, authorName(), &accepted);
+        if (accepted)
+            setAuthorName(name);
+    });
+}
+
 void MainWindow::onTbOpenClicked(bool) {
     std::string path;
     try {
-        BcfOpen dialog(this);
-        if (dialog.exec() != QDialog::Accepted) {
-            d->bcfFilePath.clear();
+        // Asked first, so that the edits are saved or given up before another archive is chosen.
+        if (!d->confirmDiscard())
             return;
-        }
+        BcfOpen dialog(this);
+        // A cancelled dialog keeps the current file: the archive on screen is still the one saved.
+        if (dialog.exec() != QDialog::Accepted)
+            return;
         path = dialog.selectedFilePath();
     } catch (const std::exception& error) {
         d->reportError(QStringLiteral("Choosing the BCF archive"), QString(), error);
@@ -96,48 +150,39 @@ void MainWindow::onTbOpenClicked(bool) {
     }
     if (path.empty())
         return;
-
-    const QString subject = QDir::toNativeSeparators(QString::fromUtf8(path));
-    auto failed = [&](const std::exception& error) {
-        // Nothing of the file is shown: a fresh model, empty views, disabled create buttons, and
-        // the previous file path kept.
-        d->bcfData = bcf::BcfData();
-        d->clearViews();
-        d->reportError(QStringLiteral("Opening the BCF archive"), subject, error);
-    };
-    try {
-        d->bcfData = bcf::BcfData();
-        d->loadFile(path);
-        d->bcfFilePath = path;
-    } catch (const std::exception& error) {
-        failed(error);
-    } catch (...) {
-        failed(std::runtime_error("unknown error"));
-    }
+    // A failed load changes nothing, so the archive on screen stays with its unsaved edits.
+    runGuarded(*d, QStringLiteral("Opening the BCF archive"),
+               QDir::toNativeSeparators(QString::fromUtf8(path)), [&] { d->loadFile(path); });
 }
 
 void MainWindow::onTbCloseClicked(bool) {
     runGuarded(*d, QStringLiteral("Closing the BCF archive"), QString(), [this] {
+        if (!d->confirmDiscard())
+            return;
         d->bcfData = bcf::BcfData();
+        d->bcfFilePath.clear();
         d->clearViews();
+        d->setUnsavedChanges(false);
     });
 }
 
 void MainWindowPrivate::loadFile(const std::string& path) {
+    // Read whole before anything on screen changes: a file that can't be loaded replaces nothing.
+    bcf::BcfData loaded = bcf::loadArchive(path);
     clearViews();
     ui->llink->setText(fileLinkHtml(path));
-    bcfData = bcf::loadArchive(path);
-    ui->lProject->setText(QStringLiteral("Project: ") + QString::fromUtf8(bcfData.name));
+    bcfData = std::move(loaded);
+    bcfFilePath = path;
+    unsavedChanges = false;
+    updateProjectLabel();
     showIssues();
     fillDocuments(ui->twDocuments, ui->tabWidget, bcfData);
-    ui->pbNewIssue->setEnabled(true);
-    ui->pbNewSnapshot->setEnabled(true);
-    ui->pbNewDocument->setEnabled(true);
-    ui->pbNewComment->setEnabled(true);
+    createEnabled = true;
+    updateTopicCommands();
 }
 
 void MainWindowPrivate::clearViews() {
-    ui->lProject->setText(QStringLiteral("Project: "));
+    updateProjectLabel();
     ui->llink->clear();
     ui->lIssues->setText(countText("Issues (", 0));
     ui->tabWidget->setTabText(0, countText("Snapshot (", 0));
@@ -150,10 +195,53 @@ void MainWindowPrivate::clearViews() {
     ui->twDocuments->clear();
     clearComponentsView(*ui);
     ui->twComments->clear();
-    ui->pbNewIssue->setEnabled(false);
-    ui->pbNewSnapshot->setEnabled(false);
-    ui->pbNewDocument->setEnabled(false);
-    ui->pbNewComment->setEnabled(false);
+    createEnabled = false;
+    updateTopicCommands();
+}
+
+void MainWindowPrivate::updateTopicCommands() {
+    const bool topic = selectedTopicIndex() >= 0;
+    ui->pbNewIssue->setEnabled(createEnabled);
+    ui->pbNewDocument->setEnabled(createEnabled);
+    ui->pbNewComment->setEnabled(createEnabled && topic);
+    ui->pbNewSnapshot->setEnabled(createEnabled && topic);
+    ui->pteDescription->setReadOnly(!topic);
+}
+
+void MainWindowPrivate::markModified() {
+    setUnsavedChanges(true);
+}
+
+void MainWindowPrivate::setUnsavedChanges(bool unsaved) {
+    unsavedChanges = unsaved;
+    updateProjectLabel();
+}
+
+void MainWindowPrivate::updateProjectLabel() {
+    QString text = QStringLiteral("Project: ") + fromUtf8(bcfData.name);
+    if (unsavedChanges)
+        text += bcfData.name.empty() ? QStringLiteral("*") : QStringLiteral(" *");
+    ui->lProject->setText(text);
+}
+
+bool MainWindowPrivate::confirmDiscard() {
+    if (!unsavedChanges)
+        return true;
+    const QString name = bcfFilePath.empty() ? QStringLiteral("the new archive")
+                                             : QFileInfo(QString::fromUtf8(bcfFilePath)).fileName();
+    QMessageBox box(QMessageBox::Question, QStringLiteral("BCF"),
+                    QStringLiteral("Save changes to %1?").arg(name),
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, q);
+    box.setObjectName(QStringLiteral("bcfSaveChangesQuestion"));
+    box.setDefaultButton(QMessageBox::Save);
+    switch (box.exec()) {
+    case QMessageBox::Save:
+        return saveWithDialog();
+    case QMessageBox::Discard:
+        return true;
+    default:
+        return false;
+    }
 }
 
 void MainWindowPrivate::showIssues() {
@@ -167,10 +255,19 @@ int MainWindowPrivate::selectedTopicIndex() const {
     const QList<QTreeWidgetItem*> selected = ui->twIssues->selectedItems();
     if (selected.isEmpty())
         return -1;
-    const int index = ui->twIssues->indexOfTopLevelItem(selected.first());
+    const int index = topicIndexOf(ui->twIssues, selected.first());
     if (index < 0 || static_cast<std::size_t>(index) >= bcfData.markups.size())
         return -1;
     return index;
+}
+
+QTreeWidgetItem* MainWindowPrivate::issueItem(int topicIndex) const {
+    for (int row = 0; row < ui->twIssues->topLevelItemCount(); ++row) {
+        QTreeWidgetItem* item = ui->twIssues->topLevelItem(row);
+        if (topicIndexOf(ui->twIssues, item) == topicIndex)
+            return item;
+    }
+    return nullptr;
 }
 
 void MainWindowPrivate::reportError(const QString& action, const QString& subject,
@@ -180,14 +277,18 @@ void MainWindowPrivate::reportError(const QString& action, const QString& subjec
         if (!subject.isEmpty())
             text += QStringLiteral(": ") + subject;
         text += QStringLiteral("\n\n") + QString::fromUtf8(error.what());
-        // Window-modal and opened without a nested event loop: the slot that failed returns at once.
-        auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("BCF"), text, QMessageBox::Ok, q);
-        box->setObjectName(QStringLiteral("bcfErrorMessage"));
-        box->setTextFormat(Qt::PlainText);
-        box->setAttribute(Qt::WA_DeleteOnClose);
-        box->setWindowModality(Qt::WindowModal);
-        box->open();
+        showMessage(QMessageBox::Warning, text, QStringLiteral("bcfErrorMessage"));
     } catch (...) {
         // Reporting must never throw out of a slot; there is nothing left to tell the user with.
     }
+}
+
+void MainWindowPrivate::showMessage(QMessageBox::Icon icon, const QString& text, const QString& objectName) {
+    // Window-modal and opened without a nested event loop: the slot that shows it returns at once.
+    auto* box = new QMessageBox(icon, QStringLiteral("BCF"), text, QMessageBox::Ok, q);
+    box->setObjectName(objectName);
+    box->setTextFormat(Qt::PlainText);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::WindowModal);
+    box->open();
 }

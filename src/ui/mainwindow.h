@@ -26,6 +26,11 @@ public:
     const bcf::BcfData& bcfData() const;
     // UTF-8 path of the current archive file; empty when no file is current.
     const std::string& bcfFilePath() const;
+    // Whether the model changed since it was opened, saved or closed.
+    bool hasUnsavedChanges() const;
+    // Asks for a file name and a version and saves the model there; false when the user cancelled
+    // or saving failed (the failure has been shown).
+    bool save();
 
 private slots:
     void onTbOpenClicked(bool);
@@ -52,6 +57,8 @@ private slots:
     void onLRelatedTopicsLinkActivated(const QString& target);
     void onLDocumentReferencesLinkActivated(const QString& target);
     void onLBimSnippetLinkActivated(const QString& target);
+    void onPteDescriptionTextChanged();
+    void onActionAuthorNameTriggered(bool);
 
 private:
     std::unique_ptr<MainWindowPrivate> d;

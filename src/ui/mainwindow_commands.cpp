@@ -1,4 +1,5 @@
 // Editing commands of the main window: save, new issue, comment, snapshot and document.
+#include "ui/author_setting.h"
 #include "ui/mainwindow.h"
 #include "ui/mainwindow_p.h"
 #include "ui/records.h"
@@ -38,26 +39,47 @@ std::string readLocalFile(const QString& path) {
 } // namespace
 
 void MainWindow::onTbSaveClicked(bool) {
-    if (d->bcfFilePath.empty())
-        return;
+    save();
+}
+
+bool MainWindowPrivate::saveWithDialog() {
+    // The dialog proposes the current file, its folder and name; a fresh window starts in the
+    // process's current directory.
     QString selectedFilter;
-    const QString path =
-        QFileDialog::getSaveFileName(this, QString(), QString(), saveFilters(), &selectedFilter);
-    // A cancelled dialog leaves no current file: saving stays off until the next open.
-    d->bcfFilePath = path.toStdString();
-    if (d->bcfFilePath.empty())
-        return;
-    const bcf::BcfVersion version = saveVersionForFilter(selectedFilter, d->bcfData.version);
+    const QString path = QFileDialog::getSaveFileName(q, QString(), QString::fromUtf8(bcfFilePath),
+                                                      saveFilters(), &selectedFilter);
+    // A cancelled dialog keeps the current file.
+    if (path.isEmpty())
+        return false;
+    const bcf::BcfVersion version = saveVersionForFilter(selectedFilter, bcfData.version);
     // The archive is built whole in memory and replaces the file only when complete, so a failure
-    // leaves the file as it was and the model ready for another try.
-    runGuarded(*d, QStringLiteral("Saving the BCF archive"), QDir::toNativeSeparators(path),
-               [&] { bcf::saveArchive(d->bcfFilePath, d->bcfData, version); });
+    // leaves the file, the model and the current file as they were, ready for another try.
+    bcf::SaveNotes notes;
+    bool saved = false;
+    runGuarded(*this, QStringLiteral("Saving the BCF archive"), QDir::toNativeSeparators(path), [&] {
+        notes = bcf::saveArchive(path.toStdString(), bcfData, version);
+        saved = true;
+    });
+    if (!saved)
+        return false;
+    bcfFilePath = path.toStdString();
+    setUnsavedChanges(false);
+    // What could not be carried (damaged payloads, values the version can't hold) in one message.
+    if (!notes.empty())
+        showMessage(QMessageBox::Information, saveNotesText(notes), QStringLiteral("bcfSaveNotes"));
+    return true;
 }
 
 void MainWindow::onPbNewIssueClicked(bool) {
     runGuarded(*d, QStringLiteral("Adding an issue"), QString(), [this] {
-        d->bcfData.markups.push_back(newIssue(d->bcfData));
+        d->bcfData.markups.push_back(newIssue(d->bcfData, authorName().toStdString()));
+        d->markModified();
         d->showIssues();
+        // The new issue is selected and shown, so that the next command works on it.
+        if (QTreeWidgetItem* item = d->issueItem(static_cast<int>(d->bcfData.markups.size()) - 1)) {
+            d->ui->twIssues->setCurrentItem(item);
+            d->ui->twIssues->scrollToItem(item);
+        }
     });
 }
 
@@ -67,13 +89,14 @@ void MainWindow::onPbNewCommentClicked(bool) {
         return;
     runGuarded(*d, QStringLiteral("Adding a comment"), QString(), [this, topicIndex] {
         bcf::Markup& markup = d->bcfData.markups.at(static_cast<std::size_t>(topicIndex));
-        bcf::Comment comment = newComment();
+        bcf::Comment comment = newComment(authorName().toStdString());
         // Written while a snapshot is selected, the comment is about that snapshot's viewpoint.
         const int snapshotRow = d->ui->lwSnapshots->currentRow();
         if (snapshotRow >= 0 && static_cast<std::size_t>(snapshotRow) < markup.viewPoints.size() &&
             !d->ui->lwSnapshots->selectedItems().isEmpty())
             comment.viewpoint = markup.viewPoints[static_cast<std::size_t>(snapshotRow)].guid;
         markup.comments.push_back(std::move(comment));
+        d->markModified();
         fillComments(d->ui->twComments, d->ui->lComments, d->bcfData, topicIndex);
     });
 }
@@ -85,6 +108,7 @@ void MainWindow::onPbNewSnapshotClicked(bool) {
     runGuarded(*d, QStringLiteral("Adding a snapshot"), QString(), [this, topicIndex] {
         bcf::Markup& markup = d->bcfData.markups.at(static_cast<std::size_t>(topicIndex));
         markup.viewPoints.push_back(newSnapshot());
+        d->markModified();
         const std::size_t count = markup.viewPoints.size();
         d->ui->tabWidget->setTabText(0, countText("Snapshot (", count));
 
@@ -111,6 +135,7 @@ void MainWindow::onPbNewDocumentClicked(bool) {
         bcf::DocumentInfo document = newDocument(documentFileName(path, d->bcfData), readLocalFile(path));
         const QString name = QString::fromStdString(document.filename);
         d->bcfData.documents.push_back(std::move(document));
+        d->markModified();
         d->ui->tabWidget->setTabText(1, countText("Documents (", d->bcfData.documents.size()));
         auto* item = new QTreeWidgetItem();
         item->setText(0, name);

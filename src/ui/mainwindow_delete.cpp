@@ -89,14 +89,13 @@ void MainWindowPrivate::deleteTopic(int topicIndex) {
     // Topics that relate to this one keep their link, shown as missing; saving drops it.
     bcfData.deletedTopics.push_back(bcfData.markups[static_cast<std::size_t>(topicIndex)].topic.guid);
     bcfData.markups.erase(bcfData.markups.begin() + topicIndex);
-    const QSignalBlocker blocker(ui->twIssues);
-    showIssues();
-    ui->pteDescription->clear();
-    ui->lwSnapshots->clear();
-    clearComponentsView(*ui);
-    ui->twComments->clear();
-    ui->lComments->setText(countText("Comments (", 0));
-    ui->tabWidget->setTabText(0, countText("Snapshot (", 0));
+    markModified();
+    {
+        const QSignalBlocker blocker(ui->twIssues);
+        showIssues();
+    }
+    // Nothing is selected now: the views of one topic empty.
+    showSelectedTopic();
 }
 
 void MainWindow::onActionDeleteCommentTriggered(bool) {
@@ -113,6 +112,7 @@ void MainWindow::onActionDeleteCommentTriggered(bool) {
         return;
     runGuarded(*d, QStringLiteral("Deleting the comment"), QString(), [&] {
         comments.erase(comments.begin() + commentIndex);
+        d->markModified();
         fillComments(d->ui->twComments, d->ui->lComments, d->bcfData, topicIndex);
     });
 }
@@ -136,6 +136,7 @@ void MainWindow::onActionDeleteSnapshotTriggered(bool) {
                 comment.viewpoint.clear();
         }
         markup.viewPoints.erase(markup.viewPoints.begin() + row);
+        d->markModified();
         fillComments(d->ui->twComments, d->ui->lComments, d->bcfData, topicIndex);
         clearComponentsView(*d->ui);
         fillSnapshots(d->ui->lwSnapshots, d->ui->tabWidget, d->bcfData, topicIndex);
@@ -170,6 +171,7 @@ void MainWindow::onActionDeleteDocumentTriggered(bool) {
                 return citesIt(markup, reference);
             });
         documents.erase(documents.begin() + row);
+        d->markModified();
         fillTopicDetails(*d->ui, d->bcfData, d->selectedTopicIndex());
         fillDocuments(d->ui->twDocuments, d->ui->tabWidget, d->bcfData);
     });

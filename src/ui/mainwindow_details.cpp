@@ -1,5 +1,7 @@
 // Commands of the topic details: label and due date edits, and the links to related topics,
 // web pages, documents and the BIM snippet.
+#include "ui/author_setting.h"
+#include "ui/issue_editing.h"
 #include "ui/mainwindow.h"
 #include "ui/mainwindow_p.h"
 #include "ui/records.h"
@@ -62,18 +64,16 @@ void MainWindowPrivate::connectTopicDetails() {
 void MainWindowPrivate::topicEdited(int topicIndex) {
     bcf::Topic& topic = bcfData.markups[static_cast<std::size_t>(topicIndex)].topic;
     topic.modifiedDate = currentTimestampText();
-    topic.modifiedAuthor = kNewRecordAuthor;
+    topic.modifiedAuthor = authorName().toUtf8().toStdString();
+    markModified();
     fillTopicDetails(*ui, bcfData, topicIndex);
     // The row of the topic shows the new modification and due dates.
-    for (int row = 0; row < ui->twIssues->topLevelItemCount(); ++row) {
-        QTreeWidgetItem* item = ui->twIssues->topLevelItem(row);
-        const QVariant stored = item->data(0, Qt::UserRole);
-        if ((stored.isValid() ? stored.toInt() : row) != topicIndex)
-            continue;
+    if (QTreeWidgetItem* item = issueItem(topicIndex)) {
         const QSignalBlocker blocker(ui->twIssues);
-        item->setText(5, fromUtf8(formatDateTime(*topic.modifiedDate)));
-        item->setText(6, fromUtf8(topic.modifiedAuthor));
-        item->setText(10, topic.dueDate ? fromUtf8(formatDateTime(*topic.dueDate)) : QString());
+        item->setText(IssueDateModifiedColumn, fromUtf8(formatDateTime(*topic.modifiedDate)));
+        item->setText(IssueModifiedByColumn, fromUtf8(topic.modifiedAuthor));
+        item->setText(IssueDueDateColumn,
+                      topic.dueDate ? fromUtf8(formatDateTime(*topic.dueDate)) : QString());
     }
 }
 
@@ -186,14 +186,9 @@ void MainWindowPrivate::openDetailLink(const QString& target) {
 }
 
 void MainWindowPrivate::selectTopic(int topicIndex) {
-    for (int row = 0; row < ui->twIssues->topLevelItemCount(); ++row) {
-        QTreeWidgetItem* item = ui->twIssues->topLevelItem(row);
-        const QVariant stored = item->data(0, Qt::UserRole);
-        if ((stored.isValid() ? stored.toInt() : row) == topicIndex) {
-            ui->twIssues->setCurrentItem(item);
-            ui->twIssues->scrollToItem(item);
-            return;
-        }
+    if (QTreeWidgetItem* item = issueItem(topicIndex)) {
+        ui->twIssues->setCurrentItem(item);
+        ui->twIssues->scrollToItem(item);
     }
 }
 

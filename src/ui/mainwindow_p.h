@@ -6,6 +6,7 @@
 #include "ui_mainwindow.h"
 
 #include <QImage>
+#include <QMessageBox>
 #include <QPointer>
 #include <QString>
 #include <QTemporaryDir>
@@ -34,11 +35,32 @@ struct MainWindowPrivate {
     // Copies of archive files opened with the desktop; removed with the window.
     std::unique_ptr<QTemporaryDir> temporaryFiles;
     int temporaryFileCount = 0;
+    // The model changed since it was opened, saved or closed.
+    bool unsavedChanges = false;
+    // The create commands work: in a new window and after an open, not after a close.
+    bool createEnabled = true;
 
-    // Loads and shows the archive at `path` (UTF-8, not empty). Throws on failure.
+    // Loads and shows the archive at `path` (UTF-8, not empty). Throws on failure, having changed
+    // nothing: the model, the views, the file link and the path stay as they were.
     void loadFile(const std::string& path);
     // Resets every view to the empty state and disables the create buttons.
     void clearViews();
+    // Shows the topic selected in the issue list in the views of one topic, or empties them.
+    void showSelectedTopic();
+    // Enables the commands that need a selected topic only while there is one.
+    void updateTopicCommands();
+    // Notes a change of the model that a save has not written yet, and shows it.
+    void markModified();
+    void setUnsavedChanges(bool unsaved);
+    // "Project: " and the project's name, with a "*" while there are unsaved changes.
+    void updateProjectLabel();
+    // Runs the save dialog and saves; false when cancelled or failed (the failure is shown).
+    bool saveWithDialog();
+    // With unsaved changes, asks "Save changes to ...?": true when the model may be replaced (saved
+    // or discarded), false when the user cancelled or the save did not happen.
+    bool confirmDiscard();
+    // The issue list's row of the topic at `topicIndex`, or null.
+    QTreeWidgetItem* issueItem(int topicIndex) const;
     // Rebuilds the issue list from the model (rows, combo boxes, editing connections).
     void showIssues();
     // Connects the cells and combo boxes of the issue list so that edits reach the model.
@@ -70,6 +92,8 @@ struct MainWindowPrivate {
     void showImages(std::vector<ViewerImage> images, int current);
     // Tells the user, in a window-modal message box, that `action` failed on `subject`, and why.
     void reportError(const QString& action, const QString& subject, const std::exception& error);
+    // Shows `text` in a window-modal message box named `objectName`, without a nested event loop.
+    void showMessage(QMessageBox::Icon icon, const QString& text, const QString& objectName);
 };
 
 // Appends one row per markup to the issue list, with combo boxes over five columns.
@@ -78,7 +102,8 @@ void fillIssues(const bcf::BcfData& bcfData, QTreeWidget* twIssues);
 void fillDocuments(QTreeWidget* twDocuments, QTabWidget* tabWidget, const bcf::BcfData& bcfData);
 // Rebuilds the comments list and its label for one topic.
 void fillComments(QTreeWidget* twComments, QLabel* lComments, const bcf::BcfData& bcfData, int topicIndex);
-// Rebuilds the snapshot list and its tab title for one topic, fetching images on first use.
+// Rebuilds the snapshot list and its tab title for one topic, fetching images on first use. An image
+// that can't be read or decoded is shown as damaged, with the reason as its tool tip.
 void fillSnapshots(QListWidget* lwSnapshots, QTabWidget* tabWidget, bcf::BcfData& bcfData, int topicIndex);
 // A model text (UTF-8) as a Qt string.
 inline QString fromUtf8(const std::string& text) {

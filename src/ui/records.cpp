@@ -117,7 +117,7 @@ const std::string& defaultSnapshotImage() {
     return image;
 }
 
-bcf::Markup newIssue(const bcf::BcfData& data) {
+bcf::Markup newIssue(const bcf::BcfData& data, const std::string& author) {
     const auto first = [](const std::vector<std::string>& values) {
         return values.empty() ? std::string() : values.front();
     };
@@ -129,17 +129,17 @@ bcf::Markup newIssue(const bcf::BcfData& data) {
     topic.title = kNewIssueTitle;
     topic.priority = first(data.priorities);
     topic.creationDate = currentTimestampText();
-    topic.creationAuthor = kNewRecordAuthor;
+    topic.creationAuthor = author;
     topic.assignedTo = first(data.users);
     topic.stage = first(data.stages);
     return markup;
 }
 
-bcf::Comment newComment() {
+bcf::Comment newComment(const std::string& author) {
     bcf::Comment comment;
     comment.guid = newGuidText();
     comment.date = currentTimestampText();
-    comment.author = kNewRecordAuthor;
+    comment.author = author;
     return comment;
 }
 

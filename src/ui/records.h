@@ -8,8 +8,6 @@
 class QDateTime;
 class QString;
 
-// The author written into every record the user creates in the window.
-inline constexpr char kNewRecordAuthor[] = "tiv";
 // The title of a new issue.
 inline constexpr char kNewIssueTitle[] = "New Issue";
 
@@ -24,12 +22,12 @@ std::string timestampText(const QDateTime& time);
 // The PNG image of every new snapshot: 256 by 256 pixels of one pale grey-cyan (181, 208, 208).
 const std::string& defaultSnapshotImage();
 
-// A new topic: title "New Issue", author "tiv", created now; type, status, priority, assignee and
-// stage are the first values of the model's extension lists (empty when a list is empty).
-bcf::Markup newIssue(const bcf::BcfData& data);
+// A new topic: title "New Issue", created now by `author` (UTF-8); type, status, priority, assignee
+// and stage are the first values of the model's extension lists (empty when a list is empty).
+bcf::Markup newIssue(const bcf::BcfData& data, const std::string& author);
 
-// A new comment with empty text, written now by "tiv".
-bcf::Comment newComment();
+// A new comment with empty text, written now by `author` (UTF-8).
+bcf::Comment newComment(const std::string& author);
 
 // A new viewpoint reference g with its payloads in memory: g.bcfv holds a fixed perspective camera,
 // g.png the default snapshot image.

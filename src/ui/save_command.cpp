@@ -19,5 +19,13 @@ bcf::BcfVersion saveVersionForFilter(const QString& selectedFilter, bcf::BcfVers
         return bcf::BcfVersion::V2_1;
     if (selectedFilter == QString::fromUtf8(kFilterBcf30))
         return bcf::BcfVersion::V3_0;
-    return loadedVersion;
+    return loadedVersion == bcf::BcfVersion::V2_0 ? bcf::BcfVersion::V3_0 : loadedVersion;
+}
+
+QString saveNotesText(const bcf::SaveNotes& notes) {
+    QString text = QStringLiteral("The archive was saved, but not everything could be carried:");
+    for (const bcf::SaveNote& note : notes.all())
+        text += QStringLiteral("\n- ") + QString::number(note.count) + QLatin1Char(' ') +
+                QString::fromStdString(note.text);
+    return text;
 }

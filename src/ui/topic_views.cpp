@@ -2,8 +2,11 @@
 #include "ui/mainwindow.h"
 
 #include "codec/payloads.h"
+#include "ui/author_setting.h"
 #include "ui/components_view.h"
+#include "ui/issue_editing.h"
 #include "ui/mainwindow_p.h"
+#include "ui/records.h"
 #include "ui/slot_guard_p.h"
 #include "ui/topic_details.h"
 
@@ -11,7 +14,9 @@
 #include <QImage>
 #include <QLabel>
 #include <QListWidget>
+#include <QPainter>
 #include <QPixmap>
+#include <QSignalBlocker>
 #include <QTabWidget>
 #include <QTreeWidget>
 
@@ -29,6 +34,17 @@ constexpr int kThumbnailSize = 150;
 QIcon thumbnail(const std::string& imageBytes) {
     const QImage image = snapshotThumbnail(imageBytes);
     return image.isNull() ? QIcon() : QIcon(QPixmap::fromImage(image));
+}
+
+// The thumbnail of a snapshot image that can't be read: a grey square crossed out in red.
+QIcon damagedThumbnail() {
+    QPixmap pixmap(kThumbnailSize, kThumbnailSize);
+    pixmap.fill(QColor(224, 224, 224));
+    QPainter painter(&pixmap);
+    painter.setPen(QPen(QColor(200, 0, 0), 6));
+    painter.drawLine(20, 20, kThumbnailSize - 20, kThumbnailSize - 20);
+    painter.drawLine(kThumbnailSize - 20, 20, 20, kThumbnailSize - 20);
+    return QIcon(pixmap);
 }
 
 } // namespace
@@ -75,49 +91,62 @@ void fillSnapshots(QListWidget* lwSnapshots, QTabWidget* tabWidget, bcf::BcfData
     // Without this the icon view would draw the thumbnails at the style's small icon size.
     lwSnapshots->setIconSize(QSize(kThumbnailSize, kThumbnailSize));
 
-    // An image that can't be read still gets its row, so that rows keep matching viewpoints; the
-    // first failure is passed on once the list is complete.
-    std::exception_ptr firstFailure;
+    // An image that can't be read or decoded still gets its row, so that rows keep matching
+    // viewpoints; the row shows it as damaged and says why, and the rest of the topic shows.
     for (bcf::ViewPoint& viewPoint : markup.viewPoints) {
+        auto* item = new QListWidgetItem();
+        QString damage;
         try {
             bcf::fetchSnapshot(markup, viewPoint);
-        } catch (...) {
-            if (!firstFailure)
-                firstFailure = std::current_exception();
+            if (!viewPoint.snapshotData.empty() && snapshotThumbnail(viewPoint.snapshotData).isNull())
+                damage = QStringLiteral("the image can't be decoded");
+        } catch (const std::exception& error) {
+            damage = QString::fromUtf8(error.what());
         }
-        auto* item = new QListWidgetItem();
-        if (viewPoint.snapshotLoaded)
+        if (!damage.isEmpty()) {
+            item->setIcon(damagedThumbnail());
+            item->setToolTip(QStringLiteral("Damaged snapshot ") +
+                             fromUtf8(bcf::payloadEntryName(markup, viewPoint.snapshot)) +
+                             QStringLiteral(": ") + damage);
+        } else if (viewPoint.snapshotLoaded) {
             item->setIcon(thumbnail(viewPoint.snapshotData));
+        }
         lwSnapshots->addItem(item);
     }
-    if (firstFailure)
-        std::rethrow_exception(firstFailure);
+}
+
+void MainWindowPrivate::showSelectedTopic() {
+    const int topicIndex = selectedTopicIndex();
+    // The components belong to a snapshot of the topic shown before.
+    clearComponentsView(*ui);
+    {
+        // Showing a topic's description is no edit of it.
+        const QSignalBlocker blocker(ui->pteDescription);
+        ui->pteDescription->setPlainText(
+            topicIndex < 0 ? QString() : fromUtf8(bcfData.markups[topicIndex].topic.description));
+    }
+    updateTopicCommands();
+    // Each view is filled on its own, so that one that fails leaves the rest of the topic shown.
+    const QString topicName = topicIndex < 0 ? QString() : fromUtf8(bcfData.markups[topicIndex].topic.title);
+    runGuarded(*this, QStringLiteral("Showing the topic"), topicName,
+               [&] { fillTopicDetails(*ui, bcfData, topicIndex); });
+    runGuarded(*this, QStringLiteral("Showing the snapshots"), topicName,
+               [&] { fillSnapshots(ui->lwSnapshots, ui->tabWidget, bcfData, topicIndex); });
+    runGuarded(*this, QStringLiteral("Showing the comments"), topicName,
+               [&] { fillComments(ui->twComments, ui->lComments, bcfData, topicIndex); });
 }
 
 void MainWindow::onTwIssuesItemSelectionChanged() {
-    const int topicIndex = d->selectedTopicIndex();
-    if (topicIndex < 0)
-        return;
-    MainWindowUi& ui = *d->ui;
-    const bcf::Markup& markup = d->bcfData.markups[topicIndex];
-    const QString topicName = fromUtf8(markup.topic.title);
-    // Each view is filled on its own, so that a snapshot that can't be read leaves the rest of
-    // the topic shown.
-    runGuarded(*d, QStringLiteral("Showing the topic"), topicName, [&] {
-        ui.pteDescription->setPlainText(fromUtf8(markup.topic.description));
-        fillTopicDetails(ui, d->bcfData, topicIndex);
-    });
-    runGuarded(*d, QStringLiteral("Reading a snapshot image"), topicName,
-               [&] { fillSnapshots(ui.lwSnapshots, ui.tabWidget, d->bcfData, topicIndex); });
-    runGuarded(*d, QStringLiteral("Showing the comments"), topicName,
-               [&] { fillComments(ui.twComments, ui.lComments, d->bcfData, topicIndex); });
+    d->showSelectedTopic();
 }
 
 void MainWindow::onLwSnapshotsItemSelectionChanged() {
+    MainWindowUi& ui = *d->ui;
+    // Cleared first: no snapshot, or one whose viewpoint can't be read, shows no components.
+    clearComponentsView(ui);
     const int topicIndex = d->selectedTopicIndex();
     if (topicIndex < 0)
         return;
-    MainWindowUi& ui = *d->ui;
     const QList<QListWidgetItem*> selected = ui.lwSnapshots->selectedItems();
     if (selected.isEmpty())
         return;
@@ -127,8 +156,6 @@ void MainWindow::onLwSnapshotsItemSelectionChanged() {
         return;
     bcf::ViewPoint& viewPoint = markup.viewPoints[row];
 
-    // Cleared first: a viewpoint that can't be read shows no components rather than another's.
-    clearComponentsView(ui);
     runGuarded(*d, QStringLiteral("Reading the viewpoint"),
                fromUtf8(bcf::payloadEntryName(markup, viewPoint.viewpoint)), [&] {
                    bcf::fetchVisualization(markup, viewPoint);
@@ -162,6 +189,34 @@ void MainWindow::onTwCommentItemChanged(QTreeWidgetItem* item, int column) {
         const int commentIndex = d->ui->twComments->indexOfTopLevelItem(item);
         if (commentIndex < 0 || static_cast<std::size_t>(commentIndex) >= comments.size())
             return;
-        comments[commentIndex].comment = item->text(0).toUtf8().toStdString();
+        bcf::Comment& comment = comments[commentIndex];
+        const std::string text = item->text(0).toUtf8().toStdString();
+        if (comment.comment == text)
+            return;
+        comment.comment = text;
+        // Signed like every edit; the row shows who and when.
+        comment.modifiedDate = currentTimestampText();
+        comment.modifiedAuthor = authorName().toUtf8().toStdString();
+        const QSignalBlocker blocker(d->ui->twComments);
+        item->setText(3, fromUtf8(comment.modifiedAuthor));
+        item->setText(4, fromUtf8(formatDateTime(comment.modifiedDate)));
+        d->markModified();
+    });
+}
+
+void MainWindow::onPteDescriptionTextChanged() {
+    runGuarded(*d, QStringLiteral("Editing the description"), QString(), [this] {
+        const int topicIndex = d->selectedTopicIndex();
+        if (topicIndex < 0)
+            return;
+        bcf::Topic& topic = d->bcfData.markups[topicIndex].topic;
+        if (!applyDescriptionEdit(topic, d->ui->pteDescription->toPlainText().toUtf8().toStdString(),
+                                  currentTimestampText(), authorName().toUtf8().toStdString()))
+            return;
+        if (QTreeWidgetItem* row = d->issueItem(topicIndex)) {
+            row->setText(IssueDateModifiedColumn, fromUtf8(formatDateTime(topic.modifiedDate.value_or(""))));
+            row->setText(IssueModifiedByColumn, fromUtf8(topic.modifiedAuthor));
+        }
+        d->markModified();
     });
 }

@@ -61,32 +61,22 @@ std::vector<DocumentInfo> documentsModel() {
 // spell differently and the server id only 3.0 has.
 Markup goldenMarkup(BcfVersion version) {
     Markup markup = fullMarkup();
-    Topic& t = markup.topic;
-    const std::string first = "5e1c0a3d-7b2f-4c6e-9d8a-1f2e3d4c5b6a";
-    const std::string second = "6f2d1b4e-8c3a-4d7f-8e9b-2a3b4c5d6e7f";
-    if (version == BcfVersion::V3_0) {
-        t.serverAssignedId = "ISSUE-17";
-        t.documentReferences = {{first, false, "", "", "https://example.com/fire-code.pdf", "Fire code"},
-                                {second, false, "", "d0c0ffee-0000-4000-8000-000000000001", "", "Report"}};
-    } else {
-        t.documentReferences = {{first, true, "https://example.com/fire-code.pdf", "", "", "Fire code"},
-                                {"", false, "../report.txt", "", "", "Report"}};
-    }
+    const std::string url = "https://example.com/fire-code.pdf",
+                      guid = "5e1c0a3d-7b2f-4c6e-9d8a-1f2e3d4c5b6a";
+    const bool v3 = version == BcfVersion::V3_0;
+    markup.topic.serverAssignedId = v3 ? "ISSUE-17" : "";
+    markup.topic.documentReferences = {{guid, !v3, v3 ? "" : url, "", v3 ? url : "", "Fire code"},
+                                       {v3 ? guid.substr(0, 35) + "b" : "", false, v3 ? "" : "../report.txt",
+                                        v3 ? "d0c0ffee-0000-4000-8000-000000000001" : "", "", "Report"}};
     return markup;
 }
 
 // A markup as the reader gives it: payloads not fetched yet.
 Markup withoutPayloads(Markup markup) {
-    for (ViewPoint& viewPoint : markup.viewPoints) {
-        viewPoint.snapshotLoaded = 0;
-        viewPoint.snapshotData.clear();
-        viewPoint.visualizationLoaded = 0;
-        viewPoint.visualizationInfo = {};
-    }
-    if (markup.topic.bimSnippet) {
-        markup.topic.bimSnippet->dataLoaded = 0;
-        markup.topic.bimSnippet->data.clear();
-    }
+    for (ViewPoint& v : markup.viewPoints)
+        v = ViewPoint{v.guid, v.viewpoint, v.snapshot, 0, {}, 0, {}, false, v.index};
+    if (auto& b = markup.topic.bimSnippet)
+        b = BimSnippet{b->snippetType, b->isExternal, b->reference, b->referenceSchema, 0, {}};
     return markup;
 }
 

@@ -88,9 +88,6 @@ public:
         for (std::size_t i = 0; i < values.size(); ++i)
             field(path + "[" + std::to_string(i) + "]", values[i]);
     }
-    static std::string number(const std::optional<int>& value) {
-        return value ? std::to_string(*value) : std::string("absent");
-    }
     void files(const std::string& path, const std::vector<OtherFile>& files) {
         for (const OtherFile& file : files)
             bytes(path + "." + file.name + "(" + std::to_string(file.dataLoaded) + ")", file.data);
@@ -142,7 +139,7 @@ public:
         field(p + ".topic.description", t.description);
         field(p + ".topic.serverAssignedId", t.serverAssignedId);
         list(p + ".topic.referenceLinks", t.referenceLinks);
-        field(p + ".topic.index", number(t.index));
+        field(p + ".topic.index", t.index ? std::to_string(*t.index) : "absent");
         list(p + ".topic.labels", t.labels);
         // Records of several texts as one line each: "a | b | c".
         auto joined = [](std::initializer_list<std::string> parts) {
@@ -186,7 +183,7 @@ public:
             field(q + ".guid", v.guid);
             field(q + ".viewpoint", v.viewpoint);
             field(q + ".snapshot", v.snapshot);
-            field(q + ".index", number(v.index));
+            field(q + ".index", v.index ? std::to_string(*v.index) : "absent");
             field(q + ".snapshotLoaded", std::to_string(v.snapshotLoaded));
             bytes(q + ".snapshotData", v.snapshotData);
             field(q + ".visualizationLoaded", std::to_string(v.visualizationLoaded));

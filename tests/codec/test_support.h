@@ -45,10 +45,9 @@ template <typename T> QByteArray modelDifference(const T& actual, const T& expec
     return firstDifference(dump(actual), dump(expected)).toUtf8();
 }
 
-// An XML text as a set of items "path=text" and "path@attribute=value". Each path step carries
-// the element's position among its same-named siblings, so the order of repeated items counts.
-// White space is collapsed, GUIDs are lower-cased; namespace declarations, xsi: attributes,
-// comments and empty leaf elements carry no content and give no item.
+// An XML text as items "path=text" and "path@attribute=value"; a path step carries the position
+// among same-named siblings (order counts). White space collapsed, GUIDs lower-cased; xmlns, xsi:,
+// comments and empty leaves give no item; 2.1 schema types are keyed by name, without base.
 std::set<std::string> xmlItems(const std::string& text);
 // The entries compared as XML items by the semantic round trips, by name suffix.
 bool isComparedXmlEntry(const std::string& name);

@@ -1,5 +1,5 @@
 # Fails unless every symbol that LIBRARY defines for dynamic linking belongs to class BcfQtUi
-# (besides the few that the linker itself defines).
+# (besides the few that the linker itself defines), and every member a host calls is among them.
 execute_process(COMMAND ${NM} -D --defined-only -C ${LIBRARY}
                 OUTPUT_VARIABLE symbols RESULT_VARIABLE result)
 if(NOT result EQUAL 0)
@@ -18,7 +18,11 @@ foreach(line IN LISTS lines)
     message(FATAL_ERROR "unexpected export: ${name}")
   endif()
 endforeach()
-if(members EQUAL 0)
-  message(FATAL_ERROR "BcfQtUi is not exported")
-endif()
+foreach(member IN ITEMS "BcfQtUi::BcfQtUi(" "BcfQtUi::~BcfQtUi()" "BcfQtUi::resize(int, int)"
+                        "BcfQtUi::hasUnsavedChanges() const" "BcfQtUi::save()")
+  string(FIND "${symbols}" " ${member}" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "not exported: ${member}")
+  endif()
+endforeach()
 message(STATUS "${members} exported members of BcfQtUi, nothing else")

@@ -3,9 +3,12 @@
 #include "ui/mainwindow.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QLayout>
 #include <QPointer>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QWindow>
 
@@ -25,6 +28,7 @@ private slots:
     void destructionDeletesMainWindowOnce();
     void nullHandleFallsBack();
     void viewsAreIndependent();
+    void unsavedChangesAndSave();
 
 private:
     std::unique_ptr<QWidget> host;
@@ -132,6 +136,22 @@ void TestEmbed::viewsAreIndependent() {
     second.resize(300, 200);
     QCOMPARE(first.placeholder->size(), QSize(100, 80));
     QCOMPARE(second.placeholder->size(), QSize(300, 200));
+}
+
+void TestEmbed::unsavedChangesAndSave() {
+    BcfQtUi view(host->winId());
+    QVERIFY(!view.hasUnsavedChanges());
+    view.mainWindow->findChild<QPushButton*>(QStringLiteral("pbNewIssue"))->click();
+    QVERIFY(view.hasUnsavedChanges());
+    // The save dialog is cancelled: nothing saved, the changes still unsaved.
+    QTimer cancel;
+    QObject::connect(&cancel, &QTimer::timeout, [] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+            dialog->reject();
+    });
+    cancel.start(20);
+    QVERIFY(!view.save());
+    QVERIFY(view.hasUnsavedChanges());
 }
 
 QTEST_MAIN(TestEmbed)

@@ -101,6 +101,7 @@ private slots:
             child<QAction>(&window, action.toUtf8().constData())->trigger();
         }
         QVERIFY(*asked);
+        QCOMPARE(window.hasUnsavedChanges(), confirm);
         const Counts after = counts(window.bcfData());
         QCOMPARE((QList<int>{after.topics, after.comments, after.snapshots, after.documents}), expected);
         QVERIFY(!errorBox(window));

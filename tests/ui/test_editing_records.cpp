@@ -156,7 +156,7 @@ private slots:
         data.priorities = {"Normal"};
         data.users = {"anna@example.com", "ben@example.com"};
         data.stages = {"Design"};
-        const bcf::Markup markup = newIssue(data);
+        const bcf::Markup markup = newIssue(data, "tiv");
         const bcf::Topic& topic = markup.topic;
         QVERIFY(isGuid(topic.guid));
         QCOMPARE(topic.topicType, std::string("Issue"));
@@ -178,8 +178,8 @@ private slots:
 
     void newIssueWithoutExtensions() {
         const bcf::BcfData empty;
-        const bcf::Markup first = newIssue(empty);
-        const bcf::Markup second = newIssue(empty);
+        const bcf::Markup first = newIssue(empty, "tiv");
+        const bcf::Markup second = newIssue(empty, "tiv");
         for (const bcf::Topic* topic : {&first.topic, &second.topic}) {
             QVERIFY(topic->topicType.empty());
             QVERIFY(topic->topicStatus.empty());
@@ -192,7 +192,7 @@ private slots:
     }
 
     void newCommentFields() {
-        const bcf::Comment comment = newComment();
+        const bcf::Comment comment = newComment("tiv");
         QVERIFY(isGuid(comment.guid));
         QCOMPARE(comment.author, std::string("tiv"));
         QVERIFY(QDateTime::fromString(QString::fromStdString(comment.date), Qt::ISODateWithMs).isValid());
@@ -295,7 +295,8 @@ private slots:
         QTest::newRow("all files keeps the loaded version") << QStringLiteral("All files (*.*)") << 2 << 2;
         QTest::newRow("empty filter") << QString() << 1 << 1;
         QTest::newRow("other case is another filter") << QStringLiteral("bcf 3.0 (*.bcf *.bcfzip)") << 1 << 1;
-        QTest::newRow("after a close") << QStringLiteral("BCF Files (*.bcf *.bcfzip)") << 0 << 0;
+        QTest::newRow("never loaded: 3.0") << QStringLiteral("BCF Files (*.bcf *.bcfzip)") << 0 << 2;
+        QTest::newRow("never loaded, all files: 3.0") << QStringLiteral("All files (*.*)") << 0 << 2;
     }
 
     void saveVersionForFilter() {
@@ -309,12 +310,15 @@ private slots:
     void issueEditsReachTheTopic() {
         bcf::Topic topic;
         topic.title = "Old";
-        QVERIFY(!applyIssueEdit(topic, IssueTitleColumn, "Old", "2024-01-01T00:00:00.000+00:00"));
+        QVERIFY(!applyIssueEdit(topic, IssueTitleColumn, "Old", "2024-01-01T00:00:00.000+00:00", "tiv"));
         QVERIFY(!topic.modifiedDate);
-        QVERIFY(applyIssueEdit(topic, IssueTitleColumn, "New", "2024-01-01T00:00:00.000+00:00"));
+        QVERIFY(applyIssueEdit(topic, IssueTitleColumn, "New", "2024-01-01T00:00:00.000+00:00", "tiv"));
         QCOMPARE(topic.title, std::string("New"));
         QCOMPARE(topic.modifiedDate.value_or(""), std::string("2024-01-01T00:00:00.000+00:00"));
         QCOMPARE(topic.modifiedAuthor, std::string("tiv"));
+        for (const char* blank : {"", " ", " \t\r\n "})
+            QVERIFY(!applyIssueEdit(topic, IssueTitleColumn, blank, "t", "other"));
+        QCOMPARE(topic.title, std::string("New"));
 
         const std::pair<int, std::string bcf::Topic::*> fields[] = {
             {IssueTypeColumn, &bcf::Topic::topicType},        {IssueStatusColumn, &bcf::Topic::topicStatus},
@@ -324,7 +328,7 @@ private slots:
         for (const auto& [column, field] : fields) {
             QVERIFY(isEditableIssueColumn(column));
             QVERIFY(applyIssueEdit(topic, column, "value " + std::to_string(column),
-                                   "t" + std::to_string(column)));
+                                   "t" + std::to_string(column), "tiv"));
             QCOMPARE(topic.*field, "value " + std::to_string(column));
             QCOMPARE(issueColumnValue(topic, column).value_or(""), "value " + std::to_string(column));
             QCOMPARE(topic.modifiedDate.value_or(""), "t" + std::to_string(column));
@@ -335,7 +339,7 @@ private slots:
             const bcf::Topic before = topic;
             QVERIFY(!isEditableIssueColumn(column));
             QVERIFY(!issueColumnValue(topic, column));
-            QVERIFY(!applyIssueEdit(topic, column, "x", "y"));
+            QVERIFY(!applyIssueEdit(topic, column, "x", "y", "tiv"));
             QCOMPARE(topic, before);
         }
     }

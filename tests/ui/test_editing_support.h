@@ -1,6 +1,7 @@
 // Drivers for the main window's modal dialogs, shared by the editing and save tests.
 #pragma once
 
+#include "ui/author_setting.h"
 #include "ui/bcfopen.h"
 #include "ui/mainwindow.h"
 
@@ -12,6 +13,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -34,7 +36,8 @@ public:
         auto clock = std::make_shared<QElapsedTimer>();
         clock->start();
         QObject::connect(timer, &QTimer::timeout, timer, [timer, state, clock, action, timeoutMs] {
-            if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) {
+            auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
+            if (dialog && !state->cancelled) {
                 timer->stop();
                 timer->deleteLater();
                 state->fired = true;
@@ -96,12 +99,29 @@ inline void openArchive(MainWindow& window, const QString& path) {
 }
 
 // Presses the save button and answers the save dialog with `path` under `filter` (cancels for an
-// empty path). Returns whether a save dialog appeared.
-inline bool saveArchiveAs(MainWindow& window, const QString& path, const QString& filter = {}) {
-    ModalDriver<QFileDialog> save([path, filter](QFileDialog* dialog) { chooseFile(dialog, path, filter); });
+// empty path); `proposed` receives the file the dialog proposed. Returns whether it appeared.
+inline bool saveArchiveAs(MainWindow& window, const QString& path, const QString& filter = {},
+                          QString* proposed = nullptr) {
+    ModalDriver<QFileDialog> save([=](QFileDialog* dialog) {
+        if (proposed)
+            *proposed = dialog->selectedFiles().value(0);
+        chooseFile(dialog, path, filter);
+    });
     child<QToolButton>(window, "tbSave")->click();
     return save.fired();
 }
+
+// Answers the next "Save changes to ...?" with `answer`; a save then goes to `path` under `filter`.
+struct SaveQuestionDriver : ModalDriver<QMessageBox> {
+    SaveQuestionDriver(QMessageBox::StandardButton answer, const QString& path = {},
+                       const QString& filter = {})
+        : ModalDriver<QMessageBox>([=](QMessageBox* box) {
+              if (answer == QMessageBox::Save)
+                  new ModalDriver<QFileDialog>(
+                      [=](QFileDialog* dialog) { chooseFile(dialog, path, filter); });
+              box->button(answer)->click();
+          }) {}
+};
 
 // Presses "New Document" and answers the file dialog with `path` (cancels for an empty path).
 inline bool addDocument(MainWindow& window, const QString& path) {
@@ -130,14 +150,17 @@ inline void selectIssue(MainWindow& window, int row) {
 
 } // namespace editing_test
 
-// main() of a window test: the offscreen platform unless another is set, and Qt's own file dialogs,
-// which the tests can drive.
+// main() of a window test: the offscreen platform unless another is set, Qt's own file dialogs,
+// which the tests can drive, and the author "tiv" in settings of its own.
 #define EDITING_TEST_MAIN(TestClass)                                                                         \
     int main(int argc, char** argv) {                                                                        \
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))                                                  \
             qputenv("QT_QPA_PLATFORM", "offscreen");                                                         \
         QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);                                         \
+        QTemporaryDir config; /* the author setting of the tests, never the user's */                        \
+        qputenv("XDG_CONFIG_HOME", config.path().toUtf8());                                                  \
         QApplication app(argc, argv);                                                                        \
+        setAuthorName(QStringLiteral("tiv"));                                                                \
         TestClass test;                                                                                      \
         return QTest::qExec(&test, argc, argv);                                                              \
     }

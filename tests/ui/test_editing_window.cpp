@@ -10,9 +10,12 @@
 #include <QComboBox>
 #include <QFile>
 #include <QIcon>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
+#include <QPlainTextEdit>
 #include <QTabWidget>
 #include <QTemporaryDir>
 
@@ -85,6 +88,7 @@ private slots:
         QVERIFY(row->text(IssueDateModifiedColumn).isEmpty());
         for (int column : kIssueComboColumns)
             QVERIFY(qobject_cast<QComboBox*>(issues()->itemWidget(row, column)));
+        QVERIFY(window->hasUnsavedChanges());
     }
 
     void newIssueAfterAnOpenTakesTheExtensionValues() {
@@ -112,17 +116,8 @@ private slots:
         auto* type = qobject_cast<QComboBox*>(issues()->itemWidget(issues()->topLevelItem(int(before)), 1));
         QVERIFY(type);
         QCOMPARE(type->currentText(), QStringLiteral("ERROR"));
-        // Refilling the list drops the selection.
-        QVERIFY(issues()->selectedItems().isEmpty());
-    }
-
-    void newCommentWithoutASelectedIssueChangesNothing() {
-        open(kUserAssignment30);
-        const bcf::BcfData before = model();
-        press("pbNewComment");
-        QCOMPARE(model(), before);
-        QCOMPARE(comments()->topLevelItemCount(), 0);
-        QCOMPARE(label("lComments"), QStringLiteral("Comments (0)"));
+        // The last new issue is selected.
+        QCOMPARE(issues()->selectedItems().value(0), issues()->topLevelItem(int(before + 1)));
     }
 
     void newCommentOnTheSelectedIssue() {
@@ -145,16 +140,7 @@ private slots:
         // Its text is typed into the row afterwards.
         last->setText(0, QStringLiteral("Checked on site"));
         QCOMPARE(model().markups[0].comments.back().comment, std::string("Checked on site"));
-    }
-
-    void newSnapshotWithoutASelectedIssueChangesNothing() {
-        open(kUserAssignment30);
-        const bcf::BcfData before = model();
-        const QString title = tabs()->tabText(0);
-        press("pbNewSnapshot");
-        QCOMPARE(model(), before);
-        QCOMPARE(snapshots()->count(), 0);
-        QCOMPARE(tabs()->tabText(0), title);
+        QVERIFY(window->hasUnsavedChanges());
     }
 
     void newSnapshotOnTheSelectedIssue() {
@@ -187,6 +173,7 @@ private slots:
         const QImage image = pixmap.toImage();
         QCOMPARE(image.pixelColor(0, 0), QColor(181, 208, 208));
         QCOMPARE(image.pixelColor(149, 149), QColor(181, 208, 208));
+        QVERIFY(window->hasUnsavedChanges());
     }
 
     void newDocumentKeepsTheFileContentAndName() {
@@ -208,6 +195,7 @@ private slots:
         QCOMPARE(documents()->topLevelItem(rows)->text(0), QStringLiteral("plan.pdf"));
         QCOMPARE(documents()->topLevelItem(rows)->text(1), QStringLiteral("Project"));
         QVERIFY(!(documents()->topLevelItem(rows)->flags() & Qt::ItemIsEditable));
+        QVERIFY(window->hasUnsavedChanges());
 
         // The same file again is a second document, under a name of its own.
         const std::string firstGuid = document.guid;
@@ -231,6 +219,7 @@ private slots:
         QCOMPARE(model(), before);
         QCOMPARE(tabs()->tabText(1), title);
         QVERIFY(takeErrorMessage(*window).isEmpty());
+        QVERIFY(!window->hasUnsavedChanges());
     }
 
     void documentTooLargeForAnArchiveIsReportedAndNotAdded() {
@@ -249,25 +238,69 @@ private slots:
         QCOMPARE(model().documents.size(), before.documents.size() + 1);
     }
 
-    void titleTypedIntoTheIssueListReachesTheTopic() {
+    // Typed into the list (the title) or the description box: written into the topic and signed. A
+    // blank title is refused and the previous one restored.
+    void typedTextReachesTheTopic_data() {
+        QTest::addColumn<bool>("description");
+        QTest::addColumn<QString>("typed");
+        QTest::newRow("title") << false << QStringLiteral("Renamed in the list");
+        QTest::newRow("blank title, refused") << false << QStringLiteral(" \t ");
+        QTest::newRow("description") << true << QStringLiteral("Line one\nline two \u2713");
+    }
+
+    void typedTextReachesTheTopic() {
+        QFETCH(bool, description);
+        QFETCH(QString, typed);
+        const bool refused = typed.trimmed().isEmpty();
         open(kUserAssignment30);
         QTreeWidgetItem* row = issues()->topLevelItem(0);
-        issues()->editItem(row, IssueTitleColumn);
-        auto* editor = issues()->viewport()->findChild<QLineEdit*>();
-        QVERIFY(editor);
-        editor->setText(QStringLiteral("Renamed in the list"));
-        QTest::keyClick(editor, Qt::Key_Return);
-        // The delegate commits the editor's text from the event loop.
-        QTRY_COMPARE(row->text(IssueTitleColumn), QStringLiteral("Renamed in the list"));
-
+        const bcf::Topic before = model().markups[0].topic;
+        selectIssue(*window, 0);
+        if (description) {
+            child<QPlainTextEdit>(*window, "pteDescription")->setPlainText(typed);
+        } else {
+            issues()->editItem(row, IssueTitleColumn);
+            auto* editor = issues()->viewport()->findChild<QLineEdit*>();
+            QVERIFY(editor);
+            editor->setText(typed);
+            QTest::keyClick(editor, Qt::Key_Return);
+            // The delegate commits the editor's text from the event loop.
+            QTRY_VERIFY(refused
+                            ? window->findChild<QMessageBox*>(QStringLiteral("bcfErrorMessage")) != nullptr
+                            : row->text(IssueTitleColumn) == typed);
+        }
         const bcf::Topic& topic = model().markups[0].topic;
-        QCOMPARE(topic.title, std::string("Renamed in the list"));
-        QCOMPARE(topic.modifiedAuthor, std::string("tiv"));
-        QVERIFY(topic.modifiedDate);
-        QVERIFY(QDateTime::fromString(text(*topic.modifiedDate), Qt::ISODateWithMs)
-                    .secsTo(QDateTime::currentDateTime()) < 5);
-        QCOMPARE(row->text(IssueDateModifiedColumn), text(formatDateTime(*topic.modifiedDate)));
-        QCOMPARE(row->text(IssueModifiedByColumn), QStringLiteral("tiv"));
+        QCOMPARE(window->hasUnsavedChanges(), !refused);
+        QCOMPARE(takeErrorMessage(*window).isEmpty(), !refused);
+        QCOMPARE(text(description ? topic.description : topic.title), refused ? text(before.title) : typed);
+        QCOMPARE(row->text(IssueTitleColumn), text(topic.title));
+        QCOMPARE(text(topic.modifiedAuthor), refused ? text(before.modifiedAuthor) : QStringLiteral("tiv"));
+        QCOMPARE(row->text(IssueModifiedByColumn), text(topic.modifiedAuthor));
+        QCOMPARE(row->text(IssueDateModifiedColumn), text(formatDateTime(topic.modifiedDate.value_or(""))));
+    }
+
+    // New records and edits are signed with the name set in the File menu, or the login name.
+    void authorNameFromTheFileMenu_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("author");
+        QTest::newRow("set") << QStringLiteral(" Anna Example ") << QStringLiteral("Anna Example");
+        QTest::newRow("blank: the login name") << QStringLiteral("  ") << loginName();
+    }
+
+    void authorNameFromTheFileMenu() {
+        QFETCH(QString, typed);
+        QFETCH(QString, author);
+        ModalDriver<QInputDialog> answer([typed](QInputDialog* dialog) {
+            dialog->setTextValue(typed);
+            dialog->accept();
+        });
+        child<QMenu>(*window, "menuFile")->actions().value(0)->trigger();
+        QVERIFY(answer.fired());
+        press("pbNewIssue");
+        press("pbNewComment");
+        QCOMPARE(text(model().markups[0].topic.creationAuthor), author);
+        QCOMPARE(text(model().markups[0].comments[0].author), author);
+        setAuthorName(QStringLiteral("tiv"));
     }
 
     void comboBoxChoicesReachTheTopic_data() {
@@ -298,6 +331,7 @@ private slots:
         QCOMPARE(topic.modifiedAuthor, std::string("tiv"));
         QCOMPARE(row->text(IssueModifiedByColumn), QStringLiteral("tiv"));
         QCOMPARE(row->text(IssueDateModifiedColumn), text(formatDateTime(topic.modifiedDate.value_or(""))));
+        QVERIFY(window->hasUnsavedChanges());
         // Other rows are untouched.
         QCOMPARE(model().markups.back().topic.modifiedAuthor, std::string());
     }

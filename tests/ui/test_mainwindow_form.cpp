@@ -46,8 +46,9 @@ private slots:
         QCOMPARE(window.windowTitle(), QStringLiteral("MainWindow"));
         QVERIFY(window.bcfFilePath().empty());
         QVERIFY(window.bcfData().markups.empty());
+        // Nothing is selected: only the commands that need no topic are enabled.
         for (const char* name : {"pbNewIssue", "pbNewSnapshot", "pbNewDocument", "pbNewComment"})
-            QVERIFY2(child<QPushButton>(&window, name)->isEnabled(), name);
+            QCOMPARE(child<QPushButton>(&window, name)->isEnabled(), name[5] == 'I' || name[5] == 'D');
     }
 
     void treesCarryTheirHeaders() {

