@@ -144,6 +144,11 @@ void JsonWriter::value(std::uint64_t number) {
     out_ << number;
 }
 
+void JsonWriter::boolean(const std::optional<bool>& flag) {
+    beforeValue();
+    out_ << (!flag ? "null" : *flag ? "true" : "false");
+}
+
 void JsonWriter::null() {
     beforeValue();
     out_ << "null";

@@ -26,6 +26,7 @@ public:
     void value(std::uint64_t number);
     void null();
     void boolean(bool flag);
+    void boolean(const std::optional<bool>& flag);  // null when absent
     void integer(const std::optional<int>& number); // null when absent
     void stringArray(const std::vector<std::string>& texts);
 

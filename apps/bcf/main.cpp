@@ -1,7 +1,6 @@
 // bcf: prints a BCF archive as JSON, or converts it between BCF 2.1 and 3.0.
 #include "codec/archive.h"
 #include "codec/bcf_error.h"
-#include "codec/payloads.h"
 #include "codec/version.h"
 #include "model_json.h"
 
@@ -50,8 +49,6 @@ int convert(const std::string& in, const std::string& out, const std::string& to
     bcf::BcfData data;
     try {
         data = bcf::loadArchive(in);
-        // Every payload is read before OUT is touched, so that a damaged input is named as such.
-        bcf::fetchPayloads(data);
     } catch (const std::exception& error) {
         return failure(in, error);
     }

@@ -1,5 +1,6 @@
 #include "model_json.h"
 
+#include "codec/bcf_error.h"
 #include "codec/payloads.h"
 #include "codec/version.h"
 #include "json_writer.h"
@@ -16,11 +17,9 @@ void writeVector(JsonWriter& json, const char* name, const Vector3& v) {
     json.endArray();
 }
 
-void writeVisualization(JsonWriter& json, const VisualizationInfo& info) {
-    json.beginObject();
-    json.key("guid").value(info.guid);
-    json.key("selection").beginArray();
-    for (const Component& component : info.selection) {
+void writeComponents(JsonWriter& json, const char* name, const std::vector<Component>& components) {
+    json.key(name).beginArray();
+    for (const Component& component : components) {
         json.beginObject();
         json.key("ifcGuid").value(component.ifcGuid);
         json.key("originatingSystem").value(component.originatingSystem);
@@ -28,6 +27,73 @@ void writeVisualization(JsonWriter& json, const VisualizationInfo& info) {
         json.endObject();
     }
     json.endArray();
+}
+
+void writeComponentsElement(JsonWriter& json, const Components& c) {
+    json.key("components").beginObject();
+    json.key("present").boolean(c.present);
+    json.key("selectionPresent").boolean(c.selectionPresent);
+    json.key("viewSetupHints");
+    if (const auto& hints = c.viewSetupHints) {
+        json.beginObject();
+        json.key("spacesVisible").boolean(hints->spacesVisible);
+        json.key("spaceBoundariesVisible").boolean(hints->spaceBoundariesVisible);
+        json.key("openingsVisible").boolean(hints->openingsVisible);
+        json.endObject();
+    } else {
+        json.null();
+    }
+    json.key("visibility");
+    if (const auto& visibility = c.visibility) {
+        json.beginObject();
+        json.key("defaultVisibility").boolean(visibility->defaultVisibility);
+        if (visibility->exceptions)
+            writeComponents(json, "exceptions", *visibility->exceptions);
+        else
+            json.key("exceptions").null();
+        json.endObject();
+    } else {
+        json.null();
+    }
+    json.key("coloring");
+    if (c.coloring) {
+        json.beginArray();
+        for (const Color& color : *c.coloring) {
+            json.beginObject();
+            json.key("color").value(color.color);
+            writeComponents(json, "components", color.components);
+            json.endObject();
+        }
+        json.endArray();
+    } else {
+        json.null();
+    }
+    json.endObject();
+}
+
+// A list that the file may lack (null) or hold empty.
+template <typename T, typename WriteItem>
+void writeOptionalList(JsonWriter& json, const char* name, const std::optional<std::vector<T>>& list,
+                       WriteItem writeItem) {
+    json.key(name);
+    if (!list) {
+        json.null();
+        return;
+    }
+    json.beginArray();
+    for (const T& item : *list) {
+        json.beginObject();
+        writeItem(item);
+        json.endObject();
+    }
+    json.endArray();
+}
+
+void writeVisualization(JsonWriter& json, const VisualizationInfo& info) {
+    json.beginObject();
+    json.key("guid").value(info.guid);
+    writeComponents(json, "selection", info.selection);
+    writeComponentsElement(json, info.components);
     writeVector(json, "cameraViewPoint", info.cameraViewPoint);
     writeVector(json, "cameraDirection", info.cameraDirection);
     writeVector(json, "cameraUpVector", info.cameraUpVector);
@@ -45,7 +111,35 @@ void writeVisualization(JsonWriter& json, const VisualizationInfo& info) {
     } else {
         json.null();
     }
+    writeOptionalList(json, "lines", info.lines, [&](const Line& line) {
+        writeVector(json, "startPoint", line.startPoint);
+        writeVector(json, "endPoint", line.endPoint);
+    });
+    writeOptionalList(json, "clippingPlanes", info.clippingPlanes, [&](const ClippingPlane& plane) {
+        writeVector(json, "location", plane.location);
+        writeVector(json, "direction", plane.direction);
+    });
+    writeOptionalList(json, "bitmaps", info.bitmaps, [&](const Bitmap& bitmap) {
+        json.key("format").value(bitmap.format);
+        json.key("reference").value(bitmap.reference);
+        writeVector(json, "location", bitmap.location);
+        writeVector(json, "normal", bitmap.normal);
+        writeVector(json, "up", bitmap.up);
+        json.key("height").value(bitmap.height);
+        json.key("dataSize").value(static_cast<std::uint64_t>(bitmap.data.size()));
+    });
     json.endObject();
+}
+
+// Runs `fetch`; a payload that can't be read is reported in its place instead of failing the
+// whole listing. Returns the error text, empty on success.
+template <typename Fetch> std::string fetchError(Fetch fetch) {
+    try {
+        fetch();
+        return {};
+    } catch (const BcfError& error) {
+        return error.what();
+    }
 }
 
 void writeFiles(JsonWriter& json, const std::vector<OtherFile>& files) {
@@ -137,11 +231,24 @@ void writeTopic(JsonWriter& json, const Topic& topic) {
     json.endObject();
 }
 
+// Fetches the other files, listing those that can't be read.
+std::vector<std::string> fetchOtherFiles(std::vector<OtherFile>& files, const std::string& folder) {
+    std::vector<std::string> errors;
+    for (OtherFile& file : files)
+        if (std::string error = fetchError([&] { fetchOtherFile(file, folder); }); !error.empty())
+            errors.push_back(file.name + ": " + error);
+    return errors;
+}
+
 void writeMarkup(JsonWriter& json, Markup& markup) {
-    fetchBimSnippet(markup);
-    for (OtherFile& file : markup.otherFiles)
-        fetchOtherFile(file, payloadFolder(markup));
+    const std::string snippetError = fetchError([&] { fetchBimSnippet(markup); });
+    const std::vector<std::string> otherFileErrors =
+        fetchOtherFiles(markup.otherFiles, payloadFolder(markup));
     json.beginObject();
+    if (!snippetError.empty())
+        json.key("bimSnippetError").value(snippetError);
+    if (!otherFileErrors.empty())
+        json.key("otherFileErrors").stringArray(otherFileErrors);
     json.key("header");
     writeHeader(json, markup.header);
     json.key("topic");
@@ -161,19 +268,31 @@ void writeMarkup(JsonWriter& json, Markup& markup) {
     json.endArray();
     json.key("viewPoints").beginArray();
     for (ViewPoint& viewPoint : markup.viewPoints) {
-        fetchVisualization(markup, viewPoint);
-        fetchSnapshot(markup, viewPoint);
+        const std::string visualizationError = fetchError([&] { fetchVisualization(markup, viewPoint); });
+        const std::string snapshotError = fetchError([&] { fetchSnapshot(markup, viewPoint); });
+        std::vector<std::string> bitmapErrors;
+        if (visualizationError.empty() && viewPoint.visualizationInfo.bitmaps)
+            for (Bitmap& bitmap : *viewPoint.visualizationInfo.bitmaps)
+                if (std::string error = fetchError([&] { fetchBitmap(markup, bitmap); }); !error.empty())
+                    bitmapErrors.push_back(bitmap.reference + ": " + error);
         json.beginObject();
         json.key("guid").value(viewPoint.guid);
         json.key("viewpoint").value(viewPoint.viewpoint);
         json.key("snapshot").value(viewPoint.snapshot);
         json.key("index").integer(viewPoint.index);
         json.key("visualizationInfo");
-        if (viewPoint.visualizationMissing)
+        if (viewPoint.visualizationMissing || !visualizationError.empty())
             json.null();
         else
             writeVisualization(json, viewPoint.visualizationInfo);
         json.key("snapshotSize").value(static_cast<std::uint64_t>(viewPoint.snapshotData.size()));
+        // Damaged payloads, each reported in place of its content.
+        if (!visualizationError.empty())
+            json.key("visualizationError").value(visualizationError);
+        if (!snapshotError.empty())
+            json.key("snapshotError").value(snapshotError);
+        if (!bitmapErrors.empty())
+            json.key("bitmapErrors").stringArray(bitmapErrors);
         json.endObject();
     }
     json.endArray();
@@ -208,8 +327,8 @@ void writeModelJson(std::ostream& out, BcfData& data) {
         json.endObject();
     }
     json.endArray();
-    for (OtherFile& file : data.otherFiles)
-        fetchOtherFile(file, {});
+    if (const std::vector<std::string> errors = fetchOtherFiles(data.otherFiles, {}); !errors.empty())
+        json.key("otherFileErrors").stringArray(errors);
     json.key("otherFiles");
     writeFiles(json, data.otherFiles);
     json.key("markups").beginArray();

@@ -18,9 +18,10 @@ BcfData loadArchive(const std::string& path);
 std::vector<std::string> findMarkupEntries();
 
 // Writes `data` as a complete new archive of `version` (2.1 or 3.0) at `path`, fetching into the
-// model every payload it does not hold yet. The file is replaced only when the whole archive
-// was built; a failure leaves it as it was. Returns what the save had to change or could not
-// carry. Throws BcfError.
+// model every payload it does not hold yet. A payload that can't be read (bad CRC, truncated,
+// malformed) is left out with a note; its reference stays. The file is replaced only when the
+// whole archive was built; a failure leaves it as it was. Returns what the save had to change or
+// could not carry. Throws BcfError ("permission denied" for a target this user may not write).
 SaveNotes saveArchive(const std::string& path, BcfData& data, BcfVersion version);
 
 } // namespace bcf

@@ -54,6 +54,27 @@ std::string unusedRootName(const std::string& name, std::set<std::string>& taken
     return candidate;
 }
 
+// Texts of the notes for payloads that could not be read (bad CRC, truncated, malformed): the
+// entry is left out, the reference to it stays.
+constexpr const char* kSnapshotDamaged = "snapshots that could not be read left out (references kept)";
+constexpr const char* kViewpointDamaged = "viewpoint files that could not be read left out (references kept)";
+constexpr const char* kBitmapDamaged = "bitmap images that could not be read left out (references kept)";
+constexpr const char* kDocumentDamaged = "documents that could not be read left out (references kept)";
+constexpr const char* kSnippetDamaged = "BIM snippet files that could not be read left out (references kept)";
+constexpr const char* kOtherFileDamaged = "other files that could not be read left out";
+
+// Runs `fetch`; a payload that can't be read costs only itself: the failure becomes a note and
+// false.
+template <typename Fetch> bool fetchOrNote(Fetch fetch, SaveNotes& notes, const char* note) {
+    try {
+        fetch();
+        return true;
+    } catch (const BcfError&) {
+        notes.add(note);
+        return false;
+    }
+}
+
 // Builds one save archive; remembers every entry name written, so that a file that two things
 // name (a snippet that is also a document, a kept file a viewpoint also names) is written once.
 class ArchiveWriter {
@@ -75,10 +96,9 @@ public:
             notes_.add("extension schema names replaced by extensions.xml (BCF 3.0 knows no other)");
         writeDocumentEntries();
         writeTopicEntries();
-        for (OtherFile& file : data_.otherFiles) {
-            fetchOtherFile(file, {});
-            addOther(file.name, file.data);
-        }
+        for (OtherFile& file : data_.otherFiles)
+            if (fetchOrNote([&] { fetchOtherFile(file, {}); }, notes_, kOtherFileDamaged))
+                addOther(file.name, file.data);
     }
 
 private:
@@ -103,8 +123,10 @@ private:
 
     void writeDocumentEntries() {
         const bool v3 = version_ == BcfVersion::V3_0;
+        std::unordered_set<const DocumentInfo*> damaged;
         for (DocumentInfo& document : data_.documents)
-            fetchDocument(document, data_.version);
+            if (!fetchOrNote([&] { fetchDocument(document, data_.version); }, notes_, kDocumentDamaged))
+                damaged.insert(&document);
         if (v3) {
             // 3.0 stores a document under its GUID; one that has none (every 2.1 document) gets
             // a fresh one, kept in the model so that the next save names it the same.
@@ -129,7 +151,8 @@ private:
             if (!v3)
                 name = unusedRootName(name, taken);
             context_.documents.push_back({document.guid, documentEntryName(document, data_.version), name});
-            addRef(name, document.data);
+            if (!damaged.contains(&document))
+                addRef(name, document.data);
         }
         context_.notes = &notes_;
     }
@@ -154,24 +177,31 @@ private:
             const std::string folder = normalizedGuid(markup.topic.guid, version_) + "/";
             add(folder + "markup.bcf", writeMarkup(markup, version_, context_));
             for (ViewPoint& viewPoint : markup.viewPoints) {
-                // A reference whose files are missing keeps its reference; no empty entry is made.
-                fetchVisualization(markup, viewPoint);
-                if (!viewPoint.viewpoint.empty() && !viewPoint.visualizationMissing)
-                    add(folder + viewPoint.viewpoint,
-                        writeVisualizationInfo(viewPoint.visualizationInfo, version_));
-                fetchSnapshot(markup, viewPoint);
-                if (!viewPoint.snapshot.empty() && !viewPoint.snapshotData.empty())
+                // A reference whose files are missing or damaged keeps its reference; no entry
+                // is made. Viewpoints may share a snapshot or bitmap file: it is written once.
+                if (fetchOrNote([&] { fetchVisualization(markup, viewPoint); }, notes_, kViewpointDamaged) &&
+                    !viewPoint.viewpoint.empty() && !viewPoint.visualizationMissing) {
+                    VisualizationInfo& info = viewPoint.visualizationInfo;
+                    if (info.guid.empty())
+                        info.guid = viewPoint.guid;
+                    add(folder + viewPoint.viewpoint, writeVisualizationInfo(info, version_, notes_));
+                    for (Bitmap& bitmap : info.bitmaps ? *info.bitmaps : noBitmaps_)
+                        if (fetchOrNote([&] { fetchBitmap(markup, bitmap); }, notes_, kBitmapDamaged) &&
+                            !bitmap.reference.empty() && !bitmap.data.empty())
+                            addRef(folder + bitmap.reference, bitmap.data);
+                }
+                if (fetchOrNote([&] { fetchSnapshot(markup, viewPoint); }, notes_, kSnapshotDamaged) &&
+                    !viewPoint.snapshot.empty() && !viewPoint.snapshotData.empty())
                     addRef(folder + viewPoint.snapshot, viewPoint.snapshotData);
             }
-            fetchBimSnippet(markup);
+            fetchOrNote([&] { fetchBimSnippet(markup); }, notes_, kSnippetDamaged);
             if (const auto& snippet = markup.topic.bimSnippet; snippet && !snippet->data.empty())
                 if (const auto name = resolveEntryPath(folder, snippet->reference))
                     addRef(*name, snippet->data);
             const std::string sourceFolder = payloadFolder(markup);
-            for (OtherFile& file : markup.otherFiles) {
-                fetchOtherFile(file, sourceFolder);
-                addOther(folder + file.name, file.data);
-            }
+            for (OtherFile& file : markup.otherFiles)
+                if (fetchOrNote([&] { fetchOtherFile(file, sourceFolder); }, notes_, kOtherFileDamaged))
+                    addOther(folder + file.name, file.data);
         }
     }
 
@@ -181,6 +211,7 @@ private:
     ZipArchive* out_ = nullptr;
     MarkupWriteContext context_;
     std::unordered_set<std::string> written_;
+    std::vector<Bitmap> noBitmaps_;
 };
 
 } // namespace

@@ -19,7 +19,11 @@ struct Vector3 {
     bool operator==(const Vector3&) const = default;
 };
 
-// One selected model component of a viewpoint.
+// A 32-bit payload flag: 0 while the payload lies only in the current archive, 1 once held here.
+using PayloadFlag = std::int32_t;
+
+// One model component named by a viewpoint: selected, an exception to the default visibility,
+// or coloured.
 struct Component {
     std::string ifcGuid;
     std::string originatingSystem;
@@ -27,17 +31,81 @@ struct Component {
     bool operator==(const Component&) const = default;
 };
 
-// The orthogonal camera of a viewpoint file, kept so that such viewpoints survive a save.
+// The orthogonal camera of a viewpoint file.
 struct OrthogonalCamera {
     Vector3 cameraViewPoint;
     Vector3 cameraDirection;
     Vector3 cameraUpVector;
     double viewToWorldScale = 0;
-    double aspectRatio = 0;
+    double aspectRatio = 0; // 3.0 only; 0 when the file has none
     bool operator==(const OrthogonalCamera&) const = default;
 };
 
-// The parsed content of one viewpoint file (.bcfv).
+// How a viewer should show spaces, space boundaries and openings; each flag absent unless the
+// file sets it. 2.1 keeps it in `Components`, 3.0 in `Visibility`.
+struct ViewSetupHints {
+    std::optional<bool> spacesVisible;
+    std::optional<bool> spaceBoundariesVisible;
+    std::optional<bool> openingsVisible;
+    bool operator==(const ViewSetupHints&) const = default;
+};
+
+// Which components are shown: all but the exceptions, or only the exceptions.
+struct Visibility {
+    std::optional<bool> defaultVisibility;
+    // Absent without an `Exceptions` element; an empty list for an empty one.
+    std::optional<std::vector<Component>> exceptions;
+    bool operator==(const Visibility&) const = default;
+};
+
+// One colour ("RRGGBB" or "RRGGBBAA", hexadecimal) with the components shown in it.
+struct Color {
+    std::string color;
+    std::vector<Component> components;
+    bool operator==(const Color&) const = default;
+};
+
+// The `Components` element of a viewpoint file, apart from the selection, which
+// `VisualizationInfo::selection` holds. An element the file has stays present even when empty.
+struct Components {
+    bool present = false;          // the file has a `Components` element
+    bool selectionPresent = false; // it has a `Selection` element (which may be empty)
+    std::optional<ViewSetupHints> viewSetupHints;
+    std::optional<Visibility> visibility;
+    std::optional<std::vector<Color>> coloring;
+    bool operator==(const Components&) const = default;
+};
+
+// A line drawn in the model.
+struct Line {
+    Vector3 startPoint;
+    Vector3 endPoint;
+    bool operator==(const Line&) const = default;
+};
+
+// A plane that cuts the model away on the side its direction points to.
+struct ClippingPlane {
+    Vector3 location;
+    Vector3 direction;
+    bool operator==(const ClippingPlane&) const = default;
+};
+
+// An image placed in the model; its file lies in the topic folder under `reference` and is a
+// lazy payload like a snapshot.
+struct Bitmap {
+    std::string format; // "png"/"jpg" (3.0 `Format`) or "PNG"/"JPG" (2.1 `Bitmap`), as read
+    std::string reference;
+    Vector3 location;
+    Vector3 normal;
+    Vector3 up;
+    double height = 0;
+    PayloadFlag dataLoaded = 0;
+    std::string data;
+    bool operator==(const Bitmap&) const = default;
+};
+
+// The parsed content of one viewpoint file (.bcfv). The perspective camera is held in the
+// camera fields directly; `hasPerspectiveCamera` tells whether there is one.
 struct VisualizationInfo {
     std::vector<Component> selection;
     Vector3 cameraViewPoint;
@@ -47,14 +115,16 @@ struct VisualizationInfo {
     double fieldOfView = 0;
     std::string guid;
     std::optional<OrthogonalCamera> orthogonalCamera;
+    Components components;
+    // Each absent without its element; an empty list for an empty element.
+    std::optional<std::vector<Line>> lines;
+    std::optional<std::vector<ClippingPlane>> clippingPlanes;
+    std::optional<std::vector<Bitmap>> bitmaps;
     bool operator==(const VisualizationInfo&) const = default;
 
     // True when the perspective camera holds anything (a file without one reads as all zeros).
     bool hasPerspectiveCamera() const;
 };
-
-// A 32-bit payload flag: 0 while the payload lies only in the current archive, 1 once held here.
-using PayloadFlag = std::int32_t;
 
 // A file of the archive that no BCF file names (a tool's own data, a model beside the topics),
 // kept as bytes and written back under its name; fetched lazily like the other payloads.

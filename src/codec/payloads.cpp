@@ -4,6 +4,8 @@
 #include "codec/visinfo.h"
 #include "codec/zip/zip_archive.h"
 
+#include <tuple>
+
 namespace bcf {
 
 std::string payloadEntryName(const Markup& markup, const std::string& fileName) {
@@ -81,7 +83,7 @@ void fetchSnapshot(const Markup& markup, ViewPoint& viewPoint) {
     viewPoint.snapshotLoaded = 1;
 }
 
-void fetchVisualization(const Markup& markup, ViewPoint& viewPoint) {
+void fetchVisualization(Markup& markup, ViewPoint& viewPoint) {
     if (viewPoint.visualizationLoaded)
         return;
     const std::string entryName = payloadEntryName(markup, viewPoint.viewpoint);
@@ -90,14 +92,40 @@ void fetchVisualization(const Markup& markup, ViewPoint& viewPoint) {
     } else {
         viewPoint.visualizationInfo = loadVisualizationInfo(entryName);
         viewPoint.visualizationMissing = false;
+        if (viewPoint.visualizationInfo.guid.empty())
+            viewPoint.visualizationInfo.guid = viewPoint.guid;
+        // A bitmap's image, kept as an other file of the topic until its viewpoint was read, is
+        // the bitmap's payload from now on.
+        if (auto& bitmaps = viewPoint.visualizationInfo.bitmaps)
+            for (Bitmap& bitmap : *bitmaps)
+                std::erase_if(markup.otherFiles, [&](OtherFile& file) {
+                    if (file.name != bitmap.reference)
+                        return false;
+                    std::tie(bitmap.dataLoaded, bitmap.data) =
+                        std::pair(file.dataLoaded, std::move(file.data));
+                    return true;
+                });
     }
     viewPoint.visualizationLoaded = 1;
+}
+
+void fetchBitmap(const Markup& markup, Bitmap& bitmap) {
+    if (bitmap.dataLoaded)
+        return;
+    std::string bytes;
+    if (!bitmap.reference.empty())
+        bytes = readArchiveEntry(payloadEntryName(markup, bitmap.reference));
+    bitmap.data = std::move(bytes);
+    bitmap.dataLoaded = 1;
 }
 
 void fetchPayloads(BcfData& data) {
     for (Markup& markup : data.markups) {
         for (ViewPoint& viewPoint : markup.viewPoints) {
             fetchVisualization(markup, viewPoint);
+            if (auto& bitmaps = viewPoint.visualizationInfo.bitmaps)
+                for (Bitmap& bitmap : *bitmaps)
+                    fetchBitmap(markup, bitmap);
             fetchSnapshot(markup, viewPoint);
         }
         fetchBimSnippet(markup);

@@ -1,5 +1,5 @@
-// Lazy payloads: snapshot images, viewpoint files and document bytes fetched from the current
-// archive the first time they are needed.
+// Lazy payloads: snapshot images, viewpoint files, bitmap images and document bytes fetched from
+// the current archive the first time they are needed.
 #pragma once
 
 #include "codec/model.h"
@@ -34,8 +34,13 @@ void fetchOtherFile(OtherFile& file, const std::string& folder);
 void fetchSnapshot(const Markup& markup, ViewPoint& viewPoint);
 
 // Reads and parses the viewpoint file unless it is held already. A missing entry or empty name
-// marks the viewpoint file missing. Throws BcfError when the entry can't be read or parsed.
-void fetchVisualization(const Markup& markup, ViewPoint& viewPoint);
+// marks the viewpoint file missing; a file without a Guid takes the reference's; the topic's other
+// files that its bitmaps name become their payloads. Throws BcfError
+// when the entry can't be read or parsed.
+void fetchVisualization(Markup& markup, ViewPoint& viewPoint);
+
+// Reads the image file of a viewpoint bitmap unless it is held already, as fetchSnapshot does.
+void fetchBitmap(const Markup& markup, Bitmap& bitmap);
 
 // Fetches every payload of `data` not held yet (snapshots, viewpoint files, BIM snippets,
 // documents and the other files), as a save would.

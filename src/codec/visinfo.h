@@ -1,7 +1,8 @@
-// Viewpoint files (.bcfv): selected components and camera.
+// Viewpoint files (.bcfv): components, cameras, lines, clipping planes and bitmaps.
 #pragma once
 
 #include "codec/model.h"
+#include "codec/save_notes.h"
 
 #include <string>
 
@@ -11,11 +12,14 @@ class xml_document;
 
 namespace bcf {
 
-// Reads a parsed viewpoint file. Missing content reads as empty text or 0.
+// Reads a parsed viewpoint file of either version. Missing content reads as empty text or 0.
 VisualizationInfo readVisualizationInfo(const pugi::xml_document& document);
 
-// The text of a viewpoint file in the form of `version` (2.1 has no AspectRatio and takes a
-// field of view from 45 to 60 degrees; 3.0 leaves out empty optional values).
+// The text of a viewpoint file in the form of `version`, in schema order. What that version
+// cannot hold as it is (a field of view outside 45..60 in 2.1, a missing aspect ratio or camera
+// in 3.0, ...) is changed or left out and noted in `notes`.
+std::string writeVisualizationInfo(const VisualizationInfo& info, BcfVersion version, SaveNotes& notes);
+// The same, for callers that need no notes.
 std::string writeVisualizationInfo(const VisualizationInfo& info, BcfVersion version);
 
 // Reads and parses the entry `entryName` of the current archive. Throws BcfError when the entry

@@ -131,8 +131,9 @@ std::string formatNumber(double value) {
         return "NaN";
     if (std::isinf(value))
         return value > 0 ? "INF" : "-INF";
+    // The shortest text that reads back as the same double: "60", "0.1", "1.7777777777777777".
     char buffer[128];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 17);
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
     return std::string(buffer, result.ptr);
 }
 

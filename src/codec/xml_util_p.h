@@ -37,7 +37,7 @@ void appendNamespaces(pugi::xml_node root);
 
 // Reads a number as strtod would, independent of the process locale (0 when there is none).
 double parseNumber(const std::string& text);
-// Writes a number with 17 significant digits ("%.17g"), independent of the process locale.
+// Writes the shortest text that reads back as the same number, independent of the process locale.
 std::string formatNumber(double value);
 
 // Reads an xs:int (surrounding white space and a plus sign allowed); nothing when it is none.

@@ -1,12 +1,10 @@
-// The issue list's editing connections: cells and combo boxes write into the topics.
+// The issue list's editing connections: cells, typed or chosen in a combo box, write into the topics.
 #include "ui/author_setting.h"
 #include "ui/issue_editing.h"
+#include "ui/issue_list.h"
 #include "ui/mainwindow_p.h"
 #include "ui/records.h"
 
-#include <QComboBox>
-#include <QPersistentModelIndex>
-#include <QSignalBlocker>
 #include <QStyledItemDelegate>
 #include <QTreeWidget>
 
@@ -30,30 +28,12 @@ const QString& connectionMarkerName() {
     return name;
 }
 
-// Makes `box` show `text`, adding it when the extension list lacks it (a value the archive holds
-// but its extensions do not list), without counting that as a choice of the user. An empty value
-// selects nothing.
-void showInComboBox(QComboBox* box, const QString& text) {
-    const QSignalBlocker blocker(box);
-    if (text.isEmpty()) {
-        box->setCurrentIndex(-1);
-        return;
-    }
-    int index = box->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
-    if (index < 0) {
-        box->addItem(text);
-        index = box->count() - 1;
-    }
-    box->setCurrentIndex(index);
-}
-
 } // namespace
 
 void MainWindowPrivate::connectIssueEditors() {
     QTreeWidget* tree = ui->twIssues;
 
-    // The list itself lives as long as the window, so its own connections are made once; the
-    // combo boxes are new after every fill and are connected each time.
+    // The list lives as long as the window, so its connections are made once.
     if (!tree->findChild<QObject*>(connectionMarkerName(), Qt::FindDirectChildrenOnly)) {
         auto* marker = new QObject(tree);
         marker->setObjectName(connectionMarkerName());
@@ -64,7 +44,7 @@ void MainWindowPrivate::connectIssueEditors() {
 
         QObject::connect(
             tree, &QTreeWidget::itemChanged, marker, [this, tree](QTreeWidgetItem* item, int column) {
-                const int row = tree->indexOfTopLevelItem(item);
+                const int row = markupRow(item);
                 if (row < 0 || static_cast<std::size_t>(row) >= bcfData.markups.size() ||
                     !isEditableIssueColumn(column))
                     return;
@@ -85,31 +65,6 @@ void MainWindowPrivate::connectIssueEditors() {
                 item->setText(IssueDateModifiedColumn,
                               QString::fromStdString(formatDateTime(*topic.modifiedDate)));
                 item->setText(IssueModifiedByColumn, QString::fromStdString(topic.modifiedAuthor));
-                if (auto* box = qobject_cast<QComboBox*>(tree->itemWidget(item, column)))
-                    showInComboBox(box, item->text(column));
             });
-    }
-
-    for (int row = 0; row < tree->topLevelItemCount(); ++row) {
-        QTreeWidgetItem* item = tree->topLevelItem(row);
-        for (int column : kIssueComboColumns) {
-            auto* box = qobject_cast<QComboBox*>(tree->itemWidget(item, column));
-            if (!box)
-                continue;
-            showInComboBox(box, item->text(column));
-            // The cell beneath the box carries the value: a choice is written into it, and the
-            // list's itemChanged takes it into the topic. The index follows the row, so a box
-            // that outlives its row for a moment finds nothing to change.
-            const QPersistentModelIndex cell(tree->model()->index(row, column));
-            const auto choose = [tree, box, cell] {
-                if (!cell.isValid())
-                    return;
-                QTreeWidgetItem* target = tree->topLevelItem(cell.row());
-                if (target && target->text(cell.column()) != box->currentText())
-                    target->setText(cell.column(), box->currentText());
-            };
-            QObject::connect(box, &QComboBox::activated, box, choose);
-            QObject::connect(box, &QComboBox::currentIndexChanged, box, choose);
-        }
     }
 }

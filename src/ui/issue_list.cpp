@@ -1,65 +1,378 @@
+#include "ui/issue_list.h"
+
+#include "ui/issue_combo_delegate.h"
+#include "ui/issue_editing.h"
+#include "ui/issue_filter_bar.h"
 #include "ui/mainwindow_p.h"
 
-#include <QComboBox>
+#include <QAbstractButton>
+#include <QBoxLayout>
+#include <QHeaderView>
+#include <QHelpEvent>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QPlainTextEdit>
 #include <QTabWidget>
+#include <QToolTip>
 #include <QTreeWidget>
 #include <QTreeWidgetItem>
 
-#include <algorithm>
-#include <vector>
+#include <optional>
+#include <string_view>
 
 namespace {
 
-QString dateCell(const std::optional<std::string>& date) {
-    return date ? fromUtf8(formatDateTime(*date)) : QString();
+// Rows looked at when a column is sized to its content: the first screens of a long list tell
+// the width well enough, and opening stays independent of the topic count.
+constexpr int kRowsMeasured = 300;
+// Widest a column gets when sized to its content, in average characters.
+constexpr int kTitleChars = 60;
+constexpr int kColumnChars = 32;
+
+// The stored date-time shown in `column`, if the column shows one and the topic has it.
+const std::string* topicDate(const bcf::Topic& topic, int column) {
+    switch (column) {
+    case IssueDateCreatedColumn:
+        return &topic.creationDate;
+    case IssueDateModifiedColumn:
+        return topic.modifiedDate ? &*topic.modifiedDate : nullptr;
+    case IssueDueDateColumn:
+        return topic.dueDate ? &*topic.dueDate : nullptr;
+    default:
+        return nullptr;
+    }
 }
 
-// A combo box over one cell of the issue list: the extension values, showing the topic's own
-// value, which is added when the extension list lacks it. An empty value selects nothing.
-void putComboBox(QTreeWidget* twIssues, QTreeWidgetItem* item, int column,
-                 const std::vector<std::string>& values, const std::string& current) {
-    auto* box = new QComboBox();
-    for (const std::string& value : values)
-        box->addItem(fromUtf8(value));
-    if (current.empty()) {
-        box->setCurrentIndex(-1);
-    } else {
-        const auto found = std::find(values.begin(), values.end(), current);
-        if (found == values.end()) {
-            box->addItem(fromUtf8(current));
-            box->setCurrentIndex(box->count() - 1);
-        } else {
-            box->setCurrentIndex(static_cast<int>(found - values.begin()));
+// Days from 1970-01-01 to the given day of the proleptic Gregorian calendar.
+std::int64_t daysFromCivil(std::int64_t year, unsigned month, unsigned day) {
+    year -= month <= 2;
+    const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
+    const auto yearOfEra = static_cast<unsigned>(year - era * 400);
+    const unsigned dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    const unsigned dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    return era * 146097 + static_cast<std::int64_t>(dayOfEra) - 719468;
+}
+
+// A stored xs:dateTime (2024-03-07T09:05:41.250+01:00) as milliseconds since 1970 in UTC, for
+// sorting; a time without zone counts as UTC. Nothing for a text that is no date.
+std::optional<std::int64_t> dateSortKey(std::string_view text) {
+    auto number = [&text](std::size_t at, std::size_t digits, int& out) {
+        if (at + digits > text.size())
+            return false;
+        out = 0;
+        for (std::size_t i = at; i < at + digits; ++i) {
+            if (text[i] < '0' || text[i] > '9')
+                return false;
+            out = out * 10 + (text[i] - '0');
+        }
+        return true;
+    };
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, millis = 0, offset = 0;
+    if (!number(0, 4, year) || !number(5, 2, month) || !number(8, 2, day) || month < 1 || month > 12)
+        return std::nullopt;
+    std::size_t at = 10;
+    if (at < text.size() && text[at] == 'T' && number(11, 2, hour) && number(14, 2, minute)) {
+        at = 16;
+        if (at < text.size() && text[at] == ':' && number(17, 2, second)) {
+            at = 19;
+            if (at < text.size() && text[at] == '.') {
+                int scale = 100;
+                for (++at; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at, scale /= 10)
+                    millis += (text[at] - '0') * scale;
+            }
         }
     }
-    twIssues->setItemWidget(item, column, box);
+    int offsetHours = 0, offsetMinutes = 0;
+    if (at < text.size() && (text[at] == '+' || text[at] == '-') && number(at + 1, 2, offsetHours) &&
+        number(at + 4, 2, offsetMinutes))
+        offset = (text[at] == '-' ? -1 : 1) * (offsetHours * 60 + offsetMinutes);
+    const std::int64_t minutes =
+        (daysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) * 24 + hour) * 60 +
+        minute - offset;
+    return (minutes * 60 + second) * 1000 + millis;
 }
+
+// A row of the issue list. Sorts date columns by the stored date-times, the others by their
+// text ignoring case, from keys taken once before a sort rather than in every comparison.
+class IssueItem : public QTreeWidgetItem {
+public:
+    IssueItem(const bcf::BcfData& data, int markupIndex)
+        : QTreeWidgetItem(UserType), markupIndex_(markupIndex) {
+        const bcf::Topic& topic = data.markups[static_cast<std::size_t>(markupIndex)].topic;
+        setFlags(flags() | Qt::ItemIsEditable);
+        setData(0, Qt::UserRole, markupIndex);
+        setText(IssueTitleColumn, fromUtf8(topic.title));
+        setText(IssueTypeColumn, fromUtf8(topic.topicType));
+        setText(IssueStatusColumn, fromUtf8(topic.topicStatus));
+        setText(IssueCreatedByColumn, fromUtf8(topic.creationAuthor));
+        setText(IssueModifiedByColumn, fromUtf8(topic.modifiedAuthor));
+        setText(IssueAssignedToColumn, fromUtf8(topic.assignedTo));
+        setText(IssueStageColumn, fromUtf8(topic.stage));
+        setText(IssuePriorityColumn, fromUtf8(topic.priority));
+        for (int column : {IssueDateCreatedColumn, IssueDateModifiedColumn, IssueDueDateColumn}) {
+            if (const std::string* date = topicDate(topic, column))
+                setText(column, fromUtf8(formatDateTime(*date)));
+        }
+    }
+
+    int markupIndex() const { return markupIndex_; }
+
+    // Takes the key of `column` for the next sort; dates from the topic, as stored.
+    void prepareSort(const bcf::BcfData& data, int column) {
+        sortText_ = text(column);
+        sortDate_.reset();
+        if (const std::string* date =
+                topicDate(data.markups.at(static_cast<std::size_t>(markupIndex_)).topic, column))
+            sortDate_ = dateSortKey(*date);
+    }
+    void endSort() { sortText_.clear(); }
+
+    bool operator<(const QTreeWidgetItem& other) const override {
+        if (other.type() != UserType)
+            return QTreeWidgetItem::operator<(other);
+        const auto& that = static_cast<const IssueItem&>(other);
+        if (sortDate_ != that.sortDate_)
+            return sortDate_ < that.sortDate_;
+        return sortText_.compare(that.sortText_, Qt::CaseInsensitive) < 0;
+    }
+
+private:
+    int markupIndex_;
+    std::optional<std::int64_t> sortDate_;
+    QString sortText_;
+};
+
+// Shows the whole text of a cell that is too narrow for it, and the stored date-time of a date cell.
+class IssueToolTips : public QObject {
+public:
+    IssueToolTips(QTreeWidget* tree, const bcf::BcfData& data) : QObject(tree), tree_(tree), data_(data) {}
+
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() != QEvent::ToolTip)
+            return false;
+        const auto* help = static_cast<QHelpEvent*>(event);
+        const QModelIndex index = tree_->indexAt(help->pos());
+        const QString tip = index.isValid() ? toolTip(index) : QString();
+        if (tip.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), tip, tree_->viewport(), tree_->visualRect(index));
+        return true;
+    }
+
+private:
+    QString toolTip(const QModelIndex& index) const {
+        QTreeWidgetItem* item = tree_->topLevelItem(index.row());
+        const int row = markupRow(item);
+        if (row >= 0 && static_cast<std::size_t>(row) < data_.markups.size()) {
+            if (const std::string* date =
+                    topicDate(data_.markups[static_cast<std::size_t>(row)].topic, index.column()))
+                return fromUtf8(*date);
+        }
+        QStyleOptionViewItem option;
+        option.initFrom(tree_->viewport());
+        option.font = tree_->font();
+        option.fontMetrics = tree_->fontMetrics();
+        const int needed = tree_->itemDelegateForIndex(index)->sizeHint(option, index).width();
+        return needed > tree_->columnWidth(index.column()) ? item->text(index.column()) : QString();
+    }
+
+    QTreeWidget* tree_;
+    const bcf::BcfData& data_;
+};
 
 } // namespace
 
-void fillIssues(const bcf::BcfData& bcfData, QTreeWidget* twIssues) {
-    for (const bcf::Markup& markup : bcfData.markups) {
-        const bcf::Topic& topic = markup.topic;
-        auto* item = new QTreeWidgetItem();
-        item->setFlags(item->flags() | Qt::ItemIsEditable);
-        item->setText(0, fromUtf8(topic.title));
-        item->setText(1, fromUtf8(topic.topicType));
-        item->setText(2, fromUtf8(topic.topicStatus));
-        item->setText(3, fromUtf8(formatDateTime(topic.creationDate)));
-        item->setText(4, fromUtf8(topic.creationAuthor));
-        item->setText(5, dateCell(topic.modifiedDate));
-        item->setText(6, fromUtf8(topic.modifiedAuthor));
-        item->setText(7, fromUtf8(topic.assignedTo));
-        item->setText(8, fromUtf8(topic.stage));
-        item->setText(9, fromUtf8(topic.priority));
-        item->setText(10, dateCell(topic.dueDate));
-        twIssues->addTopLevelItem(item);
+int markupRow(const QTreeWidgetItem* item) {
+    if (!item)
+        return -1;
+    if (item->type() == QTreeWidgetItem::UserType)
+        return static_cast<const IssueItem*>(item)->markupIndex();
+    bool ok = false;
+    const int row = item->data(0, Qt::UserRole).toInt(&ok);
+    return ok ? row : -1;
+}
 
-        putComboBox(twIssues, item, 1, bcfData.topicTypes, topic.topicType);
-        putComboBox(twIssues, item, 2, bcfData.topicStatuses, topic.topicStatus);
-        putComboBox(twIssues, item, 7, bcfData.users, topic.assignedTo);
-        putComboBox(twIssues, item, 8, bcfData.stages, topic.stage);
-        putComboBox(twIssues, item, 9, bcfData.priorities, topic.priority);
+std::vector<int> shownMarkupRows(const QTreeWidget* twIssues) {
+    std::vector<int> rows;
+    const int count = twIssues->topLevelItemCount();
+    rows.reserve(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        const int row = markupRow(twIssues->topLevelItem(i));
+        if (!twIssues->isRowHidden(i, QModelIndex()) && row >= 0)
+            rows.push_back(row);
+    }
+    return rows;
+}
+
+void fillIssues(const bcf::BcfData& bcfData, QTreeWidget* twIssues) {
+    // All rows join the tree at once: one insertion for the view to lay out, however many rows.
+    QList<QTreeWidgetItem*> items;
+    items.reserve(static_cast<qsizetype>(bcfData.markups.size()));
+    for (std::size_t i = 0; i < bcfData.markups.size(); ++i)
+        items.append(new IssueItem(bcfData, static_cast<int>(i)));
+    twIssues->addTopLevelItems(items);
+}
+
+IssueList::IssueList(QTreeWidget* tree, QLabel* count, const bcf::BcfData& data)
+    : QObject(tree), tree_(tree), count_(count), data_(data), filterBar_(new IssueFilterBar()) {
+    // Rows of one height let the view place thousands of them without measuring each.
+    tree_->setUniformRowHeights(true);
+    const std::pair<int, const std::vector<std::string>*> combos[] = {
+        {IssueTypeColumn, &data.topicTypes},     {IssueStatusColumn, &data.topicStatuses},
+        {IssueAssignedToColumn, &data.users},    {IssueStageColumn, &data.stages},
+        {IssuePriorityColumn, &data.priorities},
+    };
+    for (const auto& [column, values] : combos)
+        tree_->setItemDelegateForColumn(column, new IssueComboDelegate(values, this));
+    tree_->viewport()->installEventFilter(new IssueToolTips(tree_, data));
+
+    // A click on a header sorts by that column, a second click reverses; new rows are appended
+    // at the end whatever the order, and selection follows its rows.
+    QHeaderView* header = tree_->header();
+    header->setSectionsClickable(true);
+    header->setSortIndicatorShown(true);
+    header->setSortIndicator(-1, Qt::AscendingOrder);
+    for (int column = 0; column < tree_->columnCount(); ++column)
+        tree_->headerItem()->setData(column, Qt::InitialSortOrderRole, int(Qt::AscendingOrder));
+    connect(header, &QHeaderView::sortIndicatorChanged, this, [this](int column, Qt::SortOrder order) {
+        if (column < 0)
+            return;
+        const int rows = tree_->topLevelItemCount();
+        // Every row of the list is an IssueItem.
+        for (int i = 0; i < rows; ++i)
+            static_cast<IssueItem*>(tree_->topLevelItem(i))->prepareSort(data_, column);
+        tree_->sortItems(column, order);
+        for (int i = 0; i < rows; ++i)
+            static_cast<IssueItem*>(tree_->topLevelItem(i))->endSort();
+        if (QTreeWidgetItem* current = tree_->currentItem())
+            tree_->scrollToItem(current);
+    });
+
+    if (auto* layout = qobject_cast<QBoxLayout*>(tree_->parentWidget()->layout()))
+        layout->insertWidget(layout->indexOf(tree_), filterBar_);
+    else
+        filterBar_->setParent(tree_->parentWidget());
+    connect(filterBar_, &IssueFilterBar::changed, this, &IssueList::applyFilter);
+
+    // What the search looks into changes with edits in the list, and with the comments and the
+    // description of the selected topic.
+    connect(tree_, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item) {
+        const int row = markupRow(item);
+        if (row >= 0 && static_cast<std::size_t>(row) < staleTexts_.size())
+            staleTexts_[static_cast<std::size_t>(row)] = 1;
+    });
+    QWidget* window = tree_->window();
+    if (auto* comments = window->findChild<QTreeWidget*>(QStringLiteral("twComments")))
+        connect(comments, &QTreeWidget::itemChanged, this, &IssueList::selectedTopicChanged);
+    if (auto* description = window->findChild<QPlainTextEdit*>(QStringLiteral("pteDescription")))
+        connect(description, &QPlainTextEdit::textChanged, this, &IssueList::selectedTopicChanged);
+    if (auto* newComment = window->findChild<QAbstractButton*>(QStringLiteral("pbNewComment")))
+        connect(newComment, &QAbstractButton::clicked, this, &IssueList::selectedTopicChanged);
+}
+
+void IssueList::showAll() {
+    clear();
+    filterBar_->setChoices(data_);
+    fillIssues(data_, tree_);
+    showCount(tree_->topLevelItemCount());
+    sizeColumns();
+}
+
+void IssueList::clear() {
+    tree_->clear();
+    shownFilter_ = IssueFilter();
+    searchTexts_.clear();
+    staleTexts_.clear();
+    tree_->header()->setSortIndicator(-1, Qt::AscendingOrder);
+    static const bcf::BcfData nothing;
+    filterBar_->setChoices(nothing);
+    showCount(0);
+}
+
+void IssueList::appendIssue(int markupIndex) {
+    filterBar_->addChoices(data_.markups.at(static_cast<std::size_t>(markupIndex)).topic);
+    filterBar_->clear();
+    auto* item = new IssueItem(data_, markupIndex);
+    tree_->addTopLevelItem(item);
+    showCount(tree_->topLevelItemCount());
+    tree_->setCurrentItem(item);
+    tree_->scrollToItem(item);
+}
+
+void IssueList::applyFilter() {
+    const IssueFilter filter = filterBar_->filter();
+    if (!filter.search.isEmpty())
+        refreshSearchTexts();
+    // Typing on only narrows what is shown and deleting only widens it: the rows on the other
+    // side keep their state unexamined.
+    const bool narrower = filter.narrows(shownFilter_);
+    const bool wider = shownFilter_.narrows(filter);
+    shownFilter_ = filter;
+    const IssueMatcher matcher(filter);
+    const bool active = filter.active();
+    int shown = 0;
+    const int rows = tree_->topLevelItemCount();
+    // Rows are hidden by their number: asking an item for its own row would search the list.
+    for (int i = 0; i < rows; ++i) {
+        const bool hidden = tree_->isRowHidden(i, QModelIndex());
+        if ((narrower && hidden) || (wider && !hidden)) {
+            shown += hidden ? 0 : 1;
+            continue;
+        }
+        const auto row = static_cast<std::size_t>(markupRow(tree_->topLevelItem(i)));
+        // The search texts exist once a search was typed; the field filters need none.
+        const std::string_view text = row < searchTexts_.size() ? std::string_view(searchTexts_[row]) : "";
+        const bool show =
+            !active || (row < data_.markups.size() && matcher.matches(data_.markups[row], text));
+        if (hidden == show)
+            tree_->setRowHidden(i, QModelIndex(), !show);
+        shown += show ? 1 : 0;
+    }
+    // A hidden topic is no longer selected: the views never show what the list hides.
+    QItemSelectionModel* selection = tree_->selectionModel();
+    for (const QModelIndex& index : selection->selectedRows()) {
+        if (tree_->isRowHidden(index.row(), QModelIndex()))
+            selection->select(index, QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
+    }
+    showCount(shown);
+}
+
+void IssueList::refreshSearchTexts() {
+    const std::size_t topics = data_.markups.size();
+    searchTexts_.resize(topics);
+    staleTexts_.resize(topics, 1);
+    for (std::size_t i = 0; i < topics; ++i) {
+        if (staleTexts_[i]) {
+            searchTexts_[i] = foldedSearchText(data_.markups[i]);
+            staleTexts_[i] = 0;
+        }
+    }
+}
+
+void IssueList::selectedTopicChanged() {
+    const QList<QTreeWidgetItem*> selected = tree_->selectedItems();
+    const int row = selected.isEmpty() ? -1 : markupRow(selected.first());
+    if (row >= 0 && static_cast<std::size_t>(row) < staleTexts_.size())
+        staleTexts_[static_cast<std::size_t>(row)] = 1;
+}
+
+void IssueList::showCount(int shown) {
+    const int total = tree_->topLevelItemCount();
+    if (filterBar_->filter().active())
+        count_->setText(QStringLiteral("Issues (%1 of %2)").arg(shown).arg(total));
+    else
+        count_->setText(countText("Issues (", static_cast<std::size_t>(total)));
+}
+
+void IssueList::sizeColumns() {
+    tree_->header()->setResizeContentsPrecision(kRowsMeasured);
+    const int charWidth = tree_->fontMetrics().averageCharWidth();
+    for (int column = 0; column < tree_->columnCount(); ++column) {
+        tree_->resizeColumnToContents(column);
+        const int widest = charWidth * (column == IssueTitleColumn ? kTitleChars : kColumnChars);
+        if (tree_->columnWidth(column) > widest)
+            tree_->setColumnWidth(column, widest);
     }
 }
 

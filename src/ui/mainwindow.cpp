@@ -4,6 +4,7 @@
 #include "ui/author_setting.h"
 #include "ui/bcfopen.h"
 #include "ui/components_view.h"
+#include "ui/issue_list.h"
 #include "ui/mainwindow_p.h"
 #include "ui/slot_guard_p.h"
 #include "ui/tool_icons_p.h"
@@ -32,13 +33,6 @@ QString fileLinkHtml(const std::string& path) {
            QDir::toNativeSeparators(canonical).toHtmlEscaped() + QStringLiteral("</a>");
 }
 
-// The index into BcfData::markups of the topic an issue row stands for: the index the row carries,
-// or, for a list filled without one, its position.
-int topicIndexOf(const QTreeWidget* twIssues, QTreeWidgetItem* item) {
-    const QVariant index = item->data(0, Qt::UserRole);
-    return index.isValid() ? index.toInt() : twIssues->indexOfTopLevelItem(item);
-}
-
 } // namespace
 
 QString countText(const char* label, std::size_t count) {
@@ -51,6 +45,8 @@ MainWindow::MainWindow() : d(std::make_unique<MainWindowPrivate>(this)) {
     d->ui->setupUi(this);
     applyToolIcons(*d->ui);
     clearComponentsView(*d->ui);
+    d->issueList = new IssueList(d->ui->twIssues, d->ui->lIssues, d->bcfData);
+    d->connectIssueEditors();
 
     const MainWindowUi& ui = *d->ui;
     connect(ui.tbOpen, SIGNAL(clicked(bool)), this, SLOT(onTbOpenClicked(bool)));
@@ -66,6 +62,8 @@ MainWindow::MainWindow() : d(std::make_unique<MainWindowPrivate>(this)) {
     connect(ui.lwSnapshots, SIGNAL(itemSelectionChanged()), this, SLOT(onLwSnapshotsItemSelectionChanged()));
     connect(ui.lwSnapshots, SIGNAL(itemDoubleClicked(QListWidgetItem*)), this,
             SLOT(onLwSnapshotsItemDoubleClicked(QListWidgetItem*)));
+    connect(ui.lwBitmaps, SIGNAL(itemDoubleClicked(QListWidgetItem*)), this,
+            SLOT(onLwBitmapsItemDoubleClicked(QListWidgetItem*)));
     connect(ui.twComments, SIGNAL(itemSelectionChanged()), this, SLOT(onTwCommentsItemSelectionChanged()));
     d->setUpDeleteActions();
     d->connectTopicDetails();
@@ -184,11 +182,10 @@ void MainWindowPrivate::loadFile(const std::string& path) {
 void MainWindowPrivate::clearViews() {
     updateProjectLabel();
     ui->llink->clear();
-    ui->lIssues->setText(countText("Issues (", 0));
     ui->tabWidget->setTabText(0, countText("Snapshot (", 0));
     ui->tabWidget->setTabText(1, countText("Documents (", 0));
     ui->lComments->setText(countText("Comments (", 0));
-    ui->twIssues->clear();
+    issueList->clear();
     ui->pteDescription->clear();
     fillTopicDetails(*ui, bcfData, -1);
     ui->lwSnapshots->clear();
@@ -245,9 +242,7 @@ bool MainWindowPrivate::confirmDiscard() {
 }
 
 void MainWindowPrivate::showIssues() {
-    ui->twIssues->clear();
-    ui->lIssues->setText(countText("Issues (", bcfData.markups.size()));
-    fillIssues(bcfData, ui->twIssues);
+    issueList->showAll();
     connectIssueEditors();
 }
 
@@ -255,7 +250,7 @@ int MainWindowPrivate::selectedTopicIndex() const {
     const QList<QTreeWidgetItem*> selected = ui->twIssues->selectedItems();
     if (selected.isEmpty())
         return -1;
-    const int index = topicIndexOf(ui->twIssues, selected.first());
+    const int index = markupRow(selected.first());
     if (index < 0 || static_cast<std::size_t>(index) >= bcfData.markups.size())
         return -1;
     return index;
@@ -264,7 +259,7 @@ int MainWindowPrivate::selectedTopicIndex() const {
 QTreeWidgetItem* MainWindowPrivate::issueItem(int topicIndex) const {
     for (int row = 0; row < ui->twIssues->topLevelItemCount(); ++row) {
         QTreeWidgetItem* item = ui->twIssues->topLevelItem(row);
-        if (topicIndexOf(ui->twIssues, item) == topicIndex)
+        if (markupRow(item) == topicIndex)
             return item;
     }
     return nullptr;

@@ -48,6 +48,7 @@ private slots:
     void onActionDeleteCommentTriggered(bool);
     void onActionDeleteSnapshotTriggered(bool);
     void onActionDeleteDocumentTriggered(bool);
+    void onLwBitmapsItemDoubleClicked(QListWidgetItem* item);
     void onTwCommentsItemSelectionChanged();
     void onLLabelsLinkActivated(const QString& target);
     void onCbLabelsTextActivated(const QString& text);

@@ -1,5 +1,6 @@
 // Editing commands of the main window: save, new issue, comment, snapshot and document.
 #include "ui/author_setting.h"
+#include "ui/issue_list.h"
 #include "ui/mainwindow.h"
 #include "ui/mainwindow_p.h"
 #include "ui/records.h"
@@ -72,14 +73,11 @@ bool MainWindowPrivate::saveWithDialog() {
 
 void MainWindow::onPbNewIssueClicked(bool) {
     runGuarded(*d, QStringLiteral("Adding an issue"), QString(), [this] {
+        // One row more, not a new list: the rows already there stay as they are. The new row is
+        // selected and shown, so that the next command works on it.
         d->bcfData.markups.push_back(newIssue(d->bcfData, authorName().toStdString()));
         d->markModified();
-        d->showIssues();
-        // The new issue is selected and shown, so that the next command works on it.
-        if (QTreeWidgetItem* item = d->issueItem(static_cast<int>(d->bcfData.markups.size()) - 1)) {
-            d->ui->twIssues->setCurrentItem(item);
-            d->ui->twIssues->scrollToItem(item);
-        }
+        d->issueList->appendIssue(static_cast<int>(d->bcfData.markups.size() - 1));
     });
 }
 

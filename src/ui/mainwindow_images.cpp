@@ -42,3 +42,28 @@ void MainWindow::onLwSnapshotsItemDoubleClicked(QListWidgetItem* item) {
         d->showImages(std::move(images), d->ui->lwSnapshots->row(item));
     });
 }
+
+void MainWindow::onLwBitmapsItemDoubleClicked(QListWidgetItem* item) {
+    const int topicIndex = d->selectedTopicIndex();
+    const int snapshotRow = d->ui->lwSnapshots->currentRow();
+    if (topicIndex < 0 || item == nullptr)
+        return;
+    bcf::Markup& markup = d->bcfData.markups[static_cast<std::size_t>(topicIndex)];
+    if (snapshotRow < 0 || static_cast<std::size_t>(snapshotRow) >= markup.viewPoints.size())
+        return;
+    auto& bitmaps = markup.viewPoints[static_cast<std::size_t>(snapshotRow)].visualizationInfo.bitmaps;
+    if (!bitmaps)
+        return;
+    runGuarded(*d, QStringLiteral("Showing the bitmap"), item->text(), [&] {
+        std::vector<ViewerImage> images;
+        for (bcf::Bitmap& bitmap : *bitmaps) {
+            // A bitmap that can't be read is shown as such; the others still show.
+            try {
+                bcf::fetchBitmap(markup, bitmap);
+            } catch (const std::exception&) {
+            }
+            images.push_back({fromUtf8(bitmap.reference), decoded(bitmap.data)});
+        }
+        d->showImages(std::move(images), d->ui->lwBitmaps->row(item));
+    });
+}

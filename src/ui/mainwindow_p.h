@@ -15,6 +15,7 @@
 #include <memory>
 #include <string>
 
+class IssueList;
 class MainWindow;
 class QListWidget;
 class QTabWidget;
@@ -35,6 +36,8 @@ struct MainWindowPrivate {
     // Copies of archive files opened with the desktop; removed with the window.
     std::unique_ptr<QTemporaryDir> temporaryFiles;
     int temporaryFileCount = 0;
+    // Runs the issue list, its sorting and its filters; owned by the issue tree.
+    IssueList* issueList = nullptr;
     // The model changed since it was opened, saved or closed.
     bool unsavedChanges = false;
     // The create commands work: in a new window and after an open, not after a close.
@@ -61,9 +64,9 @@ struct MainWindowPrivate {
     bool confirmDiscard();
     // The issue list's row of the topic at `topicIndex`, or null.
     QTreeWidgetItem* issueItem(int topicIndex) const;
-    // Rebuilds the issue list from the model (rows, combo boxes, editing connections).
+    // Rebuilds the issue list from the model (rows, editing connections).
     void showIssues();
-    // Connects the cells and combo boxes of the issue list so that edits reach the model.
+    // Connects the cells of the issue list so that edits reach the model.
     void connectIssueEditors();
     // The index of the first selected issue, or -1.
     int selectedTopicIndex() const;
@@ -96,7 +99,7 @@ struct MainWindowPrivate {
     void showMessage(QMessageBox::Icon icon, const QString& text, const QString& objectName);
 };
 
-// Appends one row per markup to the issue list, with combo boxes over five columns.
+// Appends one row per markup to the issue list; each keeps its markup index in data(0, Qt::UserRole).
 void fillIssues(const bcf::BcfData& bcfData, QTreeWidget* twIssues);
 // Rebuilds the documents list and its tab title.
 void fillDocuments(QTreeWidget* twDocuments, QTabWidget* tabWidget, const bcf::BcfData& bcfData);

@@ -165,10 +165,10 @@ private slots:
             << BcfData() << BcfVersion::V3_0 << QByteArray("bcf.version\nextensions.xml\ndocuments.xml\n");
         const std::string topic = fullMarkup().topic.guid + "/";
         const std::string minimal = minimalMarkup().topic.guid + "/";
-        const std::string topics = topic + "markup.bcf\n" + topic + "viewpoint.bcfv\n" + topic +
-                                   "snapshot.png\n" + topic + "7c3d2e1f-4a5b-4c6d-8e9f-a0b1c2d3e4f5.bcfv\n" +
-                                   topic + "7c3d2e1f-4a5b-4c6d-8e9f-a0b1c2d3e4f5.png\n" + topic +
-                                   "snippet.ifc\n" + minimal + "markup.bcf\n";
+        const std::string topics =
+            topic + "markup.bcf\n" + topic + "viewpoint.bcfv\n" + topic + "bitmap.png\n" + topic +
+            "snapshot.png\n" + topic + "7c3d2e1f-4a5b-4c6d-8e9f-a0b1c2d3e4f5.bcfv\n" + topic +
+            "7c3d2e1f-4a5b-4c6d-8e9f-a0b1c2d3e4f5.png\n" + topic + "snippet.ifc\n" + minimal + "markup.bcf\n";
         QTest::newRow("sample as 2.1")
             << sampleModel(BcfVersion::V2_1) << BcfVersion::V2_1
             << QByteArray::fromStdString(

@@ -14,6 +14,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace bcf;
 using namespace bcf::test;
 
@@ -25,9 +28,13 @@ struct Run {
     QByteArray err;
 };
 
-Run bcfTool(const QStringList& arguments) {
+// Runs the tool; `asNobody` runs it as user and group 65534 (which only root can arrange).
+Run bcfTool(const QStringList& arguments, bool asNobody = false) {
     QProcess process;
-    process.start(QStringLiteral(BCF_TOOL), arguments);
+    const QStringList nobody{QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                             QStringLiteral("--clear-groups"), QStringLiteral(BCF_TOOL)};
+    process.start(asNobody ? QStringLiteral("setpriv") : QStringLiteral(BCF_TOOL),
+                  asNobody ? nobody + arguments : arguments);
     Run run;
     if (!process.waitForFinished(-1) || process.exitStatus() != QProcess::NormalExit)
         return run;
@@ -155,20 +162,41 @@ private slots:
         }
     }
 
+    // What the target version cannot hold is changed and noted on stderr, once per kind.
     void convertWritesLoadableArchive_data() {
         QTest::addColumn<QString>("archive");
         QTest::addColumn<QStringList>("options");
         QTest::addColumn<int>("version");
         QTest::addColumn<QByteArray>("notes");
-        // clang-format off
-        QTest::newRow("2.1 to 3.0") << official("2.1/Markup_MaximumInformation.bcf") << QStringList{"--to", "3.0"} << 2
-            << QByteArray("note: 1 detailed version texts dropped (BCF 3.0 has none)\nnote: 2 missing GUIDs generated (BCF requires one)\n"
-                          "note: 1 topic types set to \"Unknown\" (BCF 3.0 requires one)\nnote: 1 topic statuses set to \"Unknown\" (BCF 3.0 requires one)\n");
-        QTest::newRow("3.0 to 2.1") << official("3.0/Markup_Document_reference_internal.bcf") << QStringList{"--to", "2.1"} << 1
-            << QByteArray("note: 1 values added to the extension schema's lists (BCF 2.1 markups must use listed values)\n"
-                          "note: 1 document GUIDs and descriptions dropped (BCF 2.1 has no documents.xml)\n"
-                          "note: 1 server-assigned topic ids dropped (BCF 2.1 has none)\n");
-        // clang-format on
+        const QByteArray emptyLists =
+            "note: 4 empty Selection, Exceptions, Coloring, Lines or Bitmaps elements "
+            "left out (BCF 2.1 has no empty form)\n";
+        const QByteArray aspectRatio = "note: 1 aspect ratios left out (BCF 2.1 has none)\n";
+        const QByteArray markupNotes =
+            "note: 1 values added to the extension schema's lists (BCF 2.1 markups "
+            "must use listed values)\n";
+        QTest::newRow("2.1 to 3.0") << official("2.1/Markup_MaximumInformation.bcf")
+                                    << QStringList{QStringLiteral("--to"), QStringLiteral("3.0")} << 2
+                                    << QByteArray(
+                                           "note: 1 detailed version texts dropped (BCF 3.0 has none)\n"
+                                           "note: 2 missing GUIDs generated (BCF requires one)\n"
+                                           "note: 3 aspect ratios set to 1 where none was given (BCF 3.0 "
+                                           "requires one)\n"
+                                           "note: 1 topic types set to \"Unknown\" (BCF 3.0 requires one)\n"
+                                           "note: 1 topic statuses set to \"Unknown\" (BCF 3.0 requires "
+                                           "one)\n");
+        QTest::newRow("3.0 to 2.1") << official("3.0/Markup_Document_reference_internal.bcf")
+                                    << QStringList{QStringLiteral("--to"), QStringLiteral("2.1")} << 1
+                                    << markupNotes +
+                                           "note: 1 document GUIDs and descriptions dropped (BCF 2.1 has no "
+                                           "documents.xml)\n"
+                                           "note: 1 server-assigned topic ids dropped (BCF 2.1 has none)\n" +
+                                           emptyLists + aspectRatio;
+        QTest::newRow("3.0 wide camera to 2.1")
+            << official("3.0/Visualization_Perspective_camera.bcf")
+            << QStringList{QStringLiteral("--to"), QStringLiteral("2.1")} << 1
+            << markupNotes + "note: 1 server-assigned topic ids dropped (BCF 2.1 has none)\n" + emptyLists +
+                   "note: 1 field of view values clamped to 45..60 (BCF 2.1 allows no other)\n" + aspectRatio;
         QTest::newRow("3.0 kept as 3.0")
             << official("3.0/Markup_Labels.bcf") << QStringList() << 2 << QByteArray();
     }
@@ -191,6 +219,88 @@ private slots:
             QCOMPARE(converted.markups[i].comments.size(), source.markups[i].comments.size());
             QCOMPARE(converted.markups[i].viewPoints.size(), source.markups[i].viewPoints.size());
         }
+    }
+
+    // A payload that can't be read is listed in its place and left out of a save, its reference kept.
+    void damagedPayloadCostsOnlyItself_data() {
+        QTest::addColumn<QByteArray>("entry");
+        QTest::addColumn<QByteArray>("errorKey"); // of the viewpoint in `bcf info`; documents are not read
+        QTest::addColumn<QByteArray>("referencedBy");
+        QTest::addColumn<QByteArray>("note");
+        const QByteArray topic = "7ddc3ef0-0ab7-43f1-918a-45e38b42369c/";
+        const QByteArray viewpoint = topic + "Viewpoint_4ab7514b-b216-4d56-98d2-45cf8500ff5a.bcfv";
+        QTest::newRow("snapshot") << topic + "Snapshot_4ab7514b-b216-4d56-98d2-45cf8500ff5a.png"
+                                  << QByteArray("snapshotError") << topic + "markup.bcf"
+                                  << QByteArray("snapshots");
+        QTest::newRow("viewpoint") << viewpoint << QByteArray("visualizationError") << topic + "markup.bcf"
+                                   << QByteArray("viewpoint files");
+        QTest::newRow("bitmap") << topic + "bitmap.png" << QByteArray("bitmapErrors") << viewpoint
+                                << QByteArray("bitmap images");
+        QTest::newRow("document") << QByteArray("IfcPile_01.ifc") << QByteArray() << QByteArray()
+                                  << QByteArray("documents");
+    }
+    void damagedPayloadCostsOnlyItself() {
+        QFETCH(QByteArray, entry);
+        QFETCH(QByteArray, errorKey);
+        QFETCH(QByteArray, referencedBy);
+        QFETCH(QByteArray, note);
+        const QString damaged = dir.filePath(QStringLiteral("damaged.bcf"));
+        QVERIFY(writeFile(damaged, damagedEntry(readFile(official("2.1/Markup_MaximumInformation.bcf")),
+                                                entry.toStdString())));
+        const Run info = bcfTool({QStringLiteral("info"), damaged});
+        QCOMPARE(info.exitCode, 0);
+        QCOMPARE(QJsonDocument::fromJson(info.out).object()[u"markups"].toArray().size(), 2);
+        QCOMPARE(info.out.count("\"" + errorKey + "\": "), errorKey.isEmpty() ? 0 : 1);
+
+        const QString out = dir.filePath(QStringLiteral("saved.bcf"));
+        const Run convert = bcfTool({QStringLiteral("convert"), damaged, out});
+        QCOMPARE(convert.exitCode, 0);
+        QCOMPARE(convert.err, "note: 1 " + note + " that could not be read left out (references kept)\n");
+        ZipArchive saved;
+        saved.load(out.toStdString());
+        QVERIFY(!saved.contains(entry.toStdString()));
+        if (!referencedBy.isEmpty())
+            QVERIFY(saved.read(referencedBy.toStdString())
+                        ->find(entry.mid(entry.lastIndexOf('/') + 1).toStdString()) != std::string::npos);
+    }
+
+    // Saving replaces a file only as writing it would be allowed, and keeps its owner and mode.
+    void targetKeepsOwnerAndPermissions_data() {
+        QTest::addColumn<uint>("owner");
+        QTest::addColumn<uint>("group");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<bool>("asNobody");
+        QTest::newRow("read-only file of one's own")
+            << uint(::geteuid()) << uint(::getegid()) << 0444 << false;
+        QTest::newRow("read-only file of another user") << 0u << 0u << 0644 << true;
+        QTest::newRow("group-writable file of another user") << 0u << 65534u << 0660 << true;
+        QTest::newRow("file of another user replaced by root") << 65534u << 65534u << 0640 << false;
+    }
+    void targetKeepsOwnerAndPermissions() {
+        QFETCH(uint, owner);
+        QFETCH(uint, group);
+        QFETCH(int, mode);
+        QFETCH(bool, asNobody);
+        if ((asNobody || owner != ::geteuid()) && ::geteuid() != 0)
+            QSKIP("needs root to hand files to another user");
+        ::chmod(dir.path().toLocal8Bit().constData(), 0777);
+        const QString in = dir.filePath(QStringLiteral("in.bcf")); // readable by user 65534
+        QVERIFY(writeFile(in, readFile(official("3.0/Markup_Labels.bcf"))));
+        const QString out = dir.filePath(QStringLiteral("out.bcf"));
+        const QByteArray target = out.toLocal8Bit();
+        QVERIFY(writeFile(out, "previous content"));
+        QVERIFY(::chown(target.constData(), owner, group) == 0 &&
+                ::chmod(target.constData(), mode_t(mode)) == 0);
+        // Whether this user may write the file: root may write a read-only file, anyone else may not.
+        const Run run = bcfTool({QStringLiteral("convert"), in, out}, asNobody);
+        const bool allowed = asNobody ? (mode & 020) != 0 : ::access(target.constData(), W_OK) == 0;
+        QCOMPARE(run.exitCode, allowed ? 0 : 1);
+        QCOMPARE(run.err.contains("permission denied"), !allowed);
+        QCOMPARE(readFile(out) == "previous content", !allowed);
+        struct stat st {};
+        QVERIFY(::stat(target.constData(), &st) == 0);
+        QCOMPARE(QList<uint>({st.st_uid, st.st_gid, st.st_mode & 07777}),
+                 QList<uint>({owner, group, uint(mode)}));
     }
 
     // `input` and `output` name files in the temporary folder; "@name" names an official archive.

@@ -123,7 +123,11 @@ ReadBack markupReadBack(const Markup& markup, BcfVersion version) {
 
 ReadBack visualizationReadBack(const VisualizationInfo& info, BcfVersion version) {
     return [info, version](const pugi::xml_document& document) {
-        return modelDifference(readVisualizationInfo(document), expectedAfterWrite(info, version));
+        VisualizationInfo expected = expectedAfterWrite(info, version);
+        if (expected.bitmaps) // the reader leaves the images in the archive
+            for (Bitmap& bitmap : *expected.bitmaps)
+                std::tie(bitmap.dataLoaded, bitmap.data) = std::pair(0, std::string());
+        return modelDifference(readVisualizationInfo(document), expected);
     };
 }
 
@@ -155,10 +159,10 @@ const std::vector<GoldenCase>& goldenCases() {
          [] { return writeMarkup(goldenMarkup(v30), v30); }, markupReadBack(goldenMarkup(v30), v30)},
         {"markup 3.0 with required fields only", "3.0/markup-minimal.bcf", v30,
          [] { return writeMarkup(minimalMarkup(), v30); }, markupReadBack(minimalMarkup(), v30)},
-        {"viewpoint 2.1 with components", "2.1/components.bcfv", v21,
+        {"viewpoint 2.1 with every element", "2.1/components.bcfv", v21,
          [] { return writeVisualizationInfo(componentsView(), v21); },
          visualizationReadBack(componentsView(), v21)},
-        {"viewpoint 3.0 with components", "3.0/components.bcfv", v30,
+        {"viewpoint 3.0 with every element", "3.0/components.bcfv", v30,
          [] { return writeVisualizationInfo(componentsView(), v30); },
          visualizationReadBack(componentsView(), v30)},
         {"viewpoint 2.1 with orthogonal camera", "2.1/orthogonal.bcfv", v21,
@@ -291,7 +295,7 @@ private slots:
                                                             << "DetailedVersion" << false;
         QTest::newRow("2.1 viewpoint has no AspectRatio") << "2.1/components.bcfv"
                                                           << "AspectRatio" << false;
-        QTest::newRow("viewpoint writes numbers with 17 digits")
+        QTest::newRow("viewpoint writes numbers that read back the same")
             << "3.0/components.bcfv"
             << "<AspectRatio>1.7777777777777777</AspectRatio>" << true;
         QTest::newRow("component without ids has no IfcGuid") << "2.1/components.bcfv"

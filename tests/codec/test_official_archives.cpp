@@ -28,7 +28,7 @@ namespace {
 
 // The entries of a saved archive that hold payload bytes rather than XML our writers made.
 bool isPayload(const std::string& name, const BcfData& data, BcfVersion version) {
-    return (!isComparedXmlEntry(name) && !name.ends_with(".bcfv")) ||
+    return !isComparedXmlEntry(name) ||
            std::any_of(data.documents.begin(), data.documents.end(), [&](const DocumentInfo& document) {
                return name == (version == BcfVersion::V3_0 ? "documents/" + document.guid
                                                            : documentEntryName(document, version));
@@ -109,6 +109,8 @@ const std::pair<const char*, const char*> kNoteExplains[] = {
     {"document GUIDs and descriptions dropped",
      "Document\\[\\d+\\]@Guid=|/DocumentGuid\\[0\\]=|/Description\\[0\\]=|entry documents/"},
     {"empty markup headers dropped", "markup.bcf Markup/Header\\[0\\]$"},
+    {"field of view values clamped", "/FieldOfView\\[0\\]="},
+    {"aspect ratios", "/AspectRatio\\[0\\]="},
     {"values added to the extension schema",
      "/enumeration\\[\\d+\\]@value=|^\\+ extensions.xml Extensions/\\w+\\[0\\]/\\w+\\[\\d+\\]="},
 };

@@ -3,15 +3,18 @@
 #include "codec/documents.h"
 #include "codec/payloads.h"
 #include "codec/project.h"
+#include "codec/visinfo.h"
 #include "codec/zip/zip_archive.h"
 
 #include <QCryptographicHash>
 #include <QFile>
 #include <QProcess>
+#include <QtEndian>
 
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <charconv>
 #include <map>
 #include <pugixml.hpp>
 #include <sstream>
@@ -49,6 +52,15 @@ std::vector<std::string> entryNames(const std::string& path) {
     for (const ZipEntryInfo& entry : archive.entries())
         names.push_back(entry.filename);
     return names;
+}
+
+std::string damagedEntry(std::string archive, const std::string& name) {
+    const std::size_t at = archive.find(name); // in the local header, which comes first
+    const std::size_t start = at + name.size() + qFromLittleEndian<quint16>(archive.data() + at - 2) +
+                              qFromLittleEndian<quint32>(archive.data() + at - 12) / 2;
+    for (std::size_t i = start; i < start + 16; ++i)
+        archive.at(i) ^= 0x5a;
+    return archive;
 }
 
 bool parseXml(pugi::xml_document& document, const std::string& text) {
@@ -120,6 +132,11 @@ public:
             field(p + ".orthogonalCamera.viewToWorldScale", o->viewToWorldScale);
             field(p + ".orthogonalCamera.aspectRatio", o->aspectRatio);
         }
+        // Everything else as both versions write it (3.0 keeps empty elements, 2.1 both cameras).
+        field(p + ".as2.1", "\n" + writeVisualizationInfo(info, BcfVersion::V2_1));
+        field(p + ".as3.0", "\n" + writeVisualizationInfo(info, BcfVersion::V3_0));
+        for (const Bitmap& bitmap : info.bitmaps.value_or(std::vector<Bitmap>()))
+            bytes(p + ".bitmap." + std::to_string(bitmap.dataLoaded), bitmap.data);
     }
 
     void markup(const std::string& p, const Markup& m) {
@@ -269,6 +286,10 @@ std::string collapsed(const std::string& text) {
         result += (result.empty() ? "" : " ") + word;
     static const QRegularExpression guid(
         QStringLiteral("^[0-9a-fA-F]{8}(-[0-9a-fA-F]{4}){3}-[0-9a-fA-F]{12}$"));
+    double number = 0; // numbers compare by value: "60.0" is "60"
+    if (const auto read = std::from_chars(result.data(), result.data() + result.size(), number);
+        read.ec == std::errc() && read.ptr == result.data() + result.size())
+        return QString::number(number, 'g', 17).toStdString();
     return guid.match(QString::fromStdString(result)).hasMatch()
                ? QString::fromStdString(result).toLower().toStdString()
                : result;
@@ -311,7 +332,7 @@ std::set<std::string> xmlItems(const std::string& text) {
 }
 
 bool isComparedXmlEntry(const std::string& name) {
-    for (const char* suffix : {".bcf", ".bcfp", ".version", ".xml", ".xsd"})
+    for (const char* suffix : {".bcf", ".bcfp", ".bcfv", ".version", ".xml", ".xsd"})
         if (name.ends_with(suffix))
             return true;
     return false;
@@ -366,6 +387,17 @@ VisualizationInfo componentsView() {
     info.cameraUpVector = {0, 0, 1};
     info.aspectRatio = 16.0 / 9.0;
     info.fieldOfView = 50;
+    // Every other element of the viewpoint schemas, each with an item, so that both versions keep it.
+    info.components.present = info.components.selectionPresent = true;
+    info.components.viewSetupHints = ViewSetupHints{true, std::nullopt, false};
+    info.components.visibility =
+        Visibility{false, std::vector<Component>{{"1bbI761TbBCOoIa5Kt6PXt", "", ""}}};
+    info.components.coloring = {
+        {"FF00AA80", {{"2MF28NhmDBiRVyFakgdbCT", "", ""}, {"0fdpeZZEX3FwJ7x0ox5kzF", "", ""}}}};
+    info.lines = std::vector<Line>{Line{{0, 0, 0}, {1.5, 2.25, 0.1}}};
+    info.clippingPlanes = std::vector<ClippingPlane>{ClippingPlane{{1, 2, 3}, {0, 0, -1}}};
+    const Bitmap bitmap{"PNG", "bitmap.png", {1, 1, 1}, {0, 1, 0}, {0, 0, 1}, 2.5, 1, "\x89PNG bitmap"};
+    info.bitmaps = {bitmap};
     return info;
 }
 
@@ -497,6 +529,23 @@ void clearSourceFolders(BcfData& data) {
 
 VisualizationInfo expectedAfterWrite(VisualizationInfo info, BcfVersion version) {
     const bool perspective = info.hasPerspectiveCamera();
+    const bool v3 = version == BcfVersion::V3_0;
+    Components& c = info.components;
+    if (!v3) { // no empty lists in 2.1
+        c.selectionPresent = c.selectionPresent && !info.selection.empty();
+        if (info.lines && info.lines->empty())
+            info.lines.reset();
+        if (info.bitmaps && info.bitmaps->empty())
+            info.bitmaps.reset();
+        if (c.coloring && c.coloring->empty())
+            c.coloring.reset();
+    }
+    if (info.bitmaps)
+        for (Bitmap& bitmap : *info.bitmaps)
+            std::transform(bitmap.format.begin(), bitmap.format.end(), bitmap.format.begin(),
+                           v3 ? ::tolower : ::toupper);
+    if (v3)
+        std::transform(info.guid.begin(), info.guid.end(), info.guid.begin(), ::tolower);
     if (version == BcfVersion::V2_1) {
         info.aspectRatio = 0;
         if (perspective)

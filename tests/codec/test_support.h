@@ -29,6 +29,9 @@ bool writeFile(const QString& path, const std::string& bytes);
 // The entry names of the archive file at `path`, in central directory order.
 std::vector<std::string> entryNames(const std::string& path);
 
+// The ZIP file `archive` with the data of entry `name` garbled, so that only that entry fails to read.
+std::string damagedEntry(std::string archive, const std::string& name);
+
 // Parses `text` with pugixml's default options; false when it is not well-formed.
 bool parseXml(pugi::xml_document& document, const std::string& text);
 

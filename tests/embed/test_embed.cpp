@@ -143,7 +143,6 @@ void TestEmbed::unsavedChangesAndSave() {
     QVERIFY(!view.hasUnsavedChanges());
     view.mainWindow->findChild<QPushButton*>(QStringLiteral("pbNewIssue"))->click();
     QVERIFY(view.hasUnsavedChanges());
-    // The save dialog is cancelled: nothing saved, the changes still unsaved.
     QTimer cancel;
     QObject::connect(&cancel, &QTimer::timeout, [] {
         if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))

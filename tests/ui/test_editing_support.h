@@ -4,6 +4,7 @@
 #include "ui/author_setting.h"
 #include "ui/bcfopen.h"
 #include "ui/mainwindow.h"
+#include "ui_test_support.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -23,6 +24,9 @@
 #include <memory>
 
 namespace editing_test {
+
+using uitest::chooseInCombo;
+using uitest::clickIssueCombo;
 
 // Watches for a modal dialog of type T and runs an action on it once, in the dialog's own event
 // loop. `fired()` tells whether it ever appeared.
@@ -130,9 +134,10 @@ inline bool addDocument(MainWindow& window, const QString& path) {
     return choose.fired();
 }
 
-// The error message the window shows, or null; a shown message is closed after its text is taken.
-inline QString takeErrorMessage(MainWindow& window) {
-    QMessageBox* box = window.findChild<QMessageBox*>(QStringLiteral("bcfErrorMessage"));
+// The error message (or the message `name`) the window shows, or null; a shown message is closed
+// after its text is taken.
+inline QString takeErrorMessage(MainWindow& window, const char* name = "bcfErrorMessage") {
+    QMessageBox* box = window.findChild<QMessageBox*>(QString::fromUtf8(name));
     if (!box)
         return {};
     const QString text = box->text();

@@ -86,8 +86,7 @@ private slots:
         QCOMPARE(row->text(IssueCreatedByColumn), QStringLiteral("tiv"));
         QCOMPARE(row->text(IssueDateCreatedColumn), text(formatDateTime(topic.creationDate)));
         QVERIFY(row->text(IssueDateModifiedColumn).isEmpty());
-        for (int column : kIssueComboColumns)
-            QVERIFY(qobject_cast<QComboBox*>(issues()->itemWidget(row, column)));
+        QCOMPARE(issues()->selectedItems(), QList<QTreeWidgetItem*>{row});
         QVERIFY(window->hasUnsavedChanges());
     }
 
@@ -113,11 +112,20 @@ private slots:
         QCOMPARE(issues()->topLevelItemCount(), int(before + 2));
         QCOMPARE(issues()->topLevelItem(int(before + 1))->text(IssueTitleColumn),
                  QStringLiteral("New Issue"));
-        auto* type = qobject_cast<QComboBox*>(issues()->itemWidget(issues()->topLevelItem(int(before)), 1));
+        // The rows already there stay; the last new issue is selected.
+        QCOMPARE(issues()->selectedItems(), QList<QTreeWidgetItem*>{issues()->topLevelItem(int(before + 1))});
+        QComboBox* type = clickIssueCombo(issues(), int(before), IssueTypeColumn);
         QVERIFY(type);
         QCOMPARE(type->currentText(), QStringLiteral("ERROR"));
-        // The last new issue is selected.
-        QCOMPARE(issues()->selectedItems().value(0), issues()->topLevelItem(int(before + 1)));
+    }
+
+    void newCommentWithoutASelectedIssueChangesNothing() {
+        open(kUserAssignment30);
+        const bcf::BcfData before = model();
+        press("pbNewComment");
+        QCOMPARE(model(), before);
+        QCOMPARE(comments()->topLevelItemCount(), 0);
+        QCOMPARE(label("lComments"), QStringLiteral("Comments (0)"));
     }
 
     void newCommentOnTheSelectedIssue() {
@@ -316,14 +324,11 @@ private slots:
         QFETCH(int, column);
         QFETCH(QString, choice);
         open(kUserAssignment30);
-        press("pbNewIssue"); // the list is filled a second time: its boxes must work as well
+        press("pbNewIssue"); // a row appended later: the rows before must work as well
         QTreeWidgetItem* row = issues()->topLevelItem(0);
-        auto* box = qobject_cast<QComboBox*>(issues()->itemWidget(row, column));
+        QComboBox* box = clickIssueCombo(issues(), 0, column);
         QVERIFY(box);
-        const int index = box->findText(choice);
-        QVERIFY(index >= 0);
-        box->setCurrentIndex(index);
-        emit box->activated(index);
+        QVERIFY(chooseInCombo(box, choice));
 
         const bcf::Topic& topic = model().markups[0].topic;
         QCOMPARE(issueColumnValue(topic, column).value_or(""), choice.toStdString());
@@ -339,8 +344,7 @@ private slots:
     void stageBoxOfAFreshWindowIsEmpty() {
         press("pbNewIssue");
         // A fresh window has no stages: the box is empty and choosing is not possible.
-        auto* box =
-            qobject_cast<QComboBox*>(issues()->itemWidget(issues()->topLevelItem(0), IssueStageColumn));
+        QComboBox* box = clickIssueCombo(issues(), 0, IssueStageColumn);
         QVERIFY(box);
         QCOMPARE(box->count(), 0);
         QVERIFY(!model().markups[0].topic.modifiedDate);
@@ -348,10 +352,10 @@ private slots:
 
     void boxesShowTheTopicsOwnValues() {
         open(kUserAssignment30);
-        QTreeWidgetItem* row = issues()->topLevelItem(0);
         const bcf::Topic& topic = model().markups[0].topic;
         for (int column : kIssueComboColumns) {
-            auto* box = qobject_cast<QComboBox*>(issues()->itemWidget(row, column));
+            QComboBox* box = clickIssueCombo(issues(), 0, column);
+            QVERIFY(box);
             QCOMPARE(box->currentText(), text(issueColumnValue(topic, column).value_or("")));
         }
     }

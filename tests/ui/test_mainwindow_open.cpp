@@ -19,8 +19,7 @@ using namespace uitest;
 namespace {
 
 QComboBox* issueCombo(const MainWindow& window, int row, int column) {
-    auto* issues = child<QTreeWidget>(&window, "twIssues");
-    return qobject_cast<QComboBox*>(issues->itemWidget(issues->topLevelItem(row), column));
+    return clickIssueCombo(child<QTreeWidget>(&window, "twIssues"), row, column);
 }
 
 QString issueCell(const MainWindow& window, int row, int column) {
@@ -101,6 +100,7 @@ private slots:
 
     void comboBoxesShowTheTopicsOwnValues() {
         MainWindow window;
+        window.show();
         openThroughDialog(window, testCase("2.1/Markup_MaximumInformation.bcf"));
 
         // "Structural" is the third topic type of the extensions, not the first.
@@ -116,24 +116,28 @@ private slots:
         QCOMPARE(stage->count(), 1);
         QCOMPARE(stage->currentText(), QStringLiteral("Construction Start"));
         // A topic without a type shows none, with the extension values still offered.
-        QCOMPARE(issueCombo(window, 1, 1)->currentText(), QString());
-        QCOMPARE(issueCombo(window, 1, 1)->count(), 3);
+        QComboBox* noType = issueCombo(window, 1, 1);
+        QCOMPARE(noType->currentText(), QString());
+        QCOMPARE(noType->count(), 3);
         for (const int column : {0, 3, 4, 5, 6, 10})
             QVERIFY(!issueCombo(window, 0, column));
     }
 
     void showsABcf30Archive() {
         MainWindow window;
+        window.show();
         openThroughDialog(window, testCase("3.0/Markup_Document_reference_internal.bcf"));
 
         QCOMPARE(child<QLabel>(&window, "lProject")->text(), QStringLiteral("Project: BCF 3.0 test cases"));
         QCOMPARE(child<QLabel>(&window, "lIssues")->text(), QStringLiteral("Issues (1)"));
         QCOMPARE(issueCell(window, 0, 0), QStringLiteral("Document Reference Internal"));
         QCOMPARE(issueCell(window, 0, 3), QStringLiteral("17.02.2021, 09:16"));
-        QCOMPARE(issueCombo(window, 0, 1)->currentText(), QStringLiteral("ERROR"));
-        QCOMPARE(issueCombo(window, 0, 1)->count(), 5);
-        QCOMPARE(issueCombo(window, 0, 7)->currentText(), QStringLiteral("OtherUser@doe.com"));
-        QCOMPARE(issueCombo(window, 0, 7)->count(), 4);
+        QComboBox* type = issueCombo(window, 0, 1);
+        QCOMPARE(type->currentText(), QStringLiteral("ERROR"));
+        QCOMPARE(type->count(), 5);
+        QComboBox* assignedTo = issueCombo(window, 0, 7);
+        QCOMPARE(assignedTo->currentText(), QStringLiteral("OtherUser@doe.com"));
+        QCOMPARE(assignedTo->count(), 4);
         auto* documents = child<QTreeWidget>(&window, "twDocuments");
         QCOMPARE(child<QTabWidget>(&window, "tabWidget")->tabText(1), QStringLiteral("Documents (1)"));
         QCOMPARE(documents->topLevelItem(0)->text(0), QStringLiteral("ThisIsADocument.txt"));

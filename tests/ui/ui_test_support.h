@@ -5,16 +5,21 @@
 #include "ui/bcfopen.h"
 #include "ui/mainwindow.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 #include <QToolButton>
+#include <QTreeWidget>
+#include <QtTest>
 
 #include <functional>
 #include <memory>
@@ -116,6 +121,40 @@ inline void closeErrorBoxes(const MainWindow& window) {
     for (QMessageBox* box : window.findChildren<QMessageBox*>())
         box->close();
     QApplication::processEvents();
+}
+
+// Closes the combo box open over a cell of the issue list, if any, as Escape does.
+inline void closeIssueCombo(QTreeWidget* issues) {
+    if (auto* box = issues->viewport()->findChild<QComboBox*>()) {
+        box->hidePopup();
+        QTest::keyClick(box, Qt::Key_Escape);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
+// Clicks the cell (`row`, `column`) of the issue list as the user does and returns the combo box
+// that opens over it, its list shown; null when none opens.
+inline QComboBox* clickIssueCombo(QTreeWidget* issues, int row, int column) {
+    closeIssueCombo(issues);
+    QTreeWidgetItem* item = issues->topLevelItem(row);
+    issues->scrollToItem(item);
+    const QPoint at(issues->header()->sectionViewportPosition(column) + issues->columnWidth(column) / 2,
+                    issues->visualItemRect(item).center().y());
+    QTest::mouseClick(issues->viewport(), Qt::LeftButton, {}, at);
+    auto* box = issues->viewport()->findChild<QComboBox*>();
+    return box && (box->count() == 0 || QTest::qWaitFor([box] { return box->view()->isVisible(); }))
+               ? box
+               : nullptr;
+}
+
+// Chooses `text` in the shown list of `box` with the keyboard; false when it is not offered.
+inline bool chooseInCombo(QComboBox* box, const QString& text) {
+    const int index = box->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (index < 0 || !box->view()->isVisible())
+        return false;
+    box->view()->setCurrentIndex(box->model()->index(index, 0));
+    QTest::keyClick(box->view(), Qt::Key_Return);
+    return true;
 }
 
 } // namespace uitest

@@ -70,6 +70,37 @@ std::string randomSuffix() {
     throw BcfError("write error", path, std::strerror(error));
 }
 
+void writeAll(int fd, const std::string& bytes, const std::string& path, const std::string& tmp) {
+    const char* data = bytes.data();
+    std::size_t left = bytes.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, data, left);
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            fail(path, tmp, errno);
+        }
+        data += written;
+        left -= static_cast<std::size_t>(written);
+    }
+}
+
+// Overwrites the file itself, for a target whose owner a new file could not take over (a file of
+// another user that this user may write). The space is reserved before the first byte changes,
+// so that a full disk leaves the old content intact.
+void writeInPlace(const fs::path& target, const std::string& bytes, const std::string& path) {
+    const int fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0)
+        fail(path, {}, errno);
+    FdCloser closer{fd};
+    const int reserved = ::posix_fallocate(fd, 0, static_cast<off_t>(bytes.size()));
+    if (reserved != 0 && reserved != EOPNOTSUPP && reserved != EINVAL)
+        fail(path, {}, reserved);
+    writeAll(fd, bytes, path, {});
+    if (::ftruncate(fd, static_cast<off_t>(bytes.size())) != 0 || ::fsync(fd) != 0)
+        fail(path, {}, errno);
+}
+
 } // namespace
 
 void writeFileAtomically(const std::string& path, const std::string& bytes) {
@@ -89,6 +120,13 @@ void writeFileAtomically(const std::string& path, const std::string& bytes) {
     if (folder.empty())
         folder = ".";
 
+    // The rename below needs only a writable folder: refuse, as writing the file itself would, a
+    // target that this user may not write (the effective ids decide, so root may).
+    struct stat old {};
+    const bool replacing = ::stat(target.c_str(), &old) == 0;
+    if (replacing && ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
+        throw BcfError("permission denied", path);
+
     std::string tmp;
     int fd = -1;
     for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
@@ -102,23 +140,17 @@ void writeFileAtomically(const std::string& path, const std::string& bytes) {
     if (fd < 0)
         fail(path, {}, EEXIST);
     FdCloser closer{fd};
-
-    const char* data = bytes.data();
-    std::size_t left = bytes.size();
-    while (left > 0) {
-        const ssize_t written = ::write(fd, data, left);
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            fail(path, tmp, errno);
+    writeAll(fd, bytes, path, tmp);
+    if (replacing) {
+        // Keep the owner, group and permissions of the file being replaced; the mode comes after
+        // the owner, whose change clears set-id bits.
+        if (::fchown(fd, old.st_uid, old.st_gid) != 0) {
+            ::unlink(tmp.c_str());
+            writeInPlace(target, bytes, path);
+            return;
         }
-        data += written;
-        left -= static_cast<std::size_t>(written);
-    }
-    // Keep the permissions of the file being replaced.
-    struct stat old {};
-    if (::stat(target.c_str(), &old) == 0)
         ::fchmod(fd, old.st_mode & 07777);
+    }
     if (::fsync(fd) != 0)
         fail(path, tmp, errno);
     closer.fd = -1;

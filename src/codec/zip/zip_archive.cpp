@@ -4,7 +4,10 @@
 #include "codec/zip/file_io_p.h"
 
 #include <algorithm>
+#include <array>
+#include <cmath>
 #include <cstring>
+#include <string_view>
 #include <unordered_set>
 #include <zip.h>
 
@@ -53,6 +56,40 @@ std::string unsafeNameReason(const std::string& name, bool hasBytes) {
         start = end + 1;
     }
     return {};
+}
+
+bool startsWith(const std::string& bytes, std::string_view magic) {
+    return bytes.size() >= magic.size() && std::equal(magic.begin(), magic.end(), bytes.begin());
+}
+
+// True for bytes that deflate cannot shrink, which are stored as they are instead: formats that
+// are compressed already (PNG, JPEG, GIF, WebP, PDF, ZIP-based ones such as IFCZIP and Office
+// files, gzip, bzip2, xz, zstd, 7z), and anything else whose bytes look random.
+bool alreadyCompressed(const std::string& bytes) {
+    using namespace std::string_view_literals;
+    for (std::string_view magic :
+         {"\x89PNG\r\n\x1a\n"sv, "\xff\xd8\xff"sv, "GIF8"sv, "%PDF-"sv, "PK\x03\x04"sv, "\x1f\x8b"sv, "BZh"sv,
+          "\xfd"
+          "7zXZ"sv,
+          "\x28\xb5\x2f\xfd"sv, "7z\xbc\xaf\x27\x1c"sv})
+        if (startsWith(bytes, magic))
+            return true;
+    if (bytes.size() >= 12 && bytes.compare(0, 4, "RIFF") == 0 && bytes.compare(8, 4, "WEBP") == 0)
+        return true;
+    // Byte entropy of the first 64 KiB: deflate gains next to nothing above about 7.8 bits per byte.
+    if (bytes.size() < 1024)
+        return false;
+    const std::size_t sample = std::min<std::size_t>(bytes.size(), 1 << 16);
+    std::array<std::size_t, 256> counts{};
+    for (std::size_t i = 0; i < sample; ++i)
+        ++counts[static_cast<unsigned char>(bytes[i])];
+    double entropy = 0;
+    for (std::size_t count : counts)
+        if (count > 0) {
+            const double p = static_cast<double>(count) / static_cast<double>(sample);
+            entropy -= p * std::log2(p);
+        }
+    return entropy > 7.8;
 }
 
 } // namespace
@@ -238,9 +275,11 @@ std::string ZipArchive::finish() const {
             zip_source_free(source);
             throw BcfError("write error", name, zip_strerror(writer.get()));
         }
-        const bool folder = name.back() == '/';
-        if (!folder &&
-            zip_set_file_compression(writer.get(), static_cast<zip_uint64_t>(index), ZIP_CM_DEFLATE, 9) != 0)
+        // Folders and payloads that deflate cannot shrink are stored; deflating them would cost
+        // the most time of a save and gain nothing.
+        const bool store = name.back() == '/' || alreadyCompressed(bytes);
+        if (zip_set_file_compression(writer.get(), static_cast<zip_uint64_t>(index),
+                                     store ? ZIP_CM_STORE : ZIP_CM_DEFLATE, store ? 0 : 9) != 0)
             throw BcfError("write error", name, zip_strerror(writer.get()));
     }
     if (zip_close(writer.get()) != 0)

@@ -56,7 +56,8 @@ public:
     // Like writeEntry, without copying: `bytes` must stay alive and unchanged until the archive
     // is finished or saved.
     void writeEntryRef(const std::string& name, const std::string& bytes);
-    // Builds the ZIP file of the entries written so far (deflate, best compression).
+    // Builds the ZIP file of the entries written so far: deflated at best compression, except
+    // payloads that are compressed already (PNG, JPEG, PDF, ZIP-based, random-looking), stored.
     std::string finish() const;
     // Builds the ZIP file and replaces the file at `path` with it atomically.
     void save(const std::string& path);

@@ -106,7 +106,8 @@ void TestForeignArchives::payloadsComeFromTheMarkupFolder() {
         "Topic 1/markup.bcf",
         markup21("<Viewpoints Guid=\"11111111-2222-4333-8444-555555555555\"><Viewpoint>v.bcfv</Viewpoint>"
                  "<Snapshot>s.png</Snapshot></Viewpoints>"));
-    file.add("Topic 1/v.bcfv", kViewpoint);
+    // Without a Guid of its own, the viewpoint file takes its reference's.
+    file.add("Topic 1/v.bcfv", std::string(kViewpoint).erase(18, 44));
     file.add("Topic 1/s.png", "PNG bytes");
     file.add("Topic 1/notes/tool.json", "{}"); // files no BCF file names stay with their topic
     file.add("tool/state.bin", "state");
@@ -116,6 +117,8 @@ void TestForeignArchives::payloadsComeFromTheMarkupFolder() {
     fetchVisualization(markup, markup.viewPoints.front());
     QCOMPARE(markup.viewPoints.front().snapshotData, std::string("PNG bytes"));
     QCOMPARE(markup.viewPoints.front().visualizationInfo.cameraViewPoint, (Vector3{1, 2, 3}));
+    QCOMPARE(markup.viewPoints.front().visualizationInfo.guid,
+             std::string("11111111-2222-4333-8444-555555555555"));
 
     // Saved, the topic's folder is named after its GUID.
     const std::string saved = dir.filePath(QStringLiteral("saved.bcf")).toStdString();

@@ -48,6 +48,8 @@ private slots:
     void duplicateTopicGuidsCannotBeSaved();
     void zipBombIsRefusedAndCanBeRetried();
     void writtenEntriesReadBack();
+    void compressedPayloadsAreStored_data();
+    void compressedPayloadsAreStored();
     void unsafeNamesAreRefused_data();
     void unsafeNamesAreRefused();
     void lookupIsExact();
@@ -159,6 +161,32 @@ void TestZipArchive::writtenEntriesReadBack() {
     QCOMPARE(in.read("topic/empty.png").value(), std::string());
     QCOMPARE(in.read("caf\xc3\xa9.txt").value(), std::string("utf-8 name"));
     QVERIFY(!in.read("topic").has_value());
+}
+
+void TestZipArchive::compressedPayloadsAreStored_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("stored");
+    QByteArray noise(8192, 0);
+    for (char& c : noise)
+        c = char(QRandomGenerator::global()->generate());
+    const QByteArray text =
+        QByteArray("<Markup><Topic Guid=\"x\"><Title>a title</Title></Topic></Markup>\n").repeated(100);
+    QTest::newRow("PNG") << QByteArray("\x89PNG\r\n\x1a\n") + text << true;
+    QTest::newRow("PDF") << QByteArray("%PDF-1.7\n") + text << true;
+    QTest::newRow("random bytes of unknown kind") << noise << true;
+    QTest::newRow("XML") << text << false;
+}
+
+void TestZipArchive::compressedPayloadsAreStored() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, stored);
+    ZipArchive out;
+    out.writeEntry("payload", bytes.toStdString());
+    ZipArchive in;
+    in.loadBytes(out.finish(), "memory");
+    const ZipEntryInfo entry = in.entries().at(0);
+    QCOMPARE(entry.compressedSize == entry.uncompressedSize, stored);
+    QCOMPARE(in.read("payload").value(), bytes.toStdString());
 }
 
 void TestZipArchive::unsafeNamesAreRefused_data() {
