@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <sstream>
 
 namespace bcf::cli {
 
@@ -30,8 +31,19 @@ std::size_t utf8Length(const std::string& s, std::size_t i) {
 } // namespace
 
 std::string quote(const std::string& text) {
+    std::ostringstream out;
+    writeQuoted(out, text);
+    return out.str();
+}
+
+void writeQuoted(std::ostream& stream, const std::string& text) {
     std::string out = "\"";
     for (std::size_t i = 0; i < text.size();) {
+        // A long text goes out in pieces: escaped, it can be six times its size.
+        if (out.size() >= 1 << 16) {
+            stream << out;
+            out.clear();
+        }
         const unsigned char c = static_cast<unsigned char>(text[i]);
         const std::size_t length = utf8Length(text, i);
         if (length == 0) {
@@ -51,15 +63,15 @@ std::string quote(const std::string& text) {
         } else if (c == '\t') {
             out += "\\t";
         } else if (c < 0x20 || c == 0x7f) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-            out += escaped;
+            const char* hex = "0123456789abcdef";
+            const char escaped[6] = {'\\', 'u', '0', '0', hex[c >> 4], hex[c & 15]};
+            out.append(escaped, sizeof escaped);
         } else {
             out += static_cast<char>(c);
         }
         i += length;
     }
-    return out + "\"";
+    stream << out << '"';
 }
 
 void JsonWriter::newline() {
@@ -118,7 +130,7 @@ JsonWriter& JsonWriter::key(const std::string& name) {
 
 void JsonWriter::value(const std::string& text) {
     beforeValue();
-    out_ << quote(text);
+    writeQuoted(out_, text);
 }
 
 void JsonWriter::value(const std::optional<std::string>& text) {

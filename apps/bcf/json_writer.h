@@ -41,5 +41,7 @@ private:
 
 // `text` as a quoted JSON string; invalid UTF-8 becomes U+FFFD.
 std::string quote(const std::string& text);
+// The same, written to `stream` as it is made.
+void writeQuoted(std::ostream& stream, const std::string& text);
 
 } // namespace bcf::cli

@@ -1,8 +1,10 @@
-// bcf: prints a BCF archive as JSON, or converts it between BCF 2.1 and 3.0.
+// bcf: prints a BCF archive as JSON, converts it between BCF 2.1 and 3.0, or writes an issue
+// report of it.
 #include "codec/archive.h"
 #include "codec/bcf_error.h"
 #include "codec/version.h"
 #include "model_json.h"
+#include "report_command.h"
 
 #include <cstring>
 #include <iostream>
@@ -12,9 +14,12 @@
 
 namespace {
 
-const char* const kUsage = "usage: bcf info ARCHIVE\n"
-                           "       bcf convert IN OUT [--to 2.1|3.0]\n"
-                           "       bcf --help\n";
+const char* const kUsage =
+    "usage: bcf info ARCHIVE\n"
+    "       bcf convert IN OUT [--to 2.1|3.0]\n"
+    "       bcf report ARCHIVE OUT.pdf|OUT.xlsx|OUT.csv [--status S]... [--type T]...\n"
+    "                  [--label L]... [--letter]\n"
+    "       bcf --help\n";
 
 int usageError(const std::string& message) {
     std::cerr << "bcf: " << message << "\n" << kUsage;
@@ -36,9 +41,9 @@ int failure(const std::string& archive, const std::exception& error) {
 int info(const std::string& path) {
     try {
         bcf::BcfData data = bcf::loadArchive(path);
-        std::ostringstream json; // nothing reaches stdout unless every payload could be read
-        bcf::cli::writeModelJson(json, data);
-        std::cout << json.str();
+        // The JSON goes straight to stdout: a payload that can't be read is reported in its place,
+        // so nothing fails once writing has begun.
+        bcf::cli::writeModelJson(std::cout, data);
         return 0;
     } catch (const std::exception& error) {
         return failure(path, error);
@@ -88,6 +93,11 @@ int main(int argc, char** argv) {
                 return usageError("--to takes 2.1 or 3.0, not \"" + args[4] + "\"");
             return convert(args[1], args[2], args[4]);
         }
+    }
+    if (!args.empty() && args[0] == "report") {
+        std::string problem;
+        const int code = bcf::cli::runReportCommand(args, problem);
+        return problem.empty() ? code : usageError(problem);
     }
     return usageError("wrong arguments");
 }

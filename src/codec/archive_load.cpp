@@ -96,6 +96,8 @@ std::vector<std::string> findMarkupEntries() {
 BcfData loadArchive(const std::string& path) {
     ZipArchive archive;
     archive.load(path);
+    // Every entry read and every tree parsed counts against the archive's one budget.
+    const xml::ParseBudgetScope budget(archive.budget());
     BcfData data;
 
     pugi::xml_document versionDocument;

@@ -2,6 +2,7 @@
 
 #include "codec/bcf_error.h"
 #include "codec/documents.h"
+#include "codec/entry_names.h"
 #include "codec/extensions.h"
 #include "codec/guid.h"
 #include "codec/markup.h"
@@ -13,6 +14,7 @@
 #include "codec/zip/zip_archive.h"
 
 #include <algorithm>
+#include <map>
 #include <set>
 #include <unordered_set>
 
@@ -33,12 +35,6 @@ void checkTopicGuids(const BcfData& data, BcfVersion version) {
     }
 }
 
-bool isMarkupName(const std::string& name) {
-    const std::string suffix = "markup.bcf";
-    return name.size() >= suffix.size() &&
-           name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0;
-}
-
 // A 2.1 archive keeps its documents at the root under their file names, which 3.0 documents
 // (stored by GUID) need not have unique, and which may be those of the archive's own files.
 // A name that is taken, or that a reader would take for a markup file, gets " (2)", " (3)", ...
@@ -48,7 +44,7 @@ std::string unusedRootName(const std::string& name, std::set<std::string>& taken
     const std::size_t dot = name.rfind('.');
     const std::string stem = dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
     const std::string extension = stem.size() == name.size() ? std::string() : name.substr(stem.size());
-    for (int number = 2; taken.contains(candidate) || isMarkupName(candidate); ++number)
+    for (int number = 2; taken.contains(candidate) || isMarkupEntryName(candidate); ++number)
         candidate = stem + " (" + std::to_string(number) + ")" + extension;
     taken.insert(candidate);
     return candidate;
@@ -128,11 +124,18 @@ private:
             if (!fetchOrNote([&] { fetchDocument(document, data_.version); }, notes_, kDocumentDamaged))
                 damaged.insert(&document);
         if (v3) {
-            // 3.0 stores a document under its GUID; one that has none (every 2.1 document) gets
-            // a fresh one, kept in the model so that the next save names it the same.
-            for (DocumentInfo& document : data_.documents)
-                if (document.guid.empty())
-                    document.guid = generateGuid();
+            // 3.0 stores a document under its GUID; one that has none (every 2.1 document), or
+            // whose GUID is no GUID or another document's, gets a fresh one, kept in the model
+            // so that the next save names it the same.
+            std::set<std::string> guids;
+            for (DocumentInfo& document : data_.documents) {
+                if (isGuid(document.guid) && guids.insert(normalizedGuid(document.guid, version_)).second)
+                    continue;
+                if (!document.guid.empty())
+                    notes_.add("document GUIDs replaced (not a GUID, or another document's)");
+                document.guid = generateGuid();
+                guids.insert(document.guid);
+            }
             add("documents.xml", writeDocuments(data_.documents, &notes_));
         } else if (std::any_of(data_.documents.begin(), data_.documents.end(),
                                [](const DocumentInfo& document) {
@@ -146,12 +149,20 @@ private:
         for (const DocumentInfo& document : data_.documents) {
             std::string name = v3 ? "documents/" + normalizedGuid(document.guid, version_)
                                   : documentEntryName(document, version_);
-            if (name.empty())
-                throw BcfError("write error", document.guid, "document without a file name");
-            if (!v3)
+            if (!v3) {
+                if (!isPlainFileName(name) && !isMarkupEntryName(name)) {
+                    notes_.add("document file names that cannot be entry names replaced");
+                    name = "document";
+                }
                 name = unusedRootName(name, taken);
+            }
             context_.documents.push_back({document.guid, documentEntryName(document, data_.version), name});
-            if (!damaged.contains(&document))
+            // A document without bytes has nothing to write; in 2.1 that leaves no trace of it.
+            if (damaged.contains(&document))
+                continue;
+            if (document.data.isNull())
+                notes_.add("documents without content left out");
+            else
                 addRef(name, document.data);
         }
         context_.notes = &notes_;
@@ -174,24 +185,48 @@ private:
     void writeTopicEntries() {
         for (Markup& markup : data_.markups) {
             dropRelationsToDeletedTopics(markup.topic);
-            const std::string folder = normalizedGuid(markup.topic.guid, version_) + "/";
+            // Payloads are fetched under their old names before any is renamed. A damaged one
+            // costs only itself: its reference is kept and no entry is made for it.
+            std::vector<bool> viewpointRead(markup.viewPoints.size());
+            std::vector<bool> snapshotRead(markup.viewPoints.size());
+            for (std::size_t i = 0; i < markup.viewPoints.size(); ++i) {
+                ViewPoint& viewPoint = markup.viewPoints[i];
+                viewpointRead[i] =
+                    fetchOrNote([&] { fetchVisualization(markup, viewPoint); }, notes_, kViewpointDamaged);
+                if (viewpointRead[i] && viewPoint.visualizationInfo.bitmaps)
+                    for (Bitmap& bitmap : *viewPoint.visualizationInfo.bitmaps)
+                        fetchOrNote([&] { fetchBitmap(markup, bitmap); }, notes_, kBitmapDamaged);
+                snapshotRead[i] = fetchOrNote([&] { fetchSnapshot(markup, viewPoint); }, notes_, kSnapshotDamaged);
+            }
+            const std::vector<bool> writeImage = namePayloads(markup, snapshotRead);
+            // The folder is named after the topic's GUID unless that cannot name a folder;
+            // loading finds a topic by its markup file, whatever the folder is called.
+            std::string folder = normalizedGuid(markup.topic.guid, version_);
+            if (!isPlainFileName(folder) || folder == "documents") {
+                notes_.add("topic folders named anew (GUID unusable as a folder name)");
+                folder = generateGuid();
+            }
+            folder += "/";
             add(folder + "markup.bcf", writeMarkup(markup, version_, context_));
-            for (ViewPoint& viewPoint : markup.viewPoints) {
-                // A reference whose files are missing or damaged keeps its reference; no entry
-                // is made. Viewpoints may share a snapshot or bitmap file: it is written once.
-                if (fetchOrNote([&] { fetchVisualization(markup, viewPoint); }, notes_, kViewpointDamaged) &&
-                    !viewPoint.viewpoint.empty() && !viewPoint.visualizationMissing) {
+            for (std::size_t i = 0; i < markup.viewPoints.size(); ++i) {
+                ViewPoint& viewPoint = markup.viewPoints[i];
+                if (viewpointRead[i] && !viewPoint.viewpoint.empty() && !viewPoint.visualizationMissing) {
                     VisualizationInfo& info = viewPoint.visualizationInfo;
                     if (info.guid.empty())
                         info.guid = viewPoint.guid;
                     add(folder + viewPoint.viewpoint, writeVisualizationInfo(info, version_, notes_));
-                    for (Bitmap& bitmap : info.bitmaps ? *info.bitmaps : noBitmaps_)
-                        if (fetchOrNote([&] { fetchBitmap(markup, bitmap); }, notes_, kBitmapDamaged) &&
-                            !bitmap.reference.empty() && !bitmap.data.empty())
+                    // Viewpoints may share a bitmap file: it is written once. A bitmap name that
+                    // is no plain file name could land outside the topic's folder.
+                    for (const Bitmap& bitmap : info.bitmaps ? *info.bitmaps : noBitmaps_) {
+                        if (bitmap.reference.empty() || bitmap.data.empty())
+                            continue;
+                        if (isPlainFileName(bitmap.reference) && bitmap.reference != "markup.bcf")
                             addRef(folder + bitmap.reference, bitmap.data);
+                        else
+                            notes_.add("bitmap images whose names cannot be entry names left out");
+                    }
                 }
-                if (fetchOrNote([&] { fetchSnapshot(markup, viewPoint); }, notes_, kSnapshotDamaged) &&
-                    !viewPoint.snapshot.empty() && !viewPoint.snapshotData.empty())
+                if (writeImage[i])
                     addRef(folder + viewPoint.snapshot, viewPoint.snapshotData);
             }
             fetchOrNote([&] { fetchBimSnippet(markup); }, notes_, kSnippetDamaged);
@@ -203,6 +238,49 @@ private:
                 if (fetchOrNote([&] { fetchOtherFile(file, sourceFolder); }, notes_, kOtherFileDamaged))
                     addOther(folder + file.name, file.data);
         }
+    }
+
+    // A payload name that cannot be a file of the topic folder, or that another file of the
+    // folder has already, becomes the viewpoint's GUID (or a fresh one) with `extension`.
+    void usableNameFor(std::string& name, const ViewPoint& viewPoint, const char* extension,
+                       std::set<std::string>& taken, const char* note) {
+        if (isPlainFileName(name) && taken.insert(name).second)
+            return;
+        notes_.add(note);
+        name =
+            (isGuid(viewPoint.guid) ? normalizedGuid(viewPoint.guid, version_) : generateGuid()) + extension;
+        while (!taken.insert(name).second)
+            name = generateGuid() + extension;
+    }
+
+    // Checks the names of the topic's viewpoint files and snapshots, renaming in the model what
+    // a reader would take for another file; tells which snapshots to write (viewpoints that
+    // name one image keep sharing its one entry). Payloads without bytes are reported.
+    std::vector<bool> namePayloads(Markup& markup, const std::vector<bool>& snapshotRead) {
+        std::set<std::string> taken = {"markup.bcf"};
+        std::map<std::string, const SharedBytes*> images;
+        std::vector<bool> writeImage(markup.viewPoints.size());
+        for (std::size_t i = 0; i < markup.viewPoints.size(); ++i) {
+            ViewPoint& viewPoint = markup.viewPoints[i];
+            if (!viewPoint.viewpoint.empty() && viewPoint.visualizationMissing)
+                notes_.add("viewpoint files missing from the archive left out");
+            else if (!viewPoint.viewpoint.empty())
+                usableNameFor(viewPoint.viewpoint, viewPoint, ".bcfv", taken,
+                              "viewpoint file names that cannot be entry names replaced");
+            const auto image = images.find(viewPoint.snapshot);
+            if (!snapshotRead[i]) {
+                // Damaged: noted when it was read; its reference stays as it is.
+            } else if (viewPoint.snapshotData.empty()) {
+                if (!viewPoint.snapshot.empty())
+                    notes_.add("snapshots without content left out");
+            } else if (image == images.end() || !(*image->second == viewPoint.snapshotData)) {
+                usableNameFor(viewPoint.snapshot, viewPoint, ".png", taken,
+                              "snapshot file names that cannot be entry names replaced");
+                images[viewPoint.snapshot] = &viewPoint.snapshotData;
+                writeImage[i] = true;
+            }
+        }
+        return writeImage;
     }
 
     BcfData& data_;

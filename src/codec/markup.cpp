@@ -18,7 +18,7 @@ constexpr const char* kNeutralDate = "1970-01-01T00:00:00Z";
 
 std::optional<std::string> optionalText(pugi::xml_node parent, const char* name) {
     const std::string value = childText(parent, name);
-    return value.empty() ? std::nullopt : std::optional<std::string>(value);
+    return xml::isBlank(value) ? std::nullopt : std::optional<std::string>(value);
 }
 
 const char* externalName(BcfVersion version) {

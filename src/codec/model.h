@@ -1,6 +1,8 @@
 // In-memory model of one BCF archive: plain value records that own their content.
 #pragma once
 
+#include "codec/shared_bytes.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -132,7 +134,7 @@ struct OtherFile {
     // The entry name: relative to the topic folder for a topic's file, else the full name.
     std::string name;
     PayloadFlag dataLoaded = 0;
-    std::string data;
+    SharedBytes data;
     bool operator==(const OtherFile&) const = default;
 };
 
@@ -142,7 +144,7 @@ struct ViewPoint {
     std::string viewpoint;
     std::string snapshot;
     PayloadFlag snapshotLoaded = 0;
-    std::string snapshotData;
+    SharedBytes snapshotData;
     PayloadFlag visualizationLoaded = 0;
     VisualizationInfo visualizationInfo;
     // Set when the fetch found no viewpoint file: nothing is written for it on save.
@@ -173,7 +175,7 @@ struct BimSnippet {
     std::string reference;
     std::string referenceSchema;
     PayloadFlag dataLoaded = 0;
-    std::string data;
+    SharedBytes data;
     bool operator==(const BimSnippet&) const = default;
 };
 
@@ -258,7 +260,7 @@ struct DocumentInfo {
     std::string guid;
     std::string filename;
     PayloadFlag dataLoaded = 0;
-    std::string data;
+    SharedBytes data;
     std::string description;
     bool operator==(const DocumentInfo&) const = default;
 };

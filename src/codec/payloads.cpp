@@ -2,6 +2,7 @@
 
 #include "codec/documents.h"
 #include "codec/visinfo.h"
+#include "codec/xml_util_p.h"
 #include "codec/zip/zip_archive.h"
 
 #include <tuple>
@@ -52,7 +53,7 @@ void fetchBimSnippet(Markup& markup) {
     BimSnippet& snippet = *markup.topic.bimSnippet;
     if (snippet.dataLoaded)
         return;
-    std::string bytes;
+    SharedBytes bytes;
     if (!snippet.isExternal) {
         // Tried as it stands first: a folder separated by a backslash is no path to resolve.
         const std::string direct = payloadEntryName(markup, snippet.reference);
@@ -60,7 +61,7 @@ void fetchBimSnippet(Markup& markup) {
                                ? std::optional<std::string>(direct)
                                : resolveEntryPath(payloadFolder(markup), snippet.reference);
         if (entry)
-            bytes = readArchiveEntry(*entry);
+            bytes = currentArchive().readShared(*entry);
     }
     snippet.data = std::move(bytes);
     snippet.dataLoaded = 1;
@@ -69,16 +70,17 @@ void fetchBimSnippet(Markup& markup) {
 void fetchOtherFile(OtherFile& file, const std::string& folder) {
     if (file.dataLoaded)
         return;
-    file.data = readArchiveEntry(folder + file.name);
+    file.data = currentArchive().readShared(folder + file.name);
     file.dataLoaded = 1;
 }
 
 void fetchSnapshot(const Markup& markup, ViewPoint& viewPoint) {
     if (viewPoint.snapshotLoaded)
         return;
-    std::string bytes;
+    // Viewpoints that name one image share its bytes.
+    SharedBytes bytes;
     if (!viewPoint.snapshot.empty())
-        bytes = readArchiveEntry(payloadEntryName(markup, viewPoint.snapshot));
+        bytes = currentArchive().readShared(payloadEntryName(markup, viewPoint.snapshot));
     viewPoint.snapshotData = std::move(bytes);
     viewPoint.snapshotLoaded = 1;
 }
@@ -90,6 +92,7 @@ void fetchVisualization(Markup& markup, ViewPoint& viewPoint) {
     if (viewPoint.viewpoint.empty() || !currentArchive().contains(entryName)) {
         viewPoint.visualizationMissing = true;
     } else {
+        const xml::ParseBudgetScope budget(currentArchive().budget());
         viewPoint.visualizationInfo = loadVisualizationInfo(entryName);
         viewPoint.visualizationMissing = false;
         if (viewPoint.visualizationInfo.guid.empty())
@@ -142,9 +145,9 @@ void fetchPayloads(BcfData& data) {
 void fetchDocument(DocumentInfo& document, BcfVersion loadedVersion) {
     if (document.dataLoaded)
         return;
-    std::string bytes;
+    SharedBytes bytes;
     if (loadedVersion == BcfVersion::V2_1 || loadedVersion == BcfVersion::V3_0)
-        bytes = readArchiveEntry(documentEntryName(document, loadedVersion));
+        bytes = currentArchive().readShared(documentEntryName(document, loadedVersion));
     document.data = std::move(bytes);
     document.dataLoaded = 1;
 }

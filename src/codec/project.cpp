@@ -1,5 +1,6 @@
 #include "codec/project.h"
 
+#include "codec/entry_names.h"
 #include "codec/guid.h"
 #include "codec/xml_util_p.h"
 
@@ -20,9 +21,11 @@ std::string extensionsEntryName(const BcfData& data, BcfVersion version) {
     // unless it names none or points outside the archive (a URL).
     if (version == BcfVersion::V3_0)
         return "extensions.xml";
-    // A model read from 3.0 holds that version's name, which is no schema's.
+    // A model read from 3.0 holds that version's name, which is no schema's. Nor may the name
+    // be one a reader takes for another file of the archive.
     const std::string name = data.version == BcfVersion::V3_0 ? std::string() : data.extensionSchema;
-    if (name.empty() || name.find_first_of("/\\:") != std::string::npos || name == "." || name == "..")
+    if (!isPlainFileName(name) || name.find(':') != std::string::npos || name == "bcf.version" ||
+        name == "project.bcfp")
         return "extensions.xsd";
     return name;
 }

@@ -1,17 +1,65 @@
 #include "codec/xml_util_p.h"
 
 #include "codec/bcf_error.h"
+#include "codec/zip/zip_archive.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
-#include <sstream>
 
 namespace bcf::xml {
 
+namespace {
+
+// The budget that parses count against, and what the running parse has allocated so far.
+thread_local const MemoryBudget* parseBudget = nullptr;
+thread_local bool parsing = false;
+thread_local std::uint64_t parsedBytes = 0;
+thread_local bool overBudget = false;
+
+// pugixml allocates a tree in pages and strings through these; a refused allocation makes
+// the parse fail with status_out_of_memory. Everything else is plain malloc and free.
+void* allocate(std::size_t size) {
+    if (parsing && parseBudget) {
+        if (!parseBudget->fits(parsedBytes + size)) {
+            overBudget = true;
+            return nullptr;
+        }
+        parsedBytes += size;
+    }
+    return std::malloc(size);
+}
+
+const bool allocatorInstalled = [] {
+    pugi::set_memory_management_functions(allocate, std::free);
+    return true;
+}();
+
+} // namespace
+
+ParseBudgetScope::ParseBudgetScope(const MemoryBudget& budget) : previous_(parseBudget) {
+    parseBudget = &budget;
+}
+
+ParseBudgetScope::~ParseBudgetScope() {
+    parseBudget = previous_;
+}
+
 void parse(pugi::xml_document& document, const std::string& bytes, const std::string& entryName) {
-    const pugi::xml_parse_result result = document.load_buffer(bytes.data(), bytes.size());
+    // Text that is only white space (a tab, a blank) is content too; white space between
+    // elements, which always has siblings, is still dropped.
+    (void)allocatorInstalled;
+    parsing = true;
+    parsedBytes = 0;
+    overBudget = false;
+    const pugi::xml_parse_result result =
+        document.load_buffer(bytes.data(), bytes.size(), pugi::parse_default | pugi::parse_ws_pcdata_single);
+    parsing = false;
+    if (overBudget && parseBudget)
+        parseBudget->exceeded(entryName);
     if (result.status != pugi::status_ok)
         throw BcfError("malformed XML", entryName,
                        std::string(result.description()) + " at offset " + std::to_string(result.offset));
@@ -19,11 +67,38 @@ void parse(pugi::xml_document& document, const std::string& bytes, const std::st
         throw BcfError("malformed XML", entryName, "no document element");
 }
 
+namespace {
+
+// Collects pugixml's output. pugixml escapes carriage returns in attributes but writes them raw
+// in text, where every reader turns them into line feeds; the writers make no CDATA sections or
+// comments, so a raw carriage return can only stand in text and becomes a reference here.
+// Output beyond what an archive entry may hold stops the write early.
+class TextWriter : public pugi::xml_writer {
+public:
+    std::string text = "<?xml version=\"1.0\"?>\n";
+
+    void write(const void* data, std::size_t size) override {
+        const char* begin = static_cast<const char*>(data);
+        const char* end = begin + size;
+        while (begin != end) {
+            const char* cr = std::find(begin, end, '\r');
+            text.append(begin, cr);
+            if (cr == end)
+                break;
+            text += "&#13;";
+            begin = cr + 1;
+        }
+        if (text.size() > kMaxEntryBytes)
+            throw BcfError("write error", {}, "XML file larger than 256 MiB");
+    }
+};
+
+} // namespace
+
 std::string serialize(const pugi::xml_document& document) {
-    std::ostringstream out;
-    out << "<?xml version=\"1.0\"?>\n";
-    document.save(out, "\t", pugi::format_indent | pugi::format_no_declaration, pugi::encoding_utf8);
-    return out.str();
+    TextWriter writer;
+    document.save(writer, "\t", pugi::format_indent | pugi::format_no_declaration, pugi::encoding_utf8);
+    return std::move(writer.text);
 }
 
 std::string text(pugi::xml_node element) {

@@ -1,6 +1,7 @@
 // Shared XML reading and writing conventions of every file of a BCF archive.
 #pragma once
 
+#include "codec/memory_budget.h"
 #include "codec/model.h"
 
 #include <optional>
@@ -12,11 +13,27 @@ namespace bcf::xml {
 inline constexpr const char* kXsdNamespace = "http://www.w3.org/2001/XMLSchema";
 inline constexpr const char* kXsiNamespace = "http://www.w3.org/2001/XMLSchema-instance";
 
-// Parses `bytes` with pugixml's default options; throws BcfError("malformed XML", entryName).
+// While alive, every parse on this thread counts its tree against `budget` too: a parse whose
+// tree would not fit fails with the budget's error instead of taking the memory.
+class ParseBudgetScope {
+public:
+    explicit ParseBudgetScope(const MemoryBudget& budget);
+    ~ParseBudgetScope();
+    ParseBudgetScope(const ParseBudgetScope&) = delete;
+    ParseBudgetScope& operator=(const ParseBudgetScope&) = delete;
+
+private:
+    const MemoryBudget* previous_;
+};
+
+// Parses `bytes` with pugixml's default options, keeping text that is only white space;
+// throws BcfError("malformed XML", entryName).
 void parse(pugi::xml_document& document, const std::string& bytes, const std::string& entryName);
 
 // Serialises with the archive's conventions: a declaration with version only, one element per
-// line, one tab per level, `<Empty />`, UTF-8 without BOM, line feeds.
+// line, one tab per level, `<Empty />`, UTF-8 without BOM, line feeds. Carriage returns in
+// text are written as "&#13;", in attributes also tabs and line feeds as references, so that
+// every text reads back exactly.
 std::string serialize(const pugi::xml_document& document);
 
 // The text of the first child element named `name` (empty when there is none).

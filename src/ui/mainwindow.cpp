@@ -52,6 +52,7 @@ MainWindow::MainWindow() : d(std::make_unique<MainWindowPrivate>(this)) {
     connect(ui.tbOpen, SIGNAL(clicked(bool)), this, SLOT(onTbOpenClicked(bool)));
     connect(ui.tbClose, SIGNAL(clicked(bool)), this, SLOT(onTbCloseClicked(bool)));
     connect(ui.tbSave, SIGNAL(clicked(bool)), this, SLOT(onTbSaveClicked(bool)));
+    connect(ui.tbExportReport, SIGNAL(clicked(bool)), this, SLOT(onTbExportReportClicked(bool)));
     connect(ui.pbNewIssue, SIGNAL(clicked(bool)), this, SLOT(onPbNewIssueClicked(bool)));
     connect(ui.twIssues, SIGNAL(itemSelectionChanged()), this, SLOT(onTwIssuesItemSelectionChanged()));
     connect(ui.pbNewComment, SIGNAL(clicked(bool)), this, SLOT(onPbNewCommentClicked(bool)));
@@ -200,6 +201,7 @@ void MainWindowPrivate::updateTopicCommands() {
     const bool topic = selectedTopicIndex() >= 0;
     ui->pbNewIssue->setEnabled(createEnabled);
     ui->pbNewDocument->setEnabled(createEnabled);
+    ui->tbExportReport->setEnabled(createEnabled);
     ui->pbNewComment->setEnabled(createEnabled && topic);
     ui->pbNewSnapshot->setEnabled(createEnabled && topic);
     ui->pteDescription->setReadOnly(!topic);

@@ -36,6 +36,7 @@ private slots:
     void onTbOpenClicked(bool);
     void onTbCloseClicked(bool);
     void onTbSaveClicked(bool);
+    void onTbExportReportClicked(bool);
     void onPbNewIssueClicked(bool);
     void onTwIssuesItemSelectionChanged();
     void onPbNewCommentClicked(bool);

@@ -233,6 +233,69 @@ private slots:
         QVERIFY2(reloaded == expected, modelDifference(reloaded, expected).constData());
     }
 
+    // Archives of past findings: loaded, saved, loaded again with the same topics and documents
+    // (exactly the same model where `exact`), saved once more; `notes` are what the save reports.
+    void regressionArchivesLoadBack_data() {
+        QTest::addColumn<QString>("file"); // below tests/data/regressions
+        QTest::addColumn<BcfVersion>("to");
+        QTest::addColumn<bool>("exact");
+        QTest::addColumn<QStringList>("notes");
+        QTest::addColumn<int>("documents"); // after loading back; -1: as many as before
+        const BcfVersion v21 = BcfVersion::V2_1;
+        const BcfVersion v30 = BcfVersion::V3_0;
+        const QString noBytes = QStringLiteral("documents without content left out");
+        QTest::newRow("carriage returns, tabs, blank texts in 2.1")
+            << "text-exact-2.1.bcf" << v21 << true << QStringList() << -1;
+        QTest::newRow("carriage returns, tabs, blank texts in 3.0")
+            << "text-exact-3.0.bcf" << v30 << true << QStringList() << -1;
+        QTest::newRow("extension schema named like a markup file")
+            << "extension-schema-named-like-markup-2.1.bcf" << v21 << false << QStringList() << -1;
+        QTest::newRow("document GUID markup.bcf without bytes, as 3.0")
+            << "document-guid-markup-without-bytes-3.0.bcf" << v30 << false
+            << QStringList{QStringLiteral("document GUIDs replaced (not a GUID, or another document's)"),
+                           noBytes}
+            << -1;
+        QTest::newRow("document GUID markup.bcf without bytes, as 2.1")
+            << "document-guid-markup-without-bytes-3.0.bcf" << v21 << false
+            << QStringList{QStringLiteral(
+                               "document GUIDs and descriptions dropped (BCF 2.1 has no documents.xml)"),
+                           noBytes}
+            << 0;
+        for (BcfVersion to : {v21, v30})
+            QTest::addRow("twenty viewpoints sharing one snapshot, as %s", to == v21 ? "2.1" : "3.0")
+                << "shared-snapshot-2.1.bcf" << to << (to == v21) << QStringList() << -1;
+        QTest::newRow("viewpoint named markup.bcf, snapshot outside the topic")
+            << "payload-names-unusable-2.1.bcf" << v21 << false
+            << QStringList{QStringLiteral("viewpoint file names that cannot be entry names replaced"),
+                           QStringLiteral("snapshot file names that cannot be entry names replaced")}
+            << -1;
+    }
+    void regressionArchivesLoadBack() {
+        QFETCH(QString, file);
+        QFETCH(BcfVersion, to);
+        QFETCH(bool, exact);
+        QFETCH(QStringList, notes);
+        QFETCH(int, documents);
+        BcfData data = loadArchive((dataDir() + QStringLiteral("/regressions/") + file).toStdString());
+        fetchAllPayloads(data);
+        const std::string saved = dir.filePath(QStringLiteral("regression.bcf")).toStdString();
+        const SaveNotes saveNotes = saveArchive(saved, data, to);
+        QStringList written;
+        for (const SaveNote& note : saveNotes.all())
+            written << QString::fromStdString(note.text);
+        QVERIFY2(written == notes, qPrintable(written.join(QStringLiteral("; "))));
+        BcfData again = loadArchive(saved);
+        QCOMPARE(again.markups.size(), data.markups.size());
+        QCOMPARE(again.documents.size(), documents < 0 ? data.documents.size() : std::size_t(documents));
+        fetchAllPayloads(again);
+        if (exact) {
+            clearSourceFolders(data);
+            clearSourceFolders(again);
+            QVERIFY2(again == data, modelDifference(again, data).constData());
+        }
+        saveArchive(dir.filePath(QStringLiteral("again.bcf")).toStdString(), again, to);
+    }
+
     // A save that fails leaves the destination as it was.
     void failedSaveLeavesDestination_data() {
         QTest::addColumn<BcfData>("data");

@@ -11,6 +11,12 @@ foreach(line IN LISTS lines)
   if(line STREQUAL "")
     continue()
   endif()
+  # nm marks local symbols with a lower-case letter (u, v and w are global): the version script
+  # keeps them in the dynamic table but makes them local, so they are not exported.
+  string(REGEX MATCH "^[0-9a-fA-F]* *([A-Za-z]) " prefix "${line}")
+  if(CMAKE_MATCH_1 MATCHES "^[a-tx-z]$")
+    continue()
+  endif()
   string(REGEX REPLACE "^[0-9a-fA-F]* *[A-Za-z] " "" name "${line}")
   if(name MATCHES "^BcfQtUi::")
     math(EXPR members "${members} + 1")

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstring>
 #include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 #include <zip.h>
 
@@ -99,6 +100,9 @@ struct ZipArchive::Impl {
     std::string label;
     std::string buffer; // the archive file's bytes while reading
     ZipHandle reader{nullptr, zip_discard};
+    mutable MemoryBudget budget;
+    // Extracted entries that a caller still holds, by name.
+    mutable std::unordered_map<std::string, std::weak_ptr<const std::string>> shared;
     struct PendingEntry {
         std::string name;
         std::string owned;
@@ -203,8 +207,12 @@ std::optional<std::string> ZipArchive::read(const std::string& name) const {
     if (!file)
         throw BcfError("file couldn't be read", name, zip_strerror(archive));
     std::string bytes;
-    // The declared size is only a hint: reserve little up front and read in bounded chunks.
-    bytes.reserve(sizeKnown ? static_cast<std::size_t>(std::min<zip_uint64_t>(st.size, 1u << 24)) : 0);
+    // An entry that declares its size is paid for up front and never grows beyond it; one that
+    // does not pays chunk by chunk.
+    if (sizeKnown) {
+        d->budget.charge(st.size, name);
+        bytes.reserve(static_cast<std::size_t>(st.size));
+    }
     char chunk[1 << 16];
     for (;;) {
         const zip_int64_t n = zip_fread(file.get(), chunk, sizeof chunk);
@@ -212,6 +220,8 @@ std::optional<std::string> ZipArchive::read(const std::string& name) const {
             throw BcfError("file couldn't be read", name, zip_file_strerror(file.get()));
         if (n == 0)
             break;
+        if (!sizeKnown)
+            d->budget.charge(static_cast<std::uint64_t>(n), name);
         bytes.append(chunk, static_cast<std::size_t>(n));
         // Stop as soon as the entry outgrows what its directory record declares, so an entry
         // that lies about its size costs no more memory than an honest one.
@@ -223,6 +233,22 @@ std::optional<std::string> ZipArchive::read(const std::string& name) const {
     if (sizeKnown && bytes.size() != st.size)
         throw BcfError("file couldn't be read", name, "size differs from its directory record");
     return bytes;
+}
+
+SharedBytes ZipArchive::readShared(const std::string& name) const {
+    if (const auto held = d->shared.find(name); held != d->shared.end())
+        if (auto bytes = held->second.lock())
+            return SharedBytes(std::move(bytes));
+    auto bytes = read(name);
+    if (!bytes)
+        return {};
+    auto buffer = std::make_shared<const std::string>(std::move(*bytes));
+    d->shared[name] = buffer;
+    return SharedBytes(std::move(buffer));
+}
+
+const MemoryBudget& ZipArchive::budget() const {
+    return d->budget;
 }
 
 void ZipArchive::writeEntry(const std::string& name, std::string bytes) {

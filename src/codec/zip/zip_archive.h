@@ -1,6 +1,9 @@
 // The archive layer: one ZIP archive held wholly in memory. The only code that knows the ZIP library.
 #pragma once
 
+#include "codec/memory_budget.h"
+#include "codec/shared_bytes.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -46,8 +49,14 @@ public:
     // All entries in central directory order.
     std::vector<ZipEntryInfo> entries() const;
     // The uncompressed bytes of the entry named exactly `name`, or nothing when there is none.
-    // Throws BcfError("file couldn't be read") when the entry can't be extracted.
+    // Throws BcfError("file couldn't be read") when the entry can't be extracted, and the
+    // budget's error when the archive has already cost all it may.
     std::optional<std::string> read(const std::string& name) const;
+    // The same bytes as a buffer shared by every caller that asks for the entry while one of
+    // them still holds it, so that it is extracted and counted once; null when there is none.
+    SharedBytes readShared(const std::string& name) const;
+    // What the archive has cost so far: every extraction, and the trees parsed from them.
+    const MemoryBudget& budget() const;
     bool contains(const std::string& name) const;
 
     // Appends an entry to the archive being built. Throws BcfError("write error") for an

@@ -47,6 +47,9 @@ private slots:
     void hostileNamesReadSafely();
     void duplicateTopicGuidsCannotBeSaved();
     void zipBombIsRefusedAndCanBeRetried();
+    void expansionBombsAreRefused_data();
+    void expansionBombsAreRefused();
+    void sharedSnapshotIsHeldOnce();
     void writtenEntriesReadBack();
     void compressedPayloadsAreStored_data();
     void compressedPayloadsAreStored();
@@ -136,6 +139,68 @@ void TestZipArchive::zipBombIsRefusedAndCanBeRetried() {
         QCOMPARE(viewPoint.snapshotLoaded, 0);
         QVERIFY(viewPoint.snapshotData.empty());
     }
+}
+
+// Small archives that expand beyond what one archive may cost in all: 250 MB of empty elements
+// in one markup file, and three snapshots of 185 MB each, every one of them within the entry cap.
+void TestZipArchive::expansionBombsAreRefused_data() {
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<QByteArray>("unit");
+    QTest::addColumn<int>("copies");
+    QTest::newRow("markup of empty elements") << "t/markup.bcf" << QByteArray("<a/>") << 1;
+    QTest::newRow("three snapshots") << "t/s%1.png" << QByteArray(1, '\0') << 3;
+}
+
+void TestZipArchive::expansionBombsAreRefused() {
+    QFETCH(QString, entry);
+    QFETCH(QByteArray, unit);
+    QFETCH(int, copies);
+    const std::string limit = "archive too large to open (limit 512 MiB)";
+    QTemporaryDir dir;
+    const std::string path = dir.filePath(QStringLiteral("bomb.bcf")).toStdString();
+    {
+        const std::size_t size = copies == 1 ? 250'000'000 : 185'000'000;
+        const std::string bytes =
+            QByteArray(unit).repeated(static_cast<qsizetype>(size / unit.size())).toStdString();
+        ZipArchive out;
+        out.writeEntry("bcf.version", "<Version VersionId=\"2.1\"/>");
+        std::string viewpoints;
+        for (int i = 0; i < copies; ++i)
+            viewpoints += "<Viewpoints Guid=\"v" + std::to_string(i) + "\"><Snapshot>s" + std::to_string(i) +
+                          ".png</Snapshot></Viewpoints>";
+        if (copies > 1)
+            out.writeEntry("t/markup.bcf", "<Markup><Topic Guid=\"t\"/>" + viewpoints + "</Markup>");
+        for (int i = 0; i < copies; ++i)
+            out.writeEntryRef(entry.arg(i).toStdString(), bytes);
+        out.save(path);
+    }
+    QVERIFY(std::filesystem::file_size(path) < 1'000'000);
+    if (copies == 1) {
+        QCOMPARE(reasonOf([&] { loadArchive(path); }), limit);
+        return;
+    }
+    BcfData data = loadArchive(path);
+    Markup& markup = data.markups.front();
+    for (int i = 0; i < copies; ++i) {
+        ViewPoint& viewPoint = markup.viewPoints[static_cast<std::size_t>(i)];
+        const std::string reason = reasonOf([&] { fetchSnapshot(markup, viewPoint); });
+        viewPoint.snapshotData.clear(); // what was fetched before still counts
+        QCOMPARE(reason, i + 1 < copies ? std::string() : limit);
+    }
+}
+
+// Viewpoints that name one image hold one buffer, extracted and counted once.
+void TestZipArchive::sharedSnapshotIsHeldOnce() {
+    BcfData data = loadArchive(kBroken + "/../regressions/shared-snapshot-2.1.bcf");
+    Markup& markup = data.markups.front();
+    QCOMPARE(markup.viewPoints.size(), std::size_t(20));
+    for (ViewPoint& viewPoint : markup.viewPoints)
+        fetchSnapshot(markup, viewPoint);
+    const SharedBytes& first = markup.viewPoints.front().snapshotData;
+    QCOMPARE(first.size(), std::size_t(4104));
+    for (const ViewPoint& viewPoint : markup.viewPoints)
+        QVERIFY(viewPoint.snapshotData.sharesBufferWith(first));
+    QVERIFY(currentArchive().budget().used() < 2 * first.size() + 4096);
 }
 
 void TestZipArchive::writtenEntriesReadBack() {

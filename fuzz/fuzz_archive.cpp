@@ -1,0 +1,98 @@
+// Whole archives: load, fetch every payload, save as 2.1 and as 3.0, load each saved file again
+// and compare the topic and document counts; what was saved must fetch and save again.
+#include "codec/archive.h"
+#include "codec/payloads.h"
+#include "fuzz_support.h"
+
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
+using namespace bcf;
+namespace fs = std::filesystem;
+
+namespace {
+
+const fs::path& workDir() {
+    static const fs::path dir = [] {
+        char name[] = "/tmp/bcf-fuzz-XXXXXX";
+        if (!::mkdtemp(name))
+            fuzz::finding("no temporary folder");
+        return fs::path(name);
+    }();
+    return dir;
+}
+
+// Fetches what can be fetched; a damaged payload is the input's fault, not a finding.
+void fetchAll(BcfData& data, bool mustSucceed) {
+    auto attempt = [&](auto fetch) {
+        try {
+            fetch();
+        } catch (const BcfError&) {
+            if (mustSucceed)
+                fuzz::finding("a payload of a saved archive cannot be fetched");
+        }
+    };
+    for (Markup& markup : data.markups)
+        for (ViewPoint& viewPoint : markup.viewPoints) {
+            attempt([&] { fetchSnapshot(markup, viewPoint); });
+            attempt([&] { fetchVisualization(markup, viewPoint); });
+        }
+    for (DocumentInfo& document : data.documents)
+        attempt([&] { fetchDocument(document, data.version); });
+}
+
+// 2.1 keeps a document only as an entry of its own, so one without bytes is left out there.
+std::size_t documentsAfterSave(const BcfData& data, BcfVersion version) {
+    if (version == BcfVersion::V3_0)
+        return data.documents.size();
+    std::size_t count = 0;
+    for (const DocumentInfo& document : data.documents)
+        count += document.data.isNull() ? 0 : 1;
+    return count;
+}
+
+void saveAndReload(const fs::path& input, BcfVersion version) {
+    BcfData data = loadArchive(input.string());
+    fetchAll(data, false);
+    const std::string saved = (workDir() / "saved.bcf").string();
+    try {
+        saveArchive(saved, data, version);
+    } catch (const BcfError&) {
+        return; // refused: fine
+    }
+    BcfData reloaded;
+    try {
+        reloaded = loadArchive(saved);
+    } catch (const BcfError& error) {
+        std::fprintf(stderr, "%s\n", error.what());
+        fuzz::finding("a saved archive does not load");
+    }
+    if (reloaded.markups.size() != data.markups.size())
+        fuzz::finding("a saved archive loads with another number of topics");
+    if (reloaded.documents.size() != documentsAfterSave(data, version))
+        fuzz::finding("a saved archive loads with another number of documents");
+    fetchAll(reloaded, true);
+    try {
+        saveArchive((workDir() / "again.bcf").string(), reloaded, version);
+    } catch (const BcfError& error) {
+        std::fprintf(stderr, "%s\n", error.what());
+        fuzz::finding("a saved archive cannot be saved again");
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const fs::path input = workDir() / "input.bcf";
+    std::ofstream(input, std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    try {
+        loadArchive(input.string());
+    } catch (const BcfError&) {
+        return 0; // refused: fine
+    }
+    for (BcfVersion version : {BcfVersion::V2_1, BcfVersion::V3_0})
+        saveAndReload(input, version);
+    return 0;
+}

@@ -1,0 +1,17 @@
+#include "codec/memory_budget.h"
+
+#include "codec/bcf_error.h"
+
+namespace bcf {
+
+void MemoryBudget::charge(std::uint64_t bytes, const std::string& subject) {
+    if (!fits(bytes))
+        exceeded(subject);
+    used_ += bytes;
+}
+
+void MemoryBudget::exceeded(const std::string& subject) const {
+    throw BcfError("archive too large to open (limit " + std::to_string(limit_ >> 20) + " MiB)", subject);
+}
+
+} // namespace bcf

@@ -1,0 +1,275 @@
+// The PDF report: a title page, then one section per topic starting on a new page, each laid out
+// as a QTextDocument and drawn page by page through QPdfWriter, so the text stays real text and
+// only one topic's snapshots are in memory at a time.
+#include "report/report_rows_p.h"
+#include "report/report_writers_p.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QFileDevice>
+#include <QFileInfo>
+#include <QImage>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QUrl>
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace bcf::report_detail {
+
+namespace {
+
+// Dots per inch of the PDF's coordinate space.
+constexpr int kResolution = 300;
+// A snapshot pixel prints as large as a pixel of a 96 dpi screen, the size a browser gives it.
+constexpr qreal kScreenDpi = 96;
+
+// One section of the report being built: a text document laid out for the PDF's pages.
+class Section {
+public:
+    explicit Section(QPdfWriter& writer) : writer_(writer) {
+        document_.documentLayout()->setPaintDevice(&writer);
+        document_.setDocumentMargin(0);
+        QFont font = document_.defaultFont();
+        font.setPointSizeF(10);
+        // No ligatures for scripts that need no shaping: "fi" stays two letters, so a search for
+        // "file" finds the text in any PDF viewer.
+        font.setStyleStrategy(QFont::PreferNoShaping);
+        document_.setDefaultFont(font);
+        cursor_ = QTextCursor(&document_);
+    }
+
+    void heading(const QString& text, qreal pointSize) {
+        QTextCharFormat format;
+        format.setFontPointSize(pointSize);
+        format.setFontWeight(QFont::Bold);
+        newBlock(pointSize * 0.6);
+        cursor_.insertText(text, format);
+    }
+
+    // "Label: value" on a line of its own, the label in bold.
+    void field(const QString& label, const QString& value, qreal spaceAbove = 1) {
+        newBlock(spaceAbove);
+        QTextCharFormat bold;
+        bold.setFontWeight(QFont::Bold);
+        cursor_.insertText(label + QStringLiteral(": "), bold);
+        cursor_.insertText(oneParagraph(value), QTextCharFormat());
+    }
+
+    void paragraph(const QString& text, qreal spaceAbove = 3, bool italic = false) {
+        newBlock(spaceAbove);
+        QTextCharFormat format;
+        format.setFontItalic(italic);
+        cursor_.insertText(oneParagraph(text), format);
+    }
+
+    // The image scaled down to the page width (and to most of a page's height), never up.
+    void image(const QImage& picture) {
+        const qreal pageWidth = writer_.width() * kScreenDpi / kResolution;
+        const qreal pageHeight = writer_.height() * kScreenDpi / kResolution * 0.75;
+        const qreal scale = std::min({1.0, pageWidth / picture.width(), pageHeight / picture.height()});
+        const QSizeF printed(picture.width() * scale, picture.height() * scale);
+        // Pixels beyond what the PDF's resolution can show only make the file larger.
+        const QSize needed = (printed * kResolution / kScreenDpi).toSize();
+        QImage stored = picture;
+        if (picture.width() > needed.width() && needed.width() > 0 && needed.height() > 0)
+            stored = picture.scaled(needed, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        const QUrl url(QStringLiteral("snapshot:%1").arg(++images_));
+        document_.addResource(QTextDocument::ImageResource, url, stored);
+        newBlock(6);
+        QTextImageFormat format;
+        format.setName(url.toString());
+        format.setWidth(printed.width());
+        format.setHeight(printed.height());
+        cursor_.insertImage(format);
+    }
+
+    QTextDocument& document() { return document_; }
+
+private:
+    // Text with its line breaks kept inside one paragraph.
+    static QString oneParagraph(QString text) {
+        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        text.replace(u'\r', u'\n');
+        text.replace(u'\n', QChar::LineSeparator);
+        return text;
+    }
+
+    // A paragraph `spaceAbove` points below the previous one.
+    void newBlock(qreal spaceAbove) {
+        QTextBlockFormat format;
+        format.setTopMargin(spaceAbove * kResolution / 72);
+        if (first_) {
+            cursor_.setBlockFormat(format);
+            first_ = false;
+        } else {
+            cursor_.insertBlock(format, QTextCharFormat());
+        }
+    }
+
+    QPdfWriter& writer_;
+    QTextDocument document_;
+    QTextCursor cursor_;
+    bool first_ = true;
+    int images_ = 0;
+};
+
+// Draws sections one after another, each from a new page on.
+class PageSink {
+public:
+    PageSink(QPdfWriter& writer, QPainter& painter) : writer_(writer), painter_(painter) {}
+
+    void draw(Section& section) {
+        QTextDocument& document = section.document();
+        const QSizeF page(writer_.width(), writer_.height());
+        document.setPageSize(page);
+        for (int index = 0; index < document.pageCount(); ++index) {
+            if (!first_ && !writer_.newPage())
+                throw std::runtime_error("cannot add a page");
+            first_ = false;
+            const QRectF clip(0, index * page.height(), page.width(), page.height());
+            painter_.save();
+            painter_.translate(0, -clip.top());
+            QAbstractTextDocumentLayout::PaintContext context;
+            context.clip = clip;
+            document.documentLayout()->draw(&painter_, context);
+            painter_.restore();
+        }
+    }
+
+private:
+    QPdfWriter& writer_;
+    QPainter& painter_;
+    bool first_ = true;
+};
+
+QString valueOrNone(const QString& text) {
+    return text.isEmpty() ? QStringLiteral("(none)") : text;
+}
+
+// "2024-03-07 10:05 by Anna", or what of it is there.
+QString byLine(const QString& date, const std::string& author) {
+    if (author.empty())
+        return date;
+    return date.isEmpty() ? qtext(author) : date + QStringLiteral(" by ") + qtext(author);
+}
+
+void titlePage(Section& section, const ReportInput& input) {
+    const BcfData& data = input.data;
+    const QDateTime now = QDateTime::currentDateTime();
+    section.heading(QStringLiteral("Issue report"), 22);
+    section.field(QStringLiteral("Project"), valueOrNone(qtext(data.name)));
+    section.field(QStringLiteral("Archive file"),
+                  valueOrNone(QFileInfo(qtext(input.options.archiveFile)).fileName()));
+    section.field(QStringLiteral("Date"), now.toString(QStringLiteral("yyyy-MM-dd HH:mm")));
+    section.field(QStringLiteral("Topics"), QString::number(input.rows.size()));
+    // The offset as the C library applies it to every date of the report.
+    const int minutes = now.offsetFromUtc() / 60;
+    section.paragraph(QStringLiteral("All times are local times (UTC%1%2:%3).")
+                          .arg(minutes < 0 ? QLatin1Char('-') : QLatin1Char('+'))
+                          .arg(std::abs(minutes) / 60, 2, 10, QLatin1Char('0'))
+                          .arg(std::abs(minutes) % 60, 2, 10, QLatin1Char('0')),
+                      6, true);
+    section.heading(QStringLiteral("Topics by status"), 13);
+    for (const auto& [status, count] : countBy(data, input.rows, &Topic::topicStatus))
+        section.field(status, QString::number(count));
+    section.heading(QStringLiteral("Topics by type"), 13);
+    for (const auto& [type, count] : countBy(data, input.rows, &Topic::topicType))
+        section.field(type, QString::number(count));
+}
+
+void snapshots(Section& section, const Markup& markup) {
+    bool any = false;
+    for (const ViewPoint& viewPoint : markup.viewPoints) {
+        if (viewPoint.snapshot.empty() && !viewPoint.snapshotLoaded)
+            continue;
+        if (!any)
+            section.heading(QStringLiteral("Snapshots"), 12);
+        any = true;
+        const QString name = qtext(viewPoint.snapshot);
+        QImage picture;
+        QString problem;
+        try {
+            const std::string bytes = snapshotBytes(markup, viewPoint);
+            picture =
+                QImage::fromData(QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size())));
+            if (bytes.empty())
+                problem = QStringLiteral("not in the archive");
+            else if (picture.isNull())
+                problem = QStringLiteral("not a readable image");
+        } catch (const std::exception& error) {
+            problem = QString::fromUtf8(error.what());
+        }
+        // A snapshot that can't be shown costs only itself: the section says so and goes on.
+        if (problem.isEmpty())
+            section.image(picture);
+        else
+            section.paragraph(QStringLiteral("Snapshot %1 can't be shown: %2").arg(name, problem), 3, true);
+    }
+}
+
+void topicSection(Section& section, const Markup& markup, std::size_t number) {
+    const Topic& topic = markup.topic;
+    section.heading(QStringLiteral("%1. %2").arg(number).arg(qtext(topic.title)), 16);
+    section.field(QStringLiteral("GUID"), qtext(topic.guid));
+    section.field(QStringLiteral("Type"), qtext(topic.topicType));
+    section.field(QStringLiteral("Status"), qtext(topic.topicStatus));
+    section.field(QStringLiteral("Priority"), qtext(topic.priority));
+    section.field(QStringLiteral("Stage"), qtext(topic.stage));
+    section.field(QStringLiteral("Assigned to"), qtext(topic.assignedTo));
+    section.field(QStringLiteral("Labels"), topicLabels(topic).join(QStringLiteral(", ")));
+    section.field(QStringLiteral("Due date"), dateText(topic.dueDate));
+    section.field(QStringLiteral("Created"), byLine(dateText(topic.creationDate), topic.creationAuthor));
+    section.field(QStringLiteral("Modified"), byLine(dateText(topic.modifiedDate), topic.modifiedAuthor));
+    section.heading(QStringLiteral("Description"), 12);
+    section.paragraph(valueOrNone(qtext(topic.description)));
+    snapshots(section, markup);
+    section.heading(QStringLiteral("Comments (%1)").arg(markup.comments.size()), 12);
+    for (const Comment& comment : markup.comments) {
+        // "Anna: 2024-03-07 10:05 (changed 2024-03-08 09:00 by Ben)", then the text.
+        QString when = dateText(comment.date);
+        if (!comment.modifiedDate.empty() || !comment.modifiedAuthor.empty())
+            when += QStringLiteral(" (changed %1)")
+                        .arg(byLine(dateText(comment.modifiedDate), comment.modifiedAuthor));
+        section.field(valueOrNone(qtext(comment.author)), when, 7);
+        section.paragraph(qtext(comment.comment), 1);
+    }
+}
+
+} // namespace
+
+void writePdfReport(QIODevice& out, const ReportInput& input) {
+    QPdfWriter writer(&out);
+    writer.setResolution(kResolution);
+    writer.setPageSize(
+        QPageSize(input.options.paperSize == PaperSize::Letter ? QPageSize::Letter : QPageSize::A4));
+    writer.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
+    writer.setTitle(QStringLiteral("Issue report ") + qtext(input.data.name));
+    writer.setCreator(QStringLiteral("bcf"));
+    QPainter painter;
+    if (!painter.begin(&writer))
+        throw std::runtime_error("cannot start the PDF");
+    PageSink pages(writer, painter);
+    {
+        Section title(writer);
+        titlePage(title, input);
+        pages.draw(title);
+    }
+    std::size_t done = 0;
+    for (const int row : input.rows) {
+        Section section(writer);
+        topicSection(section, input.data.markups.at(static_cast<std::size_t>(row)), done + 1);
+        pages.draw(section);
+        reportStep(input.progress, ++done, input.rows.size());
+    }
+    if (!painter.end())
+        throw std::runtime_error("cannot finish the PDF");
+    if (const auto* file = qobject_cast<const QFileDevice*>(&out);
+        file && file->error() != QFileDevice::NoError)
+        throw std::runtime_error(file->errorString().toStdString());
+}
+
+} // namespace bcf::report_detail

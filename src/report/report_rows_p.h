@@ -1,0 +1,63 @@
+// What every report format shares: the columns and cells of a topic row, dates in local time,
+// counts for the title page, snapshot bytes and progress steps.
+#pragma once
+
+#include "codec/model.h"
+#include "report/report.h"
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace bcf::report_detail {
+
+// A date of a BCF file, in local time. `hasTime` is false for a date without a time of day.
+struct ReportDate {
+    QDateTime local;
+    bool hasTime = true;
+};
+
+// Reads an xs:dateTime or xs:date ("2024-03-07T09:05:00Z", "...+01:00", fractions, no zone for
+// local time, or "2024-03-07"); nullopt for any other text.
+std::optional<ReportDate> parseBcfDate(const std::string& text);
+// "2024-03-07 10:05" in local time ("2024-03-07" for a date only), or the text as stored when it
+// is no date.
+QString dateText(const std::string& text);
+QString dateText(const std::optional<std::string>& text);
+
+// A model text (UTF-8) as a Qt string.
+QString qtext(const std::string& text);
+// The topic's labels, in file order.
+QStringList topicLabels(const Topic& topic);
+
+// One cell of a spreadsheet row: its text, and the date or number it stands for, if any.
+struct ReportCell {
+    QString text;
+    std::optional<ReportDate> date;
+    std::optional<double> number;
+};
+// The column headers of the spreadsheet formats.
+const QStringList& reportColumns();
+// The cells of one topic, one per column.
+std::vector<ReportCell> reportRow(const Markup& markup);
+// The comment of the topic with the latest date (the later one on equal or unreadable dates).
+const Comment* lastComment(const Markup& markup);
+
+// How many of the topics `rows` have each value of `field` (status or type), in order of first
+// appearance; an empty value is counted as "(none)".
+std::vector<std::pair<QString, int>> countBy(const BcfData& data, const std::vector<int>& rows,
+                                             std::string Topic::*field);
+
+// The snapshot image bytes of a viewpoint: the model's when it holds them, otherwise read from
+// the current archive without keeping them. Throws BcfError when the entry can't be read.
+std::string snapshotBytes(const Markup& markup, const ViewPoint& viewPoint);
+
+// Reports `done` of `total` topics; throws ReportCancelled when the callback says stop.
+void reportStep(const ReportProgress& progress, std::size_t done, std::size_t total);
+
+} // namespace bcf::report_detail

@@ -1,0 +1,103 @@
+#!/usr/bin/env python3
+"""Writes the small regression archives of the hardening findings (run in this folder).
+
+The expansion bomb is not kept here: the codec test builds it when it runs.
+"""
+import io
+import zipfile
+
+TOPIC = "0b8a1f4e-3c2d-4e5f-8a9b-0c1d2e3f4a5b"
+DOCUMENT = "d0c0ffee-1111-4222-8333-444455556666"
+NS = 'xmlns:xsd="http://www.w3.org/2001/XMLSchema" xmlns:xsi="http://www.w3.org/2001/XMLSchema-instance"'
+
+
+def archive(name, entries):
+    buffer = io.BytesIO()
+    with zipfile.ZipFile(buffer, "w", zipfile.ZIP_DEFLATED) as z:
+        for entry, data in entries:
+            info = zipfile.ZipInfo(entry, date_time=(2024, 3, 7, 9, 5, 40))
+            info.compress_type = zipfile.ZIP_DEFLATED
+            z.writestr(info, data.encode() if isinstance(data, str) else data)
+    with open(name, "wb") as f:
+        f.write(buffer.getvalue())
+
+
+def version(text):
+    return '<?xml version="1.0"?>\n<Version VersionId="%s" />\n' % text
+
+
+def markup21(title, extra="", body="", topic_type="Issue"):
+    return ('<?xml version="1.0"?>\n<Markup %s><Topic Guid="%s" TopicType="%s" TopicStatus="Open">'
+            '<Title>%s</Title><CreationDate>2024-03-07T09:05:41Z</CreationDate>'
+            '<CreationAuthor>a@b.c</CreationAuthor>%s</Topic>%s</Markup>\n'
+            % (NS, TOPIC, topic_type, title, extra, body))
+
+
+# Carriage returns, tabs and white-space-only texts in every kind of text field (3.0 has no
+# blank texts: its schemas forbid them).
+archive("text-exact-2.1.bcf", [
+    ("bcf.version", version("2.1")),
+    ("project.bcfp", '<?xml version="1.0"?>\n<ProjectExtension %s><Project ProjectId="p1">'
+                     '<Name>one&#13;&#10;two</Name></Project><ExtensionSchema>extensions.xsd</ExtensionSchema>'
+                     '</ProjectExtension>\n' % NS),
+    ("extensions.xsd", '<?xml version="1.0"?>\n<xs:schema xmlns:xs="http://www.w3.org/2001/XMLSchema">'
+                       '<xs:redefine schemaLocation="markup.xsd"><xs:simpleType name="TopicType">'
+                       '<xs:restriction base="TopicType"><xs:enumeration value="Is&#9;sue&#13;"/>'
+                       '<xs:enumeration value=" "/></xs:restriction></xs:simpleType></xs:redefine>'
+                       '</xs:schema>\n'),
+    ("report\ttab.txt", "document bytes"),
+    (TOPIC + "/markup.bcf", markup21(
+        "&#9;", "<Priority>   </Priority><ModifiedAuthor> </ModifiedAuthor><AssignedTo>&#13;</AssignedTo>"
+        "<Stage>&#9;</Stage><Description>one&#13;&#10;two&#13;three&#9;four</Description>",
+        '<Comment Guid="c1"><Date>2024-03-07T09:05:41Z</Date><Author>x&#13;y</Author>'
+        '<Comment>  </Comment><ModifiedAuthor>&#9;</ModifiedAuthor></Comment>', "Is&#9;sue&#13;")),
+])
+
+archive("text-exact-3.0.bcf", [
+    ("bcf.version", version("3.0")),
+    ("project.bcfp", '<?xml version="1.0"?>\n<ProjectInfo %s><Project ProjectId="p1">'
+                     '<Name>one&#13;two</Name></Project></ProjectInfo>\n' % NS),
+    ("extensions.xml", '<?xml version="1.0"?>\n<Extensions><TopicTypes><TopicType>Is&#9;sue&#13;</TopicType>'
+                       '</TopicTypes></Extensions>\n'),
+    ("documents.xml", '<?xml version="1.0"?>\n<DocumentInfo %s><Documents><Document Guid="%s">'
+                      '<Filename>plan&#13;.pdf</Filename></Document></Documents></DocumentInfo>\n'
+                      % (NS, DOCUMENT)),
+    ("documents/" + DOCUMENT, "%PDF"),
+    (TOPIC + "/markup.bcf",
+     '<?xml version="1.0"?>\n<Markup %s><Topic Guid="%s" TopicType="Is&#9;sue" TopicStatus="Open&#13;">'
+     '<Title> &#9;x&#13;</Title><CreationDate>2024-03-07T09:05:41Z</CreationDate><CreationAuthor>a&#13;b'
+     '</CreationAuthor><Description>one&#13;&#10;two&#13;</Description><Comments><Comment Guid="c1">'
+     '<Date>2024-03-07T09:05:41Z</Date><Author>x&#9;y</Author><Comment>a&#13;b</Comment></Comment>'
+     '</Comments></Topic></Markup>\n' % (NS, TOPIC)),
+])
+
+# A 2.1 project that names its extension schema like a markup file.
+archive("extension-schema-named-like-markup-2.1.bcf", [
+    ("bcf.version", version("2.1")),
+    ("project.bcfp", '<?xml version="1.0"?>\n<ProjectExtension %s><Project ProjectId="p1"><Name>N</Name>'
+                     '</Project><ExtensionSchema>x.markup.bcf</ExtensionSchema></ProjectExtension>\n' % NS),
+    (TOPIC + "/markup.bcf", markup21("T")),
+])
+
+# A 3.0 document whose GUID is an entry name of the archive, and which has no bytes.
+archive("document-guid-markup-without-bytes-3.0.bcf", [
+    ("bcf.version", version("3.0")),
+    ("documents.xml", '<?xml version="1.0"?>\n<DocumentInfo %s><Documents><Document Guid="markup.bcf">'
+                      '<Filename>markup.bcf</Filename></Document></Documents></DocumentInfo>\n' % NS),
+])
+
+# Twenty viewpoints that name one snapshot.
+viewpoints = "".join('<Viewpoints Guid="v%d"><Snapshot>shared.png</Snapshot></Viewpoints>' % i for i in range(20))
+archive("shared-snapshot-2.1.bcf", [
+    ("bcf.version", version("2.1")),
+    (TOPIC + "/markup.bcf", markup21("T", body=viewpoints)),
+    (TOPIC + "/shared.png", b"\x89PNG\r\n\x1a\n" + bytes(4096)),
+])
+
+# Payload names that a save would turn into the topic's own markup file or a name outside it.
+archive("payload-names-unusable-2.1.bcf", [
+    ("bcf.version", version("2.1")),
+    (TOPIC + "/markup.bcf", markup21("T", body='<Viewpoints Guid="v1"><Viewpoint>markup.bcf</Viewpoint>'
+                                               '<Snapshot>../shared.png</Snapshot></Viewpoints>')),
+    (TOPIC + "/../shared.png", b"\x89PNG"),
+])
