@@ -168,8 +168,23 @@ private:
         context_.notes = &notes_;
     }
 
+    // Relations to topics deleted since loading point at nothing the archive holds: they go.
+    void dropRelationsToDeletedTopics(Topic& topic) {
+        if (data_.deletedTopics.empty())
+            return;
+        const auto deleted = [this](const RelatedTopic& related) {
+            const std::string guid = normalizedGuid(related.guid, BcfVersion::V3_0);
+            return std::any_of(
+                data_.deletedTopics.begin(), data_.deletedTopics.end(),
+                [&](const std::string& gone) { return normalizedGuid(gone, BcfVersion::V3_0) == guid; });
+        };
+        if (const std::size_t dropped = std::erase_if(topic.relatedTopics, deleted))
+            notes_.add("relations to deleted topics removed", dropped);
+    }
+
     void writeTopicEntries() {
         for (Markup& markup : data_.markups) {
+            dropRelationsToDeletedTopics(markup.topic);
             // Payloads are fetched under their old names before any is renamed. A damaged one
             // costs only itself: its reference is kept and no entry is made for it.
             std::vector<bool> viewpointRead(markup.viewPoints.size());

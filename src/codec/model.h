@@ -284,6 +284,8 @@ struct BcfData {
     std::string detailedVersion;
     // Files outside the topic folders that no BCF file names, full entry names.
     std::vector<OtherFile> otherFiles;
+    // GUIDs of topics deleted since loading: saving drops the relations other topics hold to them.
+    std::vector<std::string> deletedTopics;
     bool operator==(const BcfData&) const = default;
 };
 

@@ -3,10 +3,12 @@
 #include "codec/archive.h"
 #include "ui/author_setting.h"
 #include "ui/bcfopen.h"
+#include "ui/components_view.h"
 #include "ui/issue_list.h"
 #include "ui/mainwindow_p.h"
 #include "ui/slot_guard_p.h"
 #include "ui/tool_icons_p.h"
+#include "ui/topic_details.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -42,6 +44,7 @@ MainWindowPrivate::MainWindowPrivate(MainWindow* window) : q(window), ui(std::ma
 MainWindow::MainWindow() : d(std::make_unique<MainWindowPrivate>(this)) {
     d->ui->setupUi(this);
     applyToolIcons(*d->ui);
+    clearComponentsView(*d->ui);
     d->issueList = new IssueList(d->ui->twIssues, d->ui->lIssues, d->bcfData);
     d->connectIssueEditors();
 
@@ -58,6 +61,13 @@ MainWindow::MainWindow() : d(std::make_unique<MainWindowPrivate>(this)) {
     connect(ui.twComments, SIGNAL(itemChanged(QTreeWidgetItem*, int)), this,
             SLOT(onTwCommentItemChanged(QTreeWidgetItem*, int)));
     connect(ui.lwSnapshots, SIGNAL(itemSelectionChanged()), this, SLOT(onLwSnapshotsItemSelectionChanged()));
+    connect(ui.lwSnapshots, SIGNAL(itemDoubleClicked(QListWidgetItem*)), this,
+            SLOT(onLwSnapshotsItemDoubleClicked(QListWidgetItem*)));
+    connect(ui.lwBitmaps, SIGNAL(itemDoubleClicked(QListWidgetItem*)), this,
+            SLOT(onLwBitmapsItemDoubleClicked(QListWidgetItem*)));
+    connect(ui.twComments, SIGNAL(itemSelectionChanged()), this, SLOT(onTwCommentsItemSelectionChanged()));
+    d->setUpDeleteActions();
+    d->connectTopicDetails();
     connect(ui.pteDescription, SIGNAL(textChanged()), this, SLOT(onPteDescriptionTextChanged()));
 
     QMenu* file = menuBar()->findChild<QMenu*>(QStringLiteral("menuFile"));
@@ -178,9 +188,10 @@ void MainWindowPrivate::clearViews() {
     ui->lComments->setText(countText("Comments (", 0));
     issueList->clear();
     ui->pteDescription->clear();
+    fillTopicDetails(*ui, bcfData, -1);
     ui->lwSnapshots->clear();
     ui->twDocuments->clear();
-    ui->twComponents->clear();
+    clearComponentsView(*ui);
     ui->twComments->clear();
     createEnabled = false;
     updateTopicCommands();

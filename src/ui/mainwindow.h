@@ -6,6 +6,8 @@
 #include <memory>
 #include <string>
 
+class QDate;
+class QListWidgetItem;
 class QTreeWidgetItem;
 struct MainWindowPrivate;
 
@@ -42,6 +44,21 @@ private slots:
     void onPbNewDocumentClicked(bool);
     void onTwCommentItemChanged(QTreeWidgetItem* item, int column);
     void onLwSnapshotsItemSelectionChanged();
+    void onLwSnapshotsItemDoubleClicked(QListWidgetItem* item);
+    void onActionDeleteIssueTriggered(bool);
+    void onActionDeleteCommentTriggered(bool);
+    void onActionDeleteSnapshotTriggered(bool);
+    void onActionDeleteDocumentTriggered(bool);
+    void onLwBitmapsItemDoubleClicked(QListWidgetItem* item);
+    void onTwCommentsItemSelectionChanged();
+    void onLLabelsLinkActivated(const QString& target);
+    void onCbLabelsTextActivated(const QString& text);
+    void onDeDueDateDateChanged(const QDate& date);
+    void onTbClearDueDateClicked(bool);
+    void onLReferenceLinksLinkActivated(const QString& target);
+    void onLRelatedTopicsLinkActivated(const QString& target);
+    void onLDocumentReferencesLinkActivated(const QString& target);
+    void onLBimSnippetLinkActivated(const QString& target);
     void onPteDescriptionTextChanged();
     void onActionAuthorNameTriggered(bool);
 

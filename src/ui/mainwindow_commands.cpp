@@ -87,7 +87,13 @@ void MainWindow::onPbNewCommentClicked(bool) {
         return;
     runGuarded(*d, QStringLiteral("Adding a comment"), QString(), [this, topicIndex] {
         bcf::Markup& markup = d->bcfData.markups.at(static_cast<std::size_t>(topicIndex));
-        markup.comments.push_back(newComment(authorName().toStdString()));
+        bcf::Comment comment = newComment(authorName().toStdString());
+        // Written while a snapshot is selected, the comment is about that snapshot's viewpoint.
+        const int snapshotRow = d->ui->lwSnapshots->currentRow();
+        if (snapshotRow >= 0 && static_cast<std::size_t>(snapshotRow) < markup.viewPoints.size() &&
+            !d->ui->lwSnapshots->selectedItems().isEmpty())
+            comment.viewpoint = markup.viewPoints[static_cast<std::size_t>(snapshotRow)].guid;
+        markup.comments.push_back(std::move(comment));
         d->markModified();
         fillComments(d->ui->twComments, d->ui->lComments, d->bcfData, topicIndex);
     });

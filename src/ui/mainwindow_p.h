@@ -2,11 +2,14 @@
 #pragma once
 
 #include "codec/model.h"
+#include "ui/snapshot_viewer.h"
 #include "ui_mainwindow.h"
 
 #include <QImage>
 #include <QMessageBox>
+#include <QPointer>
 #include <QString>
+#include <QTemporaryDir>
 
 #include <exception>
 #include <memory>
@@ -29,6 +32,10 @@ struct MainWindowPrivate {
     std::unique_ptr<MainWindowUi> ui;
     bcf::BcfData bcfData;
     std::string bcfFilePath; // UTF-8
+    QPointer<SnapshotViewer> snapshotViewer;
+    // Copies of archive files opened with the desktop; removed with the window.
+    std::unique_ptr<QTemporaryDir> temporaryFiles;
+    int temporaryFileCount = 0;
     // Runs the issue list, its sorting and its filters; owned by the issue tree.
     IssueList* issueList = nullptr;
     // The model changed since it was opened, saved or closed.
@@ -63,6 +70,29 @@ struct MainWindowPrivate {
     void connectIssueEditors();
     // The index of the first selected issue, or -1.
     int selectedTopicIndex() const;
+    // Gives the issue, comment, snapshot and document views their "Delete" action (context menu and
+    // Delete key).
+    void setUpDeleteActions();
+    // Asks `question` with "Delete" and "Cancel"; true when the user chose "Delete".
+    bool confirmDelete(const QString& question);
+    // Removes the topic at `topicIndex` and shows the list without it, nothing selected.
+    void deleteTopic(int topicIndex);
+    // Connects the topic detail widgets to their commands and empties them.
+    void connectTopicDetails();
+    // After an edit of the topic at `topicIndex`: marks it modified and shows it so.
+    void topicEdited(int topicIndex);
+    // Selects the issue list's row of the topic at `topicIndex`, if it has one.
+    void selectTopic(int topicIndex);
+    // Adds `text` (trimmed, not empty) to the selected topic's labels unless it has it already.
+    void addLabel(const QString& text);
+    // Follows a link of the topic details: a related topic, a web page, a document, the BIM snippet.
+    void openDetailLink(const QString& target);
+    // Opens a document reference of `markup`: internal ones as a temporary copy, external by URL.
+    void openDocumentReference(const bcf::Markup& markup, const bcf::DocumentReference& reference);
+    // Writes `bytes` to a temporary file named after `name` and opens it with the desktop.
+    void openContent(const std::string& name, const std::string& bytes);
+    // Shows `images` at full size in the window's image viewer, starting at `current`.
+    void showImages(std::vector<ViewerImage> images, int current);
     // Tells the user, in a window-modal message box, that `action` failed on `subject`, and why.
     void reportError(const QString& action, const QString& subject, const std::exception& error);
     // Shows `text` in a window-modal message box named `objectName`, without a nested event loop.

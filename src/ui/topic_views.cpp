@@ -3,10 +3,12 @@
 
 #include "codec/payloads.h"
 #include "ui/author_setting.h"
+#include "ui/components_view.h"
 #include "ui/issue_editing.h"
 #include "ui/mainwindow_p.h"
 #include "ui/records.h"
 #include "ui/slot_guard_p.h"
+#include "ui/topic_details.h"
 
 #include <QIcon>
 #include <QImage>
@@ -72,6 +74,8 @@ void fillComments(QTreeWidget* twComments, QLabel* lComments, const bcf::BcfData
         item->setText(2, fromUtf8(formatDateTime(comment.date)));
         item->setText(3, fromUtf8(comment.modifiedAuthor));
         item->setText(4, fromUtf8(formatDateTime(comment.modifiedDate)));
+        if (!comment.viewpoint.empty())
+            item->setToolTip(0, QStringLiteral("Refers to viewpoint ") + fromUtf8(comment.viewpoint));
         twComments->addTopLevelItem(item);
     }
 }
@@ -114,7 +118,7 @@ void fillSnapshots(QListWidget* lwSnapshots, QTabWidget* tabWidget, bcf::BcfData
 void MainWindowPrivate::showSelectedTopic() {
     const int topicIndex = selectedTopicIndex();
     // The components belong to a snapshot of the topic shown before.
-    ui->twComponents->clear();
+    clearComponentsView(*ui);
     {
         // Showing a topic's description is no edit of it.
         const QSignalBlocker blocker(ui->pteDescription);
@@ -124,6 +128,8 @@ void MainWindowPrivate::showSelectedTopic() {
     updateTopicCommands();
     // Each view is filled on its own, so that one that fails leaves the rest of the topic shown.
     const QString topicName = topicIndex < 0 ? QString() : fromUtf8(bcfData.markups[topicIndex].topic.title);
+    runGuarded(*this, QStringLiteral("Showing the topic"), topicName,
+               [&] { fillTopicDetails(*ui, bcfData, topicIndex); });
     runGuarded(*this, QStringLiteral("Showing the snapshots"), topicName,
                [&] { fillSnapshots(ui->lwSnapshots, ui->tabWidget, bcfData, topicIndex); });
     runGuarded(*this, QStringLiteral("Showing the comments"), topicName,
@@ -137,7 +143,7 @@ void MainWindow::onTwIssuesItemSelectionChanged() {
 void MainWindow::onLwSnapshotsItemSelectionChanged() {
     MainWindowUi& ui = *d->ui;
     // Cleared first: no snapshot, or one whose viewpoint can't be read, shows no components.
-    ui.twComponents->clear();
+    clearComponentsView(ui);
     const int topicIndex = d->selectedTopicIndex();
     if (topicIndex < 0)
         return;
@@ -153,13 +159,23 @@ void MainWindow::onLwSnapshotsItemSelectionChanged() {
     runGuarded(*d, QStringLiteral("Reading the viewpoint"),
                fromUtf8(bcf::payloadEntryName(markup, viewPoint.viewpoint)), [&] {
                    bcf::fetchVisualization(markup, viewPoint);
-                   for (const bcf::Component& component : viewPoint.visualizationInfo.selection) {
-                       auto* item = new QTreeWidgetItem();
-                       item->setText(0, QStringLiteral("Room"));
-                       item->setText(1, fromUtf8(component.ifcGuid));
-                       ui.twComponents->addTopLevelItem(item);
-                   }
+                   fillComponentsView(ui, viewPoint.visualizationInfo);
                });
+}
+
+void MainWindow::onTwCommentsItemSelectionChanged() {
+    const int topicIndex = d->selectedTopicIndex();
+    const QList<QTreeWidgetItem*> selected = d->ui->twComments->selectedItems();
+    if (topicIndex < 0 || selected.isEmpty())
+        return;
+    const bcf::Markup& markup = d->bcfData.markups[static_cast<std::size_t>(topicIndex)];
+    const int commentIndex = d->ui->twComments->indexOfTopLevelItem(selected.first());
+    if (commentIndex < 0 || static_cast<std::size_t>(commentIndex) >= markup.comments.size())
+        return;
+    // The comment talks about one viewpoint: its snapshot is selected, which shows its components.
+    const int row = viewPointIndex(markup, markup.comments[static_cast<std::size_t>(commentIndex)].viewpoint);
+    if (row >= 0 && row != d->ui->lwSnapshots->currentRow())
+        d->ui->lwSnapshots->setCurrentRow(row);
 }
 
 void MainWindow::onTwCommentItemChanged(QTreeWidgetItem* item, int column) {

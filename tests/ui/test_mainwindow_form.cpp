@@ -54,7 +54,7 @@ private slots:
     void treesCarryTheirHeaders() {
         MainWindow window;
         const std::pair<const char*, int> trees[] = {
-            {"twIssues", 11}, {"twComponents", 2}, {"twDocuments", 2}, {"twComments", 5}};
+            {"twIssues", 11}, {"twComponents", 5}, {"twDocuments", 2}, {"twComments", 5}};
         for (const auto& [name, columns] : trees) {
             auto* tree = child<QTreeWidget>(&window, name);
             QCOMPARE(tree->columnCount(), columns);

@@ -2,6 +2,7 @@
 #include "ui_test_support.h"
 
 #include "codec/zip/zip_archive.h"
+#include "ui/snapshot_viewer.h"
 
 #include <QBuffer>
 #include <QImage>
@@ -166,7 +167,7 @@ private slots:
         selectTopic(window, 0);
         selectSnapshot(window, 0);
         auto* issues = child<QTreeWidget>(&window, "twIssues");
-        QCOMPARE(child<QTreeWidget>(&window, "twComponents")->topLevelItemCount(), 3);
+        QCOMPARE(child<QTreeWidget>(&window, "twComponents")->topLevelItemCount(), 5);
         newIssue ? child<QPushButton>(&window, "pbNewIssue")->click() : issues->clearSelection();
         QCOMPARE(issues->selectedItems().size() == 1 &&
                      issues->currentItem()->text(0) == QStringLiteral("New Issue"),
@@ -190,9 +191,9 @@ private slots:
         const QStringList guids{QStringLiteral("0KkZ20so9BsO1d1hFcfLOl"),
                                 QStringLiteral("1XbKhGD91DvhOpYZbhzGTI"),
                                 QStringLiteral("3D9pjHJ0HCnggyepvsht8s")};
-        QCOMPARE(components->topLevelItemCount(), 3);
+        QCOMPARE(components->topLevelItemCount(), 5);
         for (int row = 0; row < 3; ++row) {
-            QCOMPARE(components->topLevelItem(row)->text(0), QStringLiteral("Room"));
+            QCOMPARE(components->topLevelItem(row)->text(0), QStringLiteral("Selected"));
             QCOMPARE(components->topLevelItem(row)->text(1), guids[row]);
         }
         QCOMPARE(window.bcfData().markups[0].viewPoints[0].visualizationLoaded, 1);
@@ -201,7 +202,7 @@ private slots:
         bcf::currentArchive().load(testCase("2.1/Markup_MinimumInformation.bcf").toStdString());
         child<QListWidget>(&window, "lwSnapshots")->clearSelection();
         selectSnapshot(window, 0);
-        QCOMPARE(components->topLevelItemCount(), 3);
+        QCOMPARE(components->topLevelItemCount(), 5);
         QVERIFY(!errorBox(window));
     }
 
@@ -225,6 +226,85 @@ private slots:
         selectTopic(window, 0);
         QCOMPARE(comments->topLevelItem(2)->text(0), QStringLiteral("Änderung ✓"));
         QCOMPARE(comments->topLevelItem(2)->text(1), QStringLiteral("dangl@iabi.eu"));
+    }
+
+    void componentsShowWhatTheViewpointDoes_data() {
+        QTest::addColumn<QString>("archive");
+        QTest::addColumn<int>("snapshot");
+        QTest::addColumn<QString>("rows");
+        QTest::addColumn<QString>("visibility");
+        QTest::addColumn<QString>("camera");
+        QTest::newRow("hidden exceptions, orthogonal camera")
+            << "3.0/Visualization_Component_selection.bcf" << 0 << "Selected 3, Hidden 2"
+            << "Default visibility: all shown; spaces shown, space boundaries hidden, openings hidden"
+            << "Orthogonal camera at (9.06152, -39.1314, 37.1832)";
+        QTest::newRow("colours, clipping planes, lines and bitmaps")
+            << "2.1/Markup_MaximumInformation.bcf" << 0 << "Selected 5, Hidden 5, Coloured 4"
+            << "Default visibility: all shown; spaces shown, space boundaries shown, openings shown"
+            << ". Clipping planes: 2, lines: 3, bitmaps: 2";
+        QTest::newRow("shown as exceptions")
+            << "2.1/Markup_MaximumInformation.bcf" << 1 << "Selected 5, Visible 5, Coloured 4"
+            << "Default visibility: all hidden"
+            << "Perspective camera at";
+    }
+
+    void componentsShowWhatTheViewpointDoes() {
+        QFETCH(QString, archive);
+        QFETCH(int, snapshot);
+        QFETCH(QString, rows);
+        QFETCH(QString, visibility);
+        QFETCH(QString, camera);
+        MainWindow window;
+        openThroughDialog(window, testCase(archive.toUtf8().constData()));
+        selectTopic(window, 0);
+        selectSnapshot(window, snapshot);
+        auto* components = child<QTreeWidget>(&window, "twComponents");
+        QMap<QString, int> roles;
+        for (int row = 0; row < components->topLevelItemCount(); ++row) {
+            const QTreeWidgetItem* item = components->topLevelItem(row);
+            ++roles[item->text(0)];
+            // Only a coloured row has a colour, shown as text and swatch.
+            const bool coloured = item->text(0) == QStringLiteral("Coloured");
+            QCOMPARE(item->text(4) == QStringLiteral("3498DB"), coloured);
+            QCOMPARE(!item->icon(4).isNull(), coloured);
+        }
+        QStringList counted;
+        for (const QString& role : {QStringLiteral("Selected"), QStringLiteral("Visible"),
+                                    QStringLiteral("Hidden"), QStringLiteral("Coloured")})
+            if (roles.value(role))
+                counted << role + QLatin1Char(' ') + QString::number(roles.value(role));
+        QCOMPARE(counted.join(QStringLiteral(", ")), rows);
+        QVERIFY(child<QLabel>(&window, "lVisibility")->text().startsWith(visibility));
+        QVERIFY(child<QLabel>(&window, "lCamera")->text().contains(camera));
+        QVERIFY(!errorBox(window));
+    }
+
+    void bitmapsOpenInTheImageViewer() {
+        MainWindow window;
+        openThroughDialog(window, testCase("2.1/Markup_MaximumInformation.bcf"));
+        selectTopic(window, 0);
+        selectSnapshot(window, 0);
+        auto* bitmaps = child<QListWidget>(&window, "lwBitmaps");
+        QCOMPARE(bitmaps->count(), 2);
+        emit bitmaps->itemDoubleClicked(bitmaps->item(1));
+        auto* viewer = window.findChild<SnapshotViewer*>(QStringLiteral("snapshotViewer"));
+        QVERIFY(viewer && viewer->isVisible() && viewer->currentIndex() == 1);
+        QVERIFY(!child<QLabel>(viewer, "lImage")->pixmap().isNull());
+    }
+
+    void commentsAndViewpointsMeet() {
+        MainWindow window;
+        openThroughDialog(window, testCase("2.1/Markup_MaximumInformation.bcf"));
+        selectTopic(window, 0);
+        selectSnapshot(window, 2);
+        auto* comments = child<QTreeWidget>(&window, "twComments");
+        comments->setCurrentItem(comments->topLevelItem(2));
+        QCOMPARE(child<QListWidget>(&window, "lwSnapshots")->currentRow(), 0);
+
+        selectSnapshot(window, 1);
+        child<QPushButton>(&window, "pbNewComment")->click();
+        const bcf::Markup& markup = window.bcfData().markups[0];
+        QCOMPARE(markup.comments.back().viewpoint, markup.viewPoints[1].guid);
     }
 
     void unreadablePayloadsAreReportedAndTheTopicStillShows() {
