@@ -116,15 +116,23 @@ inline bool saveArchiveAs(MainWindow& window, const QString& path, const QString
 }
 
 // Answers the next "Save changes to ...?" with `answer`; a save then goes to `path` under `filter`.
-struct SaveQuestionDriver : ModalDriver<QMessageBox> {
+// The file dialog's driver lives as long as the question's action may still need it.
+class SaveQuestionDriver {
+public:
     SaveQuestionDriver(QMessageBox::StandardButton answer, const QString& path = {},
                        const QString& filter = {})
-        : ModalDriver<QMessageBox>([=](QMessageBox* box) {
+        : fileDriver_(std::make_shared<std::unique_ptr<ModalDriver<QFileDialog>>>()),
+          question_([=, fileDriver = fileDriver_](QMessageBox* box) {
               if (answer == QMessageBox::Save)
-                  new ModalDriver<QFileDialog>(
+                  *fileDriver = std::make_unique<ModalDriver<QFileDialog>>(
                       [=](QFileDialog* dialog) { chooseFile(dialog, path, filter); });
               box->button(answer)->click();
           }) {}
+    bool fired() const { return question_.fired(); }
+
+private:
+    std::shared_ptr<std::unique_ptr<ModalDriver<QFileDialog>>> fileDriver_;
+    ModalDriver<QMessageBox> question_;
 };
 
 // Presses "New Document" and answers the file dialog with `path` (cancels for an empty path).
