@@ -43,9 +43,11 @@ void roundTrip(const std::string& bytes, Read read, Write write, Same same) {
         const auto second = read(written);
         if (!same(first, second))
             finding("a write and read changed the model");
+        // Compared as written text: a NaN coordinate never equals itself as a model value.
+        const std::string secondText = write(second);
         pugi::xml_document rewritten;
-        parseWritten(rewritten, write(second));
-        if (!(read(rewritten) == second))
+        parseWritten(rewritten, secondText);
+        if (write(read(rewritten)) != secondText)
             finding("a second write and read changed the model");
     } catch (const BcfError&) {
         // refused input: fine
