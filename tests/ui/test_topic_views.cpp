@@ -8,7 +8,6 @@
 #include "ui/snapshot_viewer.h"
 
 #include <QDesktopServices>
-#include <QTemporaryDir>
 
 using namespace uitest;
 
@@ -20,16 +19,6 @@ public:
 public slots:
     void open(const QUrl& url) { opened << url; }
 };
-
-namespace {
-
-// Activates the link `target` of the detail label `label`, as a click on it does.
-void clickLink(MainWindow& window, const char* label, const QString& target) {
-    QVERIFY(child<QLabel>(&window, label)->text().contains(QStringLiteral("href=\"") + target));
-    emit child<QLabel>(&window, label)->linkActivated(target);
-}
-
-} // namespace
 
 class TestTopicViews : public QObject {
     Q_OBJECT
@@ -83,21 +72,6 @@ private slots:
         QCOMPARE(windowDump(window), shown);
     }
 
-    void editedCommentTextReachesTheModel() {
-        MainWindow window;
-        runSteps(window, QStringLiteral("open 2.1/Markup_MaximumInformation.bcf; topic 0"));
-        QTreeWidgetItem* item = child<QTreeWidget>(&window, "twComments")->topLevelItem(2);
-        QVERIFY(item->flags() & Qt::ItemIsEditable);
-        item->setText(0, QStringLiteral("Änderung ✓"));
-        item->setText(1, QStringLiteral("someone else")); // the author is no text to edit
-        const bcf::Comment& comment = window.bcfData().markups[0].comments[2];
-        QCOMPARE(QString::fromUtf8(comment.comment), QStringLiteral("Änderung ✓"));
-        QCOMPARE(comment.author, std::string("dangl@iabi.eu"));
-        QVERIFY(!comment.modifiedDate.empty() && !comment.modifiedAuthor.empty());
-        runSteps(window, QStringLiteral("topic 1; topic 0"));
-        compareWithGolden(windowDump(window));
-    }
-
     // A double click on a bitmap opens it in the image viewer.
     void bitmapsOpenInTheImageViewer() {
         MainWindow window;
@@ -109,58 +83,15 @@ private slots:
         QVERIFY(!child<QLabel>(viewer, "lImage")->pixmap().isNull());
     }
 
-    void labelAndDueDateEditsAreSaved() {
+    // An internal document is written to a temporary file with its bytes and opened there.
+    void documentLinkOpensTheDocument() {
         MainWindow window;
-        runSteps(window, QStringLiteral("open 3.0/Markup_Due_Date.bcf; topic 0"));
-        auto* due = child<QDateEdit>(&window, "deDueDate");
-        QCOMPARE(due->date(), QDate(2021, 3, 15));
-        auto* labels = child<QComboBox>(&window, "cbLabels");
-        const QString listed = labels->itemText(0);
-        QVERIFY(!listed.isEmpty());
-        labels->setCurrentIndex(0);
-        emit labels->textActivated(listed);
-        labels->lineEdit()->setText(QStringLiteral("Fassade ✓"));
-        QTest::keyClick(labels->lineEdit(), Qt::Key_Return);
-        QCOMPARE(window.bcfData().markups[0].topic.labels,
-                 (std::vector<std::string>{listed.toStdString(), "Fassade ✓"}));
-        clickLink(window, "lLabels", QStringLiteral("remove-label:0"));
-        due->setDate(QDate(2030, 1, 2));
-        QVERIFY(window.bcfData().markups[0].topic.dueDate->starts_with("2030-01-02T00:00:00"));
-        compareWithGolden(windowDump(window));
-        QTemporaryDir folder;
-        bcf::BcfData data = window.bcfData();
-        const QString dated = folder.filePath(QStringLiteral("dated.bcf"));
-        bcf::saveArchive(dated.toStdString(), data, bcf::BcfVersion::V3_0);
-        child<QToolButton>(&window, "tbClearDueDate")->click();
-        QVERIFY(!window.bcfData().markups[0].topic.dueDate);
-        QCOMPARE(due->text(), QStringLiteral("None"));
-        QVERIFY(child<QTreeWidget>(&window, "twIssues")->topLevelItem(0)->text(10).isEmpty());
-        // Reopened: the labels and the due date as edited.
-        MainWindow reopened;
-        runSteps(reopened, QStringLiteral("open ") + dated + QStringLiteral("; topic 0"));
-        QCOMPARE(reopened.bcfData().markups[0].topic.labels, std::vector<std::string>{"Fassade ✓"});
-        QCOMPARE(child<QDateEdit>(&reopened, "deDueDate")->date(), QDate(2030, 1, 2));
-    }
-
-    // A related topic's link selects it; an internal document is written to a temporary file with its bytes
-    // and opened there.
-    void linksOpenTheirTargets() {
-        MainWindow window;
-        runSteps(
-            window,
-            QStringLiteral("open 3.0/Markup_Related_topics_with_both_topics_in_the_same_file.bcf; topic 0"));
-        const std::string& related = window.bcfData().markups[0].topic.relatedTopics.at(0).guid;
-        clickLink(window, "lRelatedTopics", QStringLiteral("topic:") + QString::fromStdString(related));
-        const auto selected = child<QTreeWidget>(&window, "twIssues")->selectedItems();
-        QCOMPARE(selected.size(), 1);
-        QCOMPARE(window.bcfData().markups[std::size_t(markupRow(selected[0]))].topic.guid, related);
-        MainWindow documents;
-        runSteps(documents, QStringLiteral("open 3.0/Markup_Document_reference_internal.bcf; topic 0"));
-        clickLink(documents, "lDocumentReferences", QStringLiteral("document:0"));
+        runSteps(window, QStringLiteral("open 3.0/Markup_Document_reference_internal.bcf; topic 0; "
+                                        "link lDocumentReferences document:0"));
         QCOMPARE(catcher.opened.size(), 1);
         QFile written(catcher.opened[0].toLocalFile());
         QVERIFY(written.open(QIODevice::ReadOnly));
-        QCOMPARE(written.readAll().toStdString(), documents.bcfData().documents.at(0).data);
+        QCOMPARE(written.readAll().toStdString(), window.bcfData().documents.at(0).data);
     }
 };
 

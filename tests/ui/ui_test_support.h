@@ -2,6 +2,7 @@
 // scripted steps, and the window's whole visible state as text compared with golden files.
 #pragma once
 
+#include "codec/archive.h"
 #include "codec/model.h"
 #include "ui/author_setting.h"
 #include "ui/bcfopen.h"
@@ -242,7 +243,8 @@ inline void compareWithGolden(const QString& actual) {
     masked.replace(QRegularExpression(today + QStringLiteral(", \\d\\d:\\d\\d")), QStringLiteral("<now>"));
     if (authorName().size() > 2)
         masked.replace(authorName(), QStringLiteral("<author>"));
-    // So are the folders of the test archives.
+    // So are the folders of the test archives and the temporary one.
+    masked.replace(QDir::tempPath(), u"<tmp>"_s);
     for (const char* folder : {BCF_TESTCASES_DIR, BCF_TEST_DATA_DIR}) {
         const QString mask = folder == QByteArrayView(BCF_TESTCASES_DIR) ? u"<testcases>"_s : u"<data>"_s;
         masked.replace(QFileInfo(QString::fromUtf8(folder)).canonicalFilePath(), mask);
@@ -270,6 +272,10 @@ inline void compareWithGolden(const QString& actual) {
 //   "click B", "trigger A": clicks the button B, triggers the action A (as its menu entry does);
 //   "delete V": presses the Delete key in the view V;
 //   "cancel dialog", "cancel files": cancels the open dialog, or the file dialog it opens;
+//   "write N T": writes T over the text of comment N, as an edit in the view does;
+//   "label T": chooses the listed label T, or types the new label T and presses Return;
+//   "due D": sets the due date D (yyyy-MM-dd); "link L T": activates the link to T of the label L;
+//   "reopen": saves the model as 3.0 into a temporary file through the codec and opens that file;
 //   "answer T": answers the next question of the window with its button T (it must come);
 //   "sort C": clicks the header of column C of the issue list;
 //   "search T", "filter F E": types T into the search field (after clearing it), chooses E in filter box F;
@@ -321,6 +327,31 @@ inline void runSteps(MainWindow& window, const QString& steps) {
             auto* box = issues->viewport()->findChild<QComboBox*>();
             QVERIFY2(box && chooseInCombo(box, argument), qPrintable(step));
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        } else if (verb == QLatin1String("write")) {
+            child<QTreeWidget>(&window, "twComments")
+                ->topLevelItem(row)
+                ->setText(0, argument.section(u' ', 1));
+        } else if (verb == QLatin1String("label")) {
+            auto* labels = child<QComboBox>(&window, "cbLabels");
+            if (labels->findText(argument) >= 0) {
+                labels->setCurrentIndex(labels->findText(argument));
+                emit labels->textActivated(argument);
+            } else {
+                labels->lineEdit()->setText(argument);
+                QTest::keyClick(labels->lineEdit(), Qt::Key_Return);
+            }
+        } else if (verb == QLatin1String("due")) {
+            child<QDateEdit>(&window, "deDueDate")->setDate(QDate::fromString(argument, Qt::ISODate));
+        } else if (verb == QLatin1String("link")) {
+            auto* label = child<QLabel>(&window, argument.section(u' ', 0, 0).toUtf8().constData());
+            const QString target = argument.section(u' ', 1);
+            QVERIFY2(label && label->text().contains(u"href=\""_s + target + u'"'), qPrintable(step));
+            emit label->linkActivated(target);
+        } else if (verb == QLatin1String("reopen")) {
+            const QString path = QDir::tempPath() + u'/' + QCoreApplication::applicationName() + u".bcf"_s;
+            bcf::BcfData data = window.bcfData();
+            bcf::saveArchive(path.toStdString(), data, bcf::BcfVersion::V3_0);
+            openThroughDialog(window, path);
         } else if (verb == QLatin1String("answer")) {
             ++*unanswered;
             whenModal<QMessageBox>([argument, unanswered](QMessageBox* box) {
