@@ -83,10 +83,9 @@ private slots:
             return true;
         });
         child<QToolButton>(&window, "tbOpen")->click();
-        QVERIFY(errorBox(window));
-        QVERIFY(errorBox(window)->text().contains(QStringLiteral("gone.bcf")));
-        QVERIFY(errorBox(window)->text().contains(QStringLiteral("bad zip")));
-        closeErrorBoxes(window);
+        const QString message = errorBox(window) ? errorBox(window)->text() : QString();
+        QVERIFY2(message.contains(QStringLiteral("gone.bcf")) && message.contains(QStringLiteral("bad zip")),
+                 qPrintable(message));
         QVERIFY(window.bcfFilePath().empty());
     }
 
@@ -129,21 +128,6 @@ private slots:
             QVERIFY2(!image.isNull(), name);
             QCOMPARE(image.pixelColor(8, 8) == QColor(Qt::red), iconFile && name[2] == 'O');
         }
-    }
-
-    // The open dialog: its server list; login, create and another server leave it open unchosen.
-    void openDialogShowsItsForm() {
-        BcfOpen dialog;
-        dialog.show();
-        QCOMPARE(dialog.windowTitle(), QStringLiteral("Open/create project"));
-        auto* servers = child<QComboBox>(&dialog, "cbServer");
-        QCOMPARE(servers->count(), 6);
-        QVERIFY(servers->itemText(2).endsWith(QStringLiteral(" Europe-EU (2.1)")));
-        QVERIFY(servers->itemText(5).endsWith(QStringLiteral(" (3.0)")));
-        child<QPushButton>(&dialog, "pbLogin")->click();
-        child<QPushButton>(&dialog, "opCreate")->click();
-        servers->setCurrentIndex(3);
-        QVERIFY(dialog.isVisible() && dialog.result() == 0 && dialog.selectedFilePath().empty());
     }
 };
 

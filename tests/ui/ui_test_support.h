@@ -102,13 +102,6 @@ inline QMessageBox* errorBox(const MainWindow& window) {
     return nullptr;
 }
 
-// Closes every error message box of the window.
-inline void closeErrorBoxes(const MainWindow& window) {
-    for (QMessageBox* box : window.findChildren<QMessageBox*>())
-        box->close();
-    QApplication::processEvents();
-}
-
 // Closes the combo box open over a cell of the issue list, if any, as Escape does.
 inline void closeIssueCombo(QTreeWidget* issues) {
     if (auto* box = issues->viewport()->findChild<QComboBox*>()) {
@@ -199,11 +192,9 @@ inline QString windowDump(const MainWindow& window) {
         for (int row = 0; row < list->count(); ++row) {
             const QListWidgetItem* item = list->item(row);
             const QSize size = item->icon().availableSizes().value(0);
-            lines << QStringLiteral("%1%2 %3x%4 %5")
-                         .arg(item->isSelected() ? u"> "_s : u"  "_s, item->text())
-                         .arg(size.width())
-                         .arg(size.height())
-                         .arg(item->toolTip());
+            lines << (item->isSelected() ? u"> "_s : u"  "_s) + item->text() + u' ' +
+                         QString::number(size.width()) + u'x' + QString::number(size.height()) + u' ' +
+                         item->toolTip();
         }
     }
     QString model = QStringLiteral("model: %1 documents; comments/viewpoints per topic:")
