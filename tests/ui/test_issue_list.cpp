@@ -48,24 +48,28 @@ private slots:
     }
 
     void toolTipsShowWhatACellCuts_data() {
+        QTest::addColumn<int>("row");
         QTest::addColumn<int>("column");
         QTest::addColumn<int>("width");
         QTest::addColumn<QString>("tip");
-        QTest::newRow("narrow title") << int(IssueTitleColumn) << 30 << QStringLiteral("Missing door");
-        QTest::newRow("wide title") << int(IssueTitleColumn) << 400 << QString();
-        QTest::newRow("narrow status box") << int(IssueStatusColumn) << 30 << QStringLiteral("Closed");
+        QTest::newRow("narrow title") << 1 << int(IssueTitleColumn) << 30 << QStringLiteral("Missing door");
+        QTest::newRow("wide title") << 1 << int(IssueTitleColumn) << 400 << QString();
+        QTest::newRow("narrow status box") << 1 << int(IssueStatusColumn) << 30 << QStringLiteral("Closed");
         QTest::newRow("date as stored")
-            << int(IssueDateCreatedColumn) << 400 << QStringLiteral("2024-01-05T11:00:00+02:00");
+            << 1 << int(IssueDateCreatedColumn) << 400 << u"2024-01-05T11:00:00+02:00"_s;
+        QTest::newRow("first topic's date")
+            << 0 << int(IssueDateCreatedColumn) << 400 << u"2024-01-05T10:00:00Z"_s;
     }
 
     void toolTipsShowWhatACellCuts() {
+        QFETCH(int, row);
         QFETCH(int, column);
         QFETCH(int, width);
         QFETCH(QString, tip);
         runSteps(*window, QStringLiteral("open data/list.bcf"));
         issues()->setColumnWidth(column, width);
         const QPoint at(issues()->header()->sectionViewportPosition(column) + 3,
-                        issues()->visualItemRect(issues()->topLevelItem(1)).center().y());
+                        issues()->visualItemRect(issues()->topLevelItem(row)).center().y());
         QHelpEvent help(QEvent::ToolTip, at, issues()->viewport()->mapToGlobal(at));
         QApplication::sendEvent(issues()->viewport(), &help);
         QCOMPARE(QToolTip::isVisible() ? QToolTip::text() : QString(), tip);
