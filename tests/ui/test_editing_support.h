@@ -57,8 +57,6 @@ public:
         timer->start(5);
     }
     ~ModalDriver() { state_->cancelled = true; }
-    ModalDriver(const ModalDriver&) = delete;
-    ModalDriver& operator=(const ModalDriver&) = delete;
     bool fired() const { return state_->fired; }
 
 private:
@@ -141,12 +139,14 @@ inline bool answerFileDialog(QAbstractButton* button, const QString& path, const
     return driver.fired();
 }
 
-// The text of every message box the window shows ("name: text"), which are closed.
+// The text of every message box the window shows ("name (modality): text"), which are closed.
 inline QStringList takeMessages(MainWindow& window) {
     QStringList texts;
     for (QMessageBox* box : window.findChildren<QMessageBox*>()) {
         if (box->isVisible())
-            texts.append(box->objectName() + u": "_s + box->text());
+            texts.append(box->objectName() +
+                         (box->windowModality() == Qt::WindowModal ? u" (window-modal): "_s : u": "_s) +
+                         box->text());
         box->close();
     }
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
