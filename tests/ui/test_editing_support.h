@@ -198,18 +198,18 @@ inline QString visibleState(MainWindow& w) {
     return (out + takeMessages(w)).join(QLatin1Char('\n'));
 }
 
-// `text` with what changes from run to run masked: fresh GUIDs numbered in order of appearance (the same
-// GUID, the same number), today's date-times, the temporary folder and the test archives' one.
+// `text` with what changes from run to run masked: GUIDs numbered in order of appearance (the same GUID, the
+// same number), today's date-times, the temporary and test archive folders, the login name.
 inline QString masked(QString text, const QString& temp) {
     const QString cases = QDir::cleanPath(QStringLiteral(BCF_TESTCASES_DIR));
-    for (const auto& [path, mask] : {std::pair{temp, "<tmp>"},
-                                     {QDir(cases).canonicalPath(), "<cases>"},
-                                     {cases, "<cases>"},
-                                     {QDir::currentPath(), "<cwd>"}})
+    for (const auto& [path, mask] :
+         {std::pair{temp, "<tmp>"}, {QDir(cases).canonicalPath(), "<cases>"}, {cases, "<cases>"}})
         text.replace(path, QString::fromUtf8(mask));
-    if (!loginName().isEmpty()) // it signs while the author name is blank
-        text.replace(QRegularExpression(u"\\b"_s + QRegularExpression::escape(loginName()) + u"\\b"_s),
-                     u"<login>"_s);
+    // The login name signs while the author name is blank: masked as a whole cell or author field.
+    const QString login = loginName().isEmpty() ? u"(?!)"_s : QRegularExpression::escape(loginName());
+    text.replace(QRegularExpression(u"(?<=\\| |Author: )"_s + login + u"(?= \\||$)"_s,
+                                    QRegularExpression::MultilineOption),
+                 u"<login>"_s);
     const QDate today = QDate::currentDate();
     text.replace(QRegularExpression(QRegularExpression::escape(today.toString(u"dd.MM.yyyy"_s)) +
                                     u", \\d\\d:\\d\\d"_s),
