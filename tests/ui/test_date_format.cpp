@@ -1,7 +1,6 @@
 // The display form of stored date-times in the issue list and the comments.
 #include "ui/mainwindow_p.h"
 
-#include <QFile>
 #include <QtTest>
 
 #include <ctime>

@@ -1,10 +1,7 @@
 // Deleting a topic, a comment, a snapshot or a document from its view, and the full-size viewer.
 #include "ui_test_support.h"
 
-#include "codec/archive.h"
 #include "ui/snapshot_viewer.h"
-
-#include <QTemporaryDir>
 
 using namespace uitest;
 

@@ -2,12 +2,6 @@
 // and what the window then shows.
 #include "ui_test_support.h"
 
-#include <QSplitter>
-#include <QTemporaryDir>
-#include <QTextBlock>
-#include <QTextDocument>
-#include <QUrl>
-
 using namespace uitest;
 
 namespace {

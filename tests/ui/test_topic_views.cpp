@@ -2,12 +2,9 @@
 // the edits made in them.
 #include "ui_test_support.h"
 
-#include "codec/archive.h"
 #include "codec/zip/zip_archive.h"
 #include "ui/issue_list.h"
 #include "ui/snapshot_viewer.h"
-
-#include <QDesktopServices>
 
 using namespace uitest;
 

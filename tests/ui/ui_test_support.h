@@ -8,6 +8,7 @@
 #include "ui/bcfopen.h"
 #include "ui/mainwindow.h"
 
+// The Qt Core, Gui, Widgets and Test module headers, for every test that includes this one.
 #include <QtTest>
 #include <QtWidgets>
 
