@@ -18,24 +18,20 @@ namespace {
 
 const std::string kPrevious = "previous content";
 
-struct Run {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-// Runs the tool two hours ahead of UTC; `asNobody` as user and group 65534 (which needs root).
-Run bcfTool(const QStringList& arguments, bool asNobody = false) {
+// What running the tool shows: stdout, stderr and the exit code. It runs two hours ahead of UTC;
+// `asNobody` runs it as user and group 65534 (which needs root).
+QString bcfTool(const QStringList& arguments, bool asNobody) {
     QProcess process;
     process.setEnvironment(QProcess::systemEnvironment() << QStringLiteral("TZ=UTC-2"));
     const QStringList nobody{QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
                              QStringLiteral("--clear-groups"), QStringLiteral(BCF_TOOL)};
     process.start(asNobody ? QStringLiteral("setpriv") : QStringLiteral(BCF_TOOL),
                   asNobody ? nobody + arguments : arguments);
-    Run run;
-    if (process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit)
-        run = {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
-    return run;
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
+        return QStringLiteral("crashed or hung\n");
+    const QByteArray err = process.readAllStandardError();
+    return QString::fromUtf8(process.readAllStandardOutput() + (err.isEmpty() ? "" : "--- stderr\n" + err)) +
+           QStringLiteral("exit %1\n").arg(process.exitCode());
 }
 
 // Compares `actual` with the golden file at `path`; BCF_UPDATE_GOLDEN=1 rewrites the file instead.
@@ -53,7 +49,8 @@ class BcfToolTest : public QObject {
 
 private slots:
     // `input` is copied to DIR/in.bcf (IN): "cases/..." an official archive, "data/..." a test file,
-    // "damaged:ENTRY" the 2.1 archive with every field, ENTRY garbled. Commands are split at "; ".
+    // "@" the 2.1 archive with every field. Commands are split at "; ", chmod and chown are the
+    // test's own, "nobody" runs the tool as user 65534.
     void transcriptMatchesGolden_data() {
         QTest::addColumn<QString>("input");
         QTest::addColumn<QString>("commands");
@@ -76,14 +73,15 @@ private slots:
             {"convert 3.0 documents to 2.1", "cases/3.0/Markup_Document_reference_internal.bcf", "info IN; convert IN OUT --to 2.1; info OUT"},
             {"convert 3.0 wide camera to 2.1", "cases/3.0/Visualization_Perspective_camera.bcf", "info IN; convert IN OUT --to 2.1; info OUT"},
             {"convert keeps 3.0 as 3.0", "cases/3.0/Markup_Labels.bcf", "info IN; convert IN OUT; info OUT"},
+            {"archive comment is ignored", "data/tool/archive-comment.bcf", "info IN; convert IN OUT; info OUT"},
             {"convert over the archive being read", "@", "info IN; convert IN IN; info IN"},
-            {"damaged snapshot costs only itself", "damaged:7ddc3ef0-0ab7-43f1-918a-45e38b42369c/Snapshot_4ab7514b-b216-4d56-98d2-45cf8500ff5a.png", "info IN; convert IN OUT; info OUT"},
-            {"damaged viewpoint costs only itself", "damaged:7ddc3ef0-0ab7-43f1-918a-45e38b42369c/Viewpoint_4ab7514b-b216-4d56-98d2-45cf8500ff5a.bcfv", "info IN; convert IN OUT; info OUT"},
-            {"damaged bitmap costs only itself", "damaged:7ddc3ef0-0ab7-43f1-918a-45e38b42369c/bitmap.png", "info IN; convert IN OUT; info OUT"},
-            {"damaged document costs only itself", "damaged:IfcPile_01.ifc", "info IN; convert IN OUT; info OUT"},
+            {"damaged snapshot costs only itself", "@!7ddc3ef0-0ab7-43f1-918a-45e38b42369c/Snapshot_4ab7514b-b216-4d56-98d2-45cf8500ff5a.png", "info IN; convert IN OUT; info OUT"},
+            {"damaged viewpoint costs only itself", "@!7ddc3ef0-0ab7-43f1-918a-45e38b42369c/Viewpoint_4ab7514b-b216-4d56-98d2-45cf8500ff5a.bcfv", "info IN; convert IN OUT; info OUT"},
+            {"damaged bitmap costs only itself", "@!7ddc3ef0-0ab7-43f1-918a-45e38b42369c/bitmap.png", "info IN; convert IN OUT; info OUT"},
+            {"damaged document costs only itself", "@!IfcPile_01.ifc", "info IN; convert IN OUT; info OUT"},
             {"missing file fails", "", "info DIR/missing.bcf; convert DIR/missing.bcf OUT"},
             {"convert into a missing folder fails", "@", "convert IN DIR/no/such/out.bcf"},
-            {"convert onto a folder fails", "@", "convert IN DIR/folder"},
+            {"convert onto a folder fails", "@", "convert IN DIR"},
             {"help prints usage", "", "--help"},
             {"wrong arguments print usage", "@", "; show IN; info; convert IN; convert IN OUT --to 2.0; convert IN OUT --as 3.0"},
             {"report of every topic as CSV", "data/report/two-topics.bcf", "report IN DIR/r.csv"},
@@ -116,15 +114,14 @@ private slots:
         ::chmod(dir.path().toLocal8Bit().constData(), 0777); // user 65534 may read IN and write there
         const QString in = dir.filePath(QStringLiteral("in.bcf"));
         const QString out = dir.filePath(QStringLiteral("out.bcf"));
-        const QString every = testcasesDir() + QStringLiteral("/2.1/Markup_MaximumInformation.bcf");
-        if (input.startsWith(QStringLiteral("damaged:")))
-            QVERIFY(writeFile(in, damagedEntry(readFile(every), input.mid(8).toStdString())));
-        else if (!input.isEmpty())
-            QVERIFY(writeFile(
-                in, readFile((input.startsWith(QStringLiteral("cases/")) ? testcasesDir() : dataDir()) +
-                             input.mid(input.indexOf(u'/')))));
-        QVERIFY(writeFile(out, kPrevious) && QDir(dir.path()).mkpath(QStringLiteral("folder")));
-        const std::string inBytes = readFile(in);
+        const QStringList source = input.split(u'!'); // "FILE!ENTRY": FILE with ENTRY garbled
+        std::string inBytes =
+            readFile(input.startsWith(QStringLiteral("cases/")) ? testcasesDir() + source[0].mid(5)
+                                                                : dataDir() + source[0].mid(4));
+        if (source.size() > 1)
+            inBytes = damagedEntry(inBytes, source[1].toStdString());
+        QVERIFY(input.isEmpty() || writeFile(in, inBytes));
+        QVERIFY(writeFile(out, kPrevious));
 
         // GUIDs that the first run of the tool did not show are fresh: numbered, so that links still show.
         const QRegularExpression guid(QStringLiteral("[0-9a-f]{8}(-[0-9a-f]{4}){3}-[0-9a-f]{12}"),
@@ -133,49 +130,44 @@ private slots:
         QStringList fresh;
         QString transcript;
         for (const QString& command : commands.split(QStringLiteral("; "))) {
-            QStringList arguments = command.split(u' ', Qt::SkipEmptyParts);
-            for (QString& argument : arguments)
-                argument = argument == QStringLiteral("IN") ? in
-                           : argument == QStringLiteral("OUT")
-                               ? out
-                               : argument.replace(QStringLiteral("DIR"), dir.path());
+            QString line = command; // the tokens are whole words, which no temporary path holds
+            for (const auto& [token, path] : {std::pair(QStringLiteral("IN"), in),
+                                              {QStringLiteral("OUT"), out},
+                                              {QStringLiteral("DIR"), dir.path()}})
+                line.replace(QRegularExpression(QStringLiteral("\\b%1\\b").arg(token)), path);
+            QStringList arguments = line.split(u' ', Qt::SkipEmptyParts);
             if (command.startsWith(QStringLiteral("ch"))) { // chmod or chown, done by the test
                 QCOMPARE(QProcess::execute(arguments.takeFirst(), arguments), 0);
                 transcript += QStringLiteral("$ %1\n").arg(command);
                 continue;
             }
             const bool nobody = !arguments.isEmpty() && arguments.first() == QStringLiteral("nobody");
-            const Run run = bcfTool(arguments.mid(nobody ? 1 : 0), nobody);
-            QString output = QString::fromUtf8(run.out + (run.err.isEmpty() ? "" : "--- stderr\n" + run.err));
+            QString output = bcfTool(arguments.mid(nobody ? 1 : 0), nobody);
             for (const QRegularExpressionMatch& match : guid.globalMatch(output)) {
                 const QString id = match.captured().toLower();
-                if (!transcript.contains(QStringLiteral("\nexit ")) && !seen.contains(id))
+                if (!transcript.contains(QStringLiteral("\nexit ")))
                     seen << id;
-                if (!seen.contains(id) && !fresh.contains(id))
-                    fresh << id;
-                if (!seen.contains(id))
-                    output.replace(match.captured(), QStringLiteral("(new GUID %1)").arg(fresh.indexOf(id)));
+                else if (!seen.contains(id) && !fresh.contains(id))
+                    output.replace(id, QStringLiteral("(new GUID %1)").arg((fresh << id).size()),
+                                   Qt::CaseInsensitive);
             }
-            transcript += QStringLiteral("$ %1%2\n%3exit %4\n")
-                              .arg(nobody ? QString() : QStringLiteral("bcf "), command, output)
-                              .arg(run.exitCode);
+            transcript += QStringLiteral("$ %1%2\n%3")
+                              .arg(nobody ? QString() : QStringLiteral("bcf "), command, output);
         }
         // What is left in the folder, and which files changed; a CSV report is shown whole.
-        const auto entries = QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden;
-        for (const QFileInfo& file : QDir(dir.path()).entryInfoList(entries, QDir::Name)) {
+        for (const QFileInfo& file :
+             QDir(dir.path())
+                 .entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name)) {
             const std::string bytes = readFile(file.filePath());
             const bool kept = bytes == (file.fileName() == QStringLiteral("in.bcf") ? inBytes : kPrevious);
             struct stat st {};
             if (owners && ::stat(file.filePath().toLocal8Bit().constData(), &st) == 0)
                 transcript +=
                     QStringLiteral("%1:%2 %3 ").arg(st.st_uid).arg(st.st_gid).arg(st.st_mode & 0777, 0, 8);
-            transcript += file.fileName() +
-                          (file.isDir() ? QStringLiteral("/ holding [%1]\n")
-                                              .arg(QDir(file.filePath()).entryList(entries).join(u' '))
-                           : kept ? QStringLiteral(" unchanged\n")
-                           : file.suffix() == QStringLiteral("csv")
-                               ? QStringLiteral(":\n") + QString::fromStdString(bytes)
-                               : QStringLiteral(" written\n"));
+            transcript += file.fileName() + (kept ? QStringLiteral(" unchanged\n")
+                                             : file.suffix() == QStringLiteral("csv")
+                                                 ? QStringLiteral(":\n") + QString::fromStdString(bytes)
+                                                 : QStringLiteral(" written\n"));
         }
         const QString name = QString::fromUtf8(QTest::currentDataTag()).replace(u' ', u'-');
         checkGolden(dataDir() + QStringLiteral("/tool/") + name + QStringLiteral(".txt"),
