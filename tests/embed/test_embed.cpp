@@ -63,7 +63,7 @@ private slots:
             return;
         // On X the native window follows, drawn at the top left of the host's window (the layout
         // margin shows the placeholder's colour) over the main window's area, the host's beyond.
-        QCOMPARE(view.placeholder->windowHandle()->geometry(), QRect(0, 0, 400, 300));
+        QTRY_COMPARE_WITH_TIMEOUT(view.placeholder->windowHandle()->geometry(), QRect(0, 0, 400, 300), 5000);
         view.placeholder->setPalette(QPalette(Qt::magenta, Qt::magenta));
         view.placeholder->setAutoFillBackground(true);
         QTRY_COMPARE_WITH_TIMEOUT(shownAt(2, 2), QColor(Qt::magenta), 5000);
