@@ -96,9 +96,9 @@ private slots:
                         QString::fromStdString(zip.read(entry).value_or("missing"))
                             .replace(QStringLiteral("><"), QStringLiteral(">\n<"));
         } else if (written) {
-            // Page count and size, the images as placed (size and pixels per inch), then the text.
-            static const QRegularExpression page(QStringLiteral("^Page.*$"),
-                                                 QRegularExpression::MultilineOption);
+            // Title, creator, page count and size, the images as placed (size and pixels per inch), then the
+            // text.
+            static const QRegularExpression page(QStringLiteral("(?m)^(Title|Creator|Page).*$"));
             for (const QRegularExpressionMatch& match : page.globalMatch(run(PDFINFO, {path})))
                 text += match.captured() + u'\n';
             for (const QString& line : run(PDFIMAGES, {QStringLiteral("-list"), path}).split(u'\n'))

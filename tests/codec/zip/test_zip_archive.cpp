@@ -43,13 +43,14 @@ private slots:
         for (char& c : noise)
             c = char(QRandomGenerator::global()->generate());
         const QByteArray xml =
-            QByteArray("<Markup><Topic Guid=\"x\"><Title>a title</Title></Topic></Markup>\n").repeated(100);
+            QByteArray("<Markup><Topic><Title>a title</Title></Topic></Markup>\n").repeated(100);
         const QString refused = QStringLiteral("write error");
+        const QString stored = QStringLiteral("stored");
         QTest::newRow("XML deflated") << QByteArray("t/markup.bcf") << xml << QStringLiteral("deflated");
-        QTest::newRow("PNG stored") << QByteArray("t/s.png") << "\x89PNG\r\n\x1a\n" + xml
-                                    << QStringLiteral("stored");
-        QTest::newRow("PDF stored") << QByteArray("a.pdf") << "%PDF-1.7\n" + xml << QStringLiteral("stored");
-        QTest::newRow("random bytes stored") << QByteArray("x") << noise << QStringLiteral("stored");
+        QTest::newRow("PNG stored") << QByteArray("t/s.png") << "\x89PNG\r\n\x1a\n" + xml << stored;
+        QTest::newRow("PDF stored") << QByteArray("a.pdf") << "%PDF-1.7\n" + xml << stored;
+        QTest::newRow("WebP stored") << QByteArray("s.webp") << "RIFFsizeWEBP" + xml << stored;
+        QTest::newRow("random bytes stored") << QByteArray("x") << noise << stored;
         QTest::newRow("empty entry") << QByteArray("t/empty.png") << QByteArray() << QString();
         QTest::newRow("UTF-8 name") << QByteArray("caf\xc3\xa9.txt") << QByteArray("utf-8") << QString();
         for (const char* name : {"", "/etc/markup.bcf", "a/../../markup.bcf", "./markup.bcf", "a//markup.bcf",
