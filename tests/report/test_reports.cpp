@@ -47,22 +47,26 @@ private slots:
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("rows");
         QTest::addColumn<int>("cancelAfter");
+        QTest::addColumn<int>("extraComments");
         const QString both = QStringLiteral("0 1");
         for (const QString& type : {QStringLiteral("pdf"), QStringLiteral("xlsx"), QStringLiteral("csv")}) {
             QTest::addRow("%s cancelled keeps the file", qPrintable(type))
-                << QStringLiteral("r.") + type << both << 1;
+                << QStringLiteral("r.") + type << both << 1 << 0;
             QTest::addRow("%s in a missing folder", qPrintable(type))
-                << QStringLiteral("missing/r.") + type << both << 0;
+                << QStringLiteral("missing/r.") + type << both << 0 << 0;
         }
-        QTest::newRow("CSV keeps formula-like text plain") << QStringLiteral("r.csv") << both << 0;
-        QTest::newRow("XLSX holds dates as dates") << QStringLiteral("r.xlsx") << both << 0;
-        QTest::newRow("PDF on Letter") << QStringLiteral("letter.pdf") << QStringLiteral("1 0") << 0;
-        QTest::newRow("PDF of one topic") << QStringLiteral("r.pdf") << QStringLiteral("0") << 0;
+        QTest::newRow("CSV keeps formula-like text plain") << QStringLiteral("r.csv") << both << 0 << 0;
+        QTest::newRow("XLSX holds dates as dates") << QStringLiteral("r.xlsx") << both << 0 << 0;
+        QTest::newRow("PDF on Letter") << QStringLiteral("letter.pdf") << QStringLiteral("1 0") << 0 << 0;
+        QTest::newRow("PDF of one topic") << QStringLiteral("r.pdf") << QStringLiteral("0") << 0 << 0;
+        QTest::newRow("PDF topic over several pages")
+            << QStringLiteral("r.pdf") << QStringLiteral("0") << 0 << 90;
     }
     void reportMatchesGolden() {
         QFETCH(QString, file);
         QFETCH(QString, rows);
         QFETCH(int, cancelAfter);
+        QFETCH(int, extraComments);
         std::vector<int> topics;
         for (const QString& row : rows.split(u' '))
             topics.push_back(row.toInt());
@@ -72,7 +76,13 @@ private slots:
             QVERIFY(writeFile(dir.filePath(QLatin1String(old)), "old"));
         const QString path = dir.filePath(file);
         // Written from a freshly loaded archive, as the command line does.
-        const BcfData data = loadArchive(archive.toStdString());
+        BcfData data = loadArchive(archive.toStdString());
+        Comment comment;
+        comment.date = "2024-03-07T09:05:00Z";
+        for (int i = 0; i < extraComments; ++i) {
+            comment.comment = "Comment " + std::to_string(i);
+            data.markups[0].comments.push_back(comment);
+        }
         QString text;
         try {
             writeReport(path.toStdString(), data, topics, {paper, archive.toStdString()},
@@ -96,8 +106,8 @@ private slots:
                         QString::fromStdString(zip.read(entry).value_or("missing"))
                             .replace(QStringLiteral("><"), QStringLiteral(">\n<"));
         } else if (written) {
-            // Title, creator, page count and size, the images as placed (size and pixels per inch), then the
-            // text.
+            // Title, creator, page count and size, the images as placed (size and pixels per inch),
+            // then the text.
             static const QRegularExpression page(QStringLiteral("(?m)^(Title|Creator|Page).*$"));
             for (const QRegularExpressionMatch& match : page.globalMatch(run(PDFINFO, {path})))
                 text += match.captured() + u'\n';
