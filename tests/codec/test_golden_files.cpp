@@ -24,46 +24,44 @@ using namespace bcf::test;
 
 namespace {
 
-constexpr BcfVersion kVersions[] = {BcfVersion::V2_1, BcfVersion::V3_0};
+using Written = std::vector<std::pair<BcfVersion, std::string>>;
 
-// What the reader for `document`'s root element reads in `version`, and what each writer writes.
-std::string readAndWrite(const pugi::xml_document& document, BcfVersion version,
-                         std::vector<std::string>& written) {
+// What the reader for `document`'s root element reads in `version`; `written` gets what the
+// writers make of it.
+std::string readAndWrite(const pugi::xml_document& document, BcfVersion version, Written& written) {
     const std::string root = document.document_element().name();
+    auto writeBoth = [&written](const auto& write) {
+        for (BcfVersion to : {BcfVersion::V2_1, BcfVersion::V3_0})
+            written.push_back({to, write(to)});
+    };
     BcfData data;
     data.version = version;
-    std::string text;
     if (root == "Markup") {
         const Markup markup = readMarkup(document, version);
-        for (BcfVersion to : kVersions)
-            written.push_back(writeMarkup(markup, to));
+        writeBoth([&](BcfVersion to) { return writeMarkup(markup, to); });
         return dump(markup);
     }
-    if (root == "VisualizationInfo") { // the dump holds what both versions write
+    if (root == "VisualizationInfo") {
         const VisualizationInfo info = readVisualizationInfo(document);
-        for (BcfVersion to : kVersions)
-            written.push_back(writeVisualizationInfo(info, to));
+        writeBoth([&](BcfVersion to) { return writeVisualizationInfo(info, to); });
         return dump(info);
     }
     if (root == "DocumentInfo") {
+        std::string text;
         const std::vector<DocumentInfo> documents = readDocuments(document);
         for (const DocumentInfo& d : documents)
             text += "document " + d.guid + " | " + d.filename + " | " + d.description + "\n";
-        written.push_back(writeDocuments(documents));
+        written.push_back({BcfVersion::V3_0, writeDocuments(documents)});
         return text;
     }
     if (root == "Version") {
         readVersion(document, data);
-        for (BcfVersion to : kVersions)
-            written.push_back(writeVersion(to, data.detailedVersion));
+        writeBoth([&](BcfVersion to) { return writeVersion(to, data.detailedVersion); });
         return std::string("version ") + versionText(data.version) + " | " + data.detailedVersion + "\n";
     }
-    if (root == "ProjectExtension" || root == "ProjectInfo")
-        readProject(document, data);
-    else
-        readExtensions(document, data);
-    for (BcfVersion to : kVersions)
-        written.push_back(root.starts_with("Project") ? writeProject(data, to) : writeExtensions(data, to));
+    const bool project = root == "ProjectExtension" || root == "ProjectInfo";
+    project ? readProject(document, data) : readExtensions(document, data);
+    writeBoth([&](BcfVersion to) { return project ? writeProject(data, to) : writeExtensions(data, to); });
     return dump(data);
 }
 
@@ -90,17 +88,15 @@ private slots:
         const BcfVersion version = name.contains(u"3.0") ? BcfVersion::V3_0 : BcfVersion::V2_1;
         pugi::xml_document document;
         QVERIFY(parseXml(document, readFile(path)));
-        std::vector<std::string> written;
+        Written written;
         std::string report;
         try {
             report = readAndWrite(document, version, written);
         } catch (const BcfError& error) {
             report = "error: " + error.reason() + " | " + error.subject() + "\n";
         }
-        for (std::size_t i = 0; i < written.size(); ++i)
-            report += "== written as " +
-                      std::string(versionText(written.size() == 1 ? version : kVersions[i])) + "\n" +
-                      written[i];
+        for (const auto& [to, text] : written)
+            report += "== written as " + std::string(versionText(to)) + "\n" + text;
         const QString difference = compareWithExpected(
             QStringLiteral("files/") + name + QStringLiteral(".txt"), report, readFile(path));
         QVERIFY2(difference.isEmpty(), qPrintable(difference));
@@ -112,13 +108,12 @@ private slots:
         if (!input.ok)
             return;
         QTemporaryDir dir;
-        for (std::size_t i = 0; i < written.size(); ++i) {
-            const QString output = dir.filePath(QStringLiteral("written-%1.xml").arg(i));
+        for (const auto& [to, text] : written) {
+            const QString output = dir.filePath(QStringLiteral("written-%1.xml").arg(versionText(to)));
             pugi::xml_document out;
-            QVERIFY(writeFile(output, written[i]) && parseXml(out, written[i]));
+            QVERIFY(writeFile(output, text) && parseXml(out, text));
             const XmlLintResult result =
-                xmllint({output}, schemaFor(QString::fromUtf8(out.document_element().name()),
-                                            written.size() == 1 ? version : kVersions[i]));
+                xmllint({output}, schemaFor(QString::fromUtf8(out.document_element().name()), to));
             QVERIFY2(result.ok, qPrintable(result.output));
         }
     }
