@@ -1,4 +1,5 @@
-// Drivers for the main window's modal dialogs, shared by the editing and save tests.
+// Drivers for the main window's modal dialogs, a watchdog that fails a test a dialog would hang, a text dump
+// of what the window shows, and golden files; shared by the editing and save tests.
 #pragma once
 
 #include "ui/author_setting.h"
@@ -6,14 +7,19 @@
 #include "ui/mainwindow.h"
 #include "ui_test_support.h"
 
-#include <QAbstractButton>
 #include <QApplication>
-#include <QDialog>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
@@ -21,52 +27,71 @@
 #include <QtTest>
 
 #include <functional>
+#include <map>
 #include <memory>
+
+using namespace Qt::StringLiterals;
 
 namespace editing_test {
 
-using uitest::chooseInCombo;
-using uitest::clickIssueCombo;
-
-// Watches for a modal dialog of type T and runs an action on it once, in the dialog's own event
-// loop. `fired()` tells whether it ever appeared.
+// Runs `action` once on the first modal dialog of type T, in the dialog's own event loop, if one comes up
+// while the driver lives. `fired()` tells whether it did.
 template <typename T> class ModalDriver {
 public:
-    explicit ModalDriver(std::function<void(T*)> action, int timeoutMs = 10000)
-        : state_(std::make_shared<State>()) {
+    explicit ModalDriver(std::function<void(T*)> action) : state_(std::make_shared<State>()) {
         auto* timer = new QTimer();
-        timer->setInterval(5);
         auto state = state_;
-        auto clock = std::make_shared<QElapsedTimer>();
-        clock->start();
-        QObject::connect(timer, &QTimer::timeout, timer, [timer, state, clock, action, timeoutMs] {
+        QObject::connect(timer, &QTimer::timeout, timer, [timer, state, action] {
             auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
-            if (dialog && !state->cancelled) {
-                timer->stop();
-                timer->deleteLater();
-                state->fired = true;
-                action(dialog);
-            } else if (state->cancelled || clock->elapsed() > timeoutMs) {
-                timer->stop();
+            if (state->cancelled || dialog) {
+                timer->stop(); // before the action, which may run a modal loop of its own
                 timer->deleteLater();
             }
+            if (dialog && !state->cancelled) {
+                state->fired = true;
+                action(dialog);
+            }
         });
-        timer->start();
-        state_->timer = timer;
+        timer->start(5);
     }
     ~ModalDriver() { state_->cancelled = true; }
-    ModalDriver(const ModalDriver&) = delete;
-    ModalDriver& operator=(const ModalDriver&) = delete;
-
     bool fired() const { return state_->fired; }
 
 private:
     struct State {
-        bool fired = false;
-        bool cancelled = false;
-        QPointer<QTimer> timer;
+        bool fired = false, cancelled = false;
     };
     std::shared_ptr<State> state_;
+};
+
+// Fails the running test and closes the modal widget when one stays up for two seconds, which no driver
+// answered: a test fails instead of hanging. EDITING_TEST_MAIN starts one for the whole run.
+class ModalWatchdog {
+public:
+    ModalWatchdog() {
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (modal != seen_) {
+                seen_ = modal;
+                clock_.start();
+            } else if (modal && clock_.elapsed() > 2000 && !modal->inherits("QProgressDialog")) {
+                const QByteArray what =
+                    QByteArray("no answer to a modal ") + modal->metaObject()->className();
+                if (++unanswered_ >
+                    3) // a fault that leaves every dialog unanswered: stop before time runs out
+                    qFatal("%s", what.constData());
+                QTest::qFail(what, __FILE__, __LINE__);
+                modal->close();
+            }
+        });
+        timer_.start(50);
+    }
+
+private:
+    QTimer timer_;
+    QPointer<QWidget> seen_;
+    QElapsedTimer clock_;
+    int unanswered_ = 0;
 };
 
 template <typename T> T* child(QObject& parent, const char* name) {
@@ -76,104 +101,166 @@ template <typename T> T* child(QObject& parent, const char* name) {
     return found;
 }
 
-// Chooses `path` in a file dialog, or cancels it when `path` is empty; `filter` is selected first
-// when given. An existing target is overwritten without asking.
+// Chooses `path` in a file dialog, or cancels it when `path` is empty; `filter` is selected first when given.
+// An existing target is overwritten without asking.
 inline void chooseFile(QFileDialog* dialog, const QString& path, const QString& filter = {}) {
-    if (path.isEmpty()) {
-        static_cast<QDialog*>(dialog)->reject();
-        return;
-    }
+    if (path.isEmpty())
+        return static_cast<QDialog*>(dialog)->reject();
     if (!filter.isEmpty())
         dialog->selectNameFilter(filter);
     dialog->setOption(QFileDialog::DontConfirmOverwrite);
-    dialog->selectFile(path);
+    // Typed as a user does: selectFile() leaves the name field alone while it has the focus.
+    dialog->setDirectory(QFileInfo(path).absolutePath());
+    if (auto* name = dialog->findChild<QLineEdit*>(u"fileNameEdit"_s))
+        name->setText(QFileInfo(path).fileName());
+    else
+        dialog->selectFile(path);
     static_cast<QDialog*>(dialog)->accept(); // QFileDialog::accept checks the choice first
 }
 
-// Opens the archive at `path` the way a user does: open button, "Open" in the open dialog, the
-// file in the file dialog.
+// Opens the archive at `path` as a user does: open button, "Open", the file in the file dialog.
 inline void openArchive(MainWindow& window, const QString& path) {
     ModalDriver<BcfOpen> open([path](BcfOpen* dialog) {
-        auto* fileDriver =
-            new ModalDriver<QFileDialog>([path](QFileDialog* files) { chooseFile(files, path); });
-        QObject::connect(dialog, &QObject::destroyed, [fileDriver] { delete fileDriver; });
+        auto* files = new ModalDriver<QFileDialog>([path](QFileDialog* d) { chooseFile(d, path); });
+        QObject::connect(dialog, &QObject::destroyed, [files] { delete files; });
         child<QPushButton>(*dialog, "pbOpen")->click();
     });
     child<QToolButton>(window, "tbOpen")->click();
 }
 
-// Presses the save button and answers the save dialog with `path` under `filter` (cancels for an
-// empty path); `proposed` receives the file the dialog proposed. Returns whether it appeared.
-inline bool saveArchiveAs(MainWindow& window, const QString& path, const QString& filter = {},
-                          QString* proposed = nullptr) {
-    ModalDriver<QFileDialog> save([=](QFileDialog* dialog) {
+// Clicks `button` and answers the file dialog it shows with `path` under `filter` (cancels for an empty
+// path); `proposed` receives the file the dialog proposed. Returns whether a dialog came.
+inline bool answerFileDialog(QAbstractButton* button, const QString& path, const QString& filter = {},
+                             QString* proposed = nullptr) {
+    ModalDriver<QFileDialog> driver([=](QFileDialog* dialog) {
         if (proposed)
             *proposed = dialog->selectedFiles().value(0);
         chooseFile(dialog, path, filter);
     });
-    child<QToolButton>(window, "tbSave")->click();
-    return save.fired();
+    button->click();
+    return driver.fired();
 }
 
-// Answers the next "Save changes to ...?" with `answer`; a save then goes to `path` under `filter`.
-// The file dialog's driver lives as long as the question's action may still need it.
-class SaveQuestionDriver {
-public:
-    SaveQuestionDriver(QMessageBox::StandardButton answer, const QString& path = {},
-                       const QString& filter = {})
-        : fileDriver_(std::make_shared<std::unique_ptr<ModalDriver<QFileDialog>>>()),
-          question_([=, fileDriver = fileDriver_](QMessageBox* box) {
-              if (answer == QMessageBox::Save)
-                  *fileDriver = std::make_unique<ModalDriver<QFileDialog>>(
-                      [=](QFileDialog* dialog) { chooseFile(dialog, path, filter); });
-              box->button(answer)->click();
-          }) {}
-    bool fired() const { return question_.fired(); }
-
-private:
-    std::shared_ptr<std::unique_ptr<ModalDriver<QFileDialog>>> fileDriver_;
-    ModalDriver<QMessageBox> question_;
-};
-
-// Presses "New Document" and answers the file dialog with `path` (cancels for an empty path).
-inline bool addDocument(MainWindow& window, const QString& path) {
-    ModalDriver<QFileDialog> choose([path](QFileDialog* dialog) { chooseFile(dialog, path); });
-    child<QPushButton>(window, "pbNewDocument")->click();
-    return choose.fired();
-}
-
-// The error message (or the message `name`) the window shows, or null; a shown message is closed
-// after its text is taken.
-inline QString takeErrorMessage(MainWindow& window, const char* name = "bcfErrorMessage") {
-    QMessageBox* box = window.findChild<QMessageBox*>(QString::fromUtf8(name));
-    if (!box)
-        return {};
-    const QString text = box->text();
-    box->close();
+// The text of every message box the window shows ("name (modality): text"), which are closed.
+inline QStringList takeMessages(MainWindow& window) {
+    QStringList texts;
+    for (QMessageBox* box : window.findChildren<QMessageBox*>()) {
+        if (box->isVisible())
+            texts.append(box->objectName() +
+                         (box->windowModality() == Qt::WindowModal ? u" (window-modal): "_s : u": "_s) +
+                         box->text());
+        box->close();
+    }
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    return text;
+    return texts;
 }
 
-inline void selectIssue(MainWindow& window, int row) {
-    auto* tree = child<QTreeWidget>(window, "twIssues");
-    tree->clearSelection();
-    if (row >= 0)
-        tree->topLevelItem(row)->setSelected(true);
+// What the window shows, line by line: labels, commands, issues, comments and documents (rows marked ">"
+// selected, "~" editable), snapshots (thumbnail size and colour), the description and the messages (closed).
+inline QString visibleState(MainWindow& w) {
+    const auto label = [&](const char* name) { return child<QLabel>(w, name)->text(); };
+    QStringList out{label("lProject") + QLatin1String(w.hasUnsavedChanges() ? " (unsaved)" : ""),
+                    u"link: "_s + label("llink"), u"commands:"_s};
+    for (const char* name :
+         {"pbNewIssue", "pbNewComment", "pbNewSnapshot", "pbNewDocument", "tbExportReport"})
+        out.last() += QLatin1Char(' ') + QString::fromUtf8(name) +
+                      QLatin1Char(child<QAbstractButton>(w, name)->isEnabled() ? '+' : '-');
+    const auto rows = [&](const char* name) {
+        auto* tree = child<QTreeWidget>(w, name);
+        for (int r = 0; r < tree->topLevelItemCount(); ++r) {
+            const Qt::ItemFlags flags = tree->topLevelItem(r)->flags();
+            QStringList cells{QLatin1String(tree->topLevelItem(r)->isSelected() ? ">" : " ") +
+                              QLatin1String(flags & Qt::ItemIsEditable ? "~" : " ")};
+            for (int c = 0; c < tree->columnCount(); ++c)
+                cells.append(tree->topLevelItem(r)->text(c));
+            out.append(cells.join(u" | "_s));
+        }
+    };
+    out.append(label("lIssues"));
+    rows("twIssues");
+    out.append(label("lComments"));
+    rows("twComments");
+    auto* tabs = child<QTabWidget>(w, "tabWidget");
+    auto* snapshots = child<QListWidget>(w, "lwSnapshots");
+    out.append(tabs->tabText(0) + u", current %1"_s.arg(snapshots->currentRow()));
+    for (int r = 0; r < snapshots->count(); ++r) {
+        const QVariant shown = snapshots->model()->data(snapshots->model()->index(r, 0), Qt::DecorationRole);
+        const QImage image = shown.canConvert<QPixmap>() && !shown.value<QPixmap>().isNull()
+                                 ? shown.value<QPixmap>().toImage()
+                                 : shown.value<QIcon>().pixmap(150, 150).toImage();
+        out.append(u"  %1x%2 %3"_s.arg(image.width()).arg(image.height()).arg(image.pixelColor(0, 0).name()));
+    }
+    out.append(tabs->tabText(1));
+    rows("twDocuments");
+    auto* description = child<QPlainTextEdit>(w, "pteDescription");
+    out.append(u"description%1: "_s.arg(QLatin1String(description->isReadOnly() ? " (read-only)" : "")) +
+               description->toPlainText());
+    return (out + takeMessages(w)).join(QLatin1Char('\n'));
+}
+
+// `text` with what changes from run to run masked: GUIDs numbered in order of appearance (the same GUID, the
+// same number), today's date-times, the temporary and test archive folders, the login name.
+inline QString masked(QString text, const QString& temp) {
+    const QString cases = QDir::cleanPath(QStringLiteral(BCF_TESTCASES_DIR));
+    for (const auto& [path, mask] :
+         {std::pair{temp, "<tmp>"}, {QDir(cases).canonicalPath(), "<cases>"}, {cases, "<cases>"}})
+        text.replace(path, QString::fromUtf8(mask));
+    // The login name signs while the author name is blank: masked as a whole cell or author field.
+    const QString login = loginName().isEmpty() ? u"(?!)"_s : QRegularExpression::escape(loginName());
+    text.replace(QRegularExpression(u"(?<=\\| |Author: )"_s + login + u"(?= \\||$)"_s,
+                                    QRegularExpression::MultilineOption),
+                 u"<login>"_s);
+    const QDate today = QDate::currentDate();
+    text.replace(QRegularExpression(QRegularExpression::escape(today.toString(u"dd.MM.yyyy"_s)) +
+                                    u", \\d\\d:\\d\\d"_s),
+                 u"<now>"_s);
+    text.replace(QRegularExpression(today.toString(u"yyyy-MM-dd'T\\d\\d:\\d\\d:\\d\\d'"_s)), u"<now>"_s);
+    static const QRegularExpression guid(u"[0-9a-fA-F]{8}(-[0-9a-fA-F]{4}){3}-[0-9a-fA-F]{12}"_s);
+    std::map<QString, int> numbers;
+    QString result;
+    qsizetype at = 0;
+    for (const QRegularExpressionMatch& m : guid.globalMatch(text)) {
+        const auto [it, added] = numbers.emplace(m.captured().toLower(), int(numbers.size()) + 1);
+        result += text.mid(at, m.capturedStart() - at) + u"<g%1>"_s.arg(it->second);
+        at = m.capturedEnd();
+    }
+    return result + text.mid(at);
+}
+
+// Compares `actual` line by line with tests/data/ui_editing/<test function>/<data row>.txt, or writes it
+// there when BCF_UPDATE_GOLDEN is set.
+inline void compareWithGolden(const QString& actual) {
+    QString row = QString::fromUtf8(QTest::currentDataTag());
+    row.replace(QRegularExpression(u"[^A-Za-z0-9.]+"_s), u"_"_s);
+    const QString path = QStringLiteral(BCF_TESTCASES_DIR).chopped(24) /* "/../shared/bcf-testcases" */ +
+                         u"/tests/data/ui_editing/"_s + QString::fromUtf8(QTest::currentTestFunction()) +
+                         QLatin1Char('/') + row + u".txt"_s;
+    QFile file(path);
+    if (qEnvironmentVariableIsSet("BCF_UPDATE_GOLDEN")) {
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(actual.toUtf8() + '\n') > 0);
+        return;
+    }
+    QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(path));
+    QStringList expected = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+    QStringList lines = (actual + QLatin1Char('\n')).split(QLatin1Char('\n'));
+    while (lines.size() != expected.size())
+        (lines.size() < expected.size() ? lines : expected).append(u"<end of text>"_s);
+    QCOMPARE(lines, expected);
 }
 
 } // namespace editing_test
 
-// main() of a window test: the offscreen platform unless another is set, Qt's own file dialogs,
-// which the tests can drive, and the author "tiv" in settings of its own.
+// main() of a window test: Qt's own file dialogs, which the tests can drive, and the author "tiv" in settings
+// of its own.
 #define EDITING_TEST_MAIN(TestClass)                                                                         \
     int main(int argc, char** argv) {                                                                        \
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))                                                  \
-            qputenv("QT_QPA_PLATFORM", "offscreen");                                                         \
         QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);                                         \
         QTemporaryDir config; /* the author setting of the tests, never the user's */                        \
         qputenv("XDG_CONFIG_HOME", config.path().toUtf8());                                                  \
         QApplication app(argc, argv);                                                                        \
-        setAuthorName(QStringLiteral("tiv"));                                                                \
+        setAuthorName(u"tiv"_s);                                                                             \
+        editing_test::ModalWatchdog watchdog;                                                                \
         TestClass test;                                                                                      \
         return QTest::qExec(&test, argc, argv);                                                              \
     }

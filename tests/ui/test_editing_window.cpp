@@ -1,396 +1,235 @@
-// The create buttons and the issue list's editors of the main window, driven through its widgets.
-#include "test_editing_support.h"
+// Editing and saving in the main window: the create buttons, the issue list's editors, the description, the
+// author name, the save button (its dialog, the version its filter writes, what lands in the file, checked
+// against the official schemas and reopened), "Save changes to ...?" before an open or a close, and the
+// records and names the commands make.
+#include "test_editing_scenario.h"
 
-#include "ui/issue_editing.h"
-#include "ui/mainwindow_p.h"
+#include "codec/version.h"
 #include "ui/records.h"
+#include "ui/save_command.h"
 
-#include "codec/zip/zip_archive.h"
+#include <QTimeZone>
 
-#include <QComboBox>
-#include <QFile>
-#include <QIcon>
-#include <QInputDialog>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QMenu>
-#include <QPlainTextEdit>
-#include <QTabWidget>
-#include <QTemporaryDir>
+#include <set>
 
 using namespace editing_test;
-
-namespace {
-
-QString testcase(const char* name) {
-    return QStringLiteral(BCF_TESTCASES_DIR "/") + QString::fromUtf8(name);
-}
-
-const char* const kUserAssignment30 = "3.0/Markup_User_assignment.bcf";
-const char* const kPerspective21 = "2.1/Visualization_PerspectiveCamera.bcf";
-
-QString text(const std::string& utf8) {
-    return QString::fromStdString(utf8);
-}
-
-} // namespace
 
 class TestEditingWindow : public QObject {
     Q_OBJECT
 
     std::unique_ptr<MainWindow> window;
-    QTemporaryDir temp;
-
-    QTreeWidget* issues() { return child<QTreeWidget>(*window, "twIssues"); }
-    QTreeWidget* comments() { return child<QTreeWidget>(*window, "twComments"); }
-    QTreeWidget* documents() { return child<QTreeWidget>(*window, "twDocuments"); }
-    QListWidget* snapshots() { return child<QListWidget>(*window, "lwSnapshots"); }
-    QTabWidget* tabs() { return child<QTabWidget>(*window, "tabWidget"); }
-    QString label(const char* name) { return child<QLabel>(*window, name)->text(); }
-    void press(const char* name) { child<QPushButton>(*window, name)->click(); }
-    const bcf::BcfData& model() { return window->bcfData(); }
-
-    void open(const char* name) {
-        openArchive(*window, testcase(name));
-        QVERIFY2(takeErrorMessage(*window).isEmpty(), name);
-        QVERIFY(!window->bcfFilePath().empty());
-    }
-
-    QString writeTempFile(const QString& name, const QByteArray& bytes) {
-        const QString path = temp.filePath(name);
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-            qFatal("cannot write %s", qPrintable(path));
-        return path;
-    }
 
 private slots:
     void init() {
         window = std::make_unique<MainWindow>();
         window->show();
     }
-    void cleanup() { window.reset(); }
-
-    void newIssueInAFreshWindow() {
-        press("pbNewIssue");
-        QCOMPARE(model().markups.size(), std::size_t(1));
-        const bcf::Topic& topic = model().markups[0].topic;
-        QCOMPARE(topic.title, std::string("New Issue"));
-        QVERIFY(topic.topicType.empty() && topic.topicStatus.empty() && topic.priority.empty());
-        QVERIFY(topic.assignedTo.empty() && topic.stage.empty());
-        QCOMPARE(label("lIssues"), QStringLiteral("Issues (1)"));
-        QCOMPARE(issues()->topLevelItemCount(), 1);
-        QTreeWidgetItem* row = issues()->topLevelItem(0);
-        QCOMPARE(row->text(IssueTitleColumn), QStringLiteral("New Issue"));
-        QCOMPARE(row->text(IssueCreatedByColumn), QStringLiteral("tiv"));
-        QCOMPARE(row->text(IssueDateCreatedColumn), text(formatDateTime(topic.creationDate)));
-        QVERIFY(row->text(IssueDateModifiedColumn).isEmpty());
-        QCOMPARE(issues()->selectedItems(), QList<QTreeWidgetItem*>{row});
-        QVERIFY(window->hasUnsavedChanges());
+    void cleanup() {
+        window.reset();
+        setAuthorName(u"tiv"_s);
     }
 
-    void newIssueAfterAnOpenTakesTheExtensionValues() {
-        open(kUserAssignment30);
-        const std::size_t before = model().markups.size();
-        selectIssue(*window, 0);
-        press("pbNewIssue");
-        press("pbNewIssue");
-        QCOMPARE(model().markups.size(), before + 2);
-        const bcf::Topic& first = model().markups[before].topic;
-        const bcf::Topic& second = model().markups[before + 1].topic;
-        QCOMPARE(first.topicType, std::string("ERROR"));
-        QCOMPARE(first.topicStatus, std::string("OPEN"));
-        QCOMPARE(first.priority, std::string("LOW"));
-        QCOMPARE(first.assignedTo, std::string("Architect@example.com"));
-        QVERIFY(first.stage.empty());
-        QCOMPARE(first.creationAuthor, std::string("tiv"));
-        QVERIFY(!first.modifiedDate && !first.dueDate);
-        QVERIFY(first.guid != second.guid);
-        QCOMPARE(first.title, second.title);
-        QCOMPARE(label("lIssues"), QStringLiteral("Issues (%1)").arg(before + 2));
-        QCOMPARE(issues()->topLevelItemCount(), int(before + 2));
-        QCOMPARE(issues()->topLevelItem(int(before + 1))->text(IssueTitleColumn),
-                 QStringLiteral("New Issue"));
-        // The rows already there stay; the last new issue is selected.
-        QCOMPARE(issues()->selectedItems(), QList<QTreeWidgetItem*>{issues()->topLevelItem(int(before + 1))});
-        QComboBox* type = clickIssueCombo(issues(), int(before), IssueTypeColumn);
-        QVERIFY(type);
-        QCOMPARE(type->currentText(), QStringLiteral("ERROR"));
+    // Each row: user steps (see Scenario::run), then what the window shows and holds, compared with
+    // tests/data/ui_editing/editsShowInTheWindow/<row>.txt.
+    void editsShowInTheWindow_data() {
+        QTest::addColumn<QString>("steps");
+        const QString users = u"open 3.0/Markup_User_assignment.bcf; "_s;
+        const QString camera = u"open 2.1/Visualization_PerspectiveCamera.bcf; "_s;
+        QTest::newRow("new issue in a fresh window") << u"press pbNewIssue"_s;
+        QTest::newRow("new issues take the first extension values, the rows before stay")
+            << users + u"select 0; press pbNewIssue; press pbNewIssue"_s;
+        QTest::newRow("boxes show the topic's own values") << users + u"boxes 0"_s;
+        QTest::newRow("new issue takes the first stage")
+            << u"open 3.0/Markup_Milestone.bcf; press pbNewIssue"_s;
+        QTest::newRow("new comment needs a selected issue") << users + u"press pbNewComment"_s;
+        QTest::newRow("new comment on the selected issue, its text typed")
+            << users + u"select 0; press pbNewComment; comment Checked on site"_s;
+        QTest::newRow("new comment about the selected snapshot")
+            << users + u"select 0; snapshot-row 0; press pbNewComment"_s;
+        QTest::newRow("new snapshot, the current one stays")
+            << users + u"select 0; snapshot-row 0; press pbNewSnapshot"_s;
+        QTest::newRow("the same document twice, under two names")
+            << camera + u"write plan.pdf %PDF-1.4; document plan.pdf; document plan.pdf"_s;
+        QTest::newRow("document in a fresh window") << u"write notes.txt n; document notes.txt"_s;
+        QTest::newRow("cancelled document dialog changes nothing") << camera + u"document -"_s;
+        QTest::newRow("document too large is refused, the next one added")
+            << camera + u"huge huge.bin; document huge.bin; write small.txt x; document small.txt"_s;
+        QTest::newRow("title typed") << users + u"select 0; title 0 Renamed in the list"_s;
+        QTest::newRow("blank title refused") << users + u"select 0; title 0 \\s\\t\\s"_s;
+        QTest::newRow("description typed") << users + u"select 0; description Line one\\nline two \u2713"_s;
+        QTest::newRow("type chosen in a row before a new one")
+            << users + u"press pbNewIssue; choose 0 1 CLASH"_s;
+        QTest::newRow("status chosen") << users + u"press pbNewIssue; choose 0 2 CLOSED"_s;
+        QTest::newRow("assignee chosen") << users + u"choose 0 7 Engineer@example.com"_s;
+        QTest::newRow("priority chosen") << users + u"choose 0 9 HIGH"_s;
+        QTest::newRow("the value shown chosen again changes nothing") << users + u"choose 0 1 ERROR"_s;
+        QTest::newRow("boxes of a fresh window are empty") << u"press pbNewIssue; boxes 0"_s;
+        QTest::newRow("dates and authors open no editor") << users + u"editors 0"_s;
+        QTest::newRow("author name from the File menu signs new records")
+            << u"author \\sAnna Example\\s; press pbNewIssue; press pbNewComment"_s;
+        QTest::newRow("blank author name: the login name signs") << u"author \\s; press pbNewIssue"_s;
+        QTest::newRow("create buttons after a close do nothing")
+            << users + u"select 0; press tbClose; press pbNewIssue; press pbNewComment; "
+                       "press pbNewSnapshot; write a.txt a; document a.txt"_s;
+    }
+    void editsShowInTheWindow() {
+        QFETCH(QString, steps);
+        Scenario scenario(*window);
+        scenario.run(steps);
+        compareWithGolden(scenario.outcome());
     }
 
-    void newCommentWithoutASelectedIssueChangesNothing() {
-        open(kUserAssignment30);
-        const bcf::BcfData before = model();
-        press("pbNewComment");
-        QCOMPARE(model(), before);
-        QCOMPARE(comments()->topLevelItemCount(), 0);
-        QCOMPARE(label("lComments"), QStringLiteral("Comments (0)"));
+    // Each row: user steps (see Scenario::run), then what the window shows, what each step logged (dialogs,
+    // messages, written entries, schema errors) and the model, compared with
+    // tests/data/ui_editing/savesAndQuestions/<row>.txt.
+    void savesAndQuestions_data() {
+        QTest::addColumn<QString>("steps");
+        const QString documents = u"open 3.0/Markup_Document_reference_internal.bcf; "_s;
+        const QString edited = documents + u"press pbNewIssue; "_s;
+        const QString opened =
+            u"copy 3.0/Markup_Document_reference_internal.bcf opened.bcf; open opened.bcf; "_s;
+        // One of each record and an edit on the first topic, saved and opened again.
+        const QString edits = u"select 0; press pbNewComment; comment Checked on site \u2713; "
+                              "press pbNewSnapshot; title 0 Edited; write photo.jpg site photo; "
+                              "document photo.jpg; press pbNewIssue; save saved.bcf "_s;
+        const QString camera = u"open 2.1/Visualization_PerspectiveCamera.bcf; "_s + edits;
+
+        QTest::newRow("fresh window: 3.0 under the first filter")
+            << u"press pbNewIssue; save fresh.bcf first; open fresh.bcf"_s;
+        QTest::newRow("after a close, all files: 3.0")
+            << opened + u"press tbClose; save closed.bcf all; open closed.bcf"_s;
+        QTest::newRow("after a cancelled save dialog, the opened file is proposed")
+            << opened + u"save - first; press pbNewIssue; save again.bcf first"_s;
+        QTest::newRow("after a cancelled open dialog, the opened file is proposed")
+            << opened + u"cancel-open; press pbNewIssue; save again.bcf first"_s;
+        QTest::newRow("each save asks again and leaves the opened file")
+            << opened + u"press pbNewIssue; save first.bcf 2.1; save second.bcfzip 3.0; "
+                        "same opened.bcf 3.0/Markup_Document_reference_internal.bcf"_s;
+        QTest::newRow("saving over the opened file keeps its payloads")
+            << u"copy 3.0/Markup_User_assignment.bcf in-place.bcf; open in-place.bcf; "
+               "press pbNewIssue; save in-place.bcf first; open in-place.bcf"_s;
+        QTest::newRow("a damaged payload costs only itself")
+            << u"damage damaged.bcf; open damaged.bcf; save saved.bcf 3.0; press pbNewIssue"_s;
+        QTest::newRow("an impossible target is reported, the next save works")
+            << documents +
+                   u"write plain x; write x x; save plain/out.bcf 3.0; same plain x; save good.bcf 3.0"_s;
+
+        QTest::newRow("2.1 saved as 2.1") << camera + u"2.1; open saved.bcf"_s;
+        QTest::newRow("2.1 saved as 3.0") << camera + u"3.0; open saved.bcf"_s;
+        QTest::newRow("2.1 under the first filter") << camera + u"first; open saved.bcf"_s;
+        QTest::newRow("3.0 saved as 2.1") << documents + edits + u"2.1; open saved.bcf"_s;
+        QTest::newRow("3.0 saved as 3.0") << documents + edits + u"3.0; open saved.bcf"_s;
+        QTest::newRow("3.0 under all files") << documents + edits + u"all; open saved.bcf"_s;
+        QTest::newRow("3.0 with users saved as 2.1")
+            << u"open 3.0/Markup_User_assignment.bcf; "_s + edits + u"2.1; open saved.bcf"_s;
+
+        QTest::newRow("close, cancelled: everything stays") << edited + u"answer cancel; press tbClose"_s;
+        QTest::newRow("close, discarded") << edited + u"answer discard; press tbClose"_s;
+        QTest::newRow("close, saved first")
+            << edited + u"answer save guarded.bcf 3.0; press tbClose; open guarded.bcf"_s;
+        QTest::newRow("close, its save cancelled: everything stays")
+            << edited + u"answer save - 3.0; press tbClose"_s;
+        QTest::newRow("open, cancelled: everything stays")
+            << edited + u"answer cancel; open 3.0/Markup_User_assignment.bcf"_s;
+        QTest::newRow("open, discarded") << edited + u"answer discard; open 3.0/Markup_User_assignment.bcf"_s;
+        QTest::newRow("open of a text file fails, the edits stay")
+            << edited + u"write text.bcf not a ZIP archive; answer discard; open text.bcf"_s;
+        QTest::newRow("open of BCF 2.0 fails, the edits stay")
+            << edited + u"zip20 2.0.bcf; answer discard; open 2.0.bcf"_s;
+        QTest::newRow("no question without edits") << documents + u"answer cancel; press tbClose"_s;
+        QTest::newRow("no question after a save")
+            << edited + u"save s.bcf 3.0; answer cancel; press tbClose"_s;
+        QTest::newRow("the question names a new archive")
+            << u"press pbNewIssue; answer cancel; press tbClose"_s;
+    }
+    void savesAndQuestions() {
+        QFETCH(QString, steps);
+        Scenario scenario(*window);
+        scenario.fetchPayloads = true;
+        scenario.run(steps);
+        compareWithGolden(scenario.outcome());
     }
 
-    void newCommentOnTheSelectedIssue() {
-        open(kUserAssignment30);
-        selectIssue(*window, 0);
-        const std::size_t before = model().markups[0].comments.size();
-        QCOMPARE(comments()->topLevelItemCount(), int(before));
-        press("pbNewComment");
-        const std::vector<bcf::Comment>& list = model().markups[0].comments;
-        QCOMPARE(list.size(), before + 1);
-        QCOMPARE(list.back().author, std::string("tiv"));
-        QVERIFY(list.back().comment.empty());
-        QCOMPARE(label("lComments"), QStringLiteral("Comments (%1)").arg(before + 1));
-        QCOMPARE(comments()->topLevelItemCount(), int(before + 1));
-        QTreeWidgetItem* last = comments()->topLevelItem(int(before));
-        QVERIFY(last->text(0).isEmpty());
-        QCOMPARE(last->text(1), QStringLiteral("tiv"));
-        QCOMPARE(last->text(2), text(formatDateTime(list.back().date)));
-
-        // Its text is typed into the row afterwards.
-        last->setText(0, QStringLiteral("Checked on site"));
-        QCOMPARE(model().markups[0].comments.back().comment, std::string("Checked on site"));
-        QVERIFY(window->hasUnsavedChanges());
+    // One row per case: the function, its input (parts joined by " | ") and what it returns.
+    void recordsAndNames_data() {
+        QTest::addColumn<QString>("function");
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QString>("expected");
+        const auto row = [](const char* name, const char* function, const char* input, const char* expected) {
+            QTest::newRow(name) << QString::fromUtf8(function) << QString::fromUtf8(input)
+                                << QString::fromUtf8(expected);
+        };
+        // Times are written with their own offset from UTC, in whole seconds.
+        row("time one hour east of UTC", "time", "2024-03-07T09:05:41.123+01:00",
+            "2024-03-07T09:05:41.000+01:00");
+        row("time 5:30 west of UTC", "time", "2023-12-31T23:59:59-05:30", "2023-12-31T23:59:59.000-05:30");
+        row("time in UTC", "time", "2024-01-02T03:04:05Z", "2024-01-02T03:04:05.000+00:00");
+        row("time of a named zone in summer", "time", "2024-07-01T12:00:00 | Europe/Berlin",
+            "2024-07-01T12:00:00.000+02:00");
+        // A document keeps its file name without folders, unless another document or a root file of a 2.1
+        // archive (here with the extension schema custom.xsd) has it.
+        row("document: folders are dropped", "document", "/home/a/plan.pdf", "plan.pdf");
+        row("document: relative path", "document", "docs/plan.pdf", "plan.pdf");
+        row("document: name of another document", "document", "/t/plan.pdf | plan.pdf", "plan (2).pdf");
+        row("document: names of two others", "document", "/t/plan.pdf | plan.pdf, plan (2).pdf",
+            "plan (3).pdf");
+        row("document: the version file", "document", "/t/bcf.version", "bcf (2).version");
+        row("document: the project file, other case", "document", "/t/Project.bcfp", "Project (2).bcfp");
+        row("document: the extensions file", "document", "/t/extensions.xml", "extensions (2).xml");
+        row("document: the extension schema", "document", "/t/custom.xsd", "custom (2).xsd");
+        row("document: a markup file", "document", "/t/markup.bcf", "markup (2).bcf");
+        row("document: no extension", "document", "/t/README | README", "README (2)");
+        row("document: taken, starting with its dot", "document", "/t/.hidden | .hidden", ".hidden (2)");
+        row("document: backslash in a name", "document", "/t/a\\b.txt", "a_b.txt");
+        row("document: unicode", "document", "/t/Grundri\u00df \u00c4.pdf", "Grundri\u00df \u00c4.pdf");
+        // The save dialog's filters (in their order), and the version each writes for a loaded one.
+        row("save filters", "filters", "",
+            "BCF Files (*.bcf *.bcfzip);;BCF 2.1 (*.bcf *.bcfzip);;BCF 3.0 (*.bcf *.bcfzip);;All files "
+            "(*.*)");
+        row("save: first filter keeps 2.1", "save", "BCF Files (*.bcf *.bcfzip) | 2.1", "2.1");
+        row("save: first filter keeps 3.0", "save", "BCF Files (*.bcf *.bcfzip) | 3.0", "3.0");
+        row("save: 2.1 filter", "save", "BCF 2.1 (*.bcf *.bcfzip) | 3.0", "2.1");
+        row("save: 3.0 filter", "save", "BCF 3.0 (*.bcf *.bcfzip) | 2.1", "3.0");
+        row("save: all files keeps the loaded version", "save", "All files (*.*) | 2.1", "2.1");
+        row("save: other case is another filter", "save", "bcf 3.0 (*.bcf *.bcfzip) | 2.1", "2.1");
+        row("save: never loaded, 3.0", "save", "BCF Files (*.bcf *.bcfzip) | 2.0", "3.0");
+        row("save: never loaded, all files, 3.0", "save", "All files (*.*) | 2.0", "3.0");
     }
-
-    void newSnapshotOnTheSelectedIssue() {
-        open(kUserAssignment30);
-        selectIssue(*window, 0);
-        const std::size_t before = model().markups[0].viewPoints.size();
-        QCOMPARE(snapshots()->count(), int(before));
-        snapshots()->setCurrentRow(0);
-        press("pbNewSnapshot");
-
-        const std::vector<bcf::ViewPoint>& list = model().markups[0].viewPoints;
-        QCOMPARE(list.size(), before + 1);
-        const bcf::ViewPoint& added = list.back();
-        QCOMPARE(added.viewpoint, added.guid + ".bcfv");
-        QCOMPARE(added.snapshot, added.guid + ".png");
-        QCOMPARE(added.snapshotData, defaultSnapshotImage());
-        QCOMPARE(added.visualizationInfo.guid, added.guid);
-        QCOMPARE(tabs()->tabText(0), QStringLiteral("Snapshot (%1)").arg(before + 1));
-
-        QCOMPARE(snapshots()->count(), int(before + 1));
-        QCOMPARE(snapshots()->currentRow(), 0);
-        QListWidgetItem* item = snapshots()->item(int(before));
-        QVERIFY(item->text().isEmpty());
-        const QVariant decoration =
-            snapshots()->model()->data(snapshots()->model()->index(int(before), 0), Qt::DecorationRole);
-        QPixmap pixmap = decoration.value<QPixmap>();
-        if (pixmap.isNull())
-            pixmap = decoration.value<QIcon>().pixmap(150, 150);
-        QCOMPARE(pixmap.size(), QSize(150, 150));
-        const QImage image = pixmap.toImage();
-        QCOMPARE(image.pixelColor(0, 0), QColor(181, 208, 208));
-        QCOMPARE(image.pixelColor(149, 149), QColor(181, 208, 208));
-        QVERIFY(window->hasUnsavedChanges());
-    }
-
-    void newDocumentKeepsTheFileContentAndName() {
-        open(kPerspective21);
-        const std::size_t before = model().documents.size();
-        const int rows = documents()->topLevelItemCount();
-        const QByteArray bytes("%PDF-1.4\n\0binary\xff", 18);
-        const QString path = writeTempFile(QStringLiteral("plan.pdf"), bytes);
-        QVERIFY(addDocument(*window, path));
-
-        QCOMPARE(model().documents.size(), before + 1);
-        const bcf::DocumentInfo& document = model().documents.back();
-        QCOMPARE(document.filename, std::string("plan.pdf"));
-        QCOMPARE(document.dataLoaded, 1);
-        QCOMPARE(QByteArray::fromStdString(document.data), bytes);
-        QCOMPARE(document.guid.size(), std::size_t(36));
-        QCOMPARE(tabs()->tabText(1), QStringLiteral("Documents (%1)").arg(before + 1));
-        QCOMPARE(documents()->topLevelItemCount(), rows + 1);
-        QCOMPARE(documents()->topLevelItem(rows)->text(0), QStringLiteral("plan.pdf"));
-        QCOMPARE(documents()->topLevelItem(rows)->text(1), QStringLiteral("Project"));
-        QVERIFY(!(documents()->topLevelItem(rows)->flags() & Qt::ItemIsEditable));
-        QVERIFY(window->hasUnsavedChanges());
-
-        // The same file again is a second document, under a name of its own.
-        const std::string firstGuid = document.guid;
-        QVERIFY(addDocument(*window, path));
-        QCOMPARE(model().documents.back().filename, std::string("plan (2).pdf"));
-        QVERIFY(model().documents.back().guid != firstGuid);
-    }
-
-    void newDocumentWorksWithoutAnIssue() {
-        const QString path = writeTempFile(QStringLiteral("notes.txt"), "notes");
-        QVERIFY(addDocument(*window, path));
-        QCOMPARE(model().documents.size(), std::size_t(1));
-        QCOMPARE(tabs()->tabText(1), QStringLiteral("Documents (1)"));
-    }
-
-    void cancelledDocumentDialogChangesNothing() {
-        open(kPerspective21);
-        const bcf::BcfData before = model();
-        const QString title = tabs()->tabText(1);
-        QVERIFY(addDocument(*window, QString()));
-        QCOMPARE(model(), before);
-        QCOMPARE(tabs()->tabText(1), title);
-        QVERIFY(takeErrorMessage(*window).isEmpty());
-        QVERIFY(!window->hasUnsavedChanges());
-    }
-
-    void documentTooLargeForAnArchiveIsReportedAndNotAdded() {
-        open(kPerspective21);
-        const bcf::BcfData before = model();
-        const QString path = temp.filePath(QStringLiteral("huge.bin"));
-        QFile huge(path);
-        QVERIFY(huge.open(QIODevice::WriteOnly));
-        QVERIFY(huge.resize(qint64(bcf::kMaxEntryBytes) + 1)); // sparse: takes no disk space
-        huge.close();
-        QVERIFY(addDocument(*window, path));
-        QCOMPARE(model(), before);
-        QVERIFY(takeErrorMessage(*window).contains(QStringLiteral("huge.bin")));
-        // The window goes on working.
-        QVERIFY(addDocument(*window, writeTempFile(QStringLiteral("small.txt"), "x")));
-        QCOMPARE(model().documents.size(), before.documents.size() + 1);
-    }
-
-    // Typed into the list (the title) or the description box: written into the topic and signed. A
-    // blank title is refused and the previous one restored.
-    void typedTextReachesTheTopic_data() {
-        QTest::addColumn<bool>("description");
-        QTest::addColumn<QString>("typed");
-        QTest::newRow("title") << false << QStringLiteral("Renamed in the list");
-        QTest::newRow("blank title, refused") << false << QStringLiteral(" \t ");
-        QTest::newRow("description") << true << QStringLiteral("Line one\nline two \u2713");
-    }
-
-    void typedTextReachesTheTopic() {
-        QFETCH(bool, description);
-        QFETCH(QString, typed);
-        const bool refused = typed.trimmed().isEmpty();
-        open(kUserAssignment30);
-        QTreeWidgetItem* row = issues()->topLevelItem(0);
-        const bcf::Topic before = model().markups[0].topic;
-        selectIssue(*window, 0);
-        if (description) {
-            child<QPlainTextEdit>(*window, "pteDescription")->setPlainText(typed);
+    void recordsAndNames() {
+        QFETCH(QString, function);
+        QFETCH(QString, input);
+        QFETCH(QString, expected);
+        const QStringList part = input.split(u" | "_s);
+        std::string actual;
+        if (function == u"time"_s) {
+            QDateTime time = QDateTime::fromString(part[0], Qt::ISODateWithMs);
+            if (part.size() > 1)
+                time = QDateTime(time.date(), time.time(), QTimeZone(part[1].toUtf8()));
+            actual = timestampText(time);
+        } else if (function == u"document"_s) {
+            bcf::BcfData data;
+            data.extensionSchema = "custom.xsd";
+            for (const QString& name : part.value(1).split(u", "_s, Qt::SkipEmptyParts))
+                data.documents.push_back(newDocument(name.toStdString(), {}));
+            actual = documentFileName(part[0], data);
+        } else if (function == u"filters"_s) {
+            actual = saveFilters().toStdString();
         } else {
-            issues()->editItem(row, IssueTitleColumn);
-            auto* editor = issues()->viewport()->findChild<QLineEdit*>();
-            QVERIFY(editor);
-            editor->setText(typed);
-            QTest::keyClick(editor, Qt::Key_Return);
-            // The delegate commits the editor's text from the event loop.
-            QTRY_VERIFY(refused
-                            ? window->findChild<QMessageBox*>(QStringLiteral("bcfErrorMessage")) != nullptr
-                            : row->text(IssueTitleColumn) == typed);
+            const int loaded = QStringList{u"2.0"_s, u"2.1"_s}.indexOf(part[1]);
+            actual =
+                bcf::versionText(saveVersionForFilter(part[0], bcf::BcfVersion(loaded < 0 ? 2 : loaded)));
         }
-        const bcf::Topic& topic = model().markups[0].topic;
-        QCOMPARE(window->hasUnsavedChanges(), !refused);
-        QCOMPARE(takeErrorMessage(*window).isEmpty(), !refused);
-        QCOMPARE(text(description ? topic.description : topic.title), refused ? text(before.title) : typed);
-        QCOMPARE(row->text(IssueTitleColumn), text(topic.title));
-        QCOMPARE(text(topic.modifiedAuthor), refused ? text(before.modifiedAuthor) : QStringLiteral("tiv"));
-        QCOMPARE(row->text(IssueModifiedByColumn), text(topic.modifiedAuthor));
-        QCOMPARE(row->text(IssueDateModifiedColumn), text(formatDateTime(topic.modifiedDate.value_or(""))));
+        QCOMPARE(QString::fromStdString(actual), expected);
     }
 
-    // New records and edits are signed with the name set in the File menu, or the login name.
-    void authorNameFromTheFileMenu_data() {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("author");
-        QTest::newRow("set") << QStringLiteral(" Anna Example ") << QStringLiteral("Anna Example");
-        QTest::newRow("blank: the login name") << QStringLiteral("  ") << loginName();
-    }
-
-    void authorNameFromTheFileMenu() {
-        QFETCH(QString, typed);
-        QFETCH(QString, author);
-        ModalDriver<QInputDialog> answer([typed](QInputDialog* dialog) {
-            dialog->setTextValue(typed);
-            dialog->accept();
-        });
-        child<QMenu>(*window, "menuFile")->actions().value(0)->trigger();
-        QVERIFY(answer.fired());
-        press("pbNewIssue");
-        press("pbNewComment");
-        QCOMPARE(text(model().markups[0].topic.creationAuthor), author);
-        QCOMPARE(text(model().markups[0].comments[0].author), author);
-        setAuthorName(QStringLiteral("tiv"));
-    }
-
-    void comboBoxChoicesReachTheTopic_data() {
-        QTest::addColumn<int>("column");
-        QTest::addColumn<QString>("choice");
-        QTest::newRow("type") << int(IssueTypeColumn) << QStringLiteral("CLASH");
-        QTest::newRow("status") << int(IssueStatusColumn) << QStringLiteral("CLOSED");
-        QTest::newRow("assigned to") << int(IssueAssignedToColumn) << QStringLiteral("Engineer@example.com");
-        QTest::newRow("priority") << int(IssuePriorityColumn) << QStringLiteral("HIGH");
-    }
-
-    void comboBoxChoicesReachTheTopic() {
-        QFETCH(int, column);
-        QFETCH(QString, choice);
-        open(kUserAssignment30);
-        press("pbNewIssue"); // a row appended later: the rows before must work as well
-        QTreeWidgetItem* row = issues()->topLevelItem(0);
-        QComboBox* box = clickIssueCombo(issues(), 0, column);
-        QVERIFY(box);
-        QVERIFY(chooseInCombo(box, choice));
-
-        const bcf::Topic& topic = model().markups[0].topic;
-        QCOMPARE(issueColumnValue(topic, column).value_or(""), choice.toStdString());
-        QCOMPARE(row->text(column), choice);
-        QCOMPARE(topic.modifiedAuthor, std::string("tiv"));
-        QCOMPARE(row->text(IssueModifiedByColumn), QStringLiteral("tiv"));
-        QCOMPARE(row->text(IssueDateModifiedColumn), text(formatDateTime(topic.modifiedDate.value_or(""))));
-        QVERIFY(window->hasUnsavedChanges());
-        // Other rows are untouched.
-        QCOMPARE(model().markups.back().topic.modifiedAuthor, std::string());
-    }
-
-    void stageBoxOfAFreshWindowIsEmpty() {
-        press("pbNewIssue");
-        // A fresh window has no stages: the box is empty and choosing is not possible.
-        QComboBox* box = clickIssueCombo(issues(), 0, IssueStageColumn);
-        QVERIFY(box);
-        QCOMPARE(box->count(), 0);
-        QVERIFY(!model().markups[0].topic.modifiedDate);
-    }
-
-    void boxesShowTheTopicsOwnValues() {
-        open(kUserAssignment30);
-        const bcf::Topic& topic = model().markups[0].topic;
-        for (int column : kIssueComboColumns) {
-            QComboBox* box = clickIssueCombo(issues(), 0, column);
-            QVERIFY(box);
-            QCOMPARE(box->currentText(), text(issueColumnValue(topic, column).value_or("")));
+    void newGuidsAreLowerCaseAndUnique() {
+        static const QRegularExpression guid(u"^[0-9a-f]{8}(-[0-9a-f]{4}){3}-[0-9a-f]{12}$"_s);
+        std::set<std::string> seen;
+        for (int i = 0; i < 100; ++i) {
+            const std::string text = newGuidText();
+            QVERIFY2(guid.match(QString::fromStdString(text)).hasMatch() && seen.insert(text).second,
+                     text.c_str());
         }
-    }
-
-    void datesAndAuthorsOpenNoEditor() {
-        open(kUserAssignment30);
-        QTreeWidgetItem* row = issues()->topLevelItem(0);
-        const bcf::Topic before = model().markups[0].topic;
-        for (int column :
-             {int(IssueDateCreatedColumn), int(IssueCreatedByColumn), int(IssueDateModifiedColumn),
-              int(IssueModifiedByColumn), int(IssueDueDateColumn)}) {
-            issues()->editItem(row, column);
-            QVERIFY2(!issues()->viewport()->findChild<QLineEdit*>(), qPrintable(QString::number(column)));
-        }
-        QCOMPARE(model().markups[0].topic, before);
-    }
-
-    void fillingTheListCountsAsNoEdit() {
-        open(kUserAssignment30);
-        const bcf::BcfData before = model();
-        press("pbNewIssue");
-        press("pbNewIssue");
-        for (std::size_t i = 0; i < before.markups.size(); ++i)
-            QCOMPARE(model().markups[i].topic, before.markups[i].topic);
-        QCOMPARE(issues()->findChildren<QObject*>(QStringLiteral("issueEditing")).size(), 1);
-    }
-
-    void createButtonsAfterACloseDoNothing() {
-        open(kUserAssignment30);
-        child<QToolButton>(*window, "tbClose")->click();
-        QVERIFY(!child<QPushButton>(*window, "pbNewIssue")->isEnabled());
-        press("pbNewIssue");
-        press("pbNewComment");
-        press("pbNewSnapshot");
-        QVERIFY(model().markups.empty());
     }
 };
 
