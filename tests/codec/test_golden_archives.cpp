@@ -188,7 +188,7 @@ private:
         for (BcfVersion version : {BcfVersion::V2_1, BcfVersion::V3_0}) {
             out << "== saved as " << versionText(version) << "\n";
             const std::string path = file(versionText(version));
-            if (!save(path, data, version, true))
+            if (!save(path, data, version))
                 continue;
             convertible = convertible || version != own;
             BcfData back = loadArchive(path);
@@ -203,7 +203,7 @@ private:
         if (convertible) {
             out << "== converted back to " << versionText(own) << "\n";
             BcfData converted = loadArchive(file(own == BcfVersion::V2_1 ? "3.0" : "2.1"));
-            if (save(file("back"), converted, own, false)) {
+            if (save(file("back"), converted, own)) {
                 converted = loadArchive(file("back"));
                 fetchAllPayloads(converted);
                 out << "== changes\n" << changes(loaded, dump(converted));
@@ -216,7 +216,7 @@ private:
     }
 
     // Saves and reports notes and entries; a failed save must leave the destination as it was.
-    bool save(const std::string& path, BcfData& data, BcfVersion version, bool entries) {
+    bool save(const std::string& path, BcfData& data, BcfVersion version) {
         const std::string previous = "previous content";
         writeFile(QString::fromStdString(path), previous);
         try {
@@ -229,8 +229,7 @@ private:
                 problems << QStringLiteral("a failed save changed the destination");
             return false;
         }
-        if (entries)
-            writtenEntries(path, data, version);
+        writtenEntries(path, data, version);
         return true;
     }
 

@@ -12,7 +12,6 @@
 #include <QtEndian>
 
 #include <algorithm>
-#include <charconv>
 #include <pugixml.hpp>
 #include <sstream>
 
@@ -74,10 +73,7 @@ QString quoted(const std::vector<std::string>& lines, std::size_t index) {
 class Dumper {
 public:
     void field(const std::string& path, const std::string& value) { out << path << ": " << value << '\n'; }
-    void field(const std::string& path, double value) { // the shortest text that reads back the same
-        char text[32];
-        out << path << ": " << std::string_view(text, std::to_chars(text, text + 32, value).ptr) << '\n';
-    }
+    void field(const std::string& path, double value) { out << path << ": " << value << '\n'; }
     void field(const std::string& path, const std::optional<std::string>& value) {
         field(path, value ? "present \"" + *value + "\"" : std::string("absent"));
     }
@@ -103,6 +99,13 @@ public:
 
     void visualization(const std::string& p, const VisualizationInfo& info) {
         field(p + ".guid", info.guid);
+        field(p + ".selection.size", std::to_string(info.selection.size()));
+        for (std::size_t i = 0; i < info.selection.size(); ++i) {
+            const std::string c = p + ".selection[" + std::to_string(i) + "]";
+            field(c + ".ifcGuid", info.selection[i].ifcGuid);
+            field(c + ".originatingSystem", info.selection[i].originatingSystem);
+            field(c + ".authoringToolId", info.selection[i].authoringToolId);
+        }
         vector(p + ".cameraViewPoint", info.cameraViewPoint);
         vector(p + ".cameraDirection", info.cameraDirection);
         vector(p + ".cameraUpVector", info.cameraUpVector);
@@ -116,8 +119,7 @@ public:
             field(p + ".orthogonalCamera.viewToWorldScale", o->viewToWorldScale);
             field(p + ".orthogonalCamera.aspectRatio", o->aspectRatio);
         }
-        // Everything else (components, lines, clipping planes, bitmaps) as both versions write it:
-        // 3.0 keeps empty elements, 2.1 both cameras.
+        // Everything else as both versions write it (3.0 keeps empty elements, 2.1 both cameras).
         field(p + ".as2.1", "\n" + writeVisualizationInfo(info, BcfVersion::V2_1));
         field(p + ".as3.0", "\n" + writeVisualizationInfo(info, BcfVersion::V3_0));
         for (const Bitmap& bitmap : info.bitmaps.value_or(std::vector<Bitmap>()))
