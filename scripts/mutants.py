@@ -114,6 +114,7 @@ def main():
     ap.add_argument("--timeout", type=int, default=60, help="per test, seconds")
     ap.add_argument("--jobs", type=int, default=2)
     ap.add_argument("--out", help="JSON lines; mutants already in it are skipped")
+    ap.add_argument("--ids", type=int, nargs="+", help="only these of the chosen mutants")
     ap.add_argument("--list", action="store_true", help="only print the chosen mutants")
     args = ap.parse_args()
 
@@ -127,7 +128,7 @@ def main():
         if args.list:
             print(f"{i:3} {label}\n      {m[3].strip() or '(line removed)'}")
             continue
-        if i in done:
+        if i in done or args.ids and i not in args.ids:
             continue
         t0 = time.time()
         status, failed = test(m, args)

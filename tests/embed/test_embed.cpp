@@ -1,157 +1,105 @@
-// BcfQtUi under the offscreen platform: ownership, layout, resizing and the fallback placeholder.
+// BcfQtUi in a host's window, run offscreen and on a real X server (Xvfb): ownership, layout,
+// resizing, the fallback window, and on X a native child window drawn inside the host's.
 #include "bcfqtui.h"
 #include "ui/mainwindow.h"
 
 #include <QApplication>
 #include <QDialog>
 #include <QLayout>
-#include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
-#include <QVBoxLayout>
 #include <QWindow>
-
-#include <memory>
 
 class TestEmbed : public QObject {
     Q_OBJECT
 
+    QWidget host;
+
+    // The colour the X server shows at x, y of the host's window (children included).
+    QColor shownAt(int x, int y) const {
+        return host.screen()
+            ->grabWindow(host.winId())
+            .toImage()
+            .convertToFormat(QImage::Format_RGB32)
+            .pixelColor(x, y);
+    }
+
 private slots:
-    void init();
-    void cleanup();
-    void mainWindowIsChildOfPlaceholder();
-    void mainWindowFillsPlaceholderLayout();
-    void resizeMovesToOrigin_data();
-    void resizeMovesToOrigin();
-    void resizeToNothingAndBack();
-    void destructionDeletesMainWindowOnce();
-    void nullHandleFallsBack();
-    void viewsAreIndependent();
-    void unsavedChangesAndSave();
+    void initTestCase() {
+        // Green, and away from the screen's origin, so that a stray top-level placeholder cannot
+        // pass for an embedded one in the grabs below.
+        host.setPalette(QPalette(Qt::green, Qt::green));
+        host.setAutoFillBackground(true);
+        host.setGeometry(120, 90, 600, 400);
+        host.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&host));
+    }
 
-private:
-    std::unique_ptr<QWidget> host;
+    // Each size in turn, after the placeholder was moved away: at 0,0 with the main window filling
+    // it. A handle that names no window (X ids of clients start well above 0x3f) gives a window.
+    void resizePlacesViewAtOrigin_data() {
+        QTest::addColumn<WId>("handle");
+        QTest::newRow("in the host's window") << host.winId();
+        QTest::newRow("no host window") << WId(0);
+        QTest::newRow("a handle that names no window") << WId(0x3f);
+    }
+    void resizePlacesViewAtOrigin() {
+        QFETCH(WId, handle);
+        const bool onX = QApplication::platformName() == QLatin1String("xcb") && handle == host.winId();
+        BcfQtUi view(handle);
+        QWindow* parent =
+            view.placeholder->windowHandle() ? view.placeholder->windowHandle()->parent() : nullptr;
+        QCOMPARE(parent && parent->winId() == host.winId() && parent->type() == Qt::ForeignWindow, onX);
+        for (const QSize& size : {QSize(200, 100), QSize(0, 0), QSize(1900, 1200), QSize(400, 300)}) {
+            view.placeholder->move(37, 41);
+            view.resize(size.width(), size.height());
+            QCOMPARE(QRect(view.placeholder->pos(), view.placeholder->size()), QRect(QPoint(0, 0), size));
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(view.mainWindow->geometry(), view.placeholder->layout()->contentsRect(),
+                                  2000);
+        if (!onX)
+            return;
+        // On X the native window follows, drawn at the top left of the host's window (the layout
+        // margin shows the placeholder's colour) over the main window's area, the host's beyond.
+        QTRY_COMPARE_WITH_TIMEOUT(view.placeholder->windowHandle()->geometry(), QRect(0, 0, 400, 300), 5000);
+        view.placeholder->setPalette(QPalette(Qt::magenta, Qt::magenta));
+        view.placeholder->setAutoFillBackground(true);
+        QTRY_COMPARE_WITH_TIMEOUT(shownAt(2, 2), QColor(Qt::magenta), 5000);
+        QCOMPARE(shownAt(500, 350), QColor(Qt::green));
+    }
+
+    // The main window is the placeholder's one child in its layout. A new topic is an unsaved
+    // change, which a cancelled save keeps; the view goes with its main window, exactly once.
+    void viewHoldsMainWindowAndItsChanges() {
+        int deletions = 0;
+        {
+            BcfQtUi view(host.winId());
+            QCOMPARE(view.mainWindow->parentWidget(), view.placeholder.get());
+            QVERIFY(!view.mainWindow->isWindow() && view.mainWindow->isVisible() &&
+                    view.placeholder->isVisible());
+            QCOMPARE(view.placeholder->layout()->count(), 1);
+            QCOMPARE(view.placeholder->layout()->indexOf(view.mainWindow), 0);
+            connect(view.mainWindow, &QObject::destroyed, this, [&deletions] { ++deletions; });
+            QVERIFY(!view.hasUnsavedChanges());
+            view.mainWindow->findChild<QPushButton*>(QStringLiteral("pbNewIssue"))->click();
+            QVERIFY(view.hasUnsavedChanges());
+            QTimer cancel; // rejects the save dialog as soon as it shows
+            cancel.callOnTimeout([] {
+                if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+                    dialog->reject();
+            });
+            cancel.start(20);
+            QVERIFY(!view.save());
+            QVERIFY(view.hasUnsavedChanges());
+        }
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(deletions, 1);
+        QCOMPARE(QApplication::topLevelWidgets(), QWidgetList{&host});
+        QVERIFY(host.windowHandle()->handle() != nullptr);
+    }
 };
-
-void TestEmbed::init() {
-    host = std::make_unique<QWidget>();
-    host->setAttribute(Qt::WA_NativeWindow);
-    host->resize(800, 600);
-    host->show();
-}
-
-void TestEmbed::cleanup() {
-    host.reset();
-}
-
-void TestEmbed::mainWindowIsChildOfPlaceholder() {
-    BcfQtUi view(host->winId());
-    QVERIFY(view.placeholder);
-    QVERIFY(view.mainWindow != nullptr);
-    QCOMPARE(view.mainWindow->parentWidget(), view.placeholder.get());
-    QVERIFY(!view.mainWindow->isWindow());
-    QVERIFY(!QApplication::topLevelWidgets().contains(view.mainWindow));
-    QVERIFY(view.placeholder->isVisible());
-    QVERIFY(view.mainWindow->isVisible());
-}
-
-void TestEmbed::mainWindowFillsPlaceholderLayout() {
-    BcfQtUi view(host->winId());
-    auto* layout = qobject_cast<QVBoxLayout*>(view.placeholder->layout());
-    QVERIFY(layout != nullptr);
-    QCOMPARE(layout->count(), 1);
-    QCOMPARE(layout->indexOf(view.mainWindow), 0);
-    view.resize(700, 500);
-    QTRY_COMPARE(view.mainWindow->geometry(), layout->contentsRect());
-}
-
-void TestEmbed::resizeMovesToOrigin_data() {
-    QTest::addColumn<QSize>("size");
-    QTest::newRow("host size") << QSize(800, 600);
-    QTest::newRow("smaller than the main window's minimum") << QSize(40, 30);
-    QTest::newRow("nothing") << QSize(0, 0);
-    QTest::newRow("larger than the host") << QSize(1900, 1200);
-}
-
-void TestEmbed::resizeMovesToOrigin() {
-    QFETCH(QSize, size);
-    BcfQtUi view(host->winId());
-    view.placeholder->move(37, 41);
-    for (int call = 0; call < 2; ++call) {
-        view.resize(size.width(), size.height());
-        QCOMPARE(view.placeholder->size(), size);
-        QCOMPARE(view.placeholder->pos(), QPoint(0, 0));
-    }
-}
-
-void TestEmbed::resizeToNothingAndBack() {
-    BcfQtUi view(host->winId());
-    view.resize(640, 480);
-    view.resize(0, 0);
-    QCOMPARE(view.placeholder->size(), QSize(0, 0));
-    view.placeholder->move(5, 9);
-    view.resize(640, 480);
-    QCOMPARE(view.placeholder->size(), QSize(640, 480));
-    QCOMPARE(view.placeholder->pos(), QPoint(0, 0));
-    QTRY_COMPARE(view.mainWindow->geometry(), view.placeholder->layout()->contentsRect());
-}
-
-void TestEmbed::destructionDeletesMainWindowOnce() {
-    const auto windowsBefore = QApplication::topLevelWidgets().size();
-    int mainWindowDeletions = 0;
-    QPointer<QWidget> mainWindow;
-    QPointer<QWidget> placeholder;
-    {
-        BcfQtUi view(host->winId());
-        mainWindow = view.mainWindow;
-        placeholder = view.placeholder.get();
-        connect(view.mainWindow, &QObject::destroyed, this,
-                [&mainWindowDeletions] { ++mainWindowDeletions; });
-    }
-    QCOMPARE(mainWindowDeletions, 1);
-    QVERIFY(mainWindow.isNull());
-    QVERIFY(placeholder.isNull());
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QCOMPARE(mainWindowDeletions, 1);
-    QCOMPARE(QApplication::topLevelWidgets().size(), windowsBefore);
-}
-
-void TestEmbed::nullHandleFallsBack() {
-    BcfQtUi view(0);
-    QVERIFY(view.placeholder);
-    QVERIFY(view.placeholder->isWindow());
-    QCOMPARE(view.mainWindow->parentWidget(), view.placeholder.get());
-    view.resize(300, 200);
-    QCOMPARE(view.placeholder->size(), QSize(300, 200));
-    QCOMPARE(view.placeholder->pos(), QPoint(0, 0));
-}
-
-void TestEmbed::viewsAreIndependent() {
-    BcfQtUi first(host->winId());
-    BcfQtUi second(host->winId());
-    QVERIFY(first.placeholder != second.placeholder);
-    QVERIFY(first.mainWindow != second.mainWindow);
-    first.resize(100, 80);
-    second.resize(300, 200);
-    QCOMPARE(first.placeholder->size(), QSize(100, 80));
-    QCOMPARE(second.placeholder->size(), QSize(300, 200));
-}
-
-void TestEmbed::unsavedChangesAndSave() {
-    BcfQtUi view(host->winId());
-    QVERIFY(!view.hasUnsavedChanges());
-    view.mainWindow->findChild<QPushButton*>(QStringLiteral("pbNewIssue"))->click();
-    QVERIFY(view.hasUnsavedChanges());
-    QTimer cancel;
-    QObject::connect(&cancel, &QTimer::timeout, [] {
-        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
-            dialog->reject();
-    });
-    cancel.start(20);
-    QVERIFY(!view.save());
-    QVERIFY(view.hasUnsavedChanges());
-}
 
 QTEST_MAIN(TestEmbed)
 #include "test_embed.moc"

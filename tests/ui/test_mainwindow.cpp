@@ -1,0 +1,129 @@
+// The main window and its open dialog: the forms as they come up, opening, cancelling and closing archives,
+// and what the window then shows.
+#include "ui_test_support.h"
+
+using namespace uitest;
+
+namespace {
+
+QString canonical(const QString& path) {
+    return QFileInfo(path).canonicalFilePath();
+}
+
+} // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs); }
+
+    // The whole window after each scenario of tests/data/ui/test_mainwindow.steps, against its golden file.
+    void scenarios_data() { scenarioRows(); }
+
+    void scenarios() {
+        QFETCH(QString, steps);
+        MainWindow window;
+        window.show();
+        runSteps(window, steps);
+        compareWithGolden(windowDump(window));
+        const QString opened = steps.section(u"open "_s, -1).section(u';', 0, 0);
+        const bool closed = !steps.contains(u"open "_s) || steps.contains(u"tbClose"_s);
+        QCOMPARE(canonical(QString::fromUtf8(window.bcfFilePath())),
+                 closed ? QString() : canonical(testCase(opened.toUtf8())));
+        // Nothing lazy was read by the open.
+        for (const bcf::Markup& markup : window.bcfData().markups) {
+            if (!child<QTreeWidget>(&window, "twIssues")->selectedItems().isEmpty())
+                break;
+            for (const bcf::ViewPoint& viewPoint : markup.viewPoints)
+                QVERIFY(!viewPoint.snapshotLoaded && !viewPoint.visualizationLoaded);
+        }
+    }
+
+    // The link under the list names the archive and opens its folder, whatever markup the name holds.
+    // Quotes can't be typed into the file dialog's name field, so they sit in the folder name.
+    void fileLinkSurvivesAHostileName() {
+        const QString folder = QStringLiteral("a \"quoted\" #1 <b>folder"),
+                      name = QStringLiteral("x<i>y #2 & 'z'.bcf");
+        QTemporaryDir temporary;
+        QVERIFY(QDir(temporary.path()).mkpath(folder));
+        const QString path = temporary.filePath(folder + u'/' + name);
+        QVERIFY(QFile::copy(testCase("2.1/Markup_MinimumInformation.bcf"), path));
+        MainWindow window;
+        openThroughDialog(window, path);
+        QCOMPARE(child<QLabel>(&window, "lIssues")->text(), QStringLiteral("Issues (1)"));
+        QTextDocument link;
+        link.setHtml(child<QLabel>(&window, "llink")->text());
+        const QTextFragment fragment = link.begin().begin().fragment();
+        const QFileInfo file(canonical(path));
+        QCOMPARE(link.toPlainText(), QDir::toNativeSeparators(file.filePath()));
+        QCOMPARE(fragment.text(), link.toPlainText()); // one fragment: the name made no markup
+        QVERIFY(fragment.charFormat().anchorHref().startsWith(QStringLiteral("file:///")));
+        QCOMPARE(QUrl(fragment.charFormat().anchorHref()).toLocalFile(), file.absolutePath());
+    }
+
+    void missingFileIsReported() {
+        MainWindow window;
+        // The file dialog only offers existing files; a file that vanishes before the load is the same case
+        // as one that was never there.
+        QTemporaryDir temporary;
+        const QString path = temporary.filePath(QStringLiteral("gone.bcf"));
+        QVERIFY(QFile::copy(testCase("2.1/Markup_MinimumInformation.bcf"), path));
+        whenModal<BcfOpen>([path](BcfOpen* dialog) {
+            whenModal<QFileDialog>([path](QFileDialog* fileDialog) {
+                return chooseFile(fileDialog, path) && QFile::remove(path);
+            });
+            child<QPushButton>(dialog, "pbOpen")->click();
+            return true;
+        });
+        child<QToolButton>(&window, "tbOpen")->click();
+        const QString message = errorBox(window) ? errorBox(window)->text() : QString();
+        QVERIFY2(message.contains(QStringLiteral("gone.bcf")) && message.contains(QStringLiteral("bad zip")),
+                 qPrintable(message));
+        QVERIFY(window.bcfFilePath().empty());
+    }
+
+    void panesNeverCollapse() {
+        MainWindow window;
+        window.resize(800, 600);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(child<QPlainTextEdit>(&window, "pteDescription")->height() <= 80);
+        auto* splitter = child<QSplitter>(&window, "splitter_2");
+        QCOMPARE(splitter->count(), 3);
+        splitter->setSizes({0, 0, 600});
+        for (const int size : splitter->sizes())
+            QVERIFY(size > 0);
+        QCOMPARE(child<QListWidget>(&window, "lwSnapshots")->viewMode(), QListView::IconMode);
+        QVERIFY(child<QLabel>(&window, "llink")->openExternalLinks());
+    }
+
+    // Images from "../icons" win; without them the tool buttons draw their own.
+    void toolButtonsHaveImages_data() {
+        QTest::addColumn<bool>("iconFile");
+        QTest::newRow("built-in images") << false;
+        QTest::newRow("icon file wins") << true;
+    }
+
+    void toolButtonsHaveImages() {
+        QFETCH(bool, iconFile);
+        QTemporaryDir dir;
+        QDir root(dir.path());
+        QVERIFY(root.mkpath(QStringLiteral("icons")) && root.mkpath(QStringLiteral("run")));
+        QImage red(16, 16, QImage::Format_RGB32);
+        red.fill(Qt::red);
+        QVERIFY(!iconFile || red.save(root.filePath(QStringLiteral("icons/open.png"))));
+        const QString previous = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(root.filePath(QStringLiteral("run"))));
+        MainWindow window;
+        QDir::setCurrent(previous);
+        for (const char* name : {"tbSave", "tbOpen", "tbClose"}) {
+            const QImage image = child<QToolButton>(&window, name)->icon().pixmap(16, 16).toImage();
+            QVERIFY2(!image.isNull(), name);
+            QCOMPARE(image.pixelColor(8, 8) == QColor(Qt::red), iconFile && name[2] == 'O');
+        }
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "test_mainwindow.moc"
