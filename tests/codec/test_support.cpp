@@ -346,45 +346,4 @@ void fetchAllPayloads(BcfData& data) {
     fetchPayloads(data);
 }
 
-VisualizationInfo expectedAfterWrite(VisualizationInfo info, BcfVersion version) {
-    const bool perspective = info.hasPerspectiveCamera();
-    const bool v3 = version == BcfVersion::V3_0;
-    Components& c = info.components;
-    if (!v3) { // no empty lists in 2.1
-        c.selectionPresent = c.selectionPresent && !info.selection.empty();
-        if (info.lines && info.lines->empty())
-            info.lines.reset();
-        if (info.bitmaps && info.bitmaps->empty())
-            info.bitmaps.reset();
-        if (c.coloring && c.coloring->empty())
-            c.coloring.reset();
-    }
-    if (info.bitmaps)
-        for (Bitmap& bitmap : *info.bitmaps)
-            std::transform(bitmap.format.begin(), bitmap.format.end(), bitmap.format.begin(),
-                           v3 ? ::tolower : ::toupper);
-    if (v3)
-        std::transform(info.guid.begin(), info.guid.end(), info.guid.begin(), ::tolower);
-    if (version == BcfVersion::V2_1) {
-        info.aspectRatio = 0;
-        if (perspective)
-            info.fieldOfView = std::clamp(info.fieldOfView, 45.0, 60.0);
-        if (info.orthogonalCamera)
-            info.orthogonalCamera->aspectRatio = 0;
-        return info;
-    }
-    // 3.0 takes exactly one camera: the perspective one when there is one, else the orthogonal
-    // one, and when there is neither a perspective camera with usable values.
-    if (perspective || !info.orthogonalCamera) {
-        info.orthogonalCamera.reset();
-        if (!(info.fieldOfView > 0 && info.fieldOfView < 180))
-            info.fieldOfView = 60;
-        if (!(info.aspectRatio > 0))
-            info.aspectRatio = 1;
-    } else if (!(info.orthogonalCamera->aspectRatio > 0)) {
-        info.orthogonalCamera->aspectRatio = 1;
-    }
-    return info;
-}
-
 } // namespace bcf::test

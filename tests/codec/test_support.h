@@ -60,8 +60,4 @@ XmlLintResult xmllint(const QStringList& files, const QString& schema);
 // Fetches every payload of a freshly loaded model from the current archive.
 void fetchAllPayloads(BcfData& data);
 
-// What a viewpoint reads back as after being written in `version`: 2.1 has no AspectRatio and
-// a field of view from 45 to 60 degrees, 3.0 requires a positive aspect ratio and one camera.
-VisualizationInfo expectedAfterWrite(VisualizationInfo info, BcfVersion version);
-
 } // namespace bcf::test
