@@ -1,0 +1,361 @@
+// Whole archives loaded, saved as 2.1 and as 3.0 (every written file valid against the official
+// schemas), loaded back and converted back, each compared with its expected report below
+// tests/data/expected/archives: official, golden, regression and foreign archives, and archives
+// built here with their entry order under control.
+#include "test_support.h"
+
+#include "codec/archive.h"
+#include "codec/bcf_error.h"
+#include "codec/documents.h"
+#include "codec/project.h"
+#include "codec/version.h"
+#include "codec/zip/zip_archive.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QMap>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <pugixml.hpp>
+#include <set>
+#include <sstream>
+
+using namespace bcf;
+using namespace bcf::test;
+
+namespace {
+
+using Entries = std::vector<std::pair<std::string, std::string>>;
+
+const std::string kTopic = "6b3c1c9e-8f1a-4d2b-9c3d-1a2b3c4d5e6f";
+const std::string kVersion21 = "<Version VersionId=\"2.1\" />";
+const std::string kVersion30 = "<Version VersionId=\"3.0\" />";
+const std::string kSchema = "<schema xmlns=\"http://www.w3.org/2001/XMLSchema\"><redefine schemaLocation="
+                            "\"markup.xsd\"><simpleType name=\"TopicType\"><restriction base=\"TopicType\">"
+                            "<enumeration value=\"Clash\" /></restriction></simpleType></redefine></schema>";
+
+// A 2.1 markup of topic kTopic (without its Guid when `guid` is false).
+std::string markup21(const std::string& topicEnd, const std::string& markupEnd = {}, bool guid = true) {
+    return "<Markup><Topic " + (guid ? "Guid=\"" + kTopic + "\" " : std::string()) +
+           "TopicType=\"Issue\" TopicStatus=\"Open\"><Title>T</Title><CreationDate>2024-03-07T09:05:41Z"
+           "</CreationDate><CreationAuthor>a</CreationAuthor>" +
+           topicEnd + "</Topic>" + markupEnd + "</Markup>";
+}
+
+std::string viewpointRef(const std::string& guid, const std::string& viewpoint, const std::string& snapshot) {
+    return "<Viewpoints Guid=\"" + guid + "\"><Viewpoint>" + viewpoint + "</Viewpoint><Snapshot>" + snapshot +
+           "</Snapshot></Viewpoints>";
+}
+
+// A 3.0 archive whose documents have the names given: alike, or those of the archive's own files.
+Entries documentsNamed(std::initializer_list<const char*> names) {
+    Entries entries{{"bcf.version", kVersion30}};
+    std::string xml = "<DocumentInfo><Documents>";
+    int i = 10;
+    for (const char* name : names) {
+        const std::string guid = "d0c0ffee-0000-4000-8000-0000000000" + std::to_string(i);
+        xml += "<Document Guid=\"" + guid + "\"><Filename>" + name + "</Filename></Document>";
+        entries.push_back({"documents/" + guid, "bytes " + std::to_string(i++)});
+    }
+    entries.push_back({"documents.xml", xml + "</Documents></DocumentInfo>"});
+    return entries;
+}
+
+// Archives as other tools write them, built entry by entry in this order.
+const std::vector<std::pair<const char*, Entries>>& archivesBuiltHere() {
+    const std::string markup = kTopic + "/markup.bcf";
+    const std::string vp = "11111111-2222-4333-8444-555555555555";
+    static const std::vector<std::pair<const char*, Entries>> archives = {
+        {"2.1 with only bcf.version", {{"bcf.version", kVersion21}}},
+        {"3.0 with only bcf.version", {{"bcf.version", kVersion30}}},
+        {"3.0 malformed project.bcfp", {{"bcf.version", kVersion30}, {"project.bcfp", "<ProjectInfo>"}}},
+        {"3.0 malformed extensions.xml", {{"bcf.version", kVersion30}, {"extensions.xml", "<Extensions"}}},
+        {"3.0 malformed documents.xml", {{"bcf.version", kVersion30}, {"documents.xml", "not xml"}}},
+        {"2.1 root document after a topic folder",
+         {{"bcf.version", kVersion21},
+          {markup, markup21("<DocumentReference Guid=\"5e1c0a3d-7b2f-4c6e-9d8a-1f2e3d4c5b6a\" isExternal="
+                            "\"false\"><ReferencedDocument>../plan.pdf</ReferencedDocument><Description>"
+                            "Plan</Description></DocumentReference>")},
+          {"plan.pdf", "%PDF plan"},
+          {"project.bcfp", "<ProjectExtension><Project ProjectId=\"p\"><Name>N</Name></Project>"
+                           "</ProjectExtension>"}}},
+        {"2.1 topic folder not named after its GUID, payloads and tool files beside the markup",
+         {{"bcf.version", kVersion21},
+          {"Topic 1/markup.bcf", markup21("", viewpointRef(vp, "v.bcfv", "s.png"))},
+          {"Topic 1/v.bcfv", "<VisualizationInfo><PerspectiveCamera><CameraViewPoint><X>1</X><Y>2</Y><Z>3</Z>"
+                             "</CameraViewPoint><FieldOfView>60</FieldOfView></PerspectiveCamera>"
+                             "</VisualizationInfo>"},
+          {"Topic 1/s.png", "PNG bytes"},
+          {"Topic 1/notes/tool.json", "{}"},
+          {"tool/state.bin", "state"}}},
+        {"2.1 viewpoints whose files are missing",
+         {{"bcf.version", kVersion21},
+          {markup, markup21("", viewpointRef(vp, "gone.bcfv", "gone.png") + "<Viewpoints Guid=\"2" +
+                                    vp.substr(1) + "\"></Viewpoints>")}}},
+        {"2.1 extension schema under another name is not a document",
+         {{"bcf.version", kVersion21},
+          {"project.bcfp",
+           "<ProjectExtension><Project ProjectId=\"p\"><Name>N</Name></Project><ExtensionSchema>"
+           "custom-extensions.xsd</ExtensionSchema></ProjectExtension>"},
+          {"custom-extensions.xsd", kSchema},
+          {"notes.txt", "notes"}}},
+        {"2.1 root document without GUID", {{"bcf.version", kVersion21}, {"plan.pdf", "%PDF plan"}}},
+        {"2.1 topic without GUID cannot be saved",
+         {{"bcf.version", kVersion21}, {"t/markup.bcf", markup21("", "", false)}}},
+        {"2.1 two topics with one GUID cannot be saved",
+         {{"bcf.version", kVersion21}, {"a/markup.bcf", markup21("")}, {"b/markup.bcf", markup21("")}}},
+        {"3.0 documents named alike, in folders or without extension",
+         documentsNamed(
+             {"report.pdf", "report.pdf", "report.pdf", "a/notes.txt", "b/notes.txt", "README", "README"})},
+        {"3.0 documents named like the archive's own files",
+         documentsNamed({"project.bcfp", "bcf.version", "extensions.xml", "extensions.xsd", "markup.bcf",
+                         "old-markup.bcf"})},
+    };
+    return archives;
+}
+
+std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> result;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        result.push_back(line);
+    return result;
+}
+
+// The lines of `before` missing from `after` ("- ") and those added ("+ ").
+std::string changes(const std::string& before, const std::string& after) {
+    const std::vector<std::string> a = lines(before), b = lines(after);
+    std::string out;
+    for (const auto& [from, to, sign] : {std::tuple(&a, &b, "- "), std::tuple(&b, &a, "+ ")}) {
+        std::multiset<std::string> other(to->begin(), to->end());
+        for (const std::string& line : *from)
+            if (const auto it = other.find(line); it != other.end())
+                other.erase(it);
+            else
+                out += sign + line + "\n";
+    }
+    return out;
+}
+
+Entries entriesOf(const std::string& path) {
+    ZipArchive archive;
+    archive.load(path);
+    Entries entries;
+    for (const ZipEntryInfo& entry : archive.entries())
+        entries.push_back({entry.filename, archive.read(entry.filename).value_or(std::string())});
+    return entries;
+}
+
+// Whether a saved entry is XML of our writers (printed and validated) rather than payload bytes.
+bool isWrittenXml(const std::string& name, const BcfData& data, BcfVersion version) {
+    return name == "bcf.version" || name == "project.bcfp" || name == "documents.xml" ||
+           name == extensionsEntryName(data, version) || name.ends_with("/markup.bcf") ||
+           name.ends_with(".bcfv");
+}
+
+class ArchiveReport {
+public:
+    // `validate`: whether every written file must be valid (not so for inputs with invalid ids).
+    ArchiveReport(const QString& dir, bool validate) : dir_(dir), validate_(validate) {}
+
+    // The report of `input`; what must hold whatever the expected report says goes to `problems`.
+    std::string make(const std::string& input) {
+        try {
+            add(input);
+        } catch (const BcfError& error) {
+            out << "error: " << error.reason() << " | " << error.subject() << "\n";
+        }
+        return out.str();
+    }
+
+    QStringList problems;
+    std::string known; // the loaded model's dumps, holding every GUID of the input
+
+private:
+    void add(const std::string& input) {
+        BcfData data = loadArchive(input);
+        const std::string unfetched = dump(data);
+        fetchAllPayloads(data);
+        const std::string loaded = dump(data);
+        known = loaded + unfetched;
+        out << "== loaded, then payloads fetched\n" << loaded << "== what fetching changed\n";
+        out << changes(unfetched, loaded);
+        const BcfVersion own = data.version;
+        bool convertible = false;
+        for (BcfVersion version : {BcfVersion::V2_1, BcfVersion::V3_0}) {
+            out << "== saved as " << versionText(version) << "\n";
+            const std::string path = file(versionText(version));
+            if (!save(path, data, version))
+                continue;
+            convertible = convertible || version != own;
+            BcfData back = loadArchive(path);
+            BcfData fetched = back;
+            fetchAllPayloads(fetched);
+            out << "== loaded back: changes\n" << changes(loaded, dump(fetched));
+            const Entries before = entriesOf(path);
+            saveArchive(path, back, version); // over the loaded file, without fetching first
+            out << "== saved again from the loaded file: "
+                << (entriesOf(path) == before ? "same entries\n" : "entries differ\n");
+        }
+        if (convertible) {
+            out << "== converted back to " << versionText(own) << "\n";
+            BcfData converted = loadArchive(file(own == BcfVersion::V2_1 ? "3.0" : "2.1"));
+            if (save(file("back"), converted, own)) {
+                converted = loadArchive(file("back"));
+                fetchAllPayloads(converted);
+                out << "== changes\n" << changes(loaded, dump(converted));
+            }
+        }
+    }
+
+    std::string file(const char* name) const {
+        return dir_.filePath(QStringLiteral("%1.bcf").arg(name)).toStdString();
+    }
+
+    // Saves and reports notes and entries; a failed save must leave the destination as it was.
+    bool save(const std::string& path, BcfData& data, BcfVersion version) {
+        const std::string previous = "previous content";
+        writeFile(QString::fromStdString(path), previous);
+        try {
+            const SaveNotes notes = saveArchive(path, data, version);
+            for (const SaveNote& note : notes.all())
+                out << "note: " << note.text << " (" << note.count << ")\n";
+        } catch (const BcfError& error) {
+            out << "save error: " << error.reason() << " | " << error.subject() << "\n";
+            if (readFile(QString::fromStdString(path)) != previous)
+                problems << QStringLiteral("a failed save changed the destination");
+            return false;
+        }
+        writtenEntries(path, data, version);
+        return true;
+    }
+
+    void writtenEntries(const std::string& path, const BcfData& data, BcfVersion version) {
+        QMap<QString, QStringList> filesBySchema;
+        int index = 0;
+        for (const auto& [name, bytes] : entriesOf(path)) {
+            if (!isWrittenXml(name, data, version)) {
+                const QByteArray hash =
+                    QCryptographicHash::hash(QByteArray::fromStdString(bytes), QCryptographicHash::Sha1);
+                out << "entry " << name << ": " << bytes.size() << " bytes " << hash.toHex().left(12).data()
+                    << "\n";
+                continue;
+            }
+            out << "entry " << name << "\n" << bytes;
+            const QString qname = QString::fromStdString(name);
+            if (!validate_)
+                continue;
+            pugi::xml_document document; // not well-formed: no root element, so no schema
+            parseXml(document, bytes);
+            // 2.1 markups validate against the written extension schema, which redefines the
+            // official markup.xsd lying beside it.
+            const QString root = QString::fromUtf8(document.document_element().name());
+            const bool v21 = version == BcfVersion::V2_1;
+            QString schema = v21 && root == u"Markup" ? dir_.filePath(QStringLiteral("extensions.xsd"))
+                                                      : schemaFor(root, version);
+            if (v21 && name == extensionsEntryName(data, version)) {
+                writeFile(dir_.filePath(QStringLiteral("extensions.xsd")), bytes);
+                QFile::copy(xsdDir() + QStringLiteral("/2.1/markup.xsd"),
+                            dir_.filePath(QStringLiteral("markup.xsd")));
+                continue;
+            }
+            if (schema.isEmpty())
+                problems << QStringLiteral("no schema for %1 (%2)").arg(qname, root);
+            // Named after the entry so that xmllint's messages say which one failed.
+            const QString copy =
+                dir_.filePath(QStringLiteral("%1-%2").arg(++index).arg(QString(qname).replace(u'/', u'_')));
+            writeFile(copy, bytes);
+            filesBySchema[schema] << copy;
+        }
+        for (auto it = filesBySchema.cbegin(); it != filesBySchema.cend(); ++it)
+            if (const XmlLintResult result = xmllint(it.value(), it.key()); !result.ok)
+                problems << result.output;
+    }
+
+    QDir dir_;
+    bool validate_;
+    std::ostringstream out;
+};
+
+void addArchiveRows(const QString& group, const QString& folder) {
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QString>("expected");
+    const QDir source(folder);
+    const QStringList names = source.entryList({QStringLiteral("*.bcf")}, QDir::Files, QDir::Name);
+    QVERIFY2(!names.isEmpty(), qPrintable(QStringLiteral("no archives in ") + folder));
+    for (const QString& name : names) {
+        if (readFile(source.filePath(name)).starts_with("PK")) // not a single markup file
+            QTest::addRow("%s %s", qPrintable(group),
+                          qPrintable(QString(name).chopped(4).replace(u'_', u' ')))
+                << source.filePath(name) << group + u'/' + QString(name).chopped(4) + QStringLiteral(".txt");
+    }
+}
+
+void checkReport(const QString& input, const QString& expected) {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    ArchiveReport report(dir.path(), !expected.startsWith(u"regressions/"));
+    const std::string text = report.make(input.toStdString());
+    const QString difference =
+        compareWithExpected(QStringLiteral("archives/") + expected, text, report.known);
+    QVERIFY2(report.problems.isEmpty(), qPrintable(report.problems.join(u'\n')));
+    QVERIFY2(difference.isEmpty(), qPrintable(difference));
+}
+
+} // namespace
+
+class GoldenArchivesTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void officialArchives_data() {
+        addArchiveRows(QStringLiteral("official-2.1"), testcasesDir() + QStringLiteral("/2.1"));
+        addArchiveRows(QStringLiteral("official-3.0"), testcasesDir() + QStringLiteral("/3.0"));
+    }
+    void officialArchives() {
+        QFETCH(QString, input);
+        QFETCH(QString, expected);
+        checkReport(input, expected);
+    }
+
+    void projectArchives_data() {
+        for (const char* group : {"golden", "regressions", "foreign"})
+            addArchiveRows(QString::fromUtf8(group), dataDir() + u'/' + QString::fromUtf8(group));
+    }
+    void projectArchives() { officialArchives(); }
+
+    void builtArchives_data() {
+        QTest::addColumn<int>("index");
+        for (std::size_t i = 0; i < archivesBuiltHere().size(); ++i)
+            QTest::newRow(archivesBuiltHere()[i].first) << static_cast<int>(i);
+    }
+    void builtArchives() {
+        QFETCH(int, index);
+        const auto& [name, entries] = archivesBuiltHere()[static_cast<std::size_t>(index)];
+        ZipArchive archive;
+        for (const auto& [entry, bytes] : entries)
+            archive.writeEntry(entry, bytes);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("built.bcf"));
+        QVERIFY(writeFile(path, archive.finish()));
+        static const QRegularExpression unsafe(QStringLiteral("[^A-Za-z0-9.]+"));
+        checkReport(path, QStringLiteral("built/") +
+                              QString::fromUtf8(name).replace(unsafe, QStringLiteral("-")) +
+                              QStringLiteral(".txt"));
+    }
+
+    void saveRefusesVersionTwoZero() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("keep.bcf"));
+        QVERIFY(writeFile(path, "previous content"));
+        BcfData data = loadArchive((dataDir() + QStringLiteral("/golden/sample-2.1.bcf")).toStdString());
+        QVERIFY_THROWS_EXCEPTION(BcfError, saveArchive(path.toStdString(), data, BcfVersion::V2_0));
+        QCOMPARE(readFile(path), std::string("previous content"));
+    }
+};
+
+QTEST_GUILESS_MAIN(GoldenArchivesTest)
+#include "test_golden_archives.moc"
