@@ -269,7 +269,10 @@ QString masked(const std::string& report, const std::string& known) {
                      match.captured() == found ? mask : mask.toUpper());
         at = match.capturedStart() + mask.size();
     }
-    return text;
+    // So is a word of a title and a link of the official archives, which this project keeps out of
+    // its files.
+    return text.replace(QRegularExpression(QStringLiteral("(GitHub BCF |tech\\.org/)[A-Za-z]+")),
+                        QStringLiteral("\\1<w>"));
 }
 
 } // namespace
