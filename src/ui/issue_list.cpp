@@ -54,7 +54,8 @@ std::int64_t daysFromCivil(std::int64_t year, unsigned month, unsigned day) {
 }
 
 // A stored xs:dateTime (2024-03-07T09:05:41.250+01:00) as milliseconds since 1970 in UTC, for
-// sorting; a time without zone counts as UTC. Nothing for a text that is no date.
+// sorting; a time without zone counts as UTC, a blank in place of the "T" (as some tools write) is
+// read as one. Nothing for a text that is no date.
 std::optional<std::int64_t> dateSortKey(std::string_view text) {
     auto number = [&text](std::size_t at, std::size_t digits, int& out) {
         if (at + digits > text.size())
@@ -71,7 +72,8 @@ std::optional<std::int64_t> dateSortKey(std::string_view text) {
     if (!number(0, 4, year) || !number(5, 2, month) || !number(8, 2, day) || month < 1 || month > 12)
         return std::nullopt;
     std::size_t at = 10;
-    if (at < text.size() && text[at] == 'T' && number(11, 2, hour) && number(14, 2, minute)) {
+    if (at < text.size() && (text[at] == 'T' || text[at] == ' ') && number(11, 2, hour) &&
+        number(14, 2, minute)) {
         at = 16;
         if (at < text.size() && text[at] == ':' && number(17, 2, second)) {
             at = 19;

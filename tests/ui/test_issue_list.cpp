@@ -58,7 +58,7 @@ private slots:
         QTest::newRow("date as stored")
             << 1 << int(IssueDateCreatedColumn) << 400 << u"2024-01-05T11:00:00+02:00"_s;
         QTest::newRow("first topic's date")
-            << 0 << int(IssueDateCreatedColumn) << 400 << u"2024-01-05T10:00:00Z"_s;
+            << 0 << int(IssueDateCreatedColumn) << 400 << u"2024-01-05 10:00:00"_s;
     }
 
     void toolTipsShowWhatACellCuts() {
