@@ -15,6 +15,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <utility>
 
 namespace uitest {
 
@@ -155,7 +156,14 @@ inline QStringList treeLines(const QTreeWidget* tree) {
     return lines;
 }
 
-// Everything the main window shows, a line per widget or row, and the model's counts behind it.
+// The questions the window asked the steps of `runSteps`, listed (and forgotten) by `windowDump`.
+inline QStringList& askedQuestions() {
+    static QStringList asked;
+    return asked;
+}
+
+// Everything the main window shows, a line per widget or row, the model's counts behind it and
+// the questions asked since the last dump.
 inline QString windowDump(const MainWindow& window) {
     QStringList lines;
     for (const char* name :
@@ -205,6 +213,8 @@ inline QString windowDump(const MainWindow& window) {
     lines << model;
     if (QMessageBox* box = errorBox(window))
         lines << u"message: "_s + box->text();
+    for (const QString& question : std::exchange(askedQuestions(), {}))
+        lines << u"asked: "_s + question;
     return lines.join(u'\n') + u'\n';
 }
 
@@ -354,6 +364,7 @@ inline void runSteps(MainWindow& window, const QString& steps) {
                     return true; // the steps are over: the question is another test's
                 for (QAbstractButton* button : box->buttons()) {
                     if (button->text() == argument) {
+                        askedQuestions() << box->text();
                         --*unanswered;
                         button->click();
                         return true;
