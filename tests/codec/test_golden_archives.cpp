@@ -117,14 +117,6 @@ const std::vector<std::pair<const char*, Entries>>& archivesBuiltHere() {
     return archives;
 }
 
-std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> result;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        result.push_back(line);
-    return result;
-}
-
 // The lines of `before` missing from `after` ("- ") and those added ("+ ").
 std::string changes(const std::string& before, const std::string& after) {
     const std::vector<std::string> a = lines(before), b = lines(after);

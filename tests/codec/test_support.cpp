@@ -54,8 +54,6 @@ bool parseXml(pugi::xml_document& document, const std::string& text) {
     return document.load_buffer(text.data(), text.size()).status == pugi::status_ok;
 }
 
-namespace {
-
 std::vector<std::string> lines(const std::string& text) {
     std::vector<std::string> result;
     std::istringstream in(text);
@@ -63,6 +61,8 @@ std::vector<std::string> lines(const std::string& text) {
         result.push_back(line);
     return result;
 }
+
+namespace {
 
 QString quoted(const std::vector<std::string>& lines, std::size_t index) {
     return index < lines.size() ? QStringLiteral("'%1'").arg(QString::fromStdString(lines[index]))

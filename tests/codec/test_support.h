@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <string>
+#include <vector>
 
 namespace pugi {
 class xml_document;
@@ -29,6 +30,9 @@ std::string damagedEntry(std::string archive, const std::string& name);
 
 // Parses `text` with pugixml's default options; false when it is not well-formed.
 bool parseXml(pugi::xml_document& document, const std::string& text);
+
+// The lines of `text`, without their line ends.
+std::vector<std::string> lines(const std::string& text);
 
 // "line N: expected ... but got ..." for the first line where the texts differ, or empty.
 QString firstDifference(const std::string& actual, const std::string& expected);
