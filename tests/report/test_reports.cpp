@@ -80,7 +80,7 @@ private slots:
         Comment comment;
         comment.date = "2024-03-07T09:05:00Z";
         for (int i = 0; i < extraComments; ++i) {
-            comment.comment = "Comment " + std::to_string(i);
+            comment.comment = "Comment " + std::to_string(i) + (i == 0 ? "\r\nwritten on Windows" : "");
             data.markups[0].comments.push_back(comment);
         }
         QString text;
