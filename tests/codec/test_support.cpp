@@ -269,24 +269,38 @@ QString masked(const std::string& report, const std::string& known) {
                      match.captured() == found ? mask : mask.toUpper());
         at = match.capturedStart() + mask.size();
     }
-    // So is a word of a title and a link of the official archives, which this project keeps out of
-    // its files.
-    return text.replace(QRegularExpression(QStringLiteral("(GitHub BCF |tech\\.org/)[A-Za-z]+")),
-                        QStringLiteral("\\1<w>"));
+    return text;
 }
 
 } // namespace
 
-QString compareWithExpected(const QString& name, const std::string& actual, const std::string& known) {
-    const std::string text = masked(actual, known).toStdString();
-    const QString path = dataDir() + QStringLiteral("/expected/") + name;
+QString expectedFileName(QString name) {
+    static const QRegularExpression camera(QStringLiteral("(persp)ective"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    return name.replace(camera, QStringLiteral("\\1"));
+}
+
+QString goldenDifference(QString path, const std::string& text) {
+    const std::string actual =
+        QString::fromStdString(text)
+            .replace(QRegularExpression(QStringLiteral("(GitHub BCF |tech\\.org/)[A-Za-z]+")),
+                     QStringLiteral("\\1<w>"))
+            .toStdString();
+    const QFileInfo file(path);
+    path = file.path() + u'/' + expectedFileName(file.fileName());
     if (qEnvironmentVariableIntValue("BCF_UPDATE_GOLDEN") == 1) {
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        return writeFile(path, text) ? QString() : QStringLiteral("cannot write ") + path;
+        QDir().mkpath(file.path());
+        return writeFile(path, actual) ? QString() : QStringLiteral("cannot write ") + path;
     }
     if (!QFileInfo::exists(path))
         return QStringLiteral("missing expected file ") + path;
-    return firstDifference(text, readFile(path));
+    const QString difference = firstDifference(actual, readFile(path));
+    return difference.isEmpty() ? difference : path + QStringLiteral(": ") + difference;
+}
+
+QString compareWithExpected(const QString& name, const std::string& actual, const std::string& known) {
+    return goldenDifference(dataDir() + QStringLiteral("/expected/") + name,
+                            masked(actual, known).toStdString());
 }
 
 std::string dump(const BcfData& data) {
