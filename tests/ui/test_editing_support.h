@@ -232,21 +232,11 @@ inline QString masked(QString text, const QString& temp) {
 inline void compareWithGolden(const QString& actual) {
     QString row = QString::fromUtf8(QTest::currentDataTag());
     row.replace(QRegularExpression(u"[^A-Za-z0-9.]+"_s), u"_"_s);
-    const QString path = QStringLiteral(BCF_TESTCASES_DIR).chopped(24) /* "/../shared/bcf-testcases" */ +
-                         u"/tests/data/ui_editing/"_s + QString::fromUtf8(QTest::currentTestFunction()) +
-                         QLatin1Char('/') + row + u".txt"_s;
-    QFile file(path);
-    if (qEnvironmentVariableIsSet("BCF_UPDATE_GOLDEN")) {
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(actual.toUtf8() + '\n') > 0);
-        return;
-    }
-    QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(path));
-    QStringList expected = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
-    QStringList lines = (actual + QLatin1Char('\n')).split(QLatin1Char('\n'));
-    while (lines.size() != expected.size())
-        (lines.size() < expected.size() ? lines : expected).append(u"<end of text>"_s);
-    QCOMPARE(lines, expected);
+    const QString difference = bcf::test::goldenDifference(
+        bcf::test::dataDir() + u"/ui_editing/"_s + QString::fromUtf8(QTest::currentTestFunction()) +
+            QLatin1Char('/') + row + u".txt"_s,
+        (actual + QLatin1Char('\n')).toStdString());
+    QVERIFY2(difference.isEmpty(), qPrintable(difference));
 }
 
 } // namespace editing_test
