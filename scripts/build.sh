@@ -5,5 +5,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/deps.sh"
 werror=OFF
 [ "${CI:-}" = "true" ] && werror=ON
-cmake -S "$root" -B "$root/build" -DBCF_BUILD_UI=ON -DBCF_WERROR=$werror >/dev/null
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+cmake -S "$root" -B "$root/build" -DBCF_BUILD_UI=ON -DBCF_WERROR=$werror "${launcher[@]}" >/dev/null
 cmake --build "$root/build" -j"$(nproc)"
