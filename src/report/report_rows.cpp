@@ -2,52 +2,12 @@
 
 #include "codec/payloads.h"
 
-#include <QRegularExpression>
-#include <QTimeZone>
-
 #include <algorithm>
 
 namespace bcf::report_detail {
 
-std::optional<ReportDate> parseBcfDate(const std::string& text) {
-    static const QRegularExpression pattern(QStringLiteral(
-        R"(^\s*(\d{4})-(\d{2})-(\d{2})(?:[Tt ](\d{2}):(\d{2})(?::(\d{2})(?:\.(\d+))?)?)?\s*(Z|z|[+-]\d{2}:?\d{2})?\s*$)"));
-    const QRegularExpressionMatch match = pattern.match(qtext(text));
-    if (!match.hasMatch())
-        return std::nullopt;
-    const QDate date(match.captured(1).toInt(), match.captured(2).toInt(), match.captured(3).toInt());
-    const bool hasTime = match.hasCaptured(4);
-    // Fractions beyond milliseconds (.NET writes seven digits) are cut, not rounded.
-    const int millis = match.hasCaptured(7) ? match.captured(7).left(3).leftJustified(3, u'0').toInt() : 0;
-    const QTime time = hasTime ? QTime(match.captured(4).toInt(), match.captured(5).toInt(),
-                                       match.hasCaptured(6) ? match.captured(6).toInt() : 0, millis)
-                               : QTime(0, 0);
-    if (!date.isValid() || !time.isValid())
-        return std::nullopt;
-    QDateTime moment;
-    const QString zone = match.captured(8);
-    if (zone.isEmpty()) {
-        // No zone: the file's wall-clock time, taken as local time.
-        moment = QDateTime(date, time);
-    } else if (zone.compare(QStringLiteral("Z"), Qt::CaseInsensitive) == 0) {
-        moment = QDateTime(date, time, QTimeZone::utc());
-    } else {
-        const QString digits = QString(zone).remove(u':');
-        const int seconds = (digits.mid(1, 2).toInt() * 60 + digits.mid(3, 2).toInt()) * 60;
-        moment = QDateTime(date, time, QTimeZone(zone.startsWith(u'-') ? -seconds : seconds));
-    }
-    if (!moment.isValid())
-        return std::nullopt;
-    // A date without a time stays that calendar day wherever the reader is.
-    return ReportDate{hasTime ? moment.toLocalTime() : moment, hasTime};
-}
-
 QString dateText(const std::string& text) {
-    const std::optional<ReportDate> date = parseBcfDate(text);
-    if (!date)
-        return qtext(text);
-    return date->local.toString(date->hasTime ? QStringLiteral("yyyy-MM-dd HH:mm")
-                                              : QStringLiteral("yyyy-MM-dd"));
+    return formatDateTime(text, DateTimeStyle::Report);
 }
 
 QString dateText(const std::optional<std::string>& text) {
@@ -78,13 +38,13 @@ const QStringList& reportColumns() {
 
 const Comment* lastComment(const Markup& markup) {
     const Comment* latest = nullptr;
-    QDateTime latestDate;
+    std::optional<qint64> latestKey;
     for (const Comment& comment : markup.comments) {
-        const std::optional<ReportDate> date = parseBcfDate(comment.date);
-        const QDateTime moment = date ? date->local : QDateTime();
-        if (!latest || !latestDate.isValid() || (moment.isValid() && moment >= latestDate)) {
+        const std::optional<DateTimeValue> date = readDateTime(comment.date);
+        const std::optional<qint64> key = date ? std::optional(date->sortKey()) : std::nullopt;
+        if (!latest || !latestKey || (key && *key >= *latestKey)) {
             latest = &comment;
-            latestDate = moment;
+            latestKey = key;
         }
     }
     return latest;
@@ -94,7 +54,7 @@ std::vector<ReportCell> reportRow(const Markup& markup) {
     const Topic& topic = markup.topic;
     auto text = [](const std::string& value) { return ReportCell{qtext(value), std::nullopt, std::nullopt}; };
     auto date = [](const std::optional<std::string>& value) {
-        return ReportCell{dateText(value), value ? parseBcfDate(*value) : std::nullopt, std::nullopt};
+        return ReportCell{dateText(value), value ? readDateTime(*value) : std::nullopt, std::nullopt};
     };
     const Comment* last = lastComment(markup);
     return {

@@ -3,9 +3,9 @@
 #pragma once
 
 #include "codec/model.h"
+#include "datetime/date_time.h"
 #include "report/report.h"
 
-#include <QDateTime>
 #include <QString>
 #include <QStringList>
 
@@ -16,17 +16,8 @@
 
 namespace bcf::report_detail {
 
-// A date of a BCF file, in local time. `hasTime` is false for a date without a time of day.
-struct ReportDate {
-    QDateTime local;
-    bool hasTime = true;
-};
-
-// Reads an xs:dateTime or xs:date ("2024-03-07T09:05:00Z", "...+01:00", fractions, no zone for
-// local time, or "2024-03-07"); nullopt for any other text.
-std::optional<ReportDate> parseBcfDate(const std::string& text);
-// "2024-03-07 10:05" in local time ("2024-03-07" for a date only), or the text as stored when it
-// is no date.
+// A stored date-time as the reports show it: "2024-03-07 10:05" in local time, "2024-03-07" for a
+// date alone, the text as stored when it is no date; empty when there is none.
 QString dateText(const std::string& text);
 QString dateText(const std::optional<std::string>& text);
 
@@ -38,7 +29,7 @@ QStringList topicLabels(const Topic& topic);
 // One cell of a spreadsheet row: its text, and the date or number it stands for, if any.
 struct ReportCell {
     QString text;
-    std::optional<ReportDate> date;
+    std::optional<DateTimeValue> date;
     std::optional<double> number;
 };
 // The column headers of the spreadsheet formats.

@@ -63,7 +63,7 @@ void MainWindowPrivate::connectIssueEditors() {
                 }
                 markModified();
                 item->setText(IssueDateModifiedColumn,
-                              QString::fromStdString(formatDateTime(*topic.modifiedDate)));
+                              bcf::formatDateTime(*topic.modifiedDate));
                 item->setText(IssueModifiedByColumn, QString::fromStdString(topic.modifiedAuthor));
             });
     }

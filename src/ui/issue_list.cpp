@@ -43,57 +43,6 @@ const std::string* topicDate(const bcf::Topic& topic, int column) {
     }
 }
 
-// Days from 1970-01-01 to the given day of the proleptic Gregorian calendar.
-std::int64_t daysFromCivil(std::int64_t year, unsigned month, unsigned day) {
-    year -= month <= 2;
-    const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
-    const auto yearOfEra = static_cast<unsigned>(year - era * 400);
-    const unsigned dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    const unsigned dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    return era * 146097 + static_cast<std::int64_t>(dayOfEra) - 719468;
-}
-
-// A stored xs:dateTime (2024-03-07T09:05:41.250+01:00) as milliseconds since 1970 in UTC, for
-// sorting; a time without zone counts as UTC, a blank in place of the "T" (as some tools write) is
-// read as one. Nothing for a text that is no date.
-std::optional<std::int64_t> dateSortKey(std::string_view text) {
-    auto number = [&text](std::size_t at, std::size_t digits, int& out) {
-        if (at + digits > text.size())
-            return false;
-        out = 0;
-        for (std::size_t i = at; i < at + digits; ++i) {
-            if (text[i] < '0' || text[i] > '9')
-                return false;
-            out = out * 10 + (text[i] - '0');
-        }
-        return true;
-    };
-    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, millis = 0, offset = 0;
-    if (!number(0, 4, year) || !number(5, 2, month) || !number(8, 2, day) || month < 1 || month > 12)
-        return std::nullopt;
-    std::size_t at = 10;
-    if (at < text.size() && (text[at] == 'T' || text[at] == ' ') && number(11, 2, hour) &&
-        number(14, 2, minute)) {
-        at = 16;
-        if (at < text.size() && text[at] == ':' && number(17, 2, second)) {
-            at = 19;
-            if (at < text.size() && text[at] == '.') {
-                int scale = 100;
-                for (++at; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at, scale /= 10)
-                    millis += (text[at] - '0') * scale;
-            }
-        }
-    }
-    int offsetHours = 0, offsetMinutes = 0;
-    if (at < text.size() && (text[at] == '+' || text[at] == '-') && number(at + 1, 2, offsetHours) &&
-        number(at + 4, 2, offsetMinutes))
-        offset = (text[at] == '-' ? -1 : 1) * (offsetHours * 60 + offsetMinutes);
-    const std::int64_t minutes =
-        (daysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) * 24 + hour) * 60 +
-        minute - offset;
-    return (minutes * 60 + second) * 1000 + millis;
-}
-
 // A row of the issue list. Sorts date columns by the stored date-times, the others by their
 // text ignoring case, from keys taken once before a sort rather than in every comparison.
 class IssueItem : public QTreeWidgetItem {
@@ -113,7 +62,7 @@ public:
         setText(IssuePriorityColumn, fromUtf8(topic.priority));
         for (int column : {IssueDateCreatedColumn, IssueDateModifiedColumn, IssueDueDateColumn}) {
             if (const std::string* date = topicDate(topic, column))
-                setText(column, fromUtf8(formatDateTime(*date)));
+                setText(column, bcf::formatDateTime(*date));
         }
     }
 
@@ -125,7 +74,8 @@ public:
         sortDate_.reset();
         if (const std::string* date =
                 topicDate(data.markups.at(static_cast<std::size_t>(markupIndex_)).topic, column))
-            sortDate_ = dateSortKey(*date);
+            if (const std::optional<bcf::DateTimeValue> value = bcf::readDateTime(*date))
+                sortDate_ = value->sortKey();
     }
     void endSort() { sortText_.clear(); }
 
@@ -140,7 +90,7 @@ public:
 
 private:
     int markupIndex_;
-    std::optional<std::int64_t> sortDate_;
+    std::optional<qint64> sortDate_;
     QString sortText_;
 };
 

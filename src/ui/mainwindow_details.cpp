@@ -70,10 +70,10 @@ void MainWindowPrivate::topicEdited(int topicIndex) {
     // The row of the topic shows the new modification and due dates.
     if (QTreeWidgetItem* item = issueItem(topicIndex)) {
         const QSignalBlocker blocker(ui->twIssues);
-        item->setText(IssueDateModifiedColumn, fromUtf8(formatDateTime(*topic.modifiedDate)));
+        item->setText(IssueDateModifiedColumn, bcf::formatDateTime(*topic.modifiedDate));
         item->setText(IssueModifiedByColumn, fromUtf8(topic.modifiedAuthor));
         item->setText(IssueDueDateColumn,
-                      topic.dueDate ? fromUtf8(formatDateTime(*topic.dueDate)) : QString());
+                      topic.dueDate ? bcf::formatDateTime(*topic.dueDate) : QString());
     }
 }
 
@@ -126,7 +126,7 @@ void MainWindow::onDeDueDateDateChanged(const QDate& date) {
             due.reset();
         } else {
             // The start of the chosen day where the user is, with the offset from UTC.
-            const std::string text = timestampText(QDateTime(date, QTime(0, 0)));
+            const std::string text = bcf::storedDateTimeText(QDateTime(date, QTime(0, 0)));
             if (due == text)
                 return;
             due = text;

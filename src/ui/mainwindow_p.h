@@ -2,6 +2,7 @@
 #pragma once
 
 #include "codec/model.h"
+#include "datetime/date_time.h"
 #include "ui/snapshot_viewer.h"
 #include "ui_mainwindow.h"
 
@@ -116,5 +117,3 @@ inline QString fromUtf8(const std::string& text) {
 QImage snapshotThumbnail(const std::string& imageBytes);
 // A count as labels and tab titles show it: "Issues (" + count + ")".
 QString countText(const char* label, std::size_t count);
-// The display form of a stored date-time: 2024-03-07T09:05:00Z gives "07.03.2024, 09:05".
-std::string formatDateTime(const std::string& text);

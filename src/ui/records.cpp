@@ -1,9 +1,10 @@
 #include "ui/records.h"
 
+#include "datetime/date_time.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QFileInfo>
-#include <QLocale>
 #include <QString>
 #include <QUuid>
 
@@ -94,22 +95,8 @@ std::string newGuidText() {
     return QUuid::createUuid().toString(QUuid::WithoutBraces).toLower().toStdString();
 }
 
-std::string timestampText(const QDateTime& time) {
-    // Whole minutes of offset, so that the wall-clock time and the offset written agree.
-    const int offsetMinutes = time.offsetFromUtc() / 60;
-    const QDateTime shown = time.toOffsetFromUtc(offsetMinutes * 60);
-    const int magnitude = offsetMinutes < 0 ? -offsetMinutes : offsetMinutes;
-    const QString offset = QStringLiteral("%1%2:%3")
-                               .arg(offsetMinutes < 0 ? QLatin1Char('-') : QLatin1Char('+'))
-                               .arg(magnitude / 60, 2, 10, QLatin1Char('0'))
-                               .arg(magnitude % 60, 2, 10, QLatin1Char('0'));
-    return (QLocale::c().toString(shown, QStringLiteral("yyyy-MM-dd'T'HH:mm:ss")) + QStringLiteral(".000") +
-            offset)
-        .toStdString();
-}
-
 std::string currentTimestampText() {
-    return timestampText(QDateTime::currentDateTime());
+    return bcf::storedDateTimeText(QDateTime::currentDateTime());
 }
 
 const std::string& defaultSnapshotImage() {

@@ -5,7 +5,6 @@
 
 #include <string>
 
-class QDateTime;
 class QString;
 
 // The title of a new issue.
@@ -16,8 +15,6 @@ std::string newGuidText();
 
 // The current local time with its UTC offset, in whole seconds: 2024-03-07T09:05:41.000+01:00.
 std::string currentTimestampText();
-// `time` in the form of currentTimestampText, with the offset `time` has from UTC.
-std::string timestampText(const QDateTime& time);
 
 // The PNG image of every new snapshot: 256 by 256 pixels of one pale grey-cyan (181, 208, 208).
 const std::string& defaultSnapshotImage();

@@ -98,24 +98,19 @@ QString ifcFiles(const bcf::Markup& markup) {
         for (const bcf::File& file : markup.header->files) {
             QString text = fromUtf8(file.filename.empty() ? file.reference : file.filename);
             if (!file.date.empty())
-                text += QStringLiteral(" (") + fromUtf8(formatDateTime(file.date)) + QStringLiteral(")");
+                text += QStringLiteral(" (") + bcf::formatDateTime(file.date) + QStringLiteral(")");
             parts << text;
         }
     }
     return joined(parts);
 }
 
-// The date part of a stored due date in local time; an invalid date when there is none.
+// The day of a stored due date as shown: in local time, or as written for a date alone.
 QDate dueDate(const std::optional<std::string>& text) {
-    if (!text)
+    const std::optional<bcf::DateTimeValue> value = text ? bcf::readDateTime(*text) : std::nullopt;
+    if (!value)
         return QDate();
-    const QString stored = fromUtf8(*text);
-    QDateTime time = QDateTime::fromString(stored, Qt::ISODateWithMs);
-    if (!time.isValid())
-        time = QDateTime::fromString(stored, Qt::ISODate);
-    if (time.isValid())
-        return time.timeSpec() == Qt::LocalTime ? time.date() : time.toLocalTime().date();
-    return QDate::fromString(stored.left(10), Qt::ISODate);
+    return value->utcOffset ? value->local().date() : value->date;
 }
 
 std::string lowered(std::string text) {

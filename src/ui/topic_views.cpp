@@ -71,9 +71,9 @@ void fillComments(QTreeWidget* twComments, QLabel* lComments, const bcf::BcfData
         item->setFlags(item->flags() | Qt::ItemIsEditable);
         item->setText(0, fromUtf8(comment.comment));
         item->setText(1, fromUtf8(comment.author));
-        item->setText(2, fromUtf8(formatDateTime(comment.date)));
+        item->setText(2, bcf::formatDateTime(comment.date));
         item->setText(3, fromUtf8(comment.modifiedAuthor));
-        item->setText(4, fromUtf8(formatDateTime(comment.modifiedDate)));
+        item->setText(4, bcf::formatDateTime(comment.modifiedDate));
         if (!comment.viewpoint.empty())
             item->setToolTip(0, QStringLiteral("Refers to viewpoint ") + fromUtf8(comment.viewpoint));
         twComments->addTopLevelItem(item);
@@ -199,7 +199,7 @@ void MainWindow::onTwCommentItemChanged(QTreeWidgetItem* item, int column) {
         comment.modifiedAuthor = authorName().toUtf8().toStdString();
         const QSignalBlocker blocker(d->ui->twComments);
         item->setText(3, fromUtf8(comment.modifiedAuthor));
-        item->setText(4, fromUtf8(formatDateTime(comment.modifiedDate)));
+        item->setText(4, bcf::formatDateTime(comment.modifiedDate));
         d->markModified();
     });
 }
@@ -214,7 +214,7 @@ void MainWindow::onPteDescriptionTextChanged() {
                                   currentTimestampText(), authorName().toUtf8().toStdString()))
             return;
         if (QTreeWidgetItem* row = d->issueItem(topicIndex)) {
-            row->setText(IssueDateModifiedColumn, fromUtf8(formatDateTime(topic.modifiedDate.value_or(""))));
+            row->setText(IssueDateModifiedColumn, bcf::formatDateTime(topic.modifiedDate.value_or("")));
             row->setText(IssueModifiedByColumn, fromUtf8(topic.modifiedAuthor));
         }
         d->markModified();

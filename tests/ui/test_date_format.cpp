@@ -1,9 +1,41 @@
-// The display form of stored date-times in the issue list and the comments.
-#include "ui/mainwindow_p.h"
+// Stored date-times as the window and the reports show and sort them, over every form of
+// tests/data/ui/date_formats.tsv.
+#include "datetime/date_time.h"
 
 #include <QtTest>
 
 #include <ctime>
+
+namespace {
+
+struct FormRow {
+    QString name, stored, shown;
+};
+
+// The rows of the table: name, stored text, shown text.
+const QList<FormRow>& formRows() {
+    static const QList<FormRow> rows = [] {
+        QList<FormRow> read;
+        QFile table(QStringLiteral(BCF_TEST_DATA_DIR "/ui/date_formats.tsv"));
+        if (table.open(QIODevice::ReadOnly | QIODevice::Text)) {
+            while (!table.atEnd()) {
+                const QStringList columns = QString::fromUtf8(table.readLine()).chopped(1).split(u'\t');
+                if (columns.size() == 3 && !columns[0].startsWith(u'#'))
+                    read.append({columns[0], columns[1], columns[2]});
+            }
+        }
+        return read;
+    }();
+    return rows;
+}
+
+// The moment a shown text stands for ("07.03.2024, 10:05", or a day at midnight); invalid for others.
+QDateTime shownMoment(const QString& shown) {
+    const QDateTime time = QDateTime::fromString(shown, QStringLiteral("dd.MM.yyyy, HH:mm"));
+    return time.isValid() ? time : QDate::fromString(shown, QStringLiteral("dd.MM.yyyy")).startOfDay();
+}
+
+} // namespace
 
 class TestDateFormat : public QObject {
     Q_OBJECT
@@ -13,25 +45,40 @@ private slots:
     void initTestCase() {
         qputenv("TZ", "Europe/Berlin");
         tzset();
+        QVERIFY(formRows().size() > 10);
     }
 
-    // Rows from tests/data/ui/date_formats.tsv: name, stored text, shown text.
-    void formatsStoredTexts_data() {
+    void readsEveryForm_data() {
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("shown");
-        QFile table(QStringLiteral(BCF_TEST_DATA_DIR "/ui/date_formats.tsv"));
-        QVERIFY(table.open(QIODevice::ReadOnly | QIODevice::Text));
-        while (!table.atEnd()) {
-            const QStringList columns = QString::fromUtf8(table.readLine()).chopped(1).split(u'\t');
-            if (columns.size() == 3)
-                QTest::newRow(columns[0].toUtf8().constData()) << columns[1] << columns[2];
-        }
+        for (const FormRow& row : formRows())
+            QTest::newRow(row.name.toUtf8().constData()) << row.stored << row.shown;
     }
 
-    void formatsStoredTexts() {
+    // Shown as the table says, by the reports as the same moment in their form, and sorted against
+    // every other row of the table as the shown texts are.
+    void readsEveryForm() {
         QFETCH(QString, stored);
         QFETCH(QString, shown);
-        QCOMPARE(QString::fromStdString(formatDateTime(stored.toStdString())), shown);
+        const std::string text = stored.toStdString();
+        QCOMPARE(bcf::formatDateTime(text), shown);
+        QString report = shown;
+        report.replace(QRegularExpression(QStringLiteral("^(\\d\\d)\\.(\\d\\d)\\.(\\d{4})(, )?")),
+                       QStringLiteral("\\3-\\2-\\1"));
+        report.replace(QRegularExpression(QStringLiteral("^(\\d{4}-\\d\\d-\\d\\d)(\\d)")),
+                       QStringLiteral("\\1 \\2"));
+        QCOMPARE(bcf::formatDateTime(text, bcf::DateTimeStyle::Report), report);
+
+        const QDateTime moment = shownMoment(shown);
+        QCOMPARE(bcf::readDateTime(text).has_value(), moment.isValid());
+        for (const FormRow& other : formRows()) {
+            const QDateTime otherMoment = shownMoment(other.shown);
+            if (!moment.isValid() || !otherMoment.isValid() || moment == otherMoment)
+                continue;
+            const bool before =
+                bcf::readDateTime(text)->sortKey() < bcf::readDateTime(other.stored.toStdString())->sortKey();
+            QVERIFY2(before == (moment < otherMoment), qPrintable(u"sorted against "_qs + other.name));
+        }
     }
 };
 

@@ -5,6 +5,7 @@
 #include "test_editing_scenario.h"
 
 #include "codec/version.h"
+#include "datetime/date_time.h"
 #include "ui/records.h"
 #include "ui/save_command.h"
 
@@ -205,7 +206,7 @@ private slots:
             QDateTime time = QDateTime::fromString(part[0], Qt::ISODateWithMs);
             if (part.size() > 1)
                 time = QDateTime(time.date(), time.time(), QTimeZone(part[1].toUtf8()));
-            actual = timestampText(time);
+            actual = bcf::storedDateTimeText(time);
         } else if (function == u"document"_s) {
             bcf::BcfData data;
             data.extensionSchema = "custom.xsd";
