@@ -3,16 +3,17 @@
 #include "ui_bcfopen.h"
 
 #include <QFileDialog>
+#include <QPushButton>
 #include <QString>
 
 BcfOpen::BcfOpen(QWidget* parent) : QDialog(parent), ui(std::make_unique<BcfOpenUi>()) {
     ui->setupUi(this);
-    connect(ui->pbOpen, SIGNAL(clicked(bool)), this, SLOT(onPbOpenClicked(bool)));
+    connect(ui->pbOpen, &QPushButton::clicked, this, &BcfOpen::onPbOpenClicked);
 }
 
 BcfOpen::~BcfOpen() = default;
 
-void BcfOpen::onPbOpenClicked(bool) {
+void BcfOpen::onPbOpenClicked() {
     // The dialog ends as accepted even when the file dialog was cancelled: the empty path tells
     // the main window that nothing was chosen.
     try {

@@ -24,11 +24,10 @@ public:
     // UTF-8 path last chosen through the "Open" button; empty when none was chosen.
     const std::string& selectedFilePath() const { return selectedFilePath_; }
 
-private slots:
-    // Asks for a BCF file, keeps its path (empty when cancelled) and accepts the dialog.
-    void onPbOpenClicked(bool clicked);
-
 private:
+    // Asks for a BCF file, keeps its path (empty when cancelled) and accepts the dialog.
+    void onPbOpenClicked();
+
     std::unique_ptr<BcfOpenUi> ui;
     std::string selectedFilePath_;
 };

@@ -1,6 +1,13 @@
 #include "ui/components_view.h"
 
-#include "ui/mainwindow_p.h"
+#include "ui/bcf_session.h"
+#include "ui/snapshot_viewer.h"
+#include "ui/topic_selection.h"
+#include "ui/utf8_text.h"
+#include "ui/window_messages.h"
+#include "ui_mainwindow.h"
+
+#include "codec/payloads.h"
 
 #include <QColor>
 #include <QIcon>
@@ -99,6 +106,12 @@ QString cameraText(const bcf::VisualizationInfo& info) {
     return QStringLiteral("No camera");
 }
 
+QImage decoded(const std::string& bytes) {
+    QImage image;
+    image.loadFromData(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    return image;
+}
+
 } // namespace
 
 QString componentRoleText(ComponentRole role) {
@@ -115,18 +128,49 @@ QString componentRoleText(ComponentRole role) {
     return QString();
 }
 
-void clearComponentsView(Ui::MainWindow& ui) {
-    ui.twComponents->clear();
-    ui.lVisibility->clear();
-    ui.lCamera->clear();
-    ui.lwBitmaps->clear();
-    ui.lwBitmaps->hide();
+ComponentsView::ComponentsView(Ui::MainWindow& ui, BcfSession& session, TopicSelection& selection,
+                               WindowMessages& messages)
+    : ui_(ui), session_(session), selection_(selection), messages_(messages) {
+    connect(&selection_, &TopicSelection::topicChanged, this, &ComponentsView::show);
+    connect(&selection_, &TopicSelection::viewPointChanged, this, &ComponentsView::show);
+    connect(&session_, &BcfSession::documentReset, this, &ComponentsView::show);
+    connect(ui.lwBitmaps, &QListWidget::itemDoubleClicked, this, &ComponentsView::showBitmaps);
+    clear();
 }
 
-void fillComponentsView(Ui::MainWindow& ui, const bcf::VisualizationInfo& info) {
-    clearComponentsView(ui);
+ComponentsView::~ComponentsView() = default;
+
+void ComponentsView::clear() {
+    ui_.twComponents->clear();
+    ui_.lVisibility->clear();
+    ui_.lCamera->clear();
+    ui_.lwBitmaps->clear();
+    ui_.lwBitmaps->hide();
+}
+
+void ComponentsView::show() {
+    // Cleared first: no snapshot, or one whose viewpoint can't be read, shows no components.
+    clear();
+    const int topic = selection_.topic();
+    const int viewPoint = selection_.viewPoint();
+    const bcf::BcfData& data = session_.data();
+    if (topic < 0 || viewPoint < 0 || static_cast<std::size_t>(topic) >= data.markups.size())
+        return;
+    const bcf::Markup& markup = data.markups[static_cast<std::size_t>(topic)];
+    if (static_cast<std::size_t>(viewPoint) >= markup.viewPoints.size())
+        return;
+    messages_.run(QStringLiteral("Reading the viewpoint"),
+                  fromUtf8(bcf::payloadEntryName(
+                      markup, markup.viewPoints[static_cast<std::size_t>(viewPoint)].viewpoint)),
+                  [&] {
+                      session_.fetchVisualization(topic, viewPoint);
+                      fill(markup.viewPoints[static_cast<std::size_t>(viewPoint)].visualizationInfo);
+                  });
+}
+
+void ComponentsView::fill(const bcf::VisualizationInfo& info) {
     for (const bcf::Component& component : info.selection)
-        addRow(ui.twComponents, ComponentRole::Selected, component);
+        addRow(ui_.twComponents, ComponentRole::Selected, component);
     const bcf::Components& components = info.components;
     if (components.visibility && components.visibility->exceptions) {
         // Exceptions turn the default around: shown when all are hidden, hidden when all are shown.
@@ -134,13 +178,13 @@ void fillComponentsView(Ui::MainWindow& ui, const bcf::VisualizationInfo& info) 
                                        ? ComponentRole::Hidden
                                        : ComponentRole::Visible;
         for (const bcf::Component& component : *components.visibility->exceptions)
-            addRow(ui.twComponents, role, component);
+            addRow(ui_.twComponents, role, component);
     }
     if (components.coloring) {
         for (const bcf::Color& color : *components.coloring) {
             const QColor shown = viewpointColor(color.color);
             for (const bcf::Component& component : color.components) {
-                QTreeWidgetItem* item = addRow(ui.twComponents, ComponentRole::Coloured, component);
+                QTreeWidgetItem* item = addRow(ui_.twComponents, ComponentRole::Coloured, component);
                 item->setText(ColourColumn, fromUtf8(color.color));
                 if (shown.isValid())
                     item->setIcon(ColourColumn, swatch(shown));
@@ -148,15 +192,40 @@ void fillComponentsView(Ui::MainWindow& ui, const bcf::VisualizationInfo& info) 
         }
     }
     for (int column = RoleColumn; column < ColourColumn; ++column)
-        ui.twComponents->resizeColumnToContents(column);
-    ui.lVisibility->setText(visibilityText(components));
-    ui.lCamera->setText(cameraText(info) + QStringLiteral(". Clipping planes: ") +
-                        QString::number(countOf(info.clippingPlanes)) + QStringLiteral(", lines: ") +
-                        QString::number(countOf(info.lines)) + QStringLiteral(", bitmaps: ") +
-                        QString::number(countOf(info.bitmaps)));
+        ui_.twComponents->resizeColumnToContents(column);
+    ui_.lVisibility->setText(visibilityText(components));
+    ui_.lCamera->setText(cameraText(info) + QStringLiteral(". Clipping planes: ") +
+                         QString::number(countOf(info.clippingPlanes)) + QStringLiteral(", lines: ") +
+                         QString::number(countOf(info.lines)) + QStringLiteral(", bitmaps: ") +
+                         QString::number(countOf(info.bitmaps)));
     if (info.bitmaps && !info.bitmaps->empty()) {
         for (const bcf::Bitmap& bitmap : *info.bitmaps)
-            ui.lwBitmaps->addItem(fromUtf8(bitmap.reference));
-        ui.lwBitmaps->show();
+            ui_.lwBitmaps->addItem(fromUtf8(bitmap.reference));
+        ui_.lwBitmaps->show();
     }
+}
+
+void ComponentsView::showBitmaps(QListWidgetItem* item) {
+    const int topic = selection_.topic();
+    const int viewPoint = selection_.viewPoint();
+    if (topic < 0 || viewPoint < 0 || item == nullptr)
+        return;
+    messages_.run(QStringLiteral("Showing the bitmap"), item->text(), [&] {
+        const auto& bitmaps = session_.data()
+                                  .markups.at(static_cast<std::size_t>(topic))
+                                  .viewPoints.at(static_cast<std::size_t>(viewPoint))
+                                  .visualizationInfo.bitmaps;
+        if (!bitmaps)
+            return;
+        std::vector<ViewerImage> images;
+        for (std::size_t i = 0; i < bitmaps->size(); ++i) {
+            // A bitmap that can't be read is shown as such; the others still show.
+            try {
+                session_.fetchBitmap(topic, viewPoint, static_cast<int>(i));
+            } catch (const std::exception&) {
+            }
+            images.push_back({fromUtf8((*bitmaps)[i].reference), decoded((*bitmaps)[i].data)});
+        }
+        SnapshotViewer::showIn(messages_.window(), std::move(images), ui_.lwBitmaps->row(item));
+    });
 }

@@ -1,10 +1,17 @@
-// The components view of the selected snapshot's viewpoint: which components it selects, shows,
-// hides and colours, how it sets up the view, and its camera.
+// The components view of the selected snapshot's viewpoint ("twComponents", "lVisibility",
+// "lCamera", "lwBitmaps"): which components it selects, shows, hides and colours, how it sets up
+// the view, its camera and its bitmaps, which a double click shows at full size.
 #pragma once
 
 #include "codec/model.h"
 
+#include <QObject>
 #include <QString>
+
+class BcfSession;
+class QListWidgetItem;
+class TopicSelection;
+class WindowMessages;
 
 namespace Ui {
 class MainWindow;
@@ -16,7 +23,23 @@ enum class ComponentRole { Selected, Visible, Hidden, Coloured };
 // The text of the first column for `role`: "Selected", "Visible", "Hidden" or "Coloured".
 QString componentRoleText(ComponentRole role);
 
-// Fills the components tree, the visibility line, the camera line and the bitmap list from `info`.
-void fillComponentsView(Ui::MainWindow& ui, const bcf::VisualizationInfo& info);
-// Empties the components tree, the two lines and the bitmap list.
-void clearComponentsView(Ui::MainWindow& ui);
+class ComponentsView : public QObject {
+    Q_OBJECT
+
+public:
+    ComponentsView(Ui::MainWindow& ui, BcfSession& session, TopicSelection& selection,
+                   WindowMessages& messages);
+    ~ComponentsView() override;
+
+private:
+    // Shows the viewpoint of the selected snapshot, read on first use, or nothing.
+    void show();
+    void clear();
+    void fill(const bcf::VisualizationInfo& info);
+    void showBitmaps(QListWidgetItem* item);
+
+    Ui::MainWindow& ui_;
+    BcfSession& session_;
+    TopicSelection& selection_;
+    WindowMessages& messages_;
+};

@@ -24,6 +24,25 @@ template <typename TopicRef> auto issueField(TopicRef& topic, int column) -> dec
 
 } // namespace
 
+QString issueColumnEditText(int column) {
+    switch (column) {
+    case IssueTitleColumn:
+        return QStringLiteral("Edit Title");
+    case IssueTypeColumn:
+        return QStringLiteral("Edit Type");
+    case IssueStatusColumn:
+        return QStringLiteral("Edit Status");
+    case IssueAssignedToColumn:
+        return QStringLiteral("Edit Assignee");
+    case IssueStageColumn:
+        return QStringLiteral("Edit Stage");
+    case IssuePriorityColumn:
+        return QStringLiteral("Edit Priority");
+    default:
+        return QStringLiteral("Edit Issue");
+    }
+}
+
 bool isEditableIssueColumn(int column) {
     const bcf::Topic probe;
     return issueField(probe, column) != nullptr;

@@ -3,6 +3,8 @@
 
 #include "codec/model.h"
 
+#include <QString>
+
 #include <optional>
 #include <string>
 
@@ -24,6 +26,9 @@ enum IssueColumn : int {
 // The columns that carry a combo box of extension values, in the order the list creates them.
 inline constexpr int kIssueComboColumns[] = {IssueTypeColumn, IssueStatusColumn, IssueAssignedToColumn,
                                              IssueStageColumn, IssuePriorityColumn};
+
+// What an edit of `column` is called in the Edit menu ("Edit Title", "Edit Status", ...).
+QString issueColumnEditText(int column);
 
 // Whether the user may change the topic field shown in `column`.
 bool isEditableIssueColumn(int column);

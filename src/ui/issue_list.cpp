@@ -1,23 +1,33 @@
 #include "ui/issue_list.h"
 
+#include "ui/author_setting.h"
+#include "ui/bcf_session.h"
+#include "ui/edit_commands.h"
 #include "ui/issue_combo_delegate.h"
 #include "ui/issue_editing.h"
 #include "ui/issue_filter_bar.h"
-#include "ui/mainwindow_p.h"
+#include "ui/records.h"
+#include "ui/topic_selection.h"
+#include "ui/utf8_text.h"
+#include "ui/window_messages.h"
+#include "ui_mainwindow.h"
 
-#include <QAbstractButton>
+#include "datetime/date_time.h"
+
+#include <QAction>
 #include <QBoxLayout>
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QItemSelectionModel>
 #include <QLabel>
-#include <QPlainTextEdit>
-#include <QTabWidget>
+#include <QSignalBlocker>
+#include <QStyledItemDelegate>
 #include <QToolTip>
 #include <QTreeWidget>
 #include <QTreeWidgetItem>
 
 #include <optional>
+#include <stdexcept>
 #include <string_view>
 
 namespace {
@@ -43,55 +53,14 @@ const std::string* topicDate(const bcf::Topic& topic, int column) {
     }
 }
 
-// A row of the issue list. Sorts date columns by the stored date-times, the others by their
-// text ignoring case, from keys taken once before a sort rather than in every comparison.
-class IssueItem : public QTreeWidgetItem {
+// Dates and authors are kept by the window, not typed: their cells open no editor, so the list
+// never shows a value that the topic does not hold.
+class ReadOnlyDelegate : public QStyledItemDelegate {
 public:
-    IssueItem(const bcf::BcfData& data, int markupIndex)
-        : QTreeWidgetItem(UserType), markupIndex_(markupIndex) {
-        const bcf::Topic& topic = data.markups[static_cast<std::size_t>(markupIndex)].topic;
-        setFlags(flags() | Qt::ItemIsEditable);
-        setData(0, Qt::UserRole, markupIndex);
-        setText(IssueTitleColumn, fromUtf8(topic.title));
-        setText(IssueTypeColumn, fromUtf8(topic.topicType));
-        setText(IssueStatusColumn, fromUtf8(topic.topicStatus));
-        setText(IssueCreatedByColumn, fromUtf8(topic.creationAuthor));
-        setText(IssueModifiedByColumn, fromUtf8(topic.modifiedAuthor));
-        setText(IssueAssignedToColumn, fromUtf8(topic.assignedTo));
-        setText(IssueStageColumn, fromUtf8(topic.stage));
-        setText(IssuePriorityColumn, fromUtf8(topic.priority));
-        for (int column : {IssueDateCreatedColumn, IssueDateModifiedColumn, IssueDueDateColumn}) {
-            if (const std::string* date = topicDate(topic, column))
-                setText(column, bcf::formatDateTime(*date));
-        }
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QWidget* createEditor(QWidget*, const QStyleOptionViewItem&, const QModelIndex&) const override {
+        return nullptr;
     }
-
-    int markupIndex() const { return markupIndex_; }
-
-    // Takes the key of `column` for the next sort; dates from the topic, as stored.
-    void prepareSort(const bcf::BcfData& data, int column) {
-        sortText_ = text(column);
-        sortDate_.reset();
-        if (const std::string* date =
-                topicDate(data.markups.at(static_cast<std::size_t>(markupIndex_)).topic, column))
-            if (const std::optional<bcf::DateTimeValue> value = bcf::readDateTime(*date))
-                sortDate_ = value->sortKey();
-    }
-    void endSort() { sortText_.clear(); }
-
-    bool operator<(const QTreeWidgetItem& other) const override {
-        if (other.type() != UserType)
-            return QTreeWidgetItem::operator<(other);
-        const auto& that = static_cast<const IssueItem&>(other);
-        if (sortDate_ != that.sortDate_)
-            return sortDate_ < that.sortDate_;
-        return sortText_.compare(that.sortText_, Qt::CaseInsensitive) < 0;
-    }
-
-private:
-    int markupIndex_;
-    std::optional<qint64> sortDate_;
-    QString sortText_;
 };
 
 // Shows the whole text of a cell that is too narrow for it, and the stored date-time of a date cell.
@@ -133,7 +102,66 @@ private:
     const bcf::BcfData& data_;
 };
 
+QString quotedText(const std::string& text) {
+    return QStringLiteral("\u201c") + fromUtf8(text) + QStringLiteral("\u201d");
+}
+
 } // namespace
+
+// A row of the issue list. Sorts date columns by the stored date-times, the others by their
+// text ignoring case, from keys taken once before a sort rather than in every comparison.
+class IssueItem : public QTreeWidgetItem {
+public:
+    IssueItem(const bcf::BcfData& data, int markupIndex)
+        : QTreeWidgetItem(UserType), markupIndex_(markupIndex) {
+        setFlags(flags() | Qt::ItemIsEditable);
+        setData(0, Qt::UserRole, markupIndex);
+        setTexts(data.markups[static_cast<std::size_t>(markupIndex)].topic);
+    }
+
+    // Shows the fields of `topic`.
+    void setTexts(const bcf::Topic& topic) {
+        setText(IssueTitleColumn, fromUtf8(topic.title));
+        setText(IssueTypeColumn, fromUtf8(topic.topicType));
+        setText(IssueStatusColumn, fromUtf8(topic.topicStatus));
+        setText(IssueCreatedByColumn, fromUtf8(topic.creationAuthor));
+        setText(IssueModifiedByColumn, fromUtf8(topic.modifiedAuthor));
+        setText(IssueAssignedToColumn, fromUtf8(topic.assignedTo));
+        setText(IssueStageColumn, fromUtf8(topic.stage));
+        setText(IssuePriorityColumn, fromUtf8(topic.priority));
+        for (int column : {IssueDateCreatedColumn, IssueDateModifiedColumn, IssueDueDateColumn}) {
+            const std::string* date = topicDate(topic, column);
+            setText(column, date ? bcf::formatDateTime(*date) : QString());
+        }
+    }
+
+    int markupIndex() const { return markupIndex_; }
+
+    // Takes the key of `column` for the next sort; dates from the topic, as stored.
+    void prepareSort(const bcf::BcfData& data, int column) {
+        sortText_ = text(column);
+        sortDate_.reset();
+        if (const std::string* date =
+                topicDate(data.markups.at(static_cast<std::size_t>(markupIndex_)).topic, column))
+            if (const std::optional<bcf::DateTimeValue> value = bcf::readDateTime(*date))
+                sortDate_ = value->sortKey();
+    }
+    void endSort() { sortText_.clear(); }
+
+    bool operator<(const QTreeWidgetItem& other) const override {
+        if (other.type() != UserType)
+            return QTreeWidgetItem::operator<(other);
+        const auto& that = static_cast<const IssueItem&>(other);
+        if (sortDate_ != that.sortDate_)
+            return sortDate_ < that.sortDate_;
+        return sortText_.compare(that.sortText_, Qt::CaseInsensitive) < 0;
+    }
+
+private:
+    int markupIndex_;
+    std::optional<qint64> sortDate_;
+    QString sortText_;
+};
 
 int markupRow(const QTreeWidgetItem* item) {
     if (!item)
@@ -157,17 +185,11 @@ std::vector<int> shownMarkupRows(const QTreeWidget* twIssues) {
     return rows;
 }
 
-void fillIssues(const bcf::BcfData& bcfData, QTreeWidget* twIssues) {
-    // All rows join the tree at once: one insertion for the view to lay out, however many rows.
-    QList<QTreeWidgetItem*> items;
-    items.reserve(static_cast<qsizetype>(bcfData.markups.size()));
-    for (std::size_t i = 0; i < bcfData.markups.size(); ++i)
-        items.append(new IssueItem(bcfData, static_cast<int>(i)));
-    twIssues->addTopLevelItems(items);
-}
-
-IssueList::IssueList(QTreeWidget* tree, QLabel* count, const bcf::BcfData& data)
-    : QObject(tree), tree_(tree), count_(count), data_(data), filterBar_(new IssueFilterBar()) {
+IssueList::IssueList(Ui::MainWindow& ui, BcfSession& session, TopicSelection& selection,
+                     WindowMessages& messages)
+    : tree_(ui.twIssues), count_(ui.lIssues), newButton_(ui.pbNewIssue), session_(session),
+      selection_(selection), messages_(messages), filterBar_(new IssueFilterBar()) {
+    const bcf::BcfData& data = session.data();
     // Rows of one height let the view place thousands of them without measuring each.
     tree_->setUniformRowHeights(true);
     const std::pair<int, const std::vector<std::string>*> combos[] = {
@@ -176,7 +198,11 @@ IssueList::IssueList(QTreeWidget* tree, QLabel* count, const bcf::BcfData& data)
         {IssuePriorityColumn, &data.priorities},
     };
     for (const auto& [column, values] : combos)
-        tree_->setItemDelegateForColumn(column, new IssueComboDelegate(values, this));
+        tree_->setItemDelegateForColumn(column, new IssueComboDelegate(values, tree_));
+    auto* readOnly = new ReadOnlyDelegate(tree_);
+    for (int column : {IssueDateCreatedColumn, IssueCreatedByColumn, IssueDateModifiedColumn,
+                       IssueModifiedByColumn, IssueDueDateColumn})
+        tree_->setItemDelegateForColumn(column, readOnly);
     tree_->viewport()->installEventFilter(new IssueToolTips(tree_, data));
 
     // A click on a header sorts by that column, a second click reverses; new rows are appended
@@ -193,7 +219,7 @@ IssueList::IssueList(QTreeWidget* tree, QLabel* count, const bcf::BcfData& data)
         const int rows = tree_->topLevelItemCount();
         // Every row of the list is an IssueItem.
         for (int i = 0; i < rows; ++i)
-            static_cast<IssueItem*>(tree_->topLevelItem(i))->prepareSort(data_, column);
+            static_cast<IssueItem*>(tree_->topLevelItem(i))->prepareSort(session_.data(), column);
         tree_->sortItems(column, order);
         for (int i = 0; i < rows; ++i)
             static_cast<IssueItem*>(tree_->topLevelItem(i))->endSort();
@@ -207,49 +233,163 @@ IssueList::IssueList(QTreeWidget* tree, QLabel* count, const bcf::BcfData& data)
         filterBar_->setParent(tree_->parentWidget());
     connect(filterBar_, &IssueFilterBar::changed, this, &IssueList::applyFilter);
 
-    // What the search looks into changes with edits in the list, and with the comments and the
-    // description of the selected topic.
-    connect(tree_, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item) {
-        const int row = markupRow(item);
-        if (row >= 0 && static_cast<std::size_t>(row) < staleTexts_.size())
-            staleTexts_[static_cast<std::size_t>(row)] = 1;
+    connect(tree_, &QTreeWidget::itemChanged, this, &IssueList::cellEdited);
+    connect(tree_, &QTreeWidget::itemSelectionChanged, this, [this] {
+        const QList<QTreeWidgetItem*> selected = tree_->selectedItems();
+        const int row = selected.isEmpty() ? -1 : markupRow(selected.first());
+        selection_.setTopic(row >= 0 && static_cast<std::size_t>(row) < session_.data().markups.size() ? row
+                                                                                                       : -1);
     });
-    QWidget* window = tree_->window();
-    if (auto* comments = window->findChild<QTreeWidget*>(QStringLiteral("twComments")))
-        connect(comments, &QTreeWidget::itemChanged, this, &IssueList::selectedTopicChanged);
-    if (auto* description = window->findChild<QPlainTextEdit*>(QStringLiteral("pteDescription")))
-        connect(description, &QPlainTextEdit::textChanged, this, &IssueList::selectedTopicChanged);
-    if (auto* newComment = window->findChild<QAbstractButton*>(QStringLiteral("pbNewComment")))
-        connect(newComment, &QAbstractButton::clicked, this, &IssueList::selectedTopicChanged);
+    connect(&selection_, &TopicSelection::topicChanged, this, &IssueList::followSelection);
+    connect(ui.pbNewIssue, &QAbstractButton::clicked, this, &IssueList::newIssue);
+    auto* remove = new QAction(QStringLiteral("Delete issue"), tree_);
+    remove->setObjectName(QStringLiteral("actionDeleteIssue"));
+    remove->setShortcut(QKeySequence::Delete);
+    // Only while the view itself has the focus: the Delete key of a cell editor stays its own.
+    remove->setShortcutContext(Qt::WidgetShortcut);
+    tree_->addAction(remove);
+    tree_->setContextMenuPolicy(Qt::ActionsContextMenu);
+    connect(remove, &QAction::triggered, this, &IssueList::deleteIssue);
+
+    connect(&session_, &BcfSession::documentReset, this, [this] {
+        showAll();
+        updateCommands();
+    });
+    connect(&session_, &BcfSession::topicAdded, this, &IssueList::topicAdded);
+    // A topic gone shifts the markup indices the rows keep: the list is built again.
+    connect(&session_, &BcfSession::topicRemoved, this, &IssueList::showAll);
+    connect(&session_, &BcfSession::topicChanged, this, &IssueList::updateRow);
+    // What the search looks into changes with the comments too.
+    for (auto signal : {&BcfSession::commentAdded, &BcfSession::commentRemoved, &BcfSession::commentChanged})
+        connect(&session_, signal, this, [this](int topic, int) { markStale(topic); });
+    updateCommands();
 }
+
+IssueList::~IssueList() = default;
 
 void IssueList::showAll() {
-    clear();
-    filterBar_->setChoices(data_);
-    fillIssues(data_, tree_);
-    showCount(tree_->topLevelItemCount());
-    sizeColumns();
+    {
+        // Rebuilding is no choice of the user: the selection stays what it was.
+        const QSignalBlocker blocker(tree_);
+        tree_->clear();
+        rows_.clear();
+        shownFilter_ = IssueFilter();
+        searchTexts_.clear();
+        staleTexts_.clear();
+        tree_->header()->setSortIndicator(-1, Qt::AscendingOrder);
+        filterBar_->setChoices(session_.data());
+        // All rows join the tree at once: one insertion for the view to lay out, however many rows.
+        const std::size_t topics = session_.data().markups.size();
+        QList<QTreeWidgetItem*> items;
+        items.reserve(static_cast<qsizetype>(topics));
+        rows_.reserve(topics);
+        for (std::size_t i = 0; i < topics; ++i) {
+            rows_.push_back(new IssueItem(session_.data(), static_cast<int>(i)));
+            items.append(rows_.back());
+        }
+        tree_->addTopLevelItems(items);
+        showCount(tree_->topLevelItemCount());
+    }
+    // A closed document leaves the columns as they were.
+    if (session_.hasDocument())
+        sizeColumns();
+    followSelection();
 }
 
-void IssueList::clear() {
-    tree_->clear();
-    shownFilter_ = IssueFilter();
-    searchTexts_.clear();
-    staleTexts_.clear();
-    tree_->header()->setSortIndicator(-1, Qt::AscendingOrder);
-    static const bcf::BcfData nothing;
-    filterBar_->setChoices(nothing);
-    showCount(0);
+void IssueList::topicAdded(int markupIndex) {
+    if (static_cast<std::size_t>(markupIndex) == rows_.size()) {
+        appendIssue(markupIndex);
+        return;
+    }
+    showAll();
+    selection_.setTopic(markupIndex);
 }
 
 void IssueList::appendIssue(int markupIndex) {
-    filterBar_->addChoices(data_.markups.at(static_cast<std::size_t>(markupIndex)).topic);
+    filterBar_->addChoices(session_.data().markups.at(static_cast<std::size_t>(markupIndex)).topic);
     filterBar_->clear();
-    auto* item = new IssueItem(data_, markupIndex);
+    auto* item = new IssueItem(session_.data(), markupIndex);
+    rows_.push_back(item);
     tree_->addTopLevelItem(item);
     showCount(tree_->topLevelItemCount());
     tree_->setCurrentItem(item);
     tree_->scrollToItem(item);
+}
+
+void IssueList::updateRow(int markupIndex) {
+    markStale(markupIndex);
+    if (markupIndex < 0 || static_cast<std::size_t>(markupIndex) >= rows_.size())
+        return;
+    const QSignalBlocker blocker(tree_);
+    rows_[static_cast<std::size_t>(markupIndex)]->setTexts(
+        session_.data().markups.at(static_cast<std::size_t>(markupIndex)).topic);
+}
+
+void IssueList::followSelection() {
+    const int topic = selection_.topic();
+    const QList<QTreeWidgetItem*> selected = tree_->selectedItems();
+    if (markupRow(selected.value(0)) == topic && (topic >= 0 || selected.isEmpty()))
+        return;
+    if (topic < 0 || static_cast<std::size_t>(topic) >= rows_.size()) {
+        tree_->clearSelection();
+        return;
+    }
+    tree_->setCurrentItem(rows_[static_cast<std::size_t>(topic)]);
+    tree_->scrollToItem(rows_[static_cast<std::size_t>(topic)]);
+}
+
+void IssueList::cellEdited(QTreeWidgetItem* item, int column) {
+    const int row = markupRow(item);
+    if (row < 0 || static_cast<std::size_t>(row) >= session_.data().markups.size() ||
+        !isEditableIssueColumn(column))
+        return;
+    messages_.run(QStringLiteral("Editing the topic"), QString(), [&] {
+        const bcf::Topic& topic = session_.data().markups[static_cast<std::size_t>(row)].topic;
+        bcf::Topic edited = topic;
+        if (!applyIssueEdit(edited, column, toUtf8(item->text(column)), currentTimestampText(),
+                            toUtf8(authorName()))) {
+            // A refused value (a blank title) gives way to the one the topic keeps.
+            const QString kept = fromUtf8(issueColumnValue(topic, column).value_or(""));
+            if (item->text(column) != kept) {
+                {
+                    const QSignalBlocker blocker(tree_);
+                    item->setText(column, kept);
+                }
+                messages_.reportError(QStringLiteral("Renaming the topic"), kept,
+                                      std::runtime_error("a title can't be empty or only spaces"));
+            }
+            return;
+        }
+        session_.push(new EditTopicCommand(session_, row, std::move(edited), issueColumnEditText(column)));
+    });
+}
+
+void IssueList::newIssue() {
+    messages_.run(QStringLiteral("Adding an issue"), QString(), [this] {
+        // One row more, not a new list: the rows already there stay as they are. The new row is
+        // selected and shown, so that the next command works on it.
+        session_.push(new AddTopicCommand(session_, ::newIssue(session_.data(), toUtf8(authorName()))));
+    });
+}
+
+void IssueList::deleteIssue() {
+    const int topicIndex = selection_.topic();
+    if (topicIndex < 0)
+        return;
+    const bcf::Markup& markup = session_.data().markups.at(static_cast<std::size_t>(topicIndex));
+    const QString title = fromUtf8(markup.topic.title);
+    const QString question = QStringLiteral("Delete the issue ") + quotedText(markup.topic.title) +
+                             QStringLiteral(" with its ") + QString::number(markup.comments.size()) +
+                             QStringLiteral(" comments and ") + QString::number(markup.viewPoints.size()) +
+                             QStringLiteral(" snapshots?");
+    if (!messages_.confirmDelete(question))
+        return;
+    messages_.run(QStringLiteral("Deleting the issue"), title,
+                  [&] { session_.push(new DeleteTopicCommand(session_, topicIndex)); });
+}
+
+void IssueList::updateCommands() {
+    newButton_->setEnabled(session_.hasDocument());
 }
 
 void IssueList::applyFilter() {
@@ -263,6 +403,7 @@ void IssueList::applyFilter() {
     shownFilter_ = filter;
     const IssueMatcher matcher(filter);
     const bool active = filter.active();
+    const bcf::BcfData& data = session_.data();
     int shown = 0;
     const int rows = tree_->topLevelItemCount();
     // Rows are hidden by their number: asking an item for its own row would search the list.
@@ -275,8 +416,7 @@ void IssueList::applyFilter() {
         const auto row = static_cast<std::size_t>(markupRow(tree_->topLevelItem(i)));
         // The search texts exist once a search was typed; the field filters need none.
         const std::string_view text = row < searchTexts_.size() ? std::string_view(searchTexts_[row]) : "";
-        const bool show =
-            !active || (row < data_.markups.size() && matcher.matches(data_.markups[row], text));
+        const bool show = !active || (row < data.markups.size() && matcher.matches(data.markups[row], text));
         if (hidden == show)
             tree_->setRowHidden(i, QModelIndex(), !show);
         shown += show ? 1 : 0;
@@ -291,22 +431,20 @@ void IssueList::applyFilter() {
 }
 
 void IssueList::refreshSearchTexts() {
-    const std::size_t topics = data_.markups.size();
+    const std::size_t topics = session_.data().markups.size();
     searchTexts_.resize(topics);
     staleTexts_.resize(topics, 1);
     for (std::size_t i = 0; i < topics; ++i) {
         if (staleTexts_[i]) {
-            searchTexts_[i] = foldedSearchText(data_.markups[i]);
+            searchTexts_[i] = foldedSearchText(session_.data().markups[i]);
             staleTexts_[i] = 0;
         }
     }
 }
 
-void IssueList::selectedTopicChanged() {
-    const QList<QTreeWidgetItem*> selected = tree_->selectedItems();
-    const int row = selected.isEmpty() ? -1 : markupRow(selected.first());
-    if (row >= 0 && static_cast<std::size_t>(row) < staleTexts_.size())
-        staleTexts_[static_cast<std::size_t>(row)] = 1;
+void IssueList::markStale(int markupIndex) {
+    if (markupIndex >= 0 && static_cast<std::size_t>(markupIndex) < staleTexts_.size())
+        staleTexts_[static_cast<std::size_t>(markupIndex)] = 1;
 }
 
 void IssueList::showCount(int shown) {
@@ -325,16 +463,5 @@ void IssueList::sizeColumns() {
         const int widest = charWidth * (column == IssueTitleColumn ? kTitleChars : kColumnChars);
         if (tree_->columnWidth(column) > widest)
             tree_->setColumnWidth(column, widest);
-    }
-}
-
-void fillDocuments(QTreeWidget* twDocuments, QTabWidget* tabWidget, const bcf::BcfData& bcfData) {
-    twDocuments->clear();
-    tabWidget->setTabText(1, countText("Documents (", bcfData.documents.size()));
-    for (const bcf::DocumentInfo& document : bcfData.documents) {
-        auto* item = new QTreeWidgetItem();
-        item->setText(0, fromUtf8(document.filename));
-        item->setText(1, QStringLiteral("Project"));
-        twDocuments->addTopLevelItem(item);
     }
 }

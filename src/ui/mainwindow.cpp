@@ -1,125 +1,173 @@
 #include "ui/mainwindow.h"
 
-#include "codec/archive.h"
 #include "ui/author_setting.h"
+#include "ui/bcf_session.h"
 #include "ui/bcfopen.h"
+#include "ui/comments_view.h"
 #include "ui/components_view.h"
+#include "ui/documents_view.h"
 #include "ui/issue_list.h"
-#include "ui/mainwindow_p.h"
-#include "ui/slot_guard_p.h"
+#include "ui/project_labels.h"
+#include "ui/report_export.h"
+#include "ui/save_command.h"
+#include "ui/snapshots_view.h"
 #include "ui/tool_icons_p.h"
 #include "ui/topic_details.h"
+#include "ui/topic_selection.h"
+#include "ui/window_messages.h"
+#include "ui_mainwindow.h"
 
 #include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMessageBox>
-#include <QUrl>
+#include <QUndoStack>
 
-#include <stdexcept>
+struct MainWindowPrivate {
+    explicit MainWindowPrivate(MainWindow* window)
+        : q(window), ui(std::make_unique<Ui::MainWindow>()), messages(window), selection(session) {}
 
-namespace {
+    // The window's commands.
+    void open();
+    void close();
+    void exportReport();
+    void setAuthor();
+    // Runs the save dialog and saves; false when cancelled or failed (the failure is shown).
+    bool saveWithDialog();
+    // With unsaved changes, asks "Save changes to ...?": true when the model may be replaced (saved
+    // or discarded), false when the user cancelled or the save did not happen.
+    bool confirmDiscard();
+    // A menu of the menu bar, made when the form has none of that name.
+    QMenu* menu(const char* objectName, const char* title);
 
-// The rich text of the file link: the archive's canonical path, linking to its folder. Both parts
-// are escaped, so no character of a file name can end the attribute or add markup.
-QString fileLinkHtml(const std::string& path) {
-    const QString canonical = QFileInfo(QString::fromUtf8(path)).canonicalFilePath();
-    QString folderUrl;
-    if (!canonical.isEmpty())
-        folderUrl = QUrl::fromLocalFile(QFileInfo(canonical).absolutePath()).toString();
-    return QStringLiteral("<a href=\"") + folderUrl.toHtmlEscaped() + QStringLiteral("\">") +
-           QDir::toNativeSeparators(canonical).toHtmlEscaped() + QStringLiteral("</a>");
-}
-
-} // namespace
-
-QString countText(const char* label, std::size_t count) {
-    return QString::fromUtf8(label) + QString::number(count) + QStringLiteral(")");
-}
-
-MainWindowPrivate::MainWindowPrivate(MainWindow* window) : q(window), ui(std::make_unique<MainWindowUi>()) {}
+    MainWindow* q;
+    std::unique_ptr<Ui::MainWindow> ui;
+    WindowMessages messages;
+    BcfSession session;
+    // Made before the views: it follows the session first, so that they see it up to date.
+    TopicSelection selection;
+    std::unique_ptr<ProjectLabels> projectLabels;
+    std::unique_ptr<IssueList> issueList;
+    std::unique_ptr<TopicDetails> topicDetails;
+    std::unique_ptr<CommentsView> comments;
+    std::unique_ptr<SnapshotsView> snapshots;
+    std::unique_ptr<ComponentsView> components;
+    std::unique_ptr<DocumentsView> documents;
+};
 
 MainWindow::MainWindow() : d(std::make_unique<MainWindowPrivate>(this)) {
-    d->ui->setupUi(this);
-    applyToolIcons(*d->ui);
-    clearComponentsView(*d->ui);
-    d->issueList = new IssueList(d->ui->twIssues, d->ui->lIssues, d->bcfData);
-    d->connectIssueEditors();
+    Ui::MainWindow& ui = *d->ui;
+    ui.setupUi(this);
+    applyToolIcons(ui);
+    d->projectLabels = std::make_unique<ProjectLabels>(ui.lProject, ui.llink, d->session);
+    d->issueList = std::make_unique<IssueList>(ui, d->session, d->selection, d->messages);
+    d->topicDetails = std::make_unique<TopicDetails>(ui, d->session, d->selection, d->messages);
+    d->comments = std::make_unique<CommentsView>(ui, d->session, d->selection, d->messages);
+    d->snapshots = std::make_unique<SnapshotsView>(ui, d->session, d->selection, d->messages);
+    d->components = std::make_unique<ComponentsView>(ui, d->session, d->selection, d->messages);
+    d->documents = std::make_unique<DocumentsView>(ui, d->session, d->messages);
 
-    const MainWindowUi& ui = *d->ui;
-    connect(ui.tbOpen, SIGNAL(clicked(bool)), this, SLOT(onTbOpenClicked(bool)));
-    connect(ui.tbClose, SIGNAL(clicked(bool)), this, SLOT(onTbCloseClicked(bool)));
-    connect(ui.tbSave, SIGNAL(clicked(bool)), this, SLOT(onTbSaveClicked(bool)));
-    connect(ui.tbExportReport, SIGNAL(clicked(bool)), this, SLOT(onTbExportReportClicked(bool)));
-    connect(ui.pbNewIssue, SIGNAL(clicked(bool)), this, SLOT(onPbNewIssueClicked(bool)));
-    connect(ui.twIssues, SIGNAL(itemSelectionChanged()), this, SLOT(onTwIssuesItemSelectionChanged()));
-    connect(ui.pbNewComment, SIGNAL(clicked(bool)), this, SLOT(onPbNewCommentClicked(bool)));
-    connect(ui.pbNewSnapshot, SIGNAL(clicked(bool)), this, SLOT(onPbNewSnapshotClicked(bool)));
-    connect(ui.pbNewDocument, SIGNAL(clicked(bool)), this, SLOT(onPbNewDocumentClicked(bool)));
-    connect(ui.twComments, SIGNAL(itemChanged(QTreeWidgetItem*, int)), this,
-            SLOT(onTwCommentItemChanged(QTreeWidgetItem*, int)));
-    connect(ui.lwSnapshots, SIGNAL(itemSelectionChanged()), this, SLOT(onLwSnapshotsItemSelectionChanged()));
-    connect(ui.lwSnapshots, SIGNAL(itemDoubleClicked(QListWidgetItem*)), this,
-            SLOT(onLwSnapshotsItemDoubleClicked(QListWidgetItem*)));
-    connect(ui.lwBitmaps, SIGNAL(itemDoubleClicked(QListWidgetItem*)), this,
-            SLOT(onLwBitmapsItemDoubleClicked(QListWidgetItem*)));
-    connect(ui.twComments, SIGNAL(itemSelectionChanged()), this, SLOT(onTwCommentsItemSelectionChanged()));
-    d->setUpDeleteActions();
-    d->connectTopicDetails();
-    connect(ui.pteDescription, SIGNAL(textChanged()), this, SLOT(onPteDescriptionTextChanged()));
+    connect(ui.tbOpen, &QToolButton::clicked, this, [this] { d->open(); });
+    connect(ui.tbClose, &QToolButton::clicked, this, [this] { d->close(); });
+    connect(ui.tbSave, &QToolButton::clicked, this, [this] { save(); });
+    connect(ui.tbExportReport, &QToolButton::clicked, this, [this] { d->exportReport(); });
+    const auto updateExport = [this] { d->ui->tbExportReport->setEnabled(d->session.hasDocument()); };
+    connect(&d->session, &BcfSession::documentReset, this, updateExport);
+    updateExport();
 
-    QMenu* file = menuBar()->findChild<QMenu*>(QStringLiteral("menuFile"));
-    if (!file) {
-        file = menuBar()->addMenu(QStringLiteral("&File"));
-        file->setObjectName(QStringLiteral("menuFile"));
-    }
-    QAction* author = file->addAction(QStringLiteral("Author name\u2026"));
+    QAction* author = d->menu("menuFile", "&File")->addAction(QStringLiteral("Author name\u2026"));
     author->setObjectName(QStringLiteral("actionAuthorName"));
-    connect(author, SIGNAL(triggered(bool)), this, SLOT(onActionAuthorNameTriggered(bool)));
-    // Nothing is selected yet: the commands that need a topic start disabled.
-    d->updateTopicCommands();
+    connect(author, &QAction::triggered, this, [this] { d->setAuthor(); });
+
+    // Undo and Redo named after the command they take back or do again ("Undo Delete Comment").
+    QMenu* edit = d->menu("menuEdit", "&Edit");
+    QAction* undo = d->session.undoStack()->createUndoAction(edit);
+    undo->setObjectName(QStringLiteral("actionUndo"));
+    undo->setShortcuts(QKeySequence::Undo);
+    QAction* redo = d->session.undoStack()->createRedoAction(edit);
+    redo->setObjectName(QStringLiteral("actionRedo"));
+    redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    edit->addActions({undo, redo});
+    // Also while the menu bar is hidden, as a host may keep it.
+    addActions({undo, redo});
 }
 
 MainWindow::~MainWindow() {
-    // The children outlive this object's own part; none of their signals may reach a slot now.
-    const QList<QObject*> children = findChildren<QObject*>();
-    for (QObject* child : children)
-        QObject::disconnect(child, nullptr, this, nullptr);
-    // The form object goes first; its widgets stay until QMainWindow deletes its children.
-    d->ui.reset();
+    // The views and the session go first, while every widget they know is still there.
+    d.reset();
+}
+
+BcfSession& MainWindow::session() const {
+    return d->session;
 }
 
 const bcf::BcfData& MainWindow::bcfData() const {
-    return d->bcfData;
+    return d->session.data();
 }
 
 const std::string& MainWindow::bcfFilePath() const {
-    return d->bcfFilePath;
+    return d->session.filePath();
 }
 
 bool MainWindow::hasUnsavedChanges() const {
-    return d->unsavedChanges;
+    return d->session.hasUnsavedChanges();
 }
 
 bool MainWindow::save() {
-    try {
-        return d->saveWithDialog();
-    } catch (const std::exception& error) {
-        d->reportError(QStringLiteral("Saving the BCF archive"), QString(), error);
-    } catch (...) {
-        d->reportError(QStringLiteral("Saving the BCF archive"), QString(),
-                       std::runtime_error("unknown error"));
-    }
-    return false;
+    bool saved = false;
+    d->messages.run(QStringLiteral("Saving the BCF archive"), QString(),
+                    [this, &saved] { saved = d->saveWithDialog(); });
+    return saved;
 }
 
-void MainWindow::onActionAuthorNameTriggered(bool) {
-    runGuarded(*d, QStringLiteral("Setting the author name"), QString(), [this] {
+QMenu* MainWindowPrivate::menu(const char* objectName, const char* title) {
+    QMenu* found = q->menuBar()->findChild<QMenu*>(QString::fromUtf8(objectName));
+    if (!found) {
+        found = q->menuBar()->addMenu(QString::fromUtf8(title));
+        found->setObjectName(QString::fromUtf8(objectName));
+    }
+    return found;
+}
+
+void MainWindowPrivate::open() {
+    std::string path;
+    bool chosen = false;
+    messages.run(QStringLiteral("Choosing the BCF archive"), QString(), [&] {
+        // Asked first, so that the edits are saved or given up before another archive is chosen.
+        if (!confirmDiscard())
+            return;
+        BcfOpen dialog(q);
+        // A cancelled dialog keeps the current file: the archive on screen is still the one saved.
+        if (dialog.exec() != QDialog::Accepted)
+            return;
+        path = dialog.selectedFilePath();
+        chosen = true;
+    });
+    if (!chosen || path.empty())
+        return;
+    // A failed load changes nothing, so the archive on screen stays with its unsaved edits.
+    messages.run(QStringLiteral("Opening the BCF archive"), QDir::toNativeSeparators(QString::fromUtf8(path)),
+                 [&] { session.open(path); });
+}
+
+void MainWindowPrivate::close() {
+    messages.run(QStringLiteral("Closing the BCF archive"), QString(), [this] {
+        if (confirmDiscard())
+            session.close();
+    });
+}
+
+void MainWindowPrivate::exportReport() {
+    ::exportReport(session, shownMarkupRows(ui->twIssues), messages);
+}
+
+void MainWindowPrivate::setAuthor() {
+    messages.run(QStringLiteral("Setting the author name"), QString(), [this] {
         bool accepted = false;
         const QString name = QInputDialog::getText(
-            this, QStringLiteral("Author name"),
+            q, QStringLiteral("Author name"),
             QStringLiteral("New records and edits are signed with this name (empty: the login name %1):")
                 .arg(loginName()),
             QLineEdit::Normal, authorName(), &accepted);
@@ -128,106 +176,38 @@ void MainWindow::onActionAuthorNameTriggered(bool) {
     });
 }
 
-void MainWindow::onTbOpenClicked(bool) {
-    std::string path;
-    try {
-        // Asked first, so that the edits are saved or given up before another archive is chosen.
-        if (!d->confirmDiscard())
-            return;
-        BcfOpen dialog(this);
-        // A cancelled dialog keeps the current file: the archive on screen is still the one saved.
-        if (dialog.exec() != QDialog::Accepted)
-            return;
-        path = dialog.selectedFilePath();
-    } catch (const std::exception& error) {
-        d->reportError(QStringLiteral("Choosing the BCF archive"), QString(), error);
-        return;
-    } catch (...) {
-        d->reportError(QStringLiteral("Choosing the BCF archive"), QString(),
-                       std::runtime_error("unknown error"));
-        return;
-    }
-    if (path.empty())
-        return;
-    // A failed load changes nothing, so the archive on screen stays with its unsaved edits.
-    runGuarded(*d, QStringLiteral("Opening the BCF archive"),
-               QDir::toNativeSeparators(QString::fromUtf8(path)), [&] { d->loadFile(path); });
-}
-
-void MainWindow::onTbCloseClicked(bool) {
-    runGuarded(*d, QStringLiteral("Closing the BCF archive"), QString(), [this] {
-        if (!d->confirmDiscard())
-            return;
-        d->bcfData = bcf::BcfData();
-        d->bcfFilePath.clear();
-        d->clearViews();
-        d->setUnsavedChanges(false);
+bool MainWindowPrivate::saveWithDialog() {
+    // The dialog proposes the current file, its folder and name; a fresh window starts in the
+    // process's current directory.
+    QString selectedFilter;
+    const QString path = QFileDialog::getSaveFileName(q, QString(), QString::fromUtf8(session.filePath()),
+                                                      saveFilters(), &selectedFilter);
+    // A cancelled dialog keeps the current file.
+    if (path.isEmpty())
+        return false;
+    const bcf::BcfVersion version = saveVersionForFilter(selectedFilter, session.version());
+    // The archive is built whole in memory and replaces the file only when complete, so a failure
+    // leaves the file, the model and the current file as they were, ready for another try.
+    bcf::SaveNotes notes;
+    bool saved = false;
+    messages.run(QStringLiteral("Saving the BCF archive"), QDir::toNativeSeparators(path), [&] {
+        notes = session.save(path.toStdString(), version);
+        saved = true;
     });
-}
-
-void MainWindowPrivate::loadFile(const std::string& path) {
-    // Read whole before anything on screen changes: a file that can't be loaded replaces nothing.
-    bcf::BcfData loaded = bcf::loadArchive(path);
-    clearViews();
-    ui->llink->setText(fileLinkHtml(path));
-    bcfData = std::move(loaded);
-    bcfFilePath = path;
-    unsavedChanges = false;
-    updateProjectLabel();
-    showIssues();
-    fillDocuments(ui->twDocuments, ui->tabWidget, bcfData);
-    createEnabled = true;
-    updateTopicCommands();
-}
-
-void MainWindowPrivate::clearViews() {
-    updateProjectLabel();
-    ui->llink->clear();
-    ui->tabWidget->setTabText(0, countText("Snapshot (", 0));
-    ui->tabWidget->setTabText(1, countText("Documents (", 0));
-    ui->lComments->setText(countText("Comments (", 0));
-    issueList->clear();
-    ui->pteDescription->clear();
-    fillTopicDetails(*ui, bcfData, -1);
-    ui->lwSnapshots->clear();
-    ui->twDocuments->clear();
-    clearComponentsView(*ui);
-    ui->twComments->clear();
-    createEnabled = false;
-    updateTopicCommands();
-}
-
-void MainWindowPrivate::updateTopicCommands() {
-    const bool topic = selectedTopicIndex() >= 0;
-    ui->pbNewIssue->setEnabled(createEnabled);
-    ui->pbNewDocument->setEnabled(createEnabled);
-    ui->tbExportReport->setEnabled(createEnabled);
-    ui->pbNewComment->setEnabled(createEnabled && topic);
-    ui->pbNewSnapshot->setEnabled(createEnabled && topic);
-    ui->pteDescription->setReadOnly(!topic);
-}
-
-void MainWindowPrivate::markModified() {
-    setUnsavedChanges(true);
-}
-
-void MainWindowPrivate::setUnsavedChanges(bool unsaved) {
-    unsavedChanges = unsaved;
-    updateProjectLabel();
-}
-
-void MainWindowPrivate::updateProjectLabel() {
-    QString text = QStringLiteral("Project: ") + fromUtf8(bcfData.name);
-    if (unsavedChanges)
-        text += bcfData.name.empty() ? QStringLiteral("*") : QStringLiteral(" *");
-    ui->lProject->setText(text);
+    if (!saved)
+        return false;
+    // What could not be carried (damaged payloads, values the version can't hold) in one message.
+    if (!notes.empty())
+        messages.showMessage(QMessageBox::Information, saveNotesText(notes), QStringLiteral("bcfSaveNotes"));
+    return true;
 }
 
 bool MainWindowPrivate::confirmDiscard() {
-    if (!unsavedChanges)
+    if (!session.hasUnsavedChanges())
         return true;
-    const QString name = bcfFilePath.empty() ? QStringLiteral("the new archive")
-                                             : QFileInfo(QString::fromUtf8(bcfFilePath)).fileName();
+    const QString name = session.filePath().empty()
+                             ? QStringLiteral("the new archive")
+                             : QFileInfo(QString::fromUtf8(session.filePath())).fileName();
     QMessageBox box(QMessageBox::Question, QStringLiteral("BCF"),
                     QStringLiteral("Save changes to %1?").arg(name),
                     QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, q);
@@ -241,51 +221,4 @@ bool MainWindowPrivate::confirmDiscard() {
     default:
         return false;
     }
-}
-
-void MainWindowPrivate::showIssues() {
-    issueList->showAll();
-    connectIssueEditors();
-}
-
-int MainWindowPrivate::selectedTopicIndex() const {
-    const QList<QTreeWidgetItem*> selected = ui->twIssues->selectedItems();
-    if (selected.isEmpty())
-        return -1;
-    const int index = markupRow(selected.first());
-    if (index < 0 || static_cast<std::size_t>(index) >= bcfData.markups.size())
-        return -1;
-    return index;
-}
-
-QTreeWidgetItem* MainWindowPrivate::issueItem(int topicIndex) const {
-    for (int row = 0; row < ui->twIssues->topLevelItemCount(); ++row) {
-        QTreeWidgetItem* item = ui->twIssues->topLevelItem(row);
-        if (markupRow(item) == topicIndex)
-            return item;
-    }
-    return nullptr;
-}
-
-void MainWindowPrivate::reportError(const QString& action, const QString& subject,
-                                    const std::exception& error) {
-    try {
-        QString text = action + QStringLiteral(" failed");
-        if (!subject.isEmpty())
-            text += QStringLiteral(": ") + subject;
-        text += QStringLiteral("\n\n") + QString::fromUtf8(error.what());
-        showMessage(QMessageBox::Warning, text, QStringLiteral("bcfErrorMessage"));
-    } catch (...) {
-        // Reporting must never throw out of a slot; there is nothing left to tell the user with.
-    }
-}
-
-void MainWindowPrivate::showMessage(QMessageBox::Icon icon, const QString& text, const QString& objectName) {
-    // Window-modal and opened without a nested event loop: the slot that shows it returns at once.
-    auto* box = new QMessageBox(icon, QStringLiteral("BCF"), text, QMessageBox::Ok, q);
-    box->setObjectName(objectName);
-    box->setTextFormat(Qt::PlainText);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setWindowModality(Qt::WindowModal);
-    box->open();
 }

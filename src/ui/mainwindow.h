@@ -6,15 +6,16 @@
 #include <memory>
 #include <string>
 
-class QDate;
-class QListWidgetItem;
-class QTreeWidgetItem;
+class BcfSession;
 struct MainWindowPrivate;
 
 namespace bcf {
 struct BcfData;
 }
 
+// Puts the pieces of the window together: the form, the session that holds the document and its
+// undo stack, the views that show it, and the window's own commands (open, close, save, report,
+// author name, undo and redo).
 class MainWindow : public QMainWindow {
     Q_OBJECT
 
@@ -22,6 +23,8 @@ public:
     MainWindow();
     ~MainWindow() override;
 
+    // The document of this window, its undo stack and what changes it.
+    BcfSession& session() const;
     // The model of the current archive (read access for hosts and tests).
     const bcf::BcfData& bcfData() const;
     // UTF-8 path of the current archive file; empty when no file is current.
@@ -31,36 +34,6 @@ public:
     // Asks for a file name and a version and saves the model there; false when the user cancelled
     // or saving failed (the failure has been shown).
     bool save();
-
-private slots:
-    void onTbOpenClicked(bool);
-    void onTbCloseClicked(bool);
-    void onTbSaveClicked(bool);
-    void onTbExportReportClicked(bool);
-    void onPbNewIssueClicked(bool);
-    void onTwIssuesItemSelectionChanged();
-    void onPbNewCommentClicked(bool);
-    void onPbNewSnapshotClicked(bool);
-    void onPbNewDocumentClicked(bool);
-    void onTwCommentItemChanged(QTreeWidgetItem* item, int column);
-    void onLwSnapshotsItemSelectionChanged();
-    void onLwSnapshotsItemDoubleClicked(QListWidgetItem* item);
-    void onActionDeleteIssueTriggered(bool);
-    void onActionDeleteCommentTriggered(bool);
-    void onActionDeleteSnapshotTriggered(bool);
-    void onActionDeleteDocumentTriggered(bool);
-    void onLwBitmapsItemDoubleClicked(QListWidgetItem* item);
-    void onTwCommentsItemSelectionChanged();
-    void onLLabelsLinkActivated(const QString& target);
-    void onCbLabelsTextActivated(const QString& text);
-    void onDeDueDateDateChanged(const QDate& date);
-    void onTbClearDueDateClicked(bool);
-    void onLReferenceLinksLinkActivated(const QString& target);
-    void onLRelatedTopicsLinkActivated(const QString& target);
-    void onLDocumentReferencesLinkActivated(const QString& target);
-    void onLBimSnippetLinkActivated(const QString& target);
-    void onPteDescriptionTextChanged();
-    void onActionAuthorNameTriggered(bool);
 
 private:
     std::unique_ptr<MainWindowPrivate> d;

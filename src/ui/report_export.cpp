@@ -1,8 +1,8 @@
 // "Export report…": the topics the issue list shows, in its order, as a PDF, XLSX or CSV report.
-#include "ui/issue_list.h"
-#include "ui/mainwindow.h"
-#include "ui/mainwindow_p.h"
-#include "ui/slot_guard_p.h"
+#include "ui/report_export.h"
+
+#include "ui/bcf_session.h"
+#include "ui/window_messages.h"
 
 #include "report/report.h"
 
@@ -11,9 +11,6 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QProgressDialog>
-#include <QTreeWidget>
-
-#include <vector>
 
 namespace {
 
@@ -41,33 +38,33 @@ QString withReportSuffix(const QString& path, const QString& selectedFilter) {
 
 } // namespace
 
-void MainWindow::onTbExportReportClicked(bool) {
+void exportReport(const BcfSession& session, const std::vector<int>& rows, WindowMessages& messages) {
     QStringList filters;
     for (const ReportFileType& type : kReportFileTypes)
         filters.append(QString::fromUtf8(type.filter));
     QString selectedFilter;
-    const QString chosen = QFileDialog::getSaveFileName(this, QStringLiteral("Export report…"), QString(),
-                                                        filters.join(QStringLiteral(";;")), &selectedFilter);
+    const QString chosen =
+        QFileDialog::getSaveFileName(messages.window(), QStringLiteral("Export report…"), QString(),
+                                     filters.join(QStringLiteral(";;")), &selectedFilter);
     if (chosen.isEmpty())
         return;
     const QString path = withReportSuffix(chosen, selectedFilter);
-    runGuarded(*d, QStringLiteral("Exporting the report"), QDir::toNativeSeparators(path), [&] {
-        const std::vector<int> rows = shownMarkupRows(d->ui->twIssues);
+    messages.run(QStringLiteral("Exporting the report"), QDir::toNativeSeparators(path), [&] {
         bcf::ReportOptions options;
-        options.archiveFile = d->bcfFilePath;
+        options.archiveFile = session.filePath();
         options.paperSize = QLocale().measurementSystem() == QLocale::ImperialUSSystem
                                 ? bcf::PaperSize::Letter
                                 : bcf::PaperSize::A4;
 
         // Window-modal: while the report is written, the list and the model can't change.
         QProgressDialog progress(QStringLiteral("Writing the report…"), QStringLiteral("Cancel"), 0,
-                                 static_cast<int>(rows.size()), this);
+                                 static_cast<int>(rows.size()), messages.window());
         progress.setObjectName(QStringLiteral("reportProgress"));
         progress.setWindowModality(Qt::WindowModal);
         progress.setMinimumDuration(300);
         progress.setValue(0);
         try {
-            bcf::writeReport(path.toStdString(), d->bcfData, rows, options,
+            bcf::writeReport(path.toStdString(), session.data(), rows, options,
                              [&](std::size_t done, std::size_t) {
                                  progress.setValue(static_cast<int>(done));
                                  return !progress.wasCanceled();

@@ -36,6 +36,18 @@ QToolButton* addButton(QWidget* parent, QHBoxLayout* row, const char* name, cons
 
 } // namespace
 
+void SnapshotViewer::showIn(QWidget* window, std::vector<ViewerImage> images, int current) {
+    auto* viewer = window->findChild<SnapshotViewer*>(QString(), Qt::FindDirectChildrenOnly);
+    if (!viewer) {
+        viewer = new SnapshotViewer(window);
+        viewer->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    viewer->setImages(std::move(images), current);
+    viewer->show();
+    viewer->raise();
+    viewer->activateWindow();
+}
+
 SnapshotViewer::SnapshotViewer(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("snapshotViewer"));
     setWindowFlags(Qt::Window);

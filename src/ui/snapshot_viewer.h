@@ -24,6 +24,10 @@ class SnapshotViewer : public QDialog {
 public:
     explicit SnapshotViewer(QWidget* parent);
 
+    // Shows `images` at full size, starting at `current`, in the one viewer of `window`, made on
+    // first use: a second call replaces what it shows.
+    static void showIn(QWidget* window, std::vector<ViewerImage> images, int current);
+
     // Replaces the images and shows the one at `current` (clamped into the list).
     void setImages(std::vector<ViewerImage> images, int current);
     // Index of the image shown; -1 for an empty list.

@@ -1,5 +1,7 @@
 #include "ui/tool_icons_p.h"
 
+#include "ui_mainwindow.h"
+
 #include <QColor>
 #include <QIcon>
 #include <QImageReader>
@@ -76,7 +78,7 @@ QIcon builtInIcon(ToolIcon kind) {
 
 } // namespace
 
-void applyToolIcons(MainWindowUi& ui) {
+void applyToolIcons(Ui::MainWindow& ui) {
     struct ToolButton {
         QToolButton* button;
         const char* file;

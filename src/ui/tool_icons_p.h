@@ -1,7 +1,9 @@
 // Images of the main window's tool buttons.
 #pragma once
 
-#include "ui/mainwindow_p.h"
+namespace Ui {
+class MainWindow;
+}
 
 // Gives each tool button a built-in image unless its image file in "../icons/" is readable.
-void applyToolIcons(MainWindowUi& ui);
+void applyToolIcons(Ui::MainWindow& ui);

@@ -1,18 +1,33 @@
 #include "ui/topic_details.h"
 
+#include "ui/author_setting.h"
+#include "ui/bcf_session.h"
+#include "ui/edit_commands.h"
+#include "ui/issue_editing.h"
+#include "ui/model_lookup.h"
+#include "ui/records.h"
+#include "ui/topic_selection.h"
+#include "ui/utf8_text.h"
+#include "ui/window_messages.h"
+#include "ui_mainwindow.h"
+
 #include "codec/payloads.h"
-#include "ui/mainwindow_p.h"
+#include "datetime/date_time.h"
 
 #include <QComboBox>
 #include <QDateEdit>
-#include <QDateTime>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QSignalBlocker>
 #include <QToolButton>
-#include <QWidget>
+#include <QUndoStack>
+#include <QUrl>
 
 #include <algorithm>
-#include <cctype>
+#include <cstring>
+#include <stdexcept>
 
 namespace {
 
@@ -113,76 +128,252 @@ QDate dueDate(const std::optional<std::string>& text) {
     return value->utcOffset ? value->local().date() : value->date;
 }
 
-std::string lowered(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
+// The text of `target` after `prefix`.
+QString linkSuffix(const QString& target, const char* prefix) {
+    return target.mid(static_cast<qsizetype>(std::strlen(prefix)));
 }
 
 } // namespace
 
-int findTopic(const bcf::BcfData& data, const std::string& guid) {
-    const std::string wanted = lowered(guid);
-    for (std::size_t i = 0; i < data.markups.size(); ++i) {
-        if (lowered(data.markups[i].topic.guid) == wanted)
-            return static_cast<int>(i);
-    }
-    return -1;
-}
-
-int viewPointIndex(const bcf::Markup& markup, const std::string& guid) {
-    const std::string wanted = lowered(guid);
-    for (std::size_t i = 0; i < markup.viewPoints.size() && !wanted.empty(); ++i) {
-        if (lowered(markup.viewPoints[i].guid) == wanted)
-            return static_cast<int>(i);
-    }
-    return -1;
-}
-
-const bcf::DocumentInfo* referencedDocument(const bcf::BcfData& data, const bcf::Markup& markup,
-                                            const bcf::DocumentReference& reference) {
-    if (!reference.url.empty() || (reference.documentGuid.empty() && reference.isExternal))
-        return nullptr;
-    std::optional<std::string> entry;
-    if (reference.documentGuid.empty())
-        entry = bcf::resolveEntryPath(bcf::payloadFolder(markup), reference.referencedDocument);
-    const std::string wanted = lowered(reference.documentGuid);
-    for (const bcf::DocumentInfo& document : data.documents) {
-        if (!wanted.empty() ? lowered(document.guid) == wanted : entry && document.filename == *entry)
-            return &document;
-    }
-    return nullptr;
-}
-
-void fillTopicDetails(Ui::MainWindow& ui, const bcf::BcfData& data, int topicIndex) {
-    const bool shown = topicIndex >= 0 && static_cast<std::size_t>(topicIndex) < data.markups.size();
-    ui.wTopicDetails->setEnabled(shown);
-    const QSignalBlocker dateBlocker(ui.deDueDate);
-    const QSignalBlocker labelBlocker(ui.cbLabels);
+TopicDetails::TopicDetails(Ui::MainWindow& ui, BcfSession& session, TopicSelection& selection,
+                           WindowMessages& messages)
+    : ui_(ui), session_(session), selection_(selection), messages_(messages) {
+    // The stack undoes a run of typing as a whole, so the field keeps no undo of its own; Ctrl+Z
+    // reaches the window's Undo.
+    ui.pteDescription->setUndoRedoEnabled(false);
+    ui.pteDescription->installEventFilter(this);
     // The earliest date stands for "no due date", shown as "None".
     ui.deDueDate->setMinimumDate(QDate(1752, 9, 14));
     ui.deDueDate->setSpecialValueText(QStringLiteral("None"));
-    ui.cbLabels->clear();
+    connect(ui.pteDescription, &QPlainTextEdit::textChanged, this, &TopicDetails::descriptionTyped);
+    connect(ui.lLabels, &QLabel::linkActivated, this, &TopicDetails::removeLabel);
+    connect(ui.cbLabels, &QComboBox::textActivated, this, &TopicDetails::addLabel);
+    connect(ui.cbLabels->lineEdit(), &QLineEdit::returnPressed, this,
+            [this] { addLabel(ui_.cbLabels->currentText()); });
+    connect(ui.deDueDate, &QDateEdit::dateChanged, this, &TopicDetails::dueDateChosen);
+    connect(ui.tbClearDueDate, &QToolButton::clicked, this,
+            [this] { ui_.deDueDate->setDate(ui_.deDueDate->minimumDate()); });
+    for (QLabel* label : {ui.lReferenceLinks, ui.lRelatedTopics, ui.lDocumentReferences, ui.lBimSnippet})
+        connect(label, &QLabel::linkActivated, this, &TopicDetails::openLink);
+
+    connect(&selection_, &TopicSelection::topicChanged, this, [this] {
+        ++descriptionRun_;
+        show();
+    });
+    connect(&session_, &BcfSession::topicChanged, this, [this](int topic) {
+        if (topic == selection_.topic())
+            show();
+    });
+    // The names of related topics and referenced documents come from the other records.
+    connect(&session_, &BcfSession::documentReset, this, &TopicDetails::show);
+    for (auto signal : {&BcfSession::topicAdded, &BcfSession::topicRemoved, &BcfSession::documentAdded,
+                        &BcfSession::documentRemoved})
+        connect(&session_, signal, this, &TopicDetails::showDetails);
+    // A new window keeps the form's text in the description, read-only until a topic is selected.
+    ui.pteDescription->setReadOnly(true);
+    showDetails();
+}
+
+TopicDetails::~TopicDetails() = default;
+
+bool TopicDetails::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusOut)
+        ++descriptionRun_;
+    // Undo and Redo in the description are the window's: the field claims the keys, then passes
+    // them on to the undo stack.
+    if (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool undo = key->matches(QKeySequence::Undo);
+        const bool redo = key->matches(QKeySequence::Redo) ||
+                          key->keyCombination() == QKeyCombination(Qt::CTRL | Qt::SHIFT, Qt::Key_Z) ||
+                          key->keyCombination() == QKeyCombination(Qt::CTRL, Qt::Key_Y);
+        if (undo || redo) {
+            event->accept();
+            if (event->type() == QEvent::KeyPress) {
+                ++descriptionRun_;
+                undo ? session_.undoStack()->undo() : session_.undoStack()->redo();
+            }
+            return true;
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void TopicDetails::show() {
+    const bcf::BcfData& data = session_.data();
+    const int topicIndex = selection_.topic();
+    const bool shown = topicIndex >= 0 && static_cast<std::size_t>(topicIndex) < data.markups.size();
+    {
+        // Showing a topic's description is no edit of it; the text typed stays as it is.
+        const QSignalBlocker blocker(ui_.pteDescription);
+        const QString description =
+            shown ? fromUtf8(data.markups[static_cast<std::size_t>(topicIndex)].topic.description)
+                  : QString();
+        if (ui_.pteDescription->toPlainText() != description)
+            ui_.pteDescription->setPlainText(description);
+        ui_.pteDescription->setReadOnly(!shown);
+    }
+    showDetails();
+}
+
+void TopicDetails::showDetails() {
+    const bcf::BcfData& data = session_.data();
+    const int topicIndex = selection_.topic();
+    const bool shown = topicIndex >= 0 && static_cast<std::size_t>(topicIndex) < data.markups.size();
+    ui_.wTopicDetails->setEnabled(shown);
+    const QSignalBlocker dateBlocker(ui_.deDueDate);
+    const QSignalBlocker labelBlocker(ui_.cbLabels);
+    ui_.cbLabels->clear();
     for (const std::string& label : data.topicLabels)
-        ui.cbLabels->addItem(fromUtf8(label));
-    ui.cbLabels->setCurrentIndex(-1);
-    ui.cbLabels->clearEditText();
+        ui_.cbLabels->addItem(fromUtf8(label));
+    ui_.cbLabels->setCurrentIndex(-1);
+    ui_.cbLabels->clearEditText();
     if (!shown) {
-        ui.deDueDate->setDate(ui.deDueDate->minimumDate());
-        for (QLabel* label : {ui.lLabels, ui.lReferenceLinks, ui.lRelatedTopics, ui.lDocumentReferences,
-                              ui.lBimSnippet, ui.lIfcFiles})
+        ui_.deDueDate->setDate(ui_.deDueDate->minimumDate());
+        for (QLabel* label : {ui_.lLabels, ui_.lReferenceLinks, ui_.lRelatedTopics, ui_.lDocumentReferences,
+                              ui_.lBimSnippet, ui_.lIfcFiles})
             label->clear();
         return;
     }
     const bcf::Markup& markup = data.markups[static_cast<std::size_t>(topicIndex)];
     const bcf::Topic& topic = markup.topic;
     const QDate due = dueDate(topic.dueDate);
-    ui.deDueDate->setDate(due.isValid() ? due : ui.deDueDate->minimumDate());
-    ui.tbClearDueDate->setEnabled(topic.dueDate.has_value());
-    ui.lLabels->setText(labelTags(topic.labels));
-    ui.lReferenceLinks->setText(referenceLinks(topic.referenceLinks));
-    ui.lRelatedTopics->setText(relatedTopics(data, topic));
-    ui.lDocumentReferences->setText(documentReferences(data, markup));
-    ui.lBimSnippet->setText(bimSnippet(topic));
-    ui.lIfcFiles->setText(ifcFiles(markup));
+    ui_.deDueDate->setDate(due.isValid() ? due : ui_.deDueDate->minimumDate());
+    ui_.tbClearDueDate->setEnabled(topic.dueDate.has_value());
+    ui_.lLabels->setText(labelTags(topic.labels));
+    ui_.lReferenceLinks->setText(referenceLinks(topic.referenceLinks));
+    ui_.lRelatedTopics->setText(relatedTopics(data, topic));
+    ui_.lDocumentReferences->setText(documentReferences(data, markup));
+    ui_.lBimSnippet->setText(bimSnippet(topic));
+    ui_.lIfcFiles->setText(ifcFiles(markup));
+}
+
+void TopicDetails::pushEdit(bcf::Topic edited, const QString& text) {
+    edited.modifiedDate = currentTimestampText();
+    edited.modifiedAuthor = toUtf8(authorName());
+    session_.push(new EditTopicCommand(session_, selection_.topic(), std::move(edited), text));
+}
+
+void TopicDetails::descriptionTyped() {
+    const int topicIndex = selection_.topic();
+    if (topicIndex < 0)
+        return;
+    messages_.run(QStringLiteral("Editing the description"), QString(), [&] {
+        bcf::Topic edited = session_.data().markups.at(static_cast<std::size_t>(topicIndex)).topic;
+        if (!applyDescriptionEdit(edited, toUtf8(ui_.pteDescription->toPlainText()), currentTimestampText(),
+                                  toUtf8(authorName())))
+            return;
+        session_.push(new EditTopicCommand(session_, topicIndex, std::move(edited),
+                                           QStringLiteral("Edit Description"), descriptionRun_));
+    });
+}
+
+void TopicDetails::removeLabel(const QString& target) {
+    const int topicIndex = selection_.topic();
+    if (topicIndex < 0 || !target.startsWith(QString::fromUtf8(kRemoveLabelLink)))
+        return;
+    messages_.run(QStringLiteral("Removing the label"), QString(), [&] {
+        bcf::Topic edited = session_.data().markups.at(static_cast<std::size_t>(topicIndex)).topic;
+        bool ok = false;
+        const int index = linkSuffix(target, kRemoveLabelLink).toInt(&ok);
+        if (!ok || index < 0 || static_cast<std::size_t>(index) >= edited.labels.size())
+            return;
+        edited.labels.erase(edited.labels.begin() + index);
+        pushEdit(std::move(edited), QStringLiteral("Remove Label"));
+    });
+}
+
+void TopicDetails::addLabel(const QString& text) {
+    const int topicIndex = selection_.topic();
+    const std::string label = toUtf8(text.trimmed());
+    if (topicIndex < 0 || label.empty())
+        return;
+    messages_.run(QStringLiteral("Adding the label"), text, [&] {
+        bcf::Topic edited = session_.data().markups.at(static_cast<std::size_t>(topicIndex)).topic;
+        if (std::find(edited.labels.begin(), edited.labels.end(), label) != edited.labels.end()) {
+            show();
+            return;
+        }
+        edited.labels.push_back(label);
+        pushEdit(std::move(edited), QStringLiteral("Add Label"));
+    });
+}
+
+void TopicDetails::dueDateChosen(const QDate& date) {
+    const int topicIndex = selection_.topic();
+    if (topicIndex < 0)
+        return;
+    messages_.run(QStringLiteral("Setting the due date"), QString(), [&] {
+        bcf::Topic edited = session_.data().markups.at(static_cast<std::size_t>(topicIndex)).topic;
+        if (date <= ui_.deDueDate->minimumDate()) {
+            if (!edited.dueDate)
+                return;
+            edited.dueDate.reset();
+            pushEdit(std::move(edited), QStringLiteral("Clear Due Date"));
+            return;
+        }
+        // The start of the chosen day where the user is, with the offset from UTC.
+        const std::string text = bcf::storedDateTimeText(QDateTime(date, QTime(0, 0)));
+        if (edited.dueDate == text)
+            return;
+        edited.dueDate = text;
+        pushEdit(std::move(edited), QStringLiteral("Set Due Date"));
+    });
+}
+
+void TopicDetails::openLink(const QString& target) {
+    const int topicIndex = selection_.topic();
+    if (topicIndex < 0)
+        return;
+    messages_.run(QStringLiteral("Opening the link"), target, [&] {
+        const bcf::BcfData& data = session_.data();
+        const bcf::Markup& markup = data.markups.at(static_cast<std::size_t>(topicIndex));
+        if (target.startsWith(QString::fromUtf8(kRelatedTopicLink))) {
+            const int related = findTopic(data, toUtf8(linkSuffix(target, kRelatedTopicLink)));
+            if (related >= 0)
+                selection_.setTopic(related);
+        } else if (target.startsWith(QString::fromUtf8(kDocumentReferenceLink))) {
+            const std::size_t index = linkSuffix(target, kDocumentReferenceLink).toULongLong();
+            if (index < markup.topic.documentReferences.size())
+                openDocumentReference(topicIndex, markup.topic.documentReferences[index]);
+        } else if (target.startsWith(QString::fromUtf8(kBimSnippetLink))) {
+            if (!markup.topic.bimSnippet)
+                return;
+            if (markup.topic.bimSnippet->isExternal) {
+                DesktopFiles::openLink(markup.topic.bimSnippet->reference);
+            } else {
+                session_.fetchBimSnippet(topicIndex);
+                const bcf::BimSnippet& snippet =
+                    *data.markups.at(static_cast<std::size_t>(topicIndex)).topic.bimSnippet;
+                desktop_.openContent(snippet.reference, snippet.data);
+            }
+        } else {
+            DesktopFiles::open(QUrl::fromUserInput(target));
+        }
+    });
+}
+
+void TopicDetails::openDocumentReference(int topicIndex, const bcf::DocumentReference& reference) {
+    if (!reference.url.empty()) {
+        DesktopFiles::openLink(reference.url);
+        return;
+    }
+    if (reference.documentGuid.empty() && reference.isExternal) {
+        DesktopFiles::openLink(reference.referencedDocument);
+        return;
+    }
+    const bcf::BcfData& data = session_.data();
+    const bcf::Markup& markup = data.markups.at(static_cast<std::size_t>(topicIndex));
+    if (const bcf::DocumentInfo* found = referencedDocument(data, markup, reference)) {
+        const auto index = static_cast<int>(found - data.documents.data());
+        session_.fetchDocument(index);
+        const bcf::DocumentInfo& document = data.documents.at(static_cast<std::size_t>(index));
+        desktop_.openContent(document.filename, document.data);
+        return;
+    }
+    // A file of the topic folder that is no document of the archive.
+    const auto entry = bcf::resolveEntryPath(bcf::payloadFolder(markup), reference.referencedDocument);
+    if (!entry)
+        throw std::runtime_error("the document is not in the archive");
+    desktop_.openContent(*entry, session_.readEntry(*entry));
 }

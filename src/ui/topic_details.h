@@ -1,10 +1,20 @@
-// The details of the selected topic beside its description: labels, due date, reference links,
-// related topics, document references, BIM snippet and the header's model files.
+// The selected topic's description ("pteDescription") and the details beside it
+// ("wTopicDetails"): labels, due date, reference links, related topics, document references, BIM
+// snippet and the header's model files. Edits become commands; links open what they name.
 #pragma once
 
-#include "codec/model.h"
+#include "ui/desktop_files.h"
 
-#include <QString>
+#include <QObject>
+
+class BcfSession;
+class TopicSelection;
+class WindowMessages;
+
+namespace bcf {
+struct DocumentReference;
+struct Topic;
+} // namespace bcf
 
 namespace Ui {
 class MainWindow;
@@ -16,16 +26,37 @@ inline constexpr char kRelatedTopicLink[] = "topic:";         // + GUID of the r
 inline constexpr char kDocumentReferenceLink[] = "document:"; // + index into documentReferences
 inline constexpr char kBimSnippetLink[] = "bim-snippet:";
 
-// Fills the detail widgets for the topic at `topicIndex`, or empties and disables them for -1.
-// The label choice lists the project's labels; the due date editor shows the due date or "None".
-void fillTopicDetails(Ui::MainWindow& ui, const bcf::BcfData& data, int topicIndex);
+class TopicDetails : public QObject {
+    Q_OBJECT
 
-// The index of the markup whose topic has `guid` (compared without regard to case), or -1.
-int findTopic(const bcf::BcfData& data, const std::string& guid);
+public:
+    TopicDetails(Ui::MainWindow& ui, BcfSession& session, TopicSelection& selection,
+                 WindowMessages& messages);
+    ~TopicDetails() override;
 
-// The index in `markup.viewPoints` of the viewpoint with `guid` (without regard to case), or -1.
-int viewPointIndex(const bcf::Markup& markup, const std::string& guid);
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
-// The document of `data` an internal reference of `markup` points to, or null.
-const bcf::DocumentInfo* referencedDocument(const bcf::BcfData& data, const bcf::Markup& markup,
-                                            const bcf::DocumentReference& reference);
+private:
+    // Shows the selected topic, or empties and disables the widgets for none.
+    void show();
+    // Shows the details of the selected topic beside its description.
+    void showDetails();
+    void descriptionTyped();
+    void removeLabel(const QString& target);
+    void addLabel(const QString& text);
+    void dueDateChosen(const QDate& date);
+    void openLink(const QString& target);
+    // Opens a document reference of the topic: internal ones as a temporary copy, external by URL.
+    void openDocumentReference(int topicIndex, const bcf::DocumentReference& reference);
+    // Pushes the selected topic changed to `edited`, marked modified now by the author.
+    void pushEdit(bcf::Topic edited, const QString& text);
+
+    Ui::MainWindow& ui_;
+    BcfSession& session_;
+    TopicSelection& selection_;
+    WindowMessages& messages_;
+    DesktopFiles desktop_;
+    // Keystrokes of one run of typing in the description merge into one command; a run ends when
+    // the description loses the focus or shows another topic.
+    int descriptionRun_ = 0;
+};

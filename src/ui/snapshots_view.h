@@ -1,0 +1,49 @@
+// The snapshots of the selected topic: "lwSnapshots" with its count in the first tab of
+// "tabWidget", their images read from the archive on first display; "pbNewSnapshot", the "Delete
+// snapshot" action, and a double click that shows them at full size.
+#pragma once
+
+#include <QObject>
+
+#include <string>
+
+class BcfSession;
+class QImage;
+class QListWidgetItem;
+class TopicSelection;
+class WindowMessages;
+
+namespace Ui {
+class MainWindow;
+}
+
+// A snapshot image scaled to its 150 by 150 thumbnail; a null image when the bytes don't decode.
+QImage snapshotThumbnail(const std::string& imageBytes);
+
+class SnapshotsView : public QObject {
+    Q_OBJECT
+
+public:
+    SnapshotsView(Ui::MainWindow& ui, BcfSession& session, TopicSelection& selection,
+                  WindowMessages& messages);
+    ~SnapshotsView() override;
+
+private:
+    // Shows the snapshots of the selected topic, fetching images on first use, and selects the
+    // selected one again. An image that can't be read or decoded is shown as damaged, with the
+    // reason as its tool tip.
+    void show();
+    // The row of the snapshot at `viewPoint` of the selected topic, its image fetched if need be.
+    QListWidgetItem* makeItem(int viewPoint);
+    void viewPointAdded(int topic, int viewPoint);
+    void followSelection();
+    void showFullSize(QListWidgetItem* item);
+    void newSnapshot();
+    void deleteSnapshot();
+    void updateCommands();
+
+    Ui::MainWindow& ui_;
+    BcfSession& session_;
+    TopicSelection& selection_;
+    WindowMessages& messages_;
+};

@@ -1,0 +1,22 @@
+// Texts at the boundary between the model (UTF-8) and the widgets.
+#pragma once
+
+#include <QString>
+
+#include <cstddef>
+#include <string>
+
+// A model text (UTF-8) as a Qt string.
+inline QString fromUtf8(const std::string& text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// A Qt string as a model text (UTF-8).
+inline std::string toUtf8(const QString& text) {
+    return text.toUtf8().toStdString();
+}
+
+// A count as labels and tab titles show it: "Issues (" + count + ")".
+inline QString countText(const char* label, std::size_t count) {
+    return QString::fromUtf8(label) + QString::number(count) + QStringLiteral(")");
+}
