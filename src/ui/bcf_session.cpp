@@ -2,7 +2,6 @@
 
 #include "codec/archive.h"
 #include "codec/payloads.h"
-#include "codec/zip/zip_archive.h"
 
 #include <QUndoStack>
 
@@ -44,9 +43,9 @@ bool BcfSession::hasUnsavedChanges() const {
 
 void BcfSession::open(const std::string& path) {
     // Read whole before anything changes: a file that can't be loaded replaces nothing.
-    bcf::BcfData loaded = bcf::loadArchive(path);
+    bcf::BcfDocument loaded = bcf::loadArchive(path);
     undoStack_->clear();
-    data_ = std::move(loaded);
+    document_ = std::move(loaded);
     hasDocument_ = true;
     setFilePath(path);
     emit documentReset();
@@ -54,14 +53,14 @@ void BcfSession::open(const std::string& path) {
 
 void BcfSession::close() {
     undoStack_->clear();
-    data_ = bcf::BcfData();
+    document_ = bcf::BcfDocument();
     hasDocument_ = false;
     setFilePath(std::string());
     emit documentReset();
 }
 
 bcf::SaveNotes BcfSession::save(const std::string& path, bcf::BcfVersion version) {
-    bcf::SaveNotes notes = bcf::saveArchive(path, data_, version);
+    bcf::SaveNotes notes = bcf::saveArchive(path, document_, version);
     setFilePath(path);
     undoStack_->setClean();
     return notes;
@@ -79,17 +78,17 @@ void BcfSession::setFilePath(const std::string& path) {
 }
 
 bcf::Markup& BcfSession::markup(int topic) {
-    return at(data_.markups, topic);
+    return at(document_.data.markups, topic);
 }
 
 void BcfSession::fetchSnapshot(int topic, int viewPoint) {
     bcf::Markup& owner = markup(topic);
-    bcf::fetchSnapshot(owner, at(owner.viewPoints, viewPoint));
+    bcf::fetchSnapshot(*document_.archive, owner, at(owner.viewPoints, viewPoint));
 }
 
 void BcfSession::fetchVisualization(int topic, int viewPoint) {
     bcf::Markup& owner = markup(topic);
-    bcf::fetchVisualization(owner, at(owner.viewPoints, viewPoint));
+    bcf::fetchVisualization(*document_.archive, owner, at(owner.viewPoints, viewPoint));
 }
 
 void BcfSession::fetchBitmap(int topic, int viewPoint, int bitmap) {
@@ -97,19 +96,19 @@ void BcfSession::fetchBitmap(int topic, int viewPoint, int bitmap) {
     auto& bitmaps = at(owner.viewPoints, viewPoint).visualizationInfo.bitmaps;
     if (!bitmaps)
         throw std::out_of_range("no such record");
-    bcf::fetchBitmap(owner, at(*bitmaps, bitmap));
+    bcf::fetchBitmap(*document_.archive, owner, at(*bitmaps, bitmap));
 }
 
 void BcfSession::fetchBimSnippet(int topic) {
-    bcf::fetchBimSnippet(markup(topic));
+    bcf::fetchBimSnippet(*document_.archive, markup(topic));
 }
 
 void BcfSession::fetchDocument(int document) {
-    bcf::fetchDocument(at(data_.documents, document), data_.version);
+    bcf::fetchDocument(*document_.archive, at(document_.data.documents, document), document_.data.version);
 }
 
 std::string BcfSession::readEntry(const std::string& name) const {
-    return bcf::readArchiveEntry(name);
+    return document_.archive->read(name).value_or(std::string());
 }
 
 void BcfSession::setTopic(int topic, bcf::Topic value) {
@@ -118,23 +117,23 @@ void BcfSession::setTopic(int topic, bcf::Topic value) {
 }
 
 void BcfSession::insertMarkup(int topic, bcf::Markup value) {
-    insertAt(data_.markups, topic, std::move(value));
+    insertAt(document_.data.markups, topic, std::move(value));
     emit topicAdded(topic);
 }
 
 bcf::Markup BcfSession::takeMarkup(int topic) {
-    bcf::Markup taken = takeAt(data_.markups, topic);
+    bcf::Markup taken = takeAt(document_.data.markups, topic);
     emit topicRemoved(topic);
     return taken;
 }
 
 void BcfSession::noteDeletedTopic(const std::string& guid) {
-    data_.deletedTopics.push_back(guid);
+    document_.data.deletedTopics.push_back(guid);
 }
 
 void BcfSession::forgetDeletedTopic() {
-    if (!data_.deletedTopics.empty())
-        data_.deletedTopics.pop_back();
+    if (!document_.data.deletedTopics.empty())
+        document_.data.deletedTopics.pop_back();
 }
 
 void BcfSession::setComment(int topic, int comment, bcf::Comment value) {
@@ -165,12 +164,12 @@ bcf::ViewPoint BcfSession::takeViewPoint(int topic, int viewPoint) {
 }
 
 void BcfSession::insertDocument(int document, bcf::DocumentInfo value) {
-    insertAt(data_.documents, document, std::move(value));
+    insertAt(document_.data.documents, document, std::move(value));
     emit documentAdded(document);
 }
 
 bcf::DocumentInfo BcfSession::takeDocument(int document) {
-    bcf::DocumentInfo taken = takeAt(data_.documents, document);
+    bcf::DocumentInfo taken = takeAt(document_.data.documents, document);
     emit documentRemoved(document);
     return taken;
 }

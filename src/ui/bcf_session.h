@@ -4,7 +4,7 @@
 // its signals; they change it only by pushing commands (edit_commands.h) on the undo stack.
 #pragma once
 
-#include "codec/model.h"
+#include "codec/document.h"
 #include "codec/save_notes.h"
 
 #include <QObject>
@@ -22,12 +22,14 @@ public:
     ~BcfSession() override;
 
     // The model; its address stays the same for the session's life, whatever is opened.
-    const bcf::BcfData& data() const { return data_; }
+    const bcf::BcfData& data() const { return document_.data; }
+    // The model with the archive its payloads come from, as saving and the reports take it.
+    const bcf::BcfDocument& document() const { return document_; }
     // UTF-8 path of the current archive file; empty when no file is current.
     const std::string& filePath() const { return filePath_; }
     // The BCF version of the document as opened (2.0 for a new one): what the save dialog's first
     // filter writes.
-    bcf::BcfVersion version() const { return data_.version; }
+    bcf::BcfVersion version() const { return document_.data.version; }
     // Whether there is a document to edit: a new session holds a new, empty one; a close leaves
     // none until the next open.
     bool hasDocument() const { return hasDocument_; }
@@ -95,7 +97,7 @@ private:
     bcf::Markup& markup(int topic);
     void setFilePath(const std::string& path);
 
-    bcf::BcfData data_;
+    bcf::BcfDocument document_;
     std::string filePath_;
     bool hasDocument_ = true;
     QUndoStack* undoStack_;

@@ -107,6 +107,10 @@ const bcf::BcfData& MainWindow::bcfData() const {
     return d->session.data();
 }
 
+const bcf::BcfDocument& MainWindow::document() const {
+    return d->session.document();
+}
+
 const std::string& MainWindow::bcfFilePath() const {
     return d->session.filePath();
 }

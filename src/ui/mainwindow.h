@@ -11,7 +11,8 @@ struct MainWindowPrivate;
 
 namespace bcf {
 struct BcfData;
-}
+struct BcfDocument;
+} // namespace bcf
 
 // Puts the pieces of the window together: the form, the session that holds the document and its
 // undo stack, the views that show it, and the window's own commands (open, close, save, report,
@@ -27,6 +28,8 @@ public:
     BcfSession& session() const;
     // The model of the current archive (read access for hosts and tests).
     const bcf::BcfData& bcfData() const;
+    // The model with the archive its payloads come from, as a save takes it.
+    const bcf::BcfDocument& document() const;
     // UTF-8 path of the current archive file; empty when no file is current.
     const std::string& bcfFilePath() const;
     // Whether the model changed since it was opened, saved or closed.

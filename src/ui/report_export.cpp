@@ -64,7 +64,7 @@ void exportReport(const BcfSession& session, const std::vector<int>& rows, Windo
         progress.setMinimumDuration(300);
         progress.setValue(0);
         try {
-            bcf::writeReport(path.toStdString(), session.data(), rows, options,
+            bcf::writeReport(path.toStdString(), session.document(), rows, options,
                              [&](std::size_t done, std::size_t) {
                                  progress.setValue(static_cast<int>(done));
                                  return !progress.wasCanceled();

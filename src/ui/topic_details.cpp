@@ -16,6 +16,7 @@
 
 #include <QComboBox>
 #include <QDateEdit>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -23,7 +24,6 @@
 #include <QSignalBlocker>
 #include <QToolButton>
 #include <QUndoStack>
-#include <QUrl>
 
 #include <algorithm>
 #include <cstring>
@@ -137,7 +137,7 @@ QString linkSuffix(const QString& target, const char* prefix) {
 
 TopicDetails::TopicDetails(Ui::MainWindow& ui, BcfSession& session, TopicSelection& selection,
                            WindowMessages& messages)
-    : ui_(ui), session_(session), selection_(selection), messages_(messages) {
+    : ui_(ui), session_(session), selection_(selection), messages_(messages), linkOpener_(messages.window()) {
     // The stack undoes a run of typing as a whole, so the field keeps no undo of its own; Ctrl+Z
     // reaches the window's Undo.
     ui.pteDescription->setUndoRedoEnabled(false);
@@ -340,26 +340,26 @@ void TopicDetails::openLink(const QString& target) {
             if (!markup.topic.bimSnippet)
                 return;
             if (markup.topic.bimSnippet->isExternal) {
-                DesktopFiles::openLink(markup.topic.bimSnippet->reference);
+                openArchiveLink(markup.topic.bimSnippet->reference);
             } else {
                 session_.fetchBimSnippet(topicIndex);
                 const bcf::BimSnippet& snippet =
                     *data.markups.at(static_cast<std::size_t>(topicIndex)).topic.bimSnippet;
-                desktop_.openContent(snippet.reference, snippet.data);
+                linkOpener_.openContent(snippet.reference, snippet.data);
             }
         } else {
-            DesktopFiles::open(QUrl::fromUserInput(target));
+            openArchiveLink(toUtf8(target));
         }
     });
 }
 
 void TopicDetails::openDocumentReference(int topicIndex, const bcf::DocumentReference& reference) {
     if (!reference.url.empty()) {
-        DesktopFiles::openLink(reference.url);
+        openArchiveLink(reference.url);
         return;
     }
     if (reference.documentGuid.empty() && reference.isExternal) {
-        DesktopFiles::openLink(reference.referencedDocument);
+        openArchiveLink(reference.referencedDocument);
         return;
     }
     const bcf::BcfData& data = session_.data();
@@ -368,12 +368,18 @@ void TopicDetails::openDocumentReference(int topicIndex, const bcf::DocumentRefe
         const auto index = static_cast<int>(found - data.documents.data());
         session_.fetchDocument(index);
         const bcf::DocumentInfo& document = data.documents.at(static_cast<std::size_t>(index));
-        desktop_.openContent(document.filename, document.data);
+        linkOpener_.openContent(document.filename, document.data);
         return;
     }
     // A file of the topic folder that is no document of the archive.
     const auto entry = bcf::resolveEntryPath(bcf::payloadFolder(markup), reference.referencedDocument);
     if (!entry)
         throw std::runtime_error("the document is not in the archive");
-    desktop_.openContent(*entry, session_.readEntry(*entry));
+    linkOpener_.openContent(*entry, session_.readEntry(*entry));
+}
+
+void TopicDetails::openArchiveLink(const std::string& text) {
+    // A never-saved archive has no folder.
+    const std::string& path = session_.filePath();
+    linkOpener_.openLink(fromUtf8(text), path.empty() ? QString() : QFileInfo(fromUtf8(path)).absolutePath());
 }

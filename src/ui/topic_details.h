@@ -3,7 +3,7 @@
 // snippet and the header's model files. Edits become commands; links open what they name.
 #pragma once
 
-#include "ui/desktop_files.h"
+#include "ui/link_opener.h"
 
 #include <QObject>
 
@@ -48,6 +48,9 @@ private:
     void openLink(const QString& target);
     // Opens a document reference of the topic: internal ones as a temporary copy, external by URL.
     void openDocumentReference(int topicIndex, const bcf::DocumentReference& reference);
+    // Opens a web link or a local path that the archive names; relative paths are relative to the
+    // archive's folder.
+    void openArchiveLink(const std::string& text);
     // Pushes the selected topic changed to `edited`, marked modified now by the author.
     void pushEdit(bcf::Topic edited, const QString& text);
 
@@ -55,7 +58,8 @@ private:
     BcfSession& session_;
     TopicSelection& selection_;
     WindowMessages& messages_;
-    DesktopFiles desktop_;
+    // Opens links and documents of the archive with the desktop, after asking.
+    LinkOpener linkOpener_;
     // Keystrokes of one run of typing in the description merge into one command; a run ends when
     // the description loses the focus or shows another topic.
     int descriptionRun_ = 0;
