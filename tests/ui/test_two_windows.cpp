@@ -1,0 +1,54 @@
+// Two windows in one process, each with its own archive: whatever the other opens, each reads its
+// payloads from its own archive and saves exactly what the codec saves of the same archive.
+#include "ui_test_support.h"
+
+using namespace uitest;
+
+class TestTwoWindows : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs); }
+
+    // Each row: the steps both windows take after both opened their archive (in turn, so that the
+    // first reads its payloads after the second opened), and whether they delete a comment.
+    void eachSavesItsOwnArchive_data() {
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<bool>("deleted");
+        QTest::newRow("as opened") << u"topic 0; snapshot 0"_s << false;
+        QTest::newRow("a comment deleted in each")
+            << u"topic 0; comment 0; answer Delete; trigger actionDeleteComment"_s << true;
+    }
+
+    void eachSavesItsOwnArchive() {
+        QFETCH(QString, steps);
+        QFETCH(bool, deleted);
+        const char* archives[] = {"2.1/Markup_MaximumInformation.bcf",
+                                  "3.0/Markup_Document_reference_internal.bcf"};
+        QTemporaryDir folder;
+        MainWindow windows[2];
+        for (int i = 0; i < 2; ++i)
+            runSteps(windows[i], u"open "_s + QString::fromUtf8(archives[i]) + u"; show"_s);
+        for (MainWindow& window : windows)
+            runSteps(window, steps);
+        for (int i = 0; i < 2; ++i) {
+            const QString saved = folder.filePath(u"saved-%1.bcf"_s.arg(i));
+            whenModal<QFileDialog>([saved](QFileDialog* dialog) { return chooseFile(dialog, saved); });
+            QVERIFY(windows[i].save());
+            QVERIFY(!errorBox(windows[i]));
+
+            // What `bcf convert` writes: the codec's save of a fresh load, with the same comment gone.
+            bcf::BcfDocument expected = bcf::loadArchive(testCase(archives[i]).toStdString());
+            if (deleted)
+                expected.data.markups[0].comments.erase(expected.data.markups[0].comments.begin());
+            const QString converted = folder.filePath(u"converted-%1.bcf"_s.arg(i));
+            bcf::saveArchive(converted.toStdString(), expected, expected.data.version);
+            const auto entries = bcf::test::zipEntries(saved.toStdString());
+            QVERIFY(entries.size() > 5);
+            QVERIFY(entries == bcf::test::zipEntries(converted.toStdString()));
+        }
+    }
+};
+
+QTEST_MAIN(TestTwoWindows)
+#include "test_two_windows.moc"

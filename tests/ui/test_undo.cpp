@@ -1,0 +1,147 @@
+// Undo and redo of every kind of edit in the real window: the model and the archive a save writes
+// are as before the edit after an undo and as after it after a redo, the Edit menu names the
+// command, and the unsaved mark is the undo stack's clean state.
+#include "ui_test_support.h"
+
+#include "ui/bcf_session.h"
+
+#include <QUndoStack>
+
+using namespace uitest;
+
+namespace {
+
+// The model with every payload read, and the entries an archive saved from it holds.
+QString state(const MainWindow& window, const QString& folder) {
+    bcf::BcfDocument copy = window.document();
+    bcf::test::fetchAllPayloads(copy);
+    const std::string path = (folder + u"/state.bcf"_s).toStdString();
+    bcf::saveArchive(path, copy, copy.data.version);
+    QString text = QString::fromStdString(bcf::test::dump(copy.data));
+    for (const auto& [name, bytes] : bcf::test::zipEntries(path))
+        text += QString::fromStdString(name) + u' ' +
+                QString::fromLatin1(
+                    QCryptographicHash::hash(QByteArray::fromStdString(bytes), QCryptographicHash::Sha1)
+                        .toHex()) +
+                u'\n';
+    return text;
+}
+
+// Presses `key` where the focus is, as the user does; the description keeps it, other text
+// fields would take Undo for themselves, so the list gets it.
+void press(MainWindow& window, QKeyCombination key) {
+    QWidget* focus = QApplication::focusWidget();
+    if (!focus || focus->objectName() != u"pteDescription"_s) {
+        focus = child<QWidget>(&window, "twIssues");
+        focus->setFocus();
+    }
+    QTest::keyClick(focus, key.key(), key.keyboardModifiers());
+}
+
+// The first line where `actual` differs from `expected`, for the failure message.
+QByteArray difference(const QString& actual, const QString& expected) {
+    return bcf::test::firstDifference(actual.toStdString(), expected.toStdString()).toUtf8();
+}
+
+} // namespace
+
+class TestUndo : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs); }
+
+    // Each row: steps on the first topic of an archive with everything (labels, due date,
+    // comments about snapshots, documents cited), the edit, and the name of its command.
+    void everyEditUndoes_data() {
+        QTest::addColumn<QString>("setup");
+        QTest::addColumn<QString>("edit");
+        QTest::addColumn<QString>("command");
+        const auto row = [](const char* setup, const char* edit, const char* command) {
+            QTest::newRow(command) << QString::fromUtf8(setup) << QString::fromUtf8(edit)
+                                   << QString::fromUtf8(command);
+        };
+        row("", "title 0 Renamed in the list", "Edit Title");
+        row("", "combo 0 2; choose Closed", "Edit Status");
+        row("", "combo 0 9; choose Low", "Edit Priority");
+        row("", "type  and more", "Edit Description");
+        row("", "label Fassade", "Add Label");
+        row("", "link lLabels remove-label:0", "Remove Label");
+        row("", "due 2030-01-02", "Set Due Date");
+        row("", "click tbClearDueDate", "Clear Due Date");
+        row("", "write 1 Changed on site", "Edit Comment");
+        row("", "click pbNewIssue", "New Issue");
+        row("snapshot 1", "click pbNewComment", "New Comment");
+        row("", "click pbNewSnapshot", "New Snapshot");
+        row("", "newdocument plan.pdf", "New Document");
+        row("topic 1", "answer Delete; trigger actionDeleteIssue", "Delete Issue");
+        row("comment 2", "answer Delete; delete twComments", "Delete Comment");
+        row("comment 2", "answer Delete; delete lwSnapshots", "Delete Snapshot");
+        row("document 1", "answer Delete; trigger actionDeleteDocument", "Delete Document");
+    }
+
+    void everyEditUndoes() {
+        QFETCH(QString, setup);
+        QFETCH(QString, edit);
+        QFETCH(QString, command);
+        QTemporaryDir folder;
+        MainWindow window;
+        runSteps(window, u"open 2.1/Markup_MaximumInformation.bcf; show; topic 0; "_s + setup);
+        QUndoStack* stack = window.session().undoStack();
+        const QString before = state(window, folder.path());
+        const QString name = child<QLabel>(&window, "lProject")->text();
+        QVERIFY(!window.hasUnsavedChanges() && !name.endsWith(u'*'));
+
+        const QString verb = edit.section(u' ', 0, 0), argument = edit.section(u' ', 1);
+        if (verb == u"title"_s) {
+            auto* issues = child<QTreeWidget>(&window, "twIssues");
+            issues->editItem(issues->topLevelItem(argument.section(u' ', 0, 0).toInt()), 0);
+            auto* editor = issues->viewport()->findChild<QLineEdit*>();
+            QVERIFY(editor);
+            editor->setText(argument.section(u' ', 1));
+            QTest::keyClick(editor, Qt::Key_Return);
+        } else if (verb == u"type"_s) {
+            auto* description = child<QPlainTextEdit>(&window, "pteDescription");
+            description->setFocus();
+            description->moveCursor(QTextCursor::End);
+            QTest::keyClicks(description, edit.mid(5));
+        } else if (verb == u"newdocument"_s) {
+            const QString file = folder.filePath(argument);
+            QVERIFY(bcf::test::writeFile(file, "%PDF-1.4"));
+            whenModal<QFileDialog>([file](QFileDialog* dialog) { return chooseFile(dialog, file); });
+            child<QPushButton>(&window, "pbNewDocument")->click();
+        } else {
+            runSteps(window, edit);
+        }
+        // The dialogs of the edit are gone: the window takes the keys again.
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        // One command, however many keys were typed, named in the Edit menu.
+        QTRY_COMPARE_WITH_TIMEOUT(stack->count(), 1, 2000);
+        QCOMPARE(child<QAction>(&window, "actionUndo")->text(), u"Undo "_s + command);
+        const QString after = state(window, folder.path());
+        QVERIFY(after != before);
+        QVERIFY(window.hasUnsavedChanges() && child<QLabel>(&window, "lProject")->text() == name + u" *"_s);
+
+        // Undo and redo by every key and by the menu, back to the state that was opened.
+        const std::pair<QKeyCombination, bool> keys[] = {{Qt::CTRL | Qt::Key_Z, false},
+                                                         {Qt::CTRL | Qt::SHIFT | Qt::Key_Z, true},
+                                                         {Qt::CTRL | Qt::Key_Y, true}};
+        for (const auto& [key, redone] : keys) {
+            press(window, key);
+            const QString now = state(window, folder.path());
+            QVERIFY2(now == (redone ? after : before), difference(now, redone ? after : before));
+            if (redone) {
+                child<QAction>(&window, "actionUndo")->trigger();
+                const QString undone = state(window, folder.path());
+                QVERIFY2(undone == before, difference(undone, before));
+            }
+            QCOMPARE(child<QAction>(&window, "actionRedo")->text(), u"Redo "_s + command);
+        }
+        QVERIFY(!window.hasUnsavedChanges());
+        QCOMPARE(child<QLabel>(&window, "lProject")->text(), name);
+    }
+};
+
+QTEST_MAIN(TestUndo)
+#include "test_undo.moc"
