@@ -40,14 +40,11 @@ void checkTopicGuids(const BcfData& data, BcfVersion version) {
 // A name that is taken, or that a reader would take for a markup file, gets " (2)", " (3)", ...
 // before its extension.
 std::string unusedRootName(const std::string& name, std::set<std::string>& taken) {
-    std::string candidate = name;
-    const std::size_t dot = name.rfind('.');
-    const std::string stem = dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
-    const std::string extension = stem.size() == name.size() ? std::string() : name.substr(stem.size());
-    for (int number = 2; taken.contains(candidate) || isMarkupEntryName(candidate); ++number)
-        candidate = stem + " (" + std::to_string(number) + ")" + extension;
-    taken.insert(candidate);
-    return candidate;
+    const std::string unused = unusedName(name, [&taken](const std::string& candidate) {
+        return taken.contains(candidate) || isMarkupEntryName(candidate);
+    });
+    taken.insert(unused);
+    return unused;
 }
 
 // Texts of the notes for payloads that could not be read (bad CRC, truncated, malformed): the

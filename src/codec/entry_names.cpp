@@ -26,4 +26,14 @@ bool isPlainFileName(const std::string& name) {
            !(name.size() > 1 && name[1] == ':') && name != "." && name != ".." && !isMarkupEntryName(name);
 }
 
+std::string unusedName(const std::string& name, const std::function<bool(const std::string&)>& isTaken) {
+    const std::size_t dot = name.rfind('.');
+    const std::string stem = dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
+    const std::string extension = name.substr(stem.size());
+    std::string candidate = name;
+    for (int number = 2; isTaken(candidate); ++number)
+        candidate = stem + " (" + std::to_string(number) + ")" + extension;
+    return candidate;
+}
+
 } // namespace bcf

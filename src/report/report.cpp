@@ -5,15 +5,10 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <QTemporaryFile>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <filesystem>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace bcf {
 
@@ -30,14 +25,6 @@ bool passes(const Topic& topic, const TopicFilter& filter) {
     return (filter.statuses.empty() || anyMatches(filter.statuses, {qtext(topic.topicStatus)})) &&
            (filter.types.empty() || anyMatches(filter.types, {qtext(topic.topicType)})) &&
            (filter.labels.empty() || anyMatches(filter.labels, topicLabels(topic)));
-}
-
-// The permissions a newly created file gets under the process's umask; the temporary file is
-// created private (0600) and must not keep that.
-std::filesystem::perms newFilePermissions() {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return static_cast<std::filesystem::perms>(0666 & ~mask);
 }
 
 [[noreturn]] void writeFailed(const QString& reason) {
@@ -80,37 +67,37 @@ void writeReport(const std::string& path, const BcfDocument& document, const std
     if (target.isDir())
         writeFailed(QStringLiteral("is a folder"));
 
-    // The report goes to a hidden file beside the target, which replaces the target only once it
-    // is complete; the temporary file removes itself on any failure.
-    QTemporaryFile temp(target.absolutePath() + QStringLiteral("/.") + target.fileName() +
-                        QStringLiteral(".XXXXXX"));
-    if (!temp.open())
-        writeFailed(temp.errorString());
+    // The report goes to a file beside the target, which replaces the target only once it is
+    // complete; a failure or a cancel leaves the target as it was.
+    QSaveFile out(target.absoluteFilePath());
+    if (!out.open(QIODevice::WriteOnly))
+        writeFailed(out.errorString());
     const ReportInput input{data, *document.archive, rows, options, progress};
     switch (*format) {
     case ReportFormat::Pdf:
-        writePdfReport(temp, input);
+        writePdfReport(out, input);
         break;
     case ReportFormat::Csv:
-        writeCsvReport(temp, input);
+        writeCsvReport(out, input);
         break;
-    case ReportFormat::Xlsx:
-        temp.close(); // libxlsxwriter writes the file by name
-        writeXlsxReport(temp.fileName(), input);
+    case ReportFormat::Xlsx: {
+        // libxlsxwriter writes a file by name: a temporary one of this user's, copied over whole.
+        QTemporaryFile workbook(QDir::tempPath() + QStringLiteral("/bcf-report-XXXXXX.xlsx"));
+        if (!workbook.open())
+            writeFailed(workbook.errorString());
+        workbook.close();
+        writeXlsxReport(workbook.fileName(), input);
+        QFile written(workbook.fileName());
+        if (!written.open(QIODevice::ReadOnly))
+            writeFailed(written.errorString());
+        const QByteArray bytes = written.readAll();
+        if (written.error() != QFileDevice::NoError || out.write(bytes) != bytes.size())
+            writeFailed(out.errorString());
         break;
     }
-    if (temp.isOpen() && !temp.flush())
-        writeFailed(temp.errorString());
-    if (temp.isOpen() && ::fsync(temp.handle()) != 0)
-        writeFailed(QStringLiteral("write error"));
-    const std::string tempName = QFile::encodeName(temp.fileName()).toStdString();
-    std::error_code error;
-    std::filesystem::permissions(tempName, newFilePermissions(), error);
-    if (error)
-        writeFailed(QString::fromStdString(error.message()));
-    if (std::rename(tempName.c_str(), QFile::encodeName(target.absoluteFilePath()).constData()) != 0)
-        writeFailed(QString::fromLocal8Bit(std::strerror(errno)));
-    temp.setAutoRemove(false);
+    }
+    if (!out.commit())
+        writeFailed(out.errorString());
 }
 
 } // namespace bcf

@@ -1,66 +1,33 @@
 #include "ui/records.h"
 
+#include "ui/utf8_text.h"
+
+#include "codec/entry_names.h"
+#include "codec/guid.h"
 #include "datetime/date_time.h"
 
+#include <QBuffer>
 #include <QByteArray>
 #include <QDateTime>
 #include <QFileInfo>
+#include <QImage>
 #include <QString>
-#include <QUuid>
 
 #include <array>
-#include <cstdint>
+#include <stdexcept>
 
 namespace {
 
-// CRC-32 as PNG chunks carry it (ISO 3309, reflected polynomial 0xEDB88320).
-std::uint32_t crc32(const QByteArray& bytes) {
-    std::uint32_t crc = 0xffffffffu;
-    for (const char c : bytes) {
-        crc ^= static_cast<std::uint8_t>(c);
-        for (int bit = 0; bit < 8; ++bit)
-            crc = (crc >> 1) ^ ((crc & 1u) ? 0xedb88320u : 0u);
-    }
-    return crc ^ 0xffffffffu;
-}
-
-void appendBigEndian32(QByteArray& out, std::uint32_t value) {
-    out.append(static_cast<char>((value >> 24) & 0xff));
-    out.append(static_cast<char>((value >> 16) & 0xff));
-    out.append(static_cast<char>((value >> 8) & 0xff));
-    out.append(static_cast<char>(value & 0xff));
-}
-
-void appendChunk(QByteArray& png, const char (&type)[5], const QByteArray& data) {
-    appendBigEndian32(png, static_cast<std::uint32_t>(data.size()));
-    const QByteArray typed = QByteArray(type, 4) + data;
-    png.append(typed);
-    appendBigEndian32(png, crc32(typed));
-}
-
-// A 256x256 one-colour palette image at one bit per pixel: every scanline is filter byte 0 and
-// 32 zero bytes, so each pixel takes palette entry 0.
+// A 256x256 image of one palette colour at one bit per pixel, as PNG.
 std::string buildDefaultSnapshotImage() {
-    constexpr std::uint32_t side = 256;
-    QByteArray png("\x89PNG\r\n\x1a\n", 8);
-
-    QByteArray header;
-    appendBigEndian32(header, side);
-    appendBigEndian32(header, side);
-    header.append(char(1)); // bit depth
-    header.append(char(3)); // colour type: palette
-    header.append(char(0)); // compression: deflate
-    header.append(char(0)); // filter method 0
-    header.append(char(0)); // no interlace
-    appendChunk(png, "IHDR", header);
-
-    appendChunk(png, "PLTE", QByteArray("\xb5\xd0\xd0", 3));
-
-    const QByteArray scanlines(side * (1 + side / 8), '\0');
-    // qCompress puts the uncompressed size in 4 bytes before the zlib stream PNG wants.
-    appendChunk(png, "IDAT", qCompress(scanlines, 9).mid(4));
-
-    appendChunk(png, "IEND", QByteArray());
+    QImage image(256, 256, QImage::Format_Mono);
+    image.setColorTable({qRgb(181, 208, 208), qRgb(181, 208, 208)});
+    image.fill(0);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG"))
+        throw std::runtime_error("the snapshot image can't be written");
     return png.toStdString();
 }
 
@@ -91,10 +58,6 @@ bool nameTaken(const QString& name, const bcf::BcfData& data) {
 
 } // namespace
 
-std::string newGuidText() {
-    return QUuid::createUuid().toString(QUuid::WithoutBraces).toLower().toStdString();
-}
-
 std::string currentTimestampText() {
     return bcf::storedDateTimeText(QDateTime::currentDateTime());
 }
@@ -110,7 +73,7 @@ bcf::Markup newIssue(const bcf::BcfData& data, const std::string& author) {
     };
     bcf::Markup markup;
     bcf::Topic& topic = markup.topic;
-    topic.guid = newGuidText();
+    topic.guid = bcf::generateGuid();
     topic.topicType = first(data.topicTypes);
     topic.topicStatus = first(data.topicStatuses);
     topic.title = kNewIssueTitle;
@@ -124,14 +87,14 @@ bcf::Markup newIssue(const bcf::BcfData& data, const std::string& author) {
 
 bcf::Comment newComment(const std::string& author) {
     bcf::Comment comment;
-    comment.guid = newGuidText();
+    comment.guid = bcf::generateGuid();
     comment.date = currentTimestampText();
     comment.author = author;
     return comment;
 }
 
 bcf::ViewPoint newSnapshot() {
-    const std::string guid = newGuidText();
+    const std::string guid = bcf::generateGuid();
     bcf::ViewPoint viewPoint;
     viewPoint.guid = guid;
     viewPoint.viewpoint = guid + ".bcfv";
@@ -151,7 +114,7 @@ bcf::ViewPoint newSnapshot() {
 
 bcf::DocumentInfo newDocument(const std::string& fileName, std::string bytes) {
     bcf::DocumentInfo document;
-    document.guid = newGuidText();
+    document.guid = bcf::generateGuid();
     document.filename = fileName;
     document.dataLoaded = 1;
     document.data = std::move(bytes);
@@ -164,15 +127,6 @@ std::string documentFileName(const QString& localPath, const bcf::BcfData& data)
     name.replace(QLatin1Char('\\'), QLatin1Char('_'));
     if (name.isEmpty())
         name = QStringLiteral("document");
-    if (!nameTaken(name, data))
-        return name.toStdString();
-
-    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-    const QString stem = dot > 0 ? name.left(dot) : name;
-    const QString suffix = dot > 0 ? name.mid(dot) : QString();
-    for (int n = 2;; ++n) {
-        const QString candidate = QStringLiteral("%1 (%2)%3").arg(stem, QString::number(n), suffix);
-        if (!nameTaken(candidate, data))
-            return candidate.toStdString();
-    }
+    return bcf::unusedName(
+        toUtf8(name), [&data](const std::string& candidate) { return nameTaken(fromUtf8(candidate), data); });
 }

@@ -10,9 +10,6 @@ class QString;
 // The title of a new issue.
 inline constexpr char kNewIssueTitle[] = "New Issue";
 
-// A new random GUID: 36 lower-case characters, 8-4-4-4-12 hexadecimal digits joined by "-".
-std::string newGuidText();
-
 // The current local time with its UTC offset, in whole seconds: 2024-03-07T09:05:41.000+01:00.
 std::string currentTimestampText();
 

@@ -4,6 +4,7 @@
 // records and names the commands make.
 #include "test_editing_scenario.h"
 
+#include "codec/guid.h"
 #include "codec/version.h"
 #include "datetime/date_time.h"
 #include "ui/records.h"
@@ -227,7 +228,7 @@ private slots:
         static const QRegularExpression guid(u"^[0-9a-f]{8}(-[0-9a-f]{4}){3}-[0-9a-f]{12}$"_s);
         std::set<std::string> seen;
         for (int i = 0; i < 100; ++i) {
-            const std::string text = newGuidText();
+            const std::string text = bcf::generateGuid();
             QVERIFY2(guid.match(QString::fromStdString(text)).hasMatch() && seen.insert(text).second,
                      text.c_str());
         }
