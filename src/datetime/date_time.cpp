@@ -3,6 +3,7 @@
 #include <QLocale>
 
 #include <algorithm>
+#include <cstdio>
 
 namespace bcf {
 
@@ -121,13 +122,16 @@ QString formatDateTime(std::string_view text, DateTimeStyle style) {
         date = local.date();
         time = local.time();
     }
+    // Formatted by hand: lists format thousands of dates when they open.
     const bool window = style == DateTimeStyle::Window;
-    QString shown =
-        cLocale().toString(date, window ? QStringLiteral("dd.MM.yyyy") : QStringLiteral("yyyy-MM-dd"));
+    char shown[48];
+    int size =
+        window ? std::snprintf(shown, sizeof shown, "%02d.%02d.%04d", date.day(), date.month(), date.year())
+               : std::snprintf(shown, sizeof shown, "%04d-%02d-%02d", date.year(), date.month(), date.day());
     if (value->hasTime)
-        shown += (window ? QStringLiteral(", ") : QStringLiteral(" ")) +
-                 cLocale().toString(time, QStringLiteral("HH:mm"));
-    return shown;
+        size += std::snprintf(shown + size, sizeof shown - static_cast<std::size_t>(size),
+                              window ? ", %02d:%02d" : " %02d:%02d", time.hour(), time.minute());
+    return QString::fromLatin1(shown, size);
 }
 
 std::string storedDateTimeText(const QDateTime& time) {

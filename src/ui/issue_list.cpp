@@ -130,8 +130,11 @@ public:
         setText(IssueStageColumn, fromUtf8(topic.stage));
         setText(IssuePriorityColumn, fromUtf8(topic.priority));
         for (int column : {IssueDateCreatedColumn, IssueDateModifiedColumn, IssueDueDateColumn}) {
-            const std::string* date = topicDate(topic, column);
-            setText(column, date ? bcf::formatDateTime(*date) : QString());
+            // A cell without a date holds no text at all: thousands of rows keep no empty ones.
+            if (const std::string* date = topicDate(topic, column))
+                setText(column, bcf::formatDateTime(*date));
+            else if (!text(column).isEmpty())
+                setText(column, QString());
         }
     }
 
