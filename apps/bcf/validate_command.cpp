@@ -29,7 +29,6 @@ void writeJson(const std::string& archive, const ValidationReport& report) {
     }
     json.endArray();
     json.endObject();
-    std::cout << "\n";
 }
 
 } // namespace
