@@ -331,13 +331,4 @@ void ZipArchive::save(const std::string& path) {
     writeFileAtomically(path, finish());
 }
 
-ZipArchive& currentArchive() {
-    static ZipArchive archive;
-    return archive;
-}
-
-std::string readArchiveEntry(const std::string& name) {
-    return currentArchive().read(name).value_or(std::string());
-}
-
 } // namespace bcf

@@ -79,10 +79,4 @@ private:
     std::unique_ptr<Impl> d;
 };
 
-// The one process-wide archive that loading fills and payload reads use.
-ZipArchive& currentArchive();
-
-// The bytes of an entry of the current archive; empty when there is no such entry.
-std::string readArchiveEntry(const std::string& name);
-
 } // namespace bcf
