@@ -4,6 +4,7 @@
 #include "codec/archive.h"
 #include "codec/bcf_error.h"
 #include "codec/version.h"
+#include "merge_command.h"
 #include "model_json.h"
 #include "report_command.h"
 #include "validate_command.h"
@@ -22,6 +23,7 @@ const char* const kUsage =
     "       bcf report ARCHIVE OUT.pdf|OUT.xlsx|OUT.csv [--status S]... [--type T]...\n"
     "                  [--label L]... [--letter]\n"
     "       bcf validate ARCHIVE [--json]\n"
+    "       bcf merge BASE OTHER... -o OUT [--to 2.1|3.0] [--json]\n"
     "       bcf --help\n";
 
 int usageError(const std::string& message) {
@@ -87,9 +89,10 @@ int main(int argc, char** argv) {
     }
     if ((args.size() == 2 || (args.size() == 3 && args[2] == "--json")) && args[0] == "validate")
         return bcf::cli::runValidateCommand(args[1], args.size() == 3);
-    if (!args.empty() && args[0] == "report") {
+    if (!args.empty() && (args[0] == "report" || args[0] == "merge")) {
         std::string problem;
-        const int code = bcf::cli::runReportCommand(args, problem);
+        const int code = args[0] == "report" ? bcf::cli::runReportCommand(args, problem)
+                                             : bcf::cli::runMergeCommand(args, problem);
         return problem.empty() ? code : usageError(problem);
     }
     return usageError("wrong arguments");
