@@ -58,7 +58,10 @@ void writeText(const std::vector<Merged>& merges) {
             std::cerr << "\n";
         }
         for (const MergeConflict& conflict : summary.conflicts) {
-            std::cerr << "  ! " << (conflict.topicGuid.empty() ? "project" : conflict.topicGuid);
+            std::cerr << "  ! "
+                      << (!conflict.document.empty()   ? "document " + conflict.document
+                          : conflict.topicGuid.empty() ? std::string("project")
+                                                       : conflict.topicGuid);
             if (!conflict.commentGuid.empty())
                 std::cerr << " comment " << conflict.commentGuid;
             std::cerr << " " << conflict.field << ": kept " << quote(conflict.baseValue) << ", not "
@@ -115,6 +118,7 @@ void writeJson(const std::string& out, BcfVersion version, const std::vector<Mer
             json.beginObject();
             json.key("topic").value(conflict.topicGuid);
             json.key("comment").value(conflict.commentGuid);
+            json.key("document").value(conflict.document);
             json.key("field").value(conflict.field);
             json.key("base").value(conflict.baseValue);
             json.key("other").value(conflict.otherValue);

@@ -93,7 +93,7 @@ public:
             return true;
         }
         if (later_ == Later::Neither && !theirsEmpty)
-            conflicts_.push_back({topicGuid_, commentGuid_, field, display(mine), display(theirs)});
+            conflicts_.push_back({topicGuid_, commentGuid_, {}, field, display(mine), display(theirs)});
         return false;
     }
 
@@ -287,8 +287,9 @@ public:
             if (found == topics.end() || theirs.topic.guid.empty()) {
                 topics.emplace(lower(theirs.topic.guid), out_.markups.size());
                 addTopic(std::move(theirs));
-            } else
+            } else {
                 mergeTopic(out_.markups[found->second], theirs);
+            }
         }
         std::map<std::string, const OtherFile*> files;
         for (const OtherFile& file : out_.otherFiles)
@@ -332,8 +333,11 @@ private:
                 match = out_.documents.end() - 1;
                 ++summary_.documentsAdded;
             } else {
+                const std::size_t conflicts = summary_.conflicts.size();
                 FieldMerge fields(Later::Neither, {}, {}, summary_.conflicts);
                 fields("Description", match->description, document.description);
+                for (std::size_t i = conflicts; i < summary_.conflicts.size(); ++i)
+                    summary_.conflicts[i].document = match->guid.empty() ? match->filename : match->guid;
             }
             documentFor_.emplace(documentKey(document, otherVersion),
                                  static_cast<std::size_t>(match - out_.documents.begin()));

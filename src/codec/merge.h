@@ -15,8 +15,9 @@ namespace bcf {
 // A field both archives hold with different values where neither side was modified later: the
 // base archive's value was kept.
 struct MergeConflict {
-    std::string topicGuid;   // empty for a field of the project
+    std::string topicGuid;   // empty for a field of the project or of a document
     std::string commentGuid; // set for a field of a comment
+    std::string document;    // set for a field of a document: its GUID, or its file name without one
     std::string field;       // the BCF element name: "Title", "TopicStatus", "Comment", "Name", ...
     std::string baseValue;
     std::string otherValue;

@@ -2,6 +2,7 @@
 
 #include <dlfcn.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 
@@ -38,9 +39,10 @@ std::string findSchemaDirectory() {
         if (holdsSchemas(module / relative))
             return (module / relative).lexically_normal().string();
     // A binary of the build tree uses the copies in the source tree.
-    const std::filesystem::path build = std::filesystem::weakly_canonical(BCF_BUILD_DIR);
+    std::error_code error;
+    const std::filesystem::path build = std::filesystem::weakly_canonical(BCF_BUILD_DIR, error);
     const auto [end, unused] = std::mismatch(build.begin(), build.end(), module.begin(), module.end());
-    if (end == build.end() && holdsSchemas(BCF_SOURCE_SCHEMAS))
+    if (!error && end == build.end() && holdsSchemas(BCF_SOURCE_SCHEMAS))
         return BCF_SOURCE_SCHEMAS;
     return {};
 }
