@@ -53,6 +53,7 @@ HostWindow::HostWindow() : model(new ModelView), area(new EmbedArea) {
     splitter->setStretchFactor(1, 3);
     splitter->setSizes({560, 840});
     setCentralWidget(splitter);
+    statusBar()->showMessage(tr("Click a component of the model to select it"));
     connect(model, &ModelView::selectionChanged, this, [this] {
         QStringList names;
         for (const QString& guid : model->selectedGuids()) {
