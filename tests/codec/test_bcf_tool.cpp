@@ -39,8 +39,8 @@ class BcfToolTest : public QObject {
 
 private slots:
     // `input` is copied to DIR/in.bcf (IN): "cases/..." an official archive, "data/..." a test file,
-    // "@" the 2.1 archive with every field. CASES stands for the folder of the official archives. Commands are split at "; " (setpriv runs the tool as
-    // another user, which needs root).
+    // "@" the 2.1 archive with every field; CASES is the folder of the official archives. Commands
+    // are split at "; " (setpriv runs the tool as another user, which needs root).
     void transcriptMatchesGolden_data() {
         QTest::addColumn<QString>("input");
         QTest::addColumn<QString>("commands");

@@ -137,10 +137,7 @@ ViewPoint viewPoint(const std::string& guid, const std::string& image) {
     point.snapshotLoaded = point.visualizationLoaded = 1;
     point.snapshotData = image;
     point.visualizationInfo.guid = guid;
-    point.visualizationInfo.cameraDirection = {1, 0, 0};
-    point.visualizationInfo.cameraUpVector = {0, 0, 1};
     point.visualizationInfo.fieldOfView = 60;
-    point.visualizationInfo.aspectRatio = 1.5;
     return point;
 }
 
@@ -252,8 +249,6 @@ private slots:
         QTest::addColumn<QString>("summary");
         QTest::addColumn<QString>("topic");
         const Edit none = [](BcfData&) {};
-        QTest::newRow("nothing changed")
-            << none << none << QString() << "Roof leaks|Open||water at the edge|viewpoin:snapshot||0";
         QTest::newRow("the later side gives every field")
             << Edit([](BcfData& d) {
                    d.markups[0].topic.topicStatus = "Closed",
