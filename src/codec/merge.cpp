@@ -9,8 +9,10 @@
 #include "codec/zip/zip_archive.h"
 
 #include <algorithm>
+#include <climits>
 #include <functional>
 #include <map>
+#include <optional>
 #include <set>
 #include <tuple>
 
@@ -208,6 +210,60 @@ std::string referenceContent(const DocumentReference& reference) {
                                           : "document " + lower(reference.documentGuid);
 }
 
+// Orders a list that gained entries the same whichever archive was the base: the entries both
+// sides have keep the base's order, and the entries only one side has between two of them are
+// ordered by `before`, so that an answer appended to a copy stays at the end of the thread.
+class Interleave {
+public:
+    explicit Interleave(std::size_t baseSize) : shared_(baseSize, false) {}
+
+    // The next entry of the other archive's list is the list's entry `index`.
+    void matched(std::size_t index) {
+        if (index < shared_.size() && !shared_[index]) {
+            shared_[index] = true;
+            ++anchors_;
+        }
+    }
+    // The next entry of the other archive's list was appended to the list.
+    void added() { gaps_.push_back(anchors_); }
+    std::size_t addedCount() const { return gaps_.size(); }
+
+    template <typename T, typename Less> void apply(std::vector<T>& list, Less before) const {
+        if (gaps_.empty())
+            return;
+        struct Place {
+            std::size_t gap; // the shared entries before it
+            bool shared;
+            std::size_t index;
+        };
+        std::vector<Place> places;
+        std::size_t seen = 0;
+        for (std::size_t i = 0; i < shared_.size(); ++i) {
+            places.push_back({seen, shared_[i], i});
+            seen += shared_[i] ? 1 : 0;
+        }
+        for (std::size_t k = 0; k < gaps_.size(); ++k)
+            places.push_back({gaps_[k], false, shared_.size() + k});
+        std::stable_sort(places.begin(), places.end(), [&](const Place& a, const Place& b) {
+            if (a.gap != b.gap)
+                return a.gap < b.gap;
+            if (a.shared != b.shared)
+                return b.shared;
+            return !a.shared && before(list[a.index], list[b.index]);
+        });
+        std::vector<T> ordered;
+        ordered.reserve(list.size());
+        for (const Place& place : places)
+            ordered.push_back(std::move(list[place.index]));
+        list = std::move(ordered);
+    }
+
+private:
+    std::vector<bool> shared_;
+    std::size_t anchors_ = 0;
+    std::vector<std::size_t> gaps_;
+};
+
 // Finds in one list the record that a record of the other archive is: the one with its GUID, in
 // any case, or where either has none, the one with its content.
 template <typename T> class RecordIndex {
@@ -218,14 +274,14 @@ public:
             index(i);
     }
 
-    // The record, valid until the next add(); null when the list has none.
-    T* find(const T& record) {
+    // The index of the record in the list; nothing when the list has none.
+    std::optional<std::size_t> find(const T& record) const {
         if (const auto at = byGuid_.find(lower(record.guid)); !record.guid.empty() && at != byGuid_.end())
-            return &records_[at->second];
+            return at->second;
         const auto at = byContent_.find(content_(record));
         if (at == byContent_.end() || (!record.guid.empty() && !records_[at->second].guid.empty()))
-            return nullptr;
-        return &records_[at->second];
+            return std::nullopt;
+        return at->second;
     }
 
     void add(const T& record) {
@@ -416,10 +472,10 @@ private:
 
         TopicMergeChange change;
         mergeReferences(topic, other, fields);
-        if (addMissing(topic.labels, other.labels, [](const std::string& label) { return label; }))
+        if (join(topic.labels, other.labels, [](const std::string& label) { return label; }))
             fields.taken.push_back("Labels");
-        if (addMissing(topic.relatedTopics, other.relatedTopics,
-                       [](const RelatedTopic& r) { return lower(r.guid); }))
+        if (join(topic.relatedTopics, other.relatedTopics,
+                 [](const RelatedTopic& r) { return lower(r.guid); }))
             fields.taken.push_back("RelatedTopic");
         mergeComments(mine, theirs, change);
         mergeViewPoints(mine, theirs, change);
@@ -436,62 +492,80 @@ private:
         summary_.topics.push_back(std::move(change));
     }
 
-    // Appends the entries of `theirs` whose key `mine` lacks; true when any was added.
+    // Adds the entries of `theirs` whose key `mine` lacks, in the order of Interleave by key;
+    // true when any was added.
     template <typename T, typename Key>
-    static bool addMissing(std::vector<T>& mine, const std::vector<T>& theirs, Key key) {
-        std::set<std::string> keys;
-        for (const T& entry : mine)
-            keys.insert(key(entry));
-        const std::size_t before = mine.size();
-        for (const T& entry : theirs)
-            if (keys.insert(key(entry)).second)
+    static bool join(std::vector<T>& mine, const std::vector<T>& theirs, Key key) {
+        std::map<std::string, std::size_t> at;
+        for (std::size_t i = 0; i < mine.size(); ++i)
+            at.emplace(key(mine[i]), i);
+        Interleave order(mine.size());
+        for (const T& entry : theirs) {
+            if (const auto found = at.find(key(entry)); found != at.end()) {
+                order.matched(found->second);
+            } else {
+                at.emplace(key(entry), mine.size());
                 mine.push_back(entry);
-        return mine.size() != before;
+                order.added();
+            }
+        }
+        order.apply(mine, [&key](const T& a, const T& b) { return key(a) < key(b); });
+        return order.addedCount() > 0;
     }
 
     void mergeReferences(Topic& topic, const Topic& other, FieldMerge& fields) {
         RecordIndex<DocumentReference> references(topic.documentReferences, referenceContent);
+        Interleave order(topic.documentReferences.size());
         bool changed = false;
         for (const DocumentReference& reference : other.documentReferences) {
-            DocumentReference* existing = references.find(reference);
-            if (!existing) {
+            const auto found = references.find(reference);
+            if (!found) {
                 references.add(reference);
-                changed = true;
-            } else if (!fields("DocumentReference", existing->description, reference.description)) {
-                changed = takeGuid(*existing, reference) || changed;
+                order.added();
+                continue;
             }
+            order.matched(*found);
+            DocumentReference& existing = topic.documentReferences[*found];
+            if (!fields("DocumentReference", existing.description, reference.description))
+                changed = takeGuid(existing, reference) || changed;
         }
-        if (changed)
+        order.apply(topic.documentReferences, [](const DocumentReference& a, const DocumentReference& b) {
+            return std::tuple(referenceContent(a), lower(a.guid)) <
+                   std::tuple(referenceContent(b), lower(b.guid));
+        });
+        if (changed || order.addedCount())
             fields.taken.push_back("DocumentReference");
     }
 
     void mergeComments(Markup& mine, const Markup& theirs, TopicMergeChange& change) {
         RecordIndex<Comment> comments(mine.comments, commentContent);
+        Interleave order(mine.comments.size());
         for (const Comment& comment : theirs.comments) {
-            Comment* existing = comments.find(comment);
-            if (!existing) {
+            const auto found = comments.find(comment);
+            if (!found) {
                 comments.add(comment);
-                ++change.commentsAdded;
+                order.added();
                 continue;
             }
-            FieldMerge fields(laterSide(existing->modifiedDate, comment.modifiedDate), mine.topic.guid,
-                              existing->guid, summary_.conflicts);
-            fields.date("Date", existing->date, comment.date);
-            fields("Author", existing->author, comment.author);
-            fields("Comment", existing->comment, comment.comment);
-            fields.guid("Viewpoint", existing->viewpoint, comment.viewpoint);
-            fields.date("ModifiedDate", existing->modifiedDate, comment.modifiedDate);
-            fields("ModifiedAuthor", existing->modifiedAuthor, comment.modifiedAuthor);
-            if (takeGuid(*existing, comment) || !fields.taken.empty())
+            order.matched(*found);
+            Comment& existing = mine.comments[*found];
+            FieldMerge fields(laterSide(existing.modifiedDate, comment.modifiedDate), mine.topic.guid,
+                              existing.guid, summary_.conflicts);
+            fields.date("Date", existing.date, comment.date);
+            fields("Author", existing.author, comment.author);
+            fields("Comment", existing.comment, comment.comment);
+            fields.guid("Viewpoint", existing.viewpoint, comment.viewpoint);
+            fields.date("ModifiedDate", existing.modifiedDate, comment.modifiedDate);
+            fields("ModifiedAuthor", existing.modifiedAuthor, comment.modifiedAuthor);
+            if (takeGuid(existing, comment) || !fields.taken.empty())
                 ++change.commentsUpdated;
         }
-        // A thread that gained comments is ordered by date, whichever side they came from.
-        if (change.commentsAdded)
-            std::stable_sort(mine.comments.begin(), mine.comments.end(),
-                             [](const Comment& a, const Comment& b) {
-                                 return std::tuple(parseDateTime(a.date), lower(a.guid)) <
-                                        std::tuple(parseDateTime(b.date), lower(b.guid));
-                             });
+        // Comments only one side has are ordered by date.
+        order.apply(mine.comments, [](const Comment& a, const Comment& b) {
+            return std::tuple(parseDateTime(a.date), lower(a.guid)) <
+                   std::tuple(parseDateTime(b.date), lower(b.guid));
+        });
+        change.commentsAdded = order.addedCount();
     }
 
     // The names the files of a topic folder have in the result.
@@ -513,10 +587,12 @@ private:
 
     void mergeViewPoints(Markup& mine, Markup& theirs, TopicMergeChange& change) {
         RecordIndex<ViewPoint> viewPoints(mine.viewPoints, viewPointContent);
+        Interleave order(mine.viewPoints.size());
         std::set<std::string> taken = takenNames(mine);
         for (ViewPoint& viewPoint : theirs.viewPoints) {
-            if (ViewPoint* existing = viewPoints.find(viewPoint)) {
-                takeGuid(*existing, viewPoint);
+            if (const auto found = viewPoints.find(viewPoint)) {
+                order.matched(*found);
+                takeGuid(mine.viewPoints[*found], viewPoint);
                 continue;
             }
             otherReader_.viewPoint(theirs, viewPoint);
@@ -545,8 +621,13 @@ private:
                     }
             taken.insert({viewPoint.viewpoint, viewPoint.snapshot});
             viewPoints.add(viewPoint);
-            ++change.viewpointsAdded;
+            order.added();
         }
+        order.apply(mine.viewPoints, [](const ViewPoint& a, const ViewPoint& b) {
+            return std::tuple(a.index.value_or(INT_MAX), lower(a.guid)) <
+                   std::tuple(b.index.value_or(INT_MAX), lower(b.guid));
+        });
+        change.viewpointsAdded = order.addedCount();
     }
 
     static std::string extensionOf(const std::string& name) {
