@@ -1,5 +1,5 @@
-// bcf: prints a BCF archive as JSON, converts it between BCF 2.1 and 3.0, or writes an issue
-// report of it.
+// bcf: prints a BCF archive as JSON, converts it between BCF 2.1 and 3.0, writes an issue report
+// of it, validates it, or merges archives into it.
 #include "archive_failure.h"
 #include "codec/archive.h"
 #include "codec/bcf_error.h"
