@@ -1,10 +1,14 @@
 # Install rules. Component runtime: libBcfQtUi with its soname link; development: the public
 # header, the CMake package (BcfQtUi::BcfQtUi), the pkg-config file and the linker name link;
-# tools: bcf and bcf-host. Every destination is relative to the prefix, so the tree can move.
+# tools: bcf and bcf-host. The official schemas go with the runtime. Every destination is relative
+# to the prefix, so the tree can move.
 
 include(CMakePackageConfigHelpers)
 
 install(TARGETS bcf RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT tools)
+# The official BCF schemas, unmodified, with their notice: bcf validate and the window find them
+# relative to their own folder.
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/schemas/ DESTINATION ${BCF_SCHEMA_INSTALL_DIR} COMPONENT runtime)
 if(NOT BCF_BUILD_UI)
   return()
 endif()
@@ -25,7 +29,7 @@ set_target_properties(bcfqtui PROPERTIES EXPORT_NAME BcfQtUi)
 install(TARGETS bcfqtui EXPORT BcfQtUiTargets
         LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT runtime NAMELINK_COMPONENT development
         INCLUDES DESTINATION ${BCF_HEADER_DIR})
-install(FILES ${PROJECT_SOURCE_DIR}/src/embed/bcfqtui.h DESTINATION ${BCF_HEADER_DIR} COMPONENT development)
+install(FILES ${PROJECT_SOURCE_DIR}/src/embed/bcfqtui.h ${PROJECT_SOURCE_DIR}/src/embed/bcfviewpoint.h DESTINATION ${BCF_HEADER_DIR} COMPONENT development)
 
 install(EXPORT BcfQtUiTargets NAMESPACE BcfQtUi:: DESTINATION ${BCF_CMAKE_DIR} COMPONENT development)
 configure_package_config_file(cmake/BcfQtUiConfig.cmake.in ${PROJECT_BINARY_DIR}/BcfQtUiConfig.cmake
