@@ -1,10 +1,55 @@
 #include "codec/date_time.h"
 
-#include <string_view>
-
 namespace bcf {
 
 namespace {
+
+// The widest offset from UTC any zone has: UTC-12:00 to UTC+14:00, taken as +-14:00 either way.
+constexpr int kMaxOffsetMinutes = 14 * 60;
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// The `count` digits at `at` as a number; false when the text has no such digits there.
+bool digitsAt(std::string_view text, std::size_t at, std::size_t count, int& out) {
+    if (at + count > text.size())
+        return false;
+    out = 0;
+    for (std::size_t i = at; i < at + count; ++i) {
+        if (!isDigit(text[i]))
+            return false;
+        out = out * 10 + (text[i] - '0');
+    }
+    return true;
+}
+
+// The offset from UTC in seconds that `zone` names ("Z", "z", "+01:00", "+0100", "-05"), when that
+// is the whole rest of the text and a real offset.
+std::optional<int> readOffset(std::string_view zone) {
+    if (zone == "Z" || zone == "z")
+        return 0;
+    int hours = 0, minutes = 0;
+    if (zone.size() < 3 || (zone[0] != '+' && zone[0] != '-') || !digitsAt(zone, 1, 2, hours))
+        return std::nullopt;
+    const bool colon = zone.size() == 6 && zone[3] == ':' && digitsAt(zone, 4, 2, minutes);
+    const bool plain = zone.size() == 5 && digitsAt(zone, 3, 2, minutes);
+    if (zone.size() != 3 && !colon && !plain)
+        return std::nullopt;
+    const int total = hours * 60 + minutes;
+    if (minutes > 59 || total > kMaxOffsetMinutes)
+        return std::nullopt;
+    return (zone[0] == '-' ? -total : total) * 60;
+}
+
+bool isLeapYear(int year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
+
+int daysInMonth(int year, int month) {
+    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return month == 2 && isLeapYear(year) ? 29 : days[month - 1];
+}
 
 // Days from 1970-01-01 to the given day of the proleptic Gregorian calendar.
 std::int64_t daysFromCivil(std::int64_t year, unsigned month, unsigned day) {
@@ -16,69 +61,66 @@ std::int64_t daysFromCivil(std::int64_t year, unsigned month, unsigned day) {
     return era * 146097 + static_cast<std::int64_t>(dayOfEra) - 719468;
 }
 
+std::string_view trimmed(std::string_view text) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    while (!text.empty() && blank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && blank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
 } // namespace
 
-std::optional<Instant> parseDateTime(const std::string& whole) {
-    std::string_view text = whole;
-    while (!text.empty() &&
-           (text.front() == ' ' || text.front() == '\t' || text.front() == '\n' || text.front() == '\r'))
-        text.remove_prefix(1);
-    while (!text.empty() &&
-           (text.back() == ' ' || text.back() == '\t' || text.back() == '\n' || text.back() == '\r'))
-        text.remove_suffix(1);
-    std::size_t at = 0;
-    // Reads exactly `digits` digits at `at`.
-    auto number = [&](std::size_t digits, int& out) {
-        if (at + digits > text.size())
-            return false;
-        out = 0;
-        for (std::size_t i = at; i < at + digits; ++i) {
-            if (text[i] < '0' || text[i] > '9')
-                return false;
-            out = out * 10 + (text[i] - '0');
-        }
-        at += digits;
-        return true;
-    };
-    auto expect = [&](char c) {
-        if (at >= text.size() || text[at] != c)
-            return false;
-        ++at;
-        return true;
-    };
-    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
-    if (!number(4, year) || !expect('-') || !number(2, month) || !expect('-') || !number(2, day) ||
-        month < 1 || month > 12 || day < 1 || day > 31)
-        return std::nullopt;
+Instant DateTime::instantAsUtc() const {
     const std::int64_t days = daysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day));
-    // A date alone, as some tools write where a date-time belongs, is its midnight.
-    if (at == text.size())
-        return Instant{days * 86400, 0};
-    if (text[at] != 'T' && text[at] != ' ')
+    return Instant{((days * 24 + hour) * 60 + minute) * 60 + second - utcOffset.value_or(0), nanoseconds};
+}
+
+std::optional<DateTime> readDateTime(std::string_view text) {
+    text = trimmed(text);
+    DateTime value;
+    if (!digitsAt(text, 0, 4, value.year) || text.size() < 10 || text[4] != '-' ||
+        !digitsAt(text, 5, 2, value.month) || text[7] != '-' || !digitsAt(text, 8, 2, value.day) ||
+        value.year < 1 || value.month < 1 || value.month > 12 || value.day < 1 ||
+        value.day > daysInMonth(value.year, value.month))
         return std::nullopt;
-    ++at;
-    if (!number(2, hour) || !expect(':') || !number(2, minute) || !expect(':') || !number(2, second) ||
-        hour > 24 || minute > 59 || second > 60)
-        return std::nullopt;
-    std::int32_t nanoseconds = 0;
-    if (at < text.size() && text[at] == '.') {
-        std::int32_t scale = 100000000;
-        for (++at; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at, scale /= 10)
-            nanoseconds += (text[at] - '0') * scale;
+    value.whole = text.size() == 10;
+
+    const bool separator = text.size() > 10 && (text[10] == 'T' || text[10] == 't' || text[10] == ' ');
+    if (!separator || text.size() < 16 || !digitsAt(text, 11, 2, value.hour) || text[13] != ':' ||
+        !digitsAt(text, 14, 2, value.minute) || value.hour > 24 || value.minute > 59) {
+        value.hour = value.minute = 0;
+        return value;
     }
-    int offsetMinutes = 0;
-    if (at < text.size() && text[at] == 'Z') {
-        ++at;
-    } else if (at < text.size() && (text[at] == '+' || text[at] == '-')) {
-        const int sign = text[at++] == '-' ? -1 : 1;
-        int hours = 0, minutes = 0;
-        if (!number(2, hours) || !expect(':') || !number(2, minutes) || hours > 14 || minutes > 59)
-            return std::nullopt;
-        offsetMinutes = sign * (hours * 60 + minutes);
+    std::size_t at = 16;
+    if (at < text.size() && text[at] == ':' && digitsAt(text, at + 1, 2, value.second) &&
+        value.second <= 60) {
+        at += 3;
+        // Fractions beyond nanoseconds (none are written) are cut, not rounded.
+        if (at + 1 < text.size() && (text[at] == '.' || text[at] == ',') && isDigit(text[at + 1])) {
+            std::int32_t scale = 100000000;
+            for (++at; at < text.size() && isDigit(text[at]); ++at, scale /= 10)
+                value.nanoseconds += (text[at] - '0') * scale;
+        }
+    } else {
+        value.second = 0;
     }
-    if (at != text.size())
+    if (value.hour == 24 && (value.minute != 0 || value.second != 0 || value.nanoseconds != 0)) {
+        value.hour = 0;
+        return value;
+    }
+    value.hasTime = true;
+    value.utcOffset = at == text.size() ? std::optional<int>() : readOffset(text.substr(at));
+    value.whole = at == text.size() || value.utcOffset.has_value();
+    return value;
+}
+
+std::optional<Instant> parseDateTime(const std::string& text) {
+    const std::optional<DateTime> value = readDateTime(text);
+    if (!value || !value->whole)
         return std::nullopt;
-    return Instant{((days * 24 + hour) * 60 + minute - offsetMinutes) * 60 + second, nanoseconds};
+    return value->instantAsUtc();
 }
 
 } // namespace bcf

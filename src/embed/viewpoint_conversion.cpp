@@ -1,7 +1,8 @@
 #include "viewpoint_conversion.h"
 
+#include "codec/guid.h"
+
 #include <QBuffer>
-#include <QUuid>
 
 #include <algorithm>
 #include <cctype>
@@ -136,8 +137,7 @@ BcfViewpoint viewpointFromCodec(const bcf::VisualizationInfo& info, std::string_
 CodecViewpoint viewpointToCodec(const BcfViewpoint& viewpoint) {
     CodecViewpoint result;
     bcf::VisualizationInfo& info = result.info;
-    info.guid = viewpoint.guid.isEmpty() ? toUtf8(QUuid::createUuid().toString(QUuid::WithoutBraces))
-                                         : toUtf8(viewpoint.guid);
+    info.guid = viewpoint.guid.isEmpty() ? bcf::generateGuid() : toUtf8(viewpoint.guid);
     cameraToCodec(viewpoint.camera, info);
     info.selection = toCodec(viewpoint.selection);
 

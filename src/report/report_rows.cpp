@@ -40,8 +40,8 @@ const Comment* lastComment(const Markup& markup) {
     const Comment* latest = nullptr;
     std::optional<qint64> latestKey;
     for (const Comment& comment : markup.comments) {
-        const std::optional<DateTimeValue> date = readDateTime(comment.date);
-        const std::optional<qint64> key = date ? std::optional(date->sortKey()) : std::nullopt;
+        const std::optional<DateTime> date = readDateTime(comment.date);
+        const std::optional<qint64> key = date ? std::optional(sortKey(*date)) : std::nullopt;
         if (!latest || !latestKey || (key && *key >= *latestKey)) {
             latest = &comment;
             latestKey = key;

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "codec/model.h"
-#include "datetime/date_time.h"
+#include "datetime/local_date_time.h"
 #include "report/report.h"
 
 #include <QString>
@@ -29,7 +29,7 @@ QStringList topicLabels(const Topic& topic);
 // One cell of a spreadsheet row: its text, and the date or number it stands for, if any.
 struct ReportCell {
     QString text;
-    std::optional<DateTimeValue> date;
+    std::optional<DateTime> date;
     std::optional<double> number;
 };
 // The column headers of the spreadsheet formats.

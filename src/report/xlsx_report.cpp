@@ -75,9 +75,9 @@ void writeXlsxReport(const QString& path, const ReportInput& input) {
             const auto col = static_cast<lxw_col_t>(column);
             if (cell.number) {
                 check(worksheet_write_number(sheet, rowNumber, col, *cell.number, nullptr));
-            } else if (cell.date && cell.date->local().date().year() >= 1900) {
+            } else if (cell.date && localDateTime(*cell.date).date().year() >= 1900) {
                 // A spreadsheet date counts days from 1900; earlier dates stay text.
-                const QDateTime local = cell.date->local();
+                const QDateTime local = localDateTime(*cell.date);
                 lxw_datetime value{
                     local.date().year(),   local.date().month(),
                     local.date().day(),    local.time().hour(),

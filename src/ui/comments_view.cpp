@@ -10,7 +10,7 @@
 #include "ui/window_messages.h"
 #include "ui_mainwindow.h"
 
-#include "datetime/date_time.h"
+#include "datetime/local_date_time.h"
 
 #include <QAction>
 #include <QSignalBlocker>

@@ -12,7 +12,7 @@
 #include "ui/window_messages.h"
 #include "ui_mainwindow.h"
 
-#include "datetime/date_time.h"
+#include "datetime/local_date_time.h"
 
 #include <QAction>
 #include <QBoxLayout>
@@ -146,8 +146,8 @@ public:
         sortDate_.reset();
         if (const std::string* date =
                 topicDate(data.markups.at(static_cast<std::size_t>(markupIndex_)).topic, column))
-            if (const std::optional<bcf::DateTimeValue> value = bcf::readDateTime(*date))
-                sortDate_ = value->sortKey();
+            if (const std::optional<bcf::DateTime> value = bcf::readDateTime(*date))
+                sortDate_ = bcf::sortKey(*value);
     }
     void endSort() { sortText_.clear(); }
 

@@ -4,7 +4,7 @@
 
 #include "codec/entry_names.h"
 #include "codec/guid.h"
-#include "datetime/date_time.h"
+#include "datetime/local_date_time.h"
 
 #include <QBuffer>
 #include <QByteArray>

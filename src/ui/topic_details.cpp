@@ -12,7 +12,7 @@
 #include "ui_mainwindow.h"
 
 #include "codec/payloads.h"
-#include "datetime/date_time.h"
+#include "datetime/local_date_time.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -122,10 +122,11 @@ QString ifcFiles(const bcf::Markup& markup) {
 
 // The day of a stored due date as shown: in local time, or as written for a date alone.
 QDate dueDate(const std::optional<std::string>& text) {
-    const std::optional<bcf::DateTimeValue> value = text ? bcf::readDateTime(*text) : std::nullopt;
+    const std::optional<bcf::DateTime> value = text ? bcf::readDateTime(*text) : std::nullopt;
     if (!value)
         return QDate();
-    return value->utcOffset ? value->local().date() : value->date;
+    return value->utcOffset ? bcf::localDateTime(*value).date()
+                            : QDate(value->year, value->month, value->day);
 }
 
 // The text of `target` after `prefix`.

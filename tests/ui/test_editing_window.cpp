@@ -6,7 +6,7 @@
 
 #include "codec/guid.h"
 #include "codec/version.h"
-#include "datetime/date_time.h"
+#include "datetime/local_date_time.h"
 #include "ui/records.h"
 #include "ui/save_command.h"
 
