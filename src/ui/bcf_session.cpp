@@ -6,6 +6,7 @@
 #include <QUndoStack>
 
 #include <algorithm>
+#include <memory>
 #include <stdexcept>
 
 namespace {
@@ -67,7 +68,10 @@ bcf::SaveNotes BcfSession::save(const std::string& path, bcf::BcfVersion version
 }
 
 void BcfSession::push(QUndoCommand* command) {
+    // The stack owns the command once it ran; one whose first run failed is gone.
+    std::unique_ptr<QUndoCommand> owned(command);
     undoStack_->push(command);
+    owned.release();
 }
 
 void BcfSession::setFilePath(const std::string& path) {

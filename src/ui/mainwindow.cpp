@@ -39,6 +39,9 @@ struct MainWindowPrivate {
     // With unsaved changes, asks "Save changes to ...?": true when the model may be replaced (saved
     // or discarded), false when the user cancelled or the save did not happen.
     bool confirmDiscard();
+    // The Undo (or Redo) action of the undo stack, named after its command; a failure while the
+    // views follow the change is shown like that of any command.
+    QAction* stackAction(QMenu* menu, const char* objectName, bool undo);
     // A menu of the menu bar, made when the form has none of that name.
     QMenu* menu(const char* objectName, const char* title);
 
@@ -83,11 +86,9 @@ MainWindow::MainWindow() : d(std::make_unique<MainWindowPrivate>(this)) {
 
     // Undo and Redo named after the command they take back or do again ("Undo Delete Comment").
     QMenu* edit = d->menu("menuEdit", "&Edit");
-    QAction* undo = d->session.undoStack()->createUndoAction(edit);
-    undo->setObjectName(QStringLiteral("actionUndo"));
+    QAction* undo = d->stackAction(edit, "actionUndo", true);
     undo->setShortcuts(QKeySequence::Undo);
-    QAction* redo = d->session.undoStack()->createRedoAction(edit);
-    redo->setObjectName(QStringLiteral("actionRedo"));
+    QAction* redo = d->stackAction(edit, "actionRedo", false);
     redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
     edit->addActions({undo, redo});
     // Also while the menu bar is hidden, as a host may keep it.
@@ -124,6 +125,25 @@ bool MainWindow::save() {
     d->messages.run(QStringLiteral("Saving the BCF archive"), QString(),
                     [this, &saved] { saved = d->saveWithDialog(); });
     return saved;
+}
+
+QAction* MainWindowPrivate::stackAction(QMenu* menu, const char* objectName, bool undo) {
+    auto* action = new QAction(menu);
+    action->setObjectName(QString::fromUtf8(objectName));
+    QUndoStack* stack = session.undoStack();
+    const QString verb = undo ? QStringLiteral("Undo") : QStringLiteral("Redo");
+    const auto update = [action, stack, verb, undo] {
+        const QString command = undo ? stack->undoText() : stack->redoText();
+        action->setText(command.isEmpty() ? verb : verb + QLatin1Char(' ') + command);
+        action->setEnabled(undo ? stack->canUndo() : stack->canRedo());
+    };
+    QObject::connect(stack, &QUndoStack::indexChanged, action, update);
+    QObject::connect(stack, &QUndoStack::cleanChanged, action, update);
+    update();
+    QObject::connect(action, &QAction::triggered, q, [this, stack, verb, undo] {
+        messages.run(verb, QString(), [stack, undo] { undo ? stack->undo() : stack->redo(); });
+    });
+    return action;
 }
 
 QMenu* MainWindowPrivate::menu(const char* objectName, const char* title) {

@@ -192,7 +192,9 @@ bool TopicDetails::eventFilter(QObject* watched, QEvent* event) {
             event->accept();
             if (event->type() == QEvent::KeyPress) {
                 ++descriptionRun_;
-                undo ? session_.undoStack()->undo() : session_.undoStack()->redo();
+                messages_.run(
+                    undo ? QStringLiteral("Undo") : QStringLiteral("Redo"), QString(),
+                    [this, undo] { undo ? session_.undoStack()->undo() : session_.undoStack()->redo(); });
             }
             return true;
         }
