@@ -27,6 +27,7 @@
 #include <stdexcept>
 #include <string>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <utility>
 #include <vector>
@@ -507,9 +508,37 @@ void benchVersion(const Options& options, const WorkDirectory& work, bcf::BcfVer
     }
 }
 
+// Writes synthetic-2.1.bcf, synthetic-3.0.bcf and components.bcf in a child process.
+void generateArchives(const Options& options, const WorkDirectory& work) {
+    std::fflush(stdout);
+    const pid_t child = ::fork();
+    if (child < 0)
+        fail("cannot fork");
+    if (child == 0) {
+        try {
+            const bcf::BcfData model = bcfbench::makeSyntheticModel(options.topics, kSnapshotBytes);
+            for (const bcf::BcfVersion version : {bcf::BcfVersion::V2_1, bcf::BcfVersion::V3_0}) {
+                bcf::BcfData copy = model;
+                bcf::saveArchive(work.file(std::string("synthetic-") + versionText(version) + ".bcf"), copy,
+                                 version);
+            }
+            bcf::BcfData components =
+                bcfbench::makeComponentsModel(static_cast<std::size_t>(options.components));
+            bcf::saveArchive(work.file("components.bcf"), components, bcf::BcfVersion::V3_0);
+        } catch (const std::exception& error) {
+            std::fprintf(stderr, "bcf-bench: generating: %s\n", error.what());
+            std::_Exit(1);
+        }
+        std::_Exit(0);
+    }
+    int status = 0;
+    if (::waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        fail("generating the archives failed");
+}
+
 // The whole commands, each tool's beside bcf-limit's, run after run in turn. A report is weighed
 // against the same tool's `bcf info` of the archive, the work of reading it.
-void benchCommands(const Options& options, const WorkDirectory& work) {
+std::string benchCommands(const Options& options, const WorkDirectory& work) {
     const std::string archive = work.file("synthetic-3.0.bcf");
     const std::string components = work.file("components.bcf");
     const std::string topics = std::to_string(options.topics) + " topics";
@@ -536,9 +565,15 @@ void benchCommands(const Options& options, const WorkDirectory& work) {
                 {options.tools[i].second, "report", archive,
                  work.file("report-" + std::to_string(i) + "." + format)});
 
-    std::printf("\nWhole commands: median of %d runs taking turns, standard output to /dev/null\n",
-                options.commandRuns);
+    std::printf("timing the whole commands...\n");
     std::fflush(stdout);
+    std::string table;
+    char line[256];
+    std::snprintf(line, sizeof line,
+                  "\nWhole commands: median of %d runs taking turns, standard output to /dev/null, peak of "
+                  "the runs\n",
+                  options.commandRuns);
+    table += line;
     const std::vector<bcfbench::CommandTimes> times = bcfbench::runAlternating(commands, options.commandRuns);
     const auto medianOf = [&](const std::string& group, const std::string& tool) {
         for (std::size_t i = 0; i < commands.size(); ++i)
@@ -546,19 +581,22 @@ void benchCommands(const Options& options, const WorkDirectory& work) {
                 return times[i].median();
         return 0.0;
     };
-    std::printf("  %-34s %-10s %9s %9s %9s %9s %8s\n", "command", "tool", "median s", "min s", "max s",
-                "peak MiB", "ratio");
+    std::snprintf(line, sizeof line, "  %-34s %-10s %9s %9s %9s %9s %8s\n", "command", "tool", "median s",
+                  "min s", "max s", "peak MiB", "ratio");
+    table += line;
     for (std::size_t i = 0; i < commands.size(); ++i) {
         const bcfbench::Command& command = commands[i];
         const bool report = command.group.rfind("report", 0) == 0;
         // Against the limit of the same work; a report against the tool's own info of the archive.
         const double base = report ? medianOf(groups[0], command.tool) : medianOf(command.group, "limit");
         const auto [low, high] = std::minmax_element(times[i].seconds.begin(), times[i].seconds.end());
-        std::printf("  %-34s %-10s %9.3f %9.3f %9.3f %9.1f %7.2fx%s\n",
-                    i > 0 && commands[i - 1].group == command.group ? "" : command.group.c_str(),
-                    command.tool.c_str(), times[i].median(), *low, *high, times[i].peakMiB,
-                    times[i].median() / base, report ? " of info" : "");
+        std::snprintf(line, sizeof line, "  %-34s %-10s %9.3f %9.3f %9.3f %9.1f %7.2fx%s\n",
+                      i > 0 && commands[i - 1].group == command.group ? "" : command.group.c_str(),
+                      command.tool.c_str(), times[i].median(), *low, *high, times[i].peakMiB,
+                      times[i].median() / base, report ? " of info" : "");
+        table += line;
     }
+    return table;
 }
 
 } // namespace
@@ -575,27 +613,23 @@ int main(int argc, char** argv) {
                     PUGIXML_VERSION % 1000 / 10, work.path().c_str());
         std::fflush(stdout);
 
+        // Generated in a process of its own, so that this one stays small until the commands have
+        // run: a child's peak memory as the kernel counts it starts from its parent's at the start.
         const auto start = Clock::now();
-        {
-            bcf::BcfData model = bcfbench::makeSyntheticModel(options.topics, kSnapshotBytes);
-            for (const bcf::BcfVersion version : {bcf::BcfVersion::V2_1, bcf::BcfVersion::V3_0}) {
-                const std::string path = work.file(std::string("synthetic-") + versionText(version) + ".bcf");
-                bcf::saveArchive(path, model, version);
-                report.size(std::string("generated ") + versionText(version), path);
-            }
-        }
-        bcf::BcfData components = bcfbench::makeComponentsModel(static_cast<std::size_t>(options.components));
-        bcf::saveArchive(work.file("components.bcf"), components, bcf::BcfVersion::V3_0);
+        generateArchives(options, work);
+        const double generationSeconds = Seconds(Clock::now() - start).count();
+        for (const char* version : {"2.1", "3.0"})
+            report.size(std::string("generated ") + version,
+                        work.file(std::string("synthetic-") + version + ".bcf"));
         report.size(std::to_string(options.components) + " components", work.file("components.bcf"));
-        components = bcf::BcfData();
-        report.memory("generate");
+        const std::string commandTable = benchCommands(options, work);
+
         const auto [pngRaw, pngStored] = snapshotStorage(work.file("synthetic-3.0.bcf"));
         char text[160];
-        std::snprintf(text, sizeof text,
-                      "generation took %.1f s; snapshots: %ju bytes, %ju bytes in the ZIP (%.3f)",
-                      Seconds(Clock::now() - start).count(), static_cast<std::uintmax_t>(pngRaw),
-                      static_cast<std::uintmax_t>(pngStored),
-                      pngRaw ? static_cast<double>(pngStored) / static_cast<double>(pngRaw) : 0.0);
+        std::snprintf(
+            text, sizeof text, "generation took %.1f s; snapshots: %ju bytes, %ju bytes in the ZIP (%.3f)",
+            generationSeconds, static_cast<std::uintmax_t>(pngRaw), static_cast<std::uintmax_t>(pngStored),
+            pngRaw ? static_cast<double>(pngStored) / static_cast<double>(pngRaw) : 0.0);
         report.note(text);
 
         if (!options.commandsOnly) {
@@ -603,7 +637,7 @@ int main(int argc, char** argv) {
             benchVersion(options, work, bcf::BcfVersion::V3_0, report);
         }
         report.print();
-        benchCommands(options, work);
+        std::fputs(commandTable.c_str(), stdout);
         if (!options.keep.empty())
             std::printf("\narchives kept in %s\n", work.path().c_str());
     } catch (const std::exception& error) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace bcf {
@@ -15,5 +16,9 @@ std::string readWholeFile(const std::string& path, std::uint64_t maxBytes);
 // refused with BcfError("permission denied").
 // Throws BcfError("write error").
 void writeFileAtomically(const std::string& path, const std::string& bytes);
+
+// The same, with the new content written by `write` into the temporary file it is given (open for
+// writing, empty). Whatever `write` throws leaves the target as it was and is passed on.
+void writeFileAtomically(const std::string& path, const std::function<void(int fd)>& write);
 
 } // namespace bcf

@@ -2,6 +2,7 @@
 
 #include "codec/bcf_error.h"
 #include "codec/zip/file_io_p.h"
+#include "codec/zip/zip_file_target_p.h"
 
 #include <algorithm>
 #include <array>
@@ -275,17 +276,12 @@ void ZipArchive::checkNewEntry(const std::string& name, const std::string& bytes
         throw BcfError("write error", name, "entry larger than 256 MiB");
 }
 
-std::string ZipArchive::finish() const {
+void ZipArchive::writeInto(zip_source_t* target) const {
     zip_error_t error;
     zip_error_init(&error);
-    SourceHandle target(zip_source_buffer_create(nullptr, 0, 0, &error), zip_source_free);
-    if (!target)
-        throw BcfError("write error", d->path, libzipMessage(&error));
-    // The target must outlive zip_close(), which writes the finished archive into it.
-    zip_source_keep(target.get());
-    ZipHandle writer(zip_open_from_source(target.get(), ZIP_CREATE | ZIP_TRUNCATE, &error), zip_discard);
+    ZipHandle writer(zip_open_from_source(target, ZIP_CREATE | ZIP_TRUNCATE, &error), zip_discard);
     if (!writer) {
-        zip_source_free(target.get()); // drop the reference zip_open_from_source did not take
+        zip_source_free(target); // drop the reference zip_open_from_source did not take
         throw BcfError("write error", d->path, libzipMessage(&error));
     }
     zip_error_fini(&error);
@@ -293,6 +289,7 @@ std::string ZipArchive::finish() const {
     for (const Impl::PendingEntry& entry : d->pending) {
         const std::string& name = entry.name;
         const std::string& bytes = entry.bytes();
+        // The source refers to the bytes where they are; libzip reads them while it writes the archive.
         zip_source_t* source = zip_source_buffer(writer.get(), bytes.data(), bytes.size(), 0);
         if (!source)
             throw BcfError("write error", name, zip_strerror(writer.get()));
@@ -311,24 +308,54 @@ std::string ZipArchive::finish() const {
     if (zip_close(writer.get()) != 0)
         throw BcfError("write error", d->path, zip_strerror(writer.get()));
     writer.release(); // zip_close freed it
+}
+
+std::string ZipArchive::finish() const {
+    zip_error_t error;
+    zip_error_init(&error);
+    SourceHandle target(zip_source_buffer_create(nullptr, 0, 0, &error), zip_source_free);
+    if (!target)
+        throw BcfError("write error", d->path, libzipMessage(&error));
+    // The target must outlive zip_close(), which writes the finished archive into it.
+    zip_source_keep(target.get());
+    writeInto(target.get());
 
     zip_stat_t st;
     zip_stat_init(&st);
     if (zip_source_stat(target.get(), &st) != 0 || zip_source_open(target.get()) != 0)
         throw BcfError("write error", d->path, zip_error_strerror(zip_source_error(target.get())));
+    if (st.size > kMaxArchiveBytes)
+        throw BcfError("write error", d->path, "archive larger than 2 GiB");
     std::string bytes(static_cast<std::size_t>(st.size), '\0');
     const zip_int64_t n = zip_source_read(target.get(), bytes.data(), bytes.size());
     zip_source_close(target.get());
     if (n < 0 || static_cast<zip_uint64_t>(n) != st.size)
         throw BcfError("write error", d->path, "archive could not be read back");
-    if (bytes.size() > kMaxArchiveBytes)
-        throw BcfError("write error", d->path, "archive larger than 2 GiB");
     return bytes;
 }
 
 void ZipArchive::save(const std::string& path) {
     d->path = path;
-    writeFileAtomically(path, finish());
+    // The archive goes into the temporary file as libzip makes it, entry by entry, never whole in
+    // memory; the file replaces the target only once it is complete.
+    writeFileAtomically(path, [&](int fd) {
+        ZipFileTarget file(fd, kMaxArchiveBytes);
+        zip_error_t error;
+        zip_error_init(&error);
+        zip_source_t* target = file.source(&error);
+        if (!target)
+            throw BcfError("write error", path, libzipMessage(&error));
+        zip_error_fini(&error);
+        try {
+            writeInto(target);
+        } catch (const BcfError&) {
+            if (file.tooLarge())
+                throw BcfError("write error", path, "archive larger than 2 GiB");
+            if (file.systemError() != 0)
+                throw BcfError("write error", path, std::strerror(file.systemError()));
+            throw;
+        }
+    });
 }
 
 ZipArchive& currentArchive() {

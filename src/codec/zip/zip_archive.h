@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+struct zip_source; // libzip's source, a target the archive is written into
+
 namespace bcf {
 
 // Largest archive file that is read or written (classic ZIP, no ZIP64).
@@ -68,10 +70,14 @@ public:
     // Builds the ZIP file of the entries written so far: deflated at best compression, except
     // payloads that are compressed already (PNG, JPEG, PDF, ZIP-based, random-looking), stored.
     std::string finish() const;
-    // Builds the ZIP file and replaces the file at `path` with it atomically.
+    // Builds the ZIP file into a temporary file beside `path`, which then replaces the file at
+    // `path` atomically.
     void save(const std::string& path);
 
 private:
+    // Adds the entries written so far to a new archive over `target` (a libzip source, whose
+    // reference this takes) and closes it, which writes the ZIP file into the target.
+    void writeInto(zip_source* target) const;
     // Throws BcfError("write error") unless an entry `name` holding `bytes` may be added.
     void checkNewEntry(const std::string& name, const std::string& bytes) const;
 
