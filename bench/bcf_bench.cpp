@@ -416,11 +416,11 @@ std::pair<std::uint64_t, std::uint64_t> snapshotStorage(const std::string& path)
     return {raw, stored};
 }
 
-void fetchAll(bcf::BcfData& data) {
-    for (bcf::Markup& markup : data.markups)
+void fetchAll(bcf::BcfDocument& document) {
+    for (bcf::Markup& markup : document.data.markups)
         for (bcf::ViewPoint& viewPoint : markup.viewPoints) {
-            bcf::fetchSnapshot(markup, viewPoint);
-            bcf::fetchVisualization(markup, viewPoint);
+            bcf::fetchSnapshot(*document.archive, markup, viewPoint);
+            bcf::fetchVisualization(*document.archive, markup, viewPoint);
         }
 }
 
@@ -446,9 +446,10 @@ void benchVersion(const Options& options, const WorkDirectory& work, bcf::BcfVer
     const std::string path = work.file("synthetic-" + from + ".bcf");
 
     // Loading.
-    bcf::BcfData data;
+    bcf::BcfDocument document;
+    const bcf::BcfData& data = document.data;
     const double loadOurs = bestOf(
-        options.runs, [&] { data = bcf::BcfData(); }, [&] { data = bcf::loadArchive(path); });
+        options.runs, [&] { document = bcf::BcfDocument(); }, [&] { document = bcf::loadArchive(path); });
     checkLoaded(data, options.topics, path);
     report.memory("load " + from);
     std::size_t xmlEntries = 0;
@@ -467,10 +468,10 @@ void benchVersion(const Options& options, const WorkDirectory& work, bcf::BcfVer
     const double fetchOurs = bestOf(
         options.runs,
         [&] {
-            data = bcf::BcfData();
-            data = bcf::loadArchive(path);
+            document = bcf::BcfDocument();
+            document = bcf::loadArchive(path);
         },
-        [&] { fetchAll(data); });
+        [&] { fetchAll(document); });
     checkFetched(data, path);
     report.memory("fetch " + from);
     double fetchRaw = 0;
@@ -488,7 +489,7 @@ void benchVersion(const Options& options, const WorkDirectory& work, bcf::BcfVer
         const std::string label = "save " + from + " as " + versionText(to);
         const std::string ours = work.file("saved-" + from + "-as-" + versionText(to) + ".bcf");
         const std::string raw = work.file("raw-" + from + "-as-" + versionText(to) + ".bcf");
-        const double saveOurs = bestOf(options.runs, [&] { bcf::saveArchive(ours, data, to); });
+        const double saveOurs = bestOf(options.runs, [&] { bcf::saveArchive(ours, document, to); });
         report.memory(label);
         const Entries entries = readAllEntries(ours);
         double fsyncBest = std::numeric_limits<double>::infinity();
@@ -518,12 +519,12 @@ void generateArchives(const Options& options, const WorkDirectory& work) {
         try {
             const bcf::BcfData model = bcfbench::makeSyntheticModel(options.topics, kSnapshotBytes);
             for (const bcf::BcfVersion version : {bcf::BcfVersion::V2_1, bcf::BcfVersion::V3_0}) {
-                bcf::BcfData copy = model;
+                bcf::BcfDocument copy{model};
                 bcf::saveArchive(work.file(std::string("synthetic-") + versionText(version) + ".bcf"), copy,
                                  version);
             }
-            bcf::BcfData components =
-                bcfbench::makeComponentsModel(static_cast<std::size_t>(options.components));
+            bcf::BcfDocument components{
+                bcfbench::makeComponentsModel(static_cast<std::size_t>(options.components))};
             bcf::saveArchive(work.file("components.bcf"), components, bcf::BcfVersion::V3_0);
         } catch (const std::exception& error) {
             std::fprintf(stderr, "bcf-bench: generating: %s\n", error.what());

@@ -51,14 +51,15 @@ int main(int argc, char** argv) {
     try {
         const double base = residentMiB();
         auto start = Clock::now();
-        bcf::BcfData data = bcf::loadArchive(argv[1]);
+        bcf::BcfDocument document = bcf::loadArchive(argv[1]);
+        bcf::BcfData& data = document.data;
         std::printf("load: %zu topics in %.2f s, %.1f MiB above the start\n", data.markups.size(),
                     secondsSince(start), residentMiB() - base);
 
         bcf::ReportOptions options;
         options.archiveFile = argv[1];
         start = Clock::now();
-        bcf::writeReport(argv[2], data, bcf::filterTopics(data, {}), options);
+        bcf::writeReport(argv[2], document, bcf::filterTopics(data, {}), options);
         const double reportSeconds = secondsSince(start);
         const double reportPeak = peakMiB() - base;
         std::printf("report %s: %.2f s, peak %.1f MiB above the start\n", argv[2], reportSeconds, reportPeak);
@@ -66,7 +67,7 @@ int main(int argc, char** argv) {
         // The model as it is once every snapshot is held: the yardstick for the report's memory.
         for (bcf::Markup& markup : data.markups) {
             for (bcf::ViewPoint& viewPoint : markup.viewPoints)
-                bcf::fetchSnapshot(markup, viewPoint);
+                bcf::fetchSnapshot(*document.archive, markup, viewPoint);
         }
         const double model = residentMiB() - base;
         std::printf("model with every snapshot: %.1f MiB above the start; report peak / model = %.2f\n",

@@ -17,7 +17,7 @@ std::string makeIncompressiblePng(std::uint64_t seed, std::size_t minBytes);
 
 // A model of `topics` topics, each with three comments and one viewpoint reference whose
 // viewpoint file (a few components, a perspective camera) and snapshot image are held in memory
-// with their flags set, so that saveArchive writes them without a current archive.
+// with their flags set, so that saveArchive writes them without a source archive.
 bcf::BcfData makeSyntheticModel(int topics, std::size_t snapshotBytes);
 
 // A model of one topic whose one viewpoint selects `components` components, each with an IFC GUID,

@@ -177,7 +177,7 @@ int runCodec(const QString& path) {
     const double baseRss = statusMiB("VmRSS");
     QElapsedTimer clock;
     clock.start();
-    const bcf::BcfData data = bcf::loadArchive(path.toStdString());
+    const bcf::BcfData data = bcf::loadArchive(path.toStdString()).data;
     const double loadMs = msSince(clock);
     std::printf("load_ms=%.0f model_mib=%.1f topics=%zu\n", loadMs, statusMiB("VmRSS") - baseRss,
                 data.markups.size());
@@ -224,8 +224,8 @@ int runParent(const QStringList& args) {
                 "sort ms", "key ms", "new iss ms", "model MiB", "window MiB", "peak MiB");
     for (int topics : sizes) {
         const QString path = dir + QStringLiteral("/synthetic-%1.bcf").arg(topics);
-        bcf::BcfData data = bcfbench::makeSyntheticModel(topics, kSnapshotBytes);
-        bcf::saveArchive(path.toStdString(), data, bcf::BcfVersion::V3_0);
+        bcf::BcfDocument document{bcfbench::makeSyntheticModel(topics, kSnapshotBytes)};
+        bcf::saveArchive(path.toStdString(), document, bcf::BcfVersion::V3_0);
         const QString codec = runChild(QStringLiteral("--codec"), path);
         const QString window = runChild(QStringLiteral("--window"), path);
         const double windowMiB = field(window, QStringLiteral("open_mib")).toDouble() -

@@ -25,7 +25,9 @@ const fs::path& workDir() {
 }
 
 // Fetches what can be fetched; a damaged payload is the input's fault, not a finding.
-void fetchAll(BcfData& data, bool mustSucceed) {
+void fetchAll(BcfDocument& loaded, bool mustSucceed) {
+    const ZipArchive& source = *loaded.archive;
+    BcfData& data = loaded.data;
     auto attempt = [&](auto fetch) {
         try {
             fetch();
@@ -36,11 +38,11 @@ void fetchAll(BcfData& data, bool mustSucceed) {
     };
     for (Markup& markup : data.markups)
         for (ViewPoint& viewPoint : markup.viewPoints) {
-            attempt([&] { fetchSnapshot(markup, viewPoint); });
-            attempt([&] { fetchVisualization(markup, viewPoint); });
+            attempt([&] { fetchSnapshot(source, markup, viewPoint); });
+            attempt([&] { fetchVisualization(source, markup, viewPoint); });
         }
     for (DocumentInfo& document : data.documents)
-        attempt([&] { fetchDocument(document, data.version); });
+        attempt([&] { fetchDocument(source, document, data.version); });
 }
 
 // 2.1 keeps a document only as an entry of its own, so one without bytes is left out there.
@@ -64,17 +66,19 @@ std::size_t keptRootFiles(const BcfData& data, BcfVersion version) {
 }
 
 void saveAndReload(const fs::path& input, BcfVersion version) {
-    BcfData data = loadArchive(input.string());
-    fetchAll(data, false);
+    BcfDocument loaded = loadArchive(input.string());
+    fetchAll(loaded, false);
+    const BcfData& data = loaded.data;
     const std::string saved = (workDir() / "saved.bcf").string();
     try {
-        saveArchive(saved, data, version);
+        saveArchive(saved, loaded, version);
     } catch (const BcfError&) {
         return; // refused: fine
     }
-    BcfData reloaded;
+    BcfDocument reloadedDocument;
+    const BcfData& reloaded = reloadedDocument.data;
     try {
-        reloaded = loadArchive(saved);
+        reloadedDocument = loadArchive(saved);
     } catch (const BcfError& error) {
         std::fprintf(stderr, "%s\n", error.what());
         fuzz::finding("a saved archive does not load");
@@ -85,9 +89,9 @@ void saveAndReload(const fs::path& input, BcfVersion version) {
     if (reloaded.documents.size() < documents ||
         reloaded.documents.size() > documents + keptRootFiles(data, version))
         fuzz::finding("a saved archive loads with another number of documents");
-    fetchAll(reloaded, true);
+    fetchAll(reloadedDocument, true);
     try {
-        saveArchive((workDir() / "again.bcf").string(), reloaded, version);
+        saveArchive((workDir() / "again.bcf").string(), reloadedDocument, version);
     } catch (const BcfError& error) {
         std::fprintf(stderr, "%s\n", error.what());
         fuzz::finding("a saved archive cannot be saved again");

@@ -40,10 +40,10 @@ int failure(const std::string& archive, const std::exception& error) {
 
 int info(const std::string& path) {
     try {
-        bcf::BcfData data = bcf::loadArchive(path);
+        bcf::BcfDocument document = bcf::loadArchive(path);
         // The JSON goes straight to stdout: a payload that can't be read is reported in its place,
         // so nothing fails once writing has begun.
-        bcf::cli::writeModelJson(std::cout, data);
+        bcf::cli::writeModelJson(std::cout, document);
         return 0;
     } catch (const std::exception& error) {
         return failure(path, error);
@@ -51,20 +51,20 @@ int info(const std::string& path) {
 }
 
 int convert(const std::string& in, const std::string& out, const std::string& to) {
-    bcf::BcfData data;
+    bcf::BcfDocument document;
     try {
-        data = bcf::loadArchive(in);
+        document = bcf::loadArchive(in);
     } catch (const std::exception& error) {
         return failure(in, error);
     }
-    bcf::BcfVersion version = data.version;
+    bcf::BcfVersion version = document.data.version;
     if (to == "2.1")
         version = bcf::BcfVersion::V2_1;
     else if (to == "3.0")
         version = bcf::BcfVersion::V3_0;
     try {
         // Each kind of change the target version forced, once, with its count.
-        const bcf::SaveNotes notes = bcf::saveArchive(out, data, version);
+        const bcf::SaveNotes notes = bcf::saveArchive(out, document, version);
         for (const bcf::SaveNote& note : notes.all())
             std::cerr << "note: " << note.count << " " << note.text << "\n";
         return 0;

@@ -232,18 +232,19 @@ void writeTopic(JsonWriter& json, const Topic& topic) {
 }
 
 // Fetches the other files, listing those that can't be read.
-std::vector<std::string> fetchOtherFiles(std::vector<OtherFile>& files, const std::string& folder) {
+std::vector<std::string> fetchOtherFiles(const ZipArchive& source, std::vector<OtherFile>& files,
+                                         const std::string& folder) {
     std::vector<std::string> errors;
     for (OtherFile& file : files)
-        if (std::string error = fetchError([&] { fetchOtherFile(file, folder); }); !error.empty())
+        if (std::string error = fetchError([&] { fetchOtherFile(source, file, folder); }); !error.empty())
             errors.push_back(file.name + ": " + error);
     return errors;
 }
 
-void writeMarkup(JsonWriter& json, Markup& markup) {
-    const std::string snippetError = fetchError([&] { fetchBimSnippet(markup); });
+void writeMarkup(JsonWriter& json, const ZipArchive& source, Markup& markup) {
+    const std::string snippetError = fetchError([&] { fetchBimSnippet(source, markup); });
     const std::vector<std::string> otherFileErrors =
-        fetchOtherFiles(markup.otherFiles, payloadFolder(markup));
+        fetchOtherFiles(source, markup.otherFiles, payloadFolder(markup));
     json.beginObject();
     if (!snippetError.empty())
         json.key("bimSnippetError").value(snippetError);
@@ -268,12 +269,17 @@ void writeMarkup(JsonWriter& json, Markup& markup) {
     json.endArray();
     json.key("viewPoints").beginArray();
     for (ViewPoint& viewPoint : markup.viewPoints) {
-        const std::string visualizationError = fetchError([&] { fetchVisualization(markup, viewPoint); });
-        const std::string snapshotError = fetchError([&] { fetchSnapshot(markup, viewPoint); });
+        const std::string visualizationError =
+            fetchError([&] { fetchVisualization(source, markup, viewPoint); });
+        // The snapshot is checked and measured, not kept: the listing shows its size only.
+        std::uint64_t snapshotBytes = 0;
+        const std::string snapshotError =
+            fetchError([&] { snapshotBytes = snapshotSize(source, markup, viewPoint); });
         std::vector<std::string> bitmapErrors;
         if (visualizationError.empty() && viewPoint.visualizationInfo.bitmaps)
             for (Bitmap& bitmap : *viewPoint.visualizationInfo.bitmaps)
-                if (std::string error = fetchError([&] { fetchBitmap(markup, bitmap); }); !error.empty())
+                if (std::string error = fetchError([&] { fetchBitmap(source, markup, bitmap); });
+                    !error.empty())
                     bitmapErrors.push_back(bitmap.reference + ": " + error);
         json.beginObject();
         json.key("guid").value(viewPoint.guid);
@@ -285,7 +291,7 @@ void writeMarkup(JsonWriter& json, Markup& markup) {
             json.null();
         else
             writeVisualization(json, viewPoint.visualizationInfo);
-        json.key("snapshotSize").value(static_cast<std::uint64_t>(viewPoint.snapshotData.size()));
+        json.key("snapshotSize").value(snapshotBytes);
         // Damaged payloads, each reported in place of its content.
         if (!visualizationError.empty())
             json.key("visualizationError").value(visualizationError);
@@ -303,7 +309,9 @@ void writeMarkup(JsonWriter& json, Markup& markup) {
 
 } // namespace
 
-void writeModelJson(std::ostream& out, BcfData& data) {
+void writeModelJson(std::ostream& out, BcfDocument& loaded) {
+    BcfData& data = loaded.data;
+    const ZipArchive& source = *loaded.archive;
     JsonWriter json(out);
     json.beginObject();
     json.key("version").value(std::string(versionText(data.version)));
@@ -327,13 +335,13 @@ void writeModelJson(std::ostream& out, BcfData& data) {
         json.endObject();
     }
     json.endArray();
-    if (const std::vector<std::string> errors = fetchOtherFiles(data.otherFiles, {}); !errors.empty())
+    if (const std::vector<std::string> errors = fetchOtherFiles(source, data.otherFiles, {}); !errors.empty())
         json.key("otherFileErrors").stringArray(errors);
     json.key("otherFiles");
     writeFiles(json, data.otherFiles);
     json.key("markups").beginArray();
     for (Markup& markup : data.markups)
-        writeMarkup(json, markup);
+        writeMarkup(json, source, markup);
     json.endArray();
     json.endObject();
 }

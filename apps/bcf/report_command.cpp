@@ -66,9 +66,9 @@ int runReportCommand(const std::vector<std::string>& args, std::string& usagePro
         values->push_back(args[++i]);
     }
 
-    BcfData data;
+    BcfDocument document;
     try {
-        data = loadArchive(archive);
+        document = loadArchive(archive);
     } catch (const std::exception& error) {
         return failure(archive, error);
     }
@@ -81,7 +81,7 @@ int runReportCommand(const std::vector<std::string>& args, std::string& usagePro
     char* qtArgv[] = {program, nullptr};
     QGuiApplication application(qtArgc, qtArgv);
     try {
-        writeReport(out, data, filterTopics(data, filter), options);
+        writeReport(out, document, filterTopics(document.data, filter), options);
         return 0;
     } catch (const std::exception& error) {
         return failure(out, error);

@@ -89,12 +89,9 @@ void collectOtherFiles(const ZipArchive& archive, BcfData& data) {
 
 } // namespace
 
-std::vector<std::string> findMarkupEntries() {
-    return markupEntries(currentArchive());
-}
-
-BcfData loadArchive(const std::string& path) {
-    ZipArchive archive;
+BcfDocument loadArchive(const std::string& path) {
+    auto source = std::make_shared<ZipArchive>();
+    ZipArchive& archive = *source;
     archive.load(path);
     // Every entry read and every tree parsed counts against the archive's one budget.
     const xml::ParseBudgetScope budget(archive.budget());
@@ -129,8 +126,7 @@ BcfData loadArchive(const std::string& path) {
 
     loadDocuments(archive, data);
     collectOtherFiles(archive, data);
-    currentArchive() = std::move(archive);
-    return data;
+    return BcfDocument{std::move(data), std::move(source)};
 }
 
 } // namespace bcf

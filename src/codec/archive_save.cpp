@@ -75,8 +75,8 @@ template <typename Fetch> bool fetchOrNote(Fetch fetch, SaveNotes& notes, const 
 // name (a snippet that is also a document, a kept file a viewpoint also names) is written once.
 class ArchiveWriter {
 public:
-    ArchiveWriter(BcfData& data, BcfVersion version, SaveNotes& notes)
-        : data_(data), version_(version), notes_(notes) {}
+    ArchiveWriter(BcfDocument& document, BcfVersion version, SaveNotes& notes)
+        : data_(document.data), source_(*document.archive), version_(version), notes_(notes) {}
 
     void write(ZipArchive& out) {
         out_ = &out;
@@ -93,7 +93,7 @@ public:
         writeDocumentEntries();
         writeTopicEntries();
         for (OtherFile& file : data_.otherFiles)
-            if (fetchOrNote([&] { fetchOtherFile(file, {}); }, notes_, kOtherFileDamaged))
+            if (fetchOrNote([&] { fetchOtherFile(source_, file, {}); }, notes_, kOtherFileDamaged))
                 addOther(file.name, file.data);
     }
 
@@ -121,7 +121,8 @@ private:
         const bool v3 = version_ == BcfVersion::V3_0;
         std::unordered_set<const DocumentInfo*> damaged;
         for (DocumentInfo& document : data_.documents)
-            if (!fetchOrNote([&] { fetchDocument(document, data_.version); }, notes_, kDocumentDamaged))
+            if (!fetchOrNote([&] { fetchDocument(source_, document, data_.version); }, notes_,
+                             kDocumentDamaged))
                 damaged.insert(&document);
         if (v3) {
             // 3.0 stores a document under its GUID; one that has none (every 2.1 document), or
@@ -191,12 +192,13 @@ private:
             std::vector<bool> snapshotRead(markup.viewPoints.size());
             for (std::size_t i = 0; i < markup.viewPoints.size(); ++i) {
                 ViewPoint& viewPoint = markup.viewPoints[i];
-                viewpointRead[i] =
-                    fetchOrNote([&] { fetchVisualization(markup, viewPoint); }, notes_, kViewpointDamaged);
+                viewpointRead[i] = fetchOrNote([&] { fetchVisualization(source_, markup, viewPoint); },
+                                               notes_, kViewpointDamaged);
                 if (viewpointRead[i] && viewPoint.visualizationInfo.bitmaps)
                     for (Bitmap& bitmap : *viewPoint.visualizationInfo.bitmaps)
-                        fetchOrNote([&] { fetchBitmap(markup, bitmap); }, notes_, kBitmapDamaged);
-                snapshotRead[i] = fetchOrNote([&] { fetchSnapshot(markup, viewPoint); }, notes_, kSnapshotDamaged);
+                        fetchOrNote([&] { fetchBitmap(source_, markup, bitmap); }, notes_, kBitmapDamaged);
+                snapshotRead[i] =
+                    fetchOrNote([&] { fetchSnapshot(source_, markup, viewPoint); }, notes_, kSnapshotDamaged);
             }
             const std::vector<bool> writeImage = namePayloads(markup, snapshotRead);
             // The folder is named after the topic's GUID unless that cannot name a folder;
@@ -229,13 +231,14 @@ private:
                 if (writeImage[i])
                     addRef(folder + viewPoint.snapshot, viewPoint.snapshotData);
             }
-            fetchOrNote([&] { fetchBimSnippet(markup); }, notes_, kSnippetDamaged);
+            fetchOrNote([&] { fetchBimSnippet(source_, markup); }, notes_, kSnippetDamaged);
             if (const auto& snippet = markup.topic.bimSnippet; snippet && !snippet->data.empty())
                 if (const auto name = resolveEntryPath(folder, snippet->reference))
                     addRef(*name, snippet->data);
             const std::string sourceFolder = payloadFolder(markup);
             for (OtherFile& file : markup.otherFiles)
-                if (fetchOrNote([&] { fetchOtherFile(file, sourceFolder); }, notes_, kOtherFileDamaged))
+                if (fetchOrNote([&] { fetchOtherFile(source_, file, sourceFolder); }, notes_,
+                                kOtherFileDamaged))
                     addOther(folder + file.name, file.data);
         }
     }
@@ -284,6 +287,7 @@ private:
     }
 
     BcfData& data_;
+    const ZipArchive& source_;
     BcfVersion version_;
     SaveNotes& notes_;
     ZipArchive* out_ = nullptr;
@@ -294,13 +298,13 @@ private:
 
 } // namespace
 
-SaveNotes saveArchive(const std::string& path, BcfData& data, BcfVersion version) {
+SaveNotes saveArchive(const std::string& path, BcfDocument& document, BcfVersion version) {
     SaveNotes notes;
     requireWritableVersion(version);
-    checkTopicGuids(data, version);
+    checkTopicGuids(document.data, version);
 
     ZipArchive out;
-    ArchiveWriter(data, version, notes).write(out);
+    ArchiveWriter(document, version, notes).write(out);
     out.save(path);
     return notes;
 }

@@ -21,7 +21,7 @@ struct Vector3 {
     bool operator==(const Vector3&) const = default;
 };
 
-// A 32-bit payload flag: 0 while the payload lies only in the current archive, 1 once held here.
+// A 32-bit payload flag: 0 while the payload lies only in the document's archive, 1 once held here.
 using PayloadFlag = std::int32_t;
 
 // One model component named by a viewpoint: selected, an exception to the default visibility,

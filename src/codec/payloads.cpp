@@ -47,7 +47,7 @@ std::optional<std::string> resolveEntryPath(const std::string& folder, const std
     return name;
 }
 
-void fetchBimSnippet(Markup& markup) {
+void fetchBimSnippet(const ZipArchive& source, Markup& markup) {
     if (!markup.topic.bimSnippet)
         return;
     BimSnippet& snippet = *markup.topic.bimSnippet;
@@ -57,43 +57,51 @@ void fetchBimSnippet(Markup& markup) {
     if (!snippet.isExternal) {
         // Tried as it stands first: a folder separated by a backslash is no path to resolve.
         const std::string direct = payloadEntryName(markup, snippet.reference);
-        const auto entry = currentArchive().contains(direct)
+        const auto entry = source.contains(direct)
                                ? std::optional<std::string>(direct)
                                : resolveEntryPath(payloadFolder(markup), snippet.reference);
         if (entry)
-            bytes = currentArchive().readShared(*entry);
+            bytes = source.readShared(*entry);
     }
     snippet.data = std::move(bytes);
     snippet.dataLoaded = 1;
 }
 
-void fetchOtherFile(OtherFile& file, const std::string& folder) {
+void fetchOtherFile(const ZipArchive& source, OtherFile& file, const std::string& folder) {
     if (file.dataLoaded)
         return;
-    file.data = currentArchive().readShared(folder + file.name);
+    file.data = source.readShared(folder + file.name);
     file.dataLoaded = 1;
 }
 
-void fetchSnapshot(const Markup& markup, ViewPoint& viewPoint) {
+void fetchSnapshot(const ZipArchive& source, const Markup& markup, ViewPoint& viewPoint) {
     if (viewPoint.snapshotLoaded)
         return;
     // Viewpoints that name one image share its bytes.
     SharedBytes bytes;
     if (!viewPoint.snapshot.empty())
-        bytes = currentArchive().readShared(payloadEntryName(markup, viewPoint.snapshot));
+        bytes = source.readShared(payloadEntryName(markup, viewPoint.snapshot));
     viewPoint.snapshotData = std::move(bytes);
     viewPoint.snapshotLoaded = 1;
 }
 
-void fetchVisualization(Markup& markup, ViewPoint& viewPoint) {
+std::uint64_t snapshotSize(const ZipArchive& source, const Markup& markup, const ViewPoint& viewPoint) {
+    if (viewPoint.snapshotLoaded)
+        return viewPoint.snapshotData.size();
+    if (viewPoint.snapshot.empty())
+        return 0;
+    return source.check(payloadEntryName(markup, viewPoint.snapshot)).value_or(0);
+}
+
+void fetchVisualization(const ZipArchive& source, Markup& markup, ViewPoint& viewPoint) {
     if (viewPoint.visualizationLoaded)
         return;
     const std::string entryName = payloadEntryName(markup, viewPoint.viewpoint);
-    if (viewPoint.viewpoint.empty() || !currentArchive().contains(entryName)) {
+    if (viewPoint.viewpoint.empty() || !source.contains(entryName)) {
         viewPoint.visualizationMissing = true;
     } else {
-        const xml::ParseBudgetScope budget(currentArchive().budget());
-        viewPoint.visualizationInfo = loadVisualizationInfo(entryName);
+        const xml::ParseBudgetScope budget(source.budget());
+        viewPoint.visualizationInfo = loadVisualizationInfo(source, entryName);
         viewPoint.visualizationMissing = false;
         if (viewPoint.visualizationInfo.guid.empty())
             viewPoint.visualizationInfo.guid = viewPoint.guid;
@@ -112,42 +120,44 @@ void fetchVisualization(Markup& markup, ViewPoint& viewPoint) {
     viewPoint.visualizationLoaded = 1;
 }
 
-void fetchBitmap(const Markup& markup, Bitmap& bitmap) {
+void fetchBitmap(const ZipArchive& source, const Markup& markup, Bitmap& bitmap) {
     if (bitmap.dataLoaded)
         return;
     std::string bytes;
     if (!bitmap.reference.empty())
-        bytes = readArchiveEntry(payloadEntryName(markup, bitmap.reference));
+        bytes = source.read(payloadEntryName(markup, bitmap.reference)).value_or(std::string());
     bitmap.data = std::move(bytes);
     bitmap.dataLoaded = 1;
 }
 
-void fetchPayloads(BcfData& data) {
+void fetchPayloads(BcfDocument& document) {
+    const ZipArchive& source = *document.archive;
+    BcfData& data = document.data;
     for (Markup& markup : data.markups) {
         for (ViewPoint& viewPoint : markup.viewPoints) {
-            fetchVisualization(markup, viewPoint);
+            fetchVisualization(source, markup, viewPoint);
             if (auto& bitmaps = viewPoint.visualizationInfo.bitmaps)
                 for (Bitmap& bitmap : *bitmaps)
-                    fetchBitmap(markup, bitmap);
-            fetchSnapshot(markup, viewPoint);
+                    fetchBitmap(source, markup, bitmap);
+            fetchSnapshot(source, markup, viewPoint);
         }
-        fetchBimSnippet(markup);
+        fetchBimSnippet(source, markup);
         const std::string folder = payloadFolder(markup);
         for (OtherFile& file : markup.otherFiles)
-            fetchOtherFile(file, folder);
+            fetchOtherFile(source, file, folder);
     }
-    for (DocumentInfo& document : data.documents)
-        fetchDocument(document, data.version);
+    for (DocumentInfo& info : data.documents)
+        fetchDocument(source, info, data.version);
     for (OtherFile& file : data.otherFiles)
-        fetchOtherFile(file, {});
+        fetchOtherFile(source, file, {});
 }
 
-void fetchDocument(DocumentInfo& document, BcfVersion loadedVersion) {
+void fetchDocument(const ZipArchive& source, DocumentInfo& document, BcfVersion loadedVersion) {
     if (document.dataLoaded)
         return;
     SharedBytes bytes;
     if (loadedVersion == BcfVersion::V2_1 || loadedVersion == BcfVersion::V3_0)
-        bytes = currentArchive().readShared(documentEntryName(document, loadedVersion));
+        bytes = source.readShared(documentEntryName(document, loadedVersion));
     document.data = std::move(bytes);
     document.dataLoaded = 1;
 }

@@ -373,8 +373,8 @@ std::string writeVisualizationInfo(const VisualizationInfo& info, BcfVersion ver
     return writeVisualizationInfo(info, version, notes);
 }
 
-VisualizationInfo loadVisualizationInfo(const std::string& entryName) {
-    const auto bytes = currentArchive().read(entryName);
+VisualizationInfo loadVisualizationInfo(const ZipArchive& source, const std::string& entryName) {
+    const auto bytes = source.read(entryName);
     if (!bytes)
         throw BcfError("file not found", entryName);
     pugi::xml_document document;

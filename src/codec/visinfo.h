@@ -12,6 +12,8 @@ class xml_document;
 
 namespace bcf {
 
+class ZipArchive;
+
 // Reads a parsed viewpoint file of either version. Missing content reads as empty text or 0.
 VisualizationInfo readVisualizationInfo(const pugi::xml_document& document);
 
@@ -22,8 +24,8 @@ std::string writeVisualizationInfo(const VisualizationInfo& info, BcfVersion ver
 // The same, for callers that need no notes.
 std::string writeVisualizationInfo(const VisualizationInfo& info, BcfVersion version);
 
-// Reads and parses the entry `entryName` of the current archive. Throws BcfError when the entry
-// is missing, can't be extracted or does not parse.
-VisualizationInfo loadVisualizationInfo(const std::string& entryName);
+// Reads and parses the entry `entryName` of `source`. Throws BcfError when the entry is missing,
+// can't be extracted or does not parse.
+VisualizationInfo loadVisualizationInfo(const ZipArchive& source, const std::string& entryName);
 
 } // namespace bcf

@@ -206,7 +206,7 @@ void titlePage(Section& section, const ReportInput& input) {
         section.field(type, QString::number(count));
 }
 
-void snapshots(Section& section, const Markup& markup) {
+void snapshots(Section& section, const ZipArchive& source, const Markup& markup) {
     bool any = false;
     for (const ViewPoint& viewPoint : markup.viewPoints) {
         if (viewPoint.snapshot.empty() && !viewPoint.snapshotLoaded)
@@ -218,7 +218,7 @@ void snapshots(Section& section, const Markup& markup) {
         QImage picture;
         QString problem;
         try {
-            const std::string bytes = snapshotBytes(markup, viewPoint);
+            const std::string bytes = snapshotBytes(source, markup, viewPoint);
             picture =
                 QImage::fromData(QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size())));
             if (bytes.empty())
@@ -236,7 +236,7 @@ void snapshots(Section& section, const Markup& markup) {
     }
 }
 
-void topicSection(Section& section, const Markup& markup, std::size_t number) {
+void topicSection(Section& section, const ZipArchive& source, const Markup& markup, std::size_t number) {
     const Topic& topic = markup.topic;
     section.heading(QStringLiteral("%1. %2").arg(number).arg(qtext(topic.title)), 16);
     section.field(QStringLiteral("GUID"), qtext(topic.guid));
@@ -251,7 +251,7 @@ void topicSection(Section& section, const Markup& markup, std::size_t number) {
     section.field(QStringLiteral("Modified"), byLine(dateText(topic.modifiedDate), topic.modifiedAuthor));
     section.heading(QStringLiteral("Description"), 12);
     section.paragraph(valueOrNone(qtext(topic.description)));
-    snapshots(section, markup);
+    snapshots(section, source, markup);
     section.heading(QStringLiteral("Comments (%1)").arg(markup.comments.size()), 12);
     for (const Comment& comment : markup.comments) {
         // "Anna: 2024-03-07 10:05 (changed 2024-03-08 09:00 by Ben)", then the text.
@@ -287,7 +287,7 @@ void writePdfReport(QIODevice& out, const ReportInput& input) {
     Section section(writer);
     for (const int row : input.rows) {
         section.restart();
-        topicSection(section, input.data.markups.at(static_cast<std::size_t>(row)), done + 1);
+        topicSection(section, input.source, input.data.markups.at(static_cast<std::size_t>(row)), done + 1);
         pages.draw(section);
         reportStep(input.progress, ++done, input.rows.size());
     }

@@ -66,8 +66,9 @@ std::vector<int> filterTopics(const BcfData& data, const TopicFilter& filter) {
     return rows;
 }
 
-void writeReport(const std::string& path, const BcfData& data, const std::vector<int>& rows,
+void writeReport(const std::string& path, const BcfDocument& document, const std::vector<int>& rows,
                  const ReportOptions& options, const ReportProgress& progress) {
+    const BcfData& data = document.data;
     const std::optional<ReportFormat> format = reportFormatForPath(path);
     if (!format)
         writeFailed(QStringLiteral("the file name must end in .pdf, .xlsx or .csv"));
@@ -85,7 +86,7 @@ void writeReport(const std::string& path, const BcfData& data, const std::vector
                         QStringLiteral(".XXXXXX"));
     if (!temp.open())
         writeFailed(temp.errorString());
-    const ReportInput input{data, rows, options, progress};
+    const ReportInput input{data, *document.archive, rows, options, progress};
     switch (*format) {
     case ReportFormat::Pdf:
         writePdfReport(temp, input);

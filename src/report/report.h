@@ -2,7 +2,7 @@
 // A layer above the Qt-free codec; the PDF is drawn with Qt Gui, so a QGuiApplication must exist.
 #pragma once
 
-#include "codec/model.h"
+#include "codec/document.h"
 
 #include <cstddef>
 #include <functional>
@@ -48,10 +48,10 @@ public:
 
 // Writes the report of the topics `rows` (indices into data.markups, in report order) to `path`
 // (UTF-8), in the format its suffix names. Snapshots that the model does not hold are read from
-// the current archive without being kept. The file is replaced only when the whole report was
+// the document's archive without being kept. The file is replaced only when the whole report was
 // written: a failure or a cancel leaves it as it was. Throws std::runtime_error with the reason,
 // or ReportCancelled.
-void writeReport(const std::string& path, const BcfData& data, const std::vector<int>& rows,
+void writeReport(const std::string& path, const BcfDocument& document, const std::vector<int>& rows,
                  const ReportOptions& options, const ReportProgress& progress = {});
 
 } // namespace bcf

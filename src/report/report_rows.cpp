@@ -133,13 +133,13 @@ std::vector<std::pair<QString, int>> countBy(const BcfData& data, const std::vec
     return counts;
 }
 
-std::string snapshotBytes(const Markup& markup, const ViewPoint& viewPoint) {
+std::string snapshotBytes(const ZipArchive& source, const Markup& markup, const ViewPoint& viewPoint) {
     if (viewPoint.snapshotLoaded)
         return viewPoint.snapshotData;
     // A copy that holds no image yet: fetching into it leaves the model as it was.
     ViewPoint copy;
     copy.snapshot = viewPoint.snapshot;
-    fetchSnapshot(markup, copy);
+    fetchSnapshot(source, markup, copy);
     return std::move(copy.snapshotData);
 }
 

@@ -54,8 +54,8 @@ std::vector<std::pair<QString, int>> countBy(const BcfData& data, const std::vec
                                              std::string Topic::*field);
 
 // The snapshot image bytes of a viewpoint: the model's when it holds them, otherwise read from
-// the current archive without keeping them. Throws BcfError when the entry can't be read.
-std::string snapshotBytes(const Markup& markup, const ViewPoint& viewPoint);
+// the archive `source` without keeping them. Throws BcfError when the entry can't be read.
+std::string snapshotBytes(const ZipArchive& source, const Markup& markup, const ViewPoint& viewPoint);
 
 // Reports `done` of `total` topics; throws ReportCancelled when the callback says stop.
 void reportStep(const ReportProgress& progress, std::size_t done, std::size_t total);

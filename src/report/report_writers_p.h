@@ -12,6 +12,8 @@ namespace bcf::report_detail {
 // Everything a writer needs: the model, the topics in report order and the options.
 struct ReportInput {
     const BcfData& data;
+    // The archive snapshots the model does not hold are read from.
+    const ZipArchive& source;
     const std::vector<int>& rows;
     const ReportOptions& options;
     const ReportProgress& progress;

@@ -95,6 +95,10 @@ const bcf::BcfData& MainWindow::bcfData() const {
     return d->bcfData;
 }
 
+const bcf::BcfDocument& MainWindow::document() const {
+    return d->document;
+}
+
 const std::string& MainWindow::bcfFilePath() const {
     return d->bcfFilePath;
 }
@@ -158,7 +162,7 @@ void MainWindow::onTbCloseClicked(bool) {
     runGuarded(*d, QStringLiteral("Closing the BCF archive"), QString(), [this] {
         if (!d->confirmDiscard())
             return;
-        d->bcfData = bcf::BcfData();
+        d->document = bcf::BcfDocument();
         d->bcfFilePath.clear();
         d->clearViews();
         d->setUnsavedChanges(false);
@@ -167,10 +171,10 @@ void MainWindow::onTbCloseClicked(bool) {
 
 void MainWindowPrivate::loadFile(const std::string& path) {
     // Read whole before anything on screen changes: a file that can't be loaded replaces nothing.
-    bcf::BcfData loaded = bcf::loadArchive(path);
+    bcf::BcfDocument loaded = bcf::loadArchive(path);
     clearViews();
     ui->llink->setText(fileLinkHtml(path));
-    bcfData = std::move(loaded);
+    document = std::move(loaded);
     bcfFilePath = path;
     unsavedChanges = false;
     updateProjectLabel();

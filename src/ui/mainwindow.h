@@ -13,7 +13,8 @@ struct MainWindowPrivate;
 
 namespace bcf {
 struct BcfData;
-}
+struct BcfDocument;
+} // namespace bcf
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -24,6 +25,8 @@ public:
 
     // The model of the current archive (read access for hosts and tests).
     const bcf::BcfData& bcfData() const;
+    // The model with the archive its payloads come from, as a save takes it.
+    const bcf::BcfDocument& document() const;
     // UTF-8 path of the current archive file; empty when no file is current.
     const std::string& bcfFilePath() const;
     // Whether the model changed since it was opened, saved or closed.

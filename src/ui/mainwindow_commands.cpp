@@ -58,7 +58,7 @@ bool MainWindowPrivate::saveWithDialog() {
     bcf::SaveNotes notes;
     bool saved = false;
     runGuarded(*this, QStringLiteral("Saving the BCF archive"), QDir::toNativeSeparators(path), [&] {
-        notes = bcf::saveArchive(path.toStdString(), bcfData, version);
+        notes = bcf::saveArchive(path.toStdString(), document, version);
         saved = true;
     });
     if (!saved)
@@ -113,7 +113,7 @@ void MainWindow::onPbNewSnapshotClicked(bool) {
         QListWidget* list = d->ui->lwSnapshots;
         if (static_cast<std::size_t>(list->count()) + 1 != count) {
             // The list does not show this topic's snapshots as they were; show them afresh.
-            fillSnapshots(list, d->ui->tabWidget, d->bcfData, topicIndex);
+            fillSnapshots(list, d->ui->tabWidget, d->document, topicIndex);
             return;
         }
         const QImage thumbnail = snapshotThumbnail(markup.viewPoints.back().snapshotData);

@@ -139,7 +139,7 @@ void MainWindow::onActionDeleteSnapshotTriggered(bool) {
         d->markModified();
         fillComments(d->ui->twComments, d->ui->lComments, d->bcfData, topicIndex);
         clearComponentsView(*d->ui);
-        fillSnapshots(d->ui->lwSnapshots, d->ui->tabWidget, d->bcfData, topicIndex);
+        fillSnapshots(d->ui->lwSnapshots, d->ui->tabWidget, d->document, topicIndex);
     });
 }
 

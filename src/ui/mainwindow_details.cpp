@@ -176,7 +176,7 @@ void MainWindowPrivate::openDetailLink(const QString& target) {
             if (markup.topic.bimSnippet->isExternal) {
                 openWithDesktop(externalUrl(markup.topic.bimSnippet->reference));
             } else {
-                bcf::fetchBimSnippet(markup);
+                bcf::fetchBimSnippet(*document.archive, markup);
                 openContent(markup.topic.bimSnippet->reference, markup.topic.bimSnippet->data);
             }
         } else {
@@ -203,17 +203,17 @@ void MainWindowPrivate::openDocumentReference(const bcf::Markup& markup,
         return;
     }
     if (const bcf::DocumentInfo* found = referencedDocument(bcfData, markup, reference)) {
-        bcf::DocumentInfo& document =
+        bcf::DocumentInfo& info =
             bcfData.documents[static_cast<std::size_t>(found - bcfData.documents.data())];
-        bcf::fetchDocument(document, bcfData.version);
-        openContent(document.filename, document.data);
+        bcf::fetchDocument(*document.archive, info, bcfData.version);
+        openContent(info.filename, info.data);
         return;
     }
     // A file of the topic folder that is no document of the archive.
     const auto entry = bcf::resolveEntryPath(bcf::payloadFolder(markup), reference.referencedDocument);
     if (!entry)
         throw std::runtime_error("the document is not in the archive");
-    openContent(*entry, bcf::readArchiveEntry(*entry));
+    openContent(*entry, document.archive->read(*entry).value_or(std::string()));
 }
 
 void MainWindowPrivate::openContent(const std::string& name, const std::string& bytes) {

@@ -59,7 +59,7 @@ void MainWindow::onLwBitmapsItemDoubleClicked(QListWidgetItem* item) {
         for (bcf::Bitmap& bitmap : *bitmaps) {
             // A bitmap that can't be read is shown as such; the others still show.
             try {
-                bcf::fetchBitmap(markup, bitmap);
+                bcf::fetchBitmap(*d->document.archive, markup, bitmap);
             } catch (const std::exception&) {
             }
             images.push_back({fromUtf8(bitmap.reference), decoded(bitmap.data)});

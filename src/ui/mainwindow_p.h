@@ -1,7 +1,7 @@
 // Private state of MainWindow, shared by the window's source files.
 #pragma once
 
-#include "codec/model.h"
+#include "codec/document.h"
 #include "ui/snapshot_viewer.h"
 #include "ui_mainwindow.h"
 
@@ -30,7 +30,9 @@ struct MainWindowPrivate {
 
     MainWindow* q;
     std::unique_ptr<MainWindowUi> ui;
-    bcf::BcfData bcfData;
+    // The open archive: the model and the archive its payloads come from.
+    bcf::BcfDocument document;
+    bcf::BcfData& bcfData = document.data;
     std::string bcfFilePath; // UTF-8
     QPointer<SnapshotViewer> snapshotViewer;
     // Copies of archive files opened with the desktop; removed with the window.
@@ -107,7 +109,8 @@ void fillDocuments(QTreeWidget* twDocuments, QTabWidget* tabWidget, const bcf::B
 void fillComments(QTreeWidget* twComments, QLabel* lComments, const bcf::BcfData& bcfData, int topicIndex);
 // Rebuilds the snapshot list and its tab title for one topic, fetching images on first use. An image
 // that can't be read or decoded is shown as damaged, with the reason as its tool tip.
-void fillSnapshots(QListWidget* lwSnapshots, QTabWidget* tabWidget, bcf::BcfData& bcfData, int topicIndex);
+void fillSnapshots(QListWidget* lwSnapshots, QTabWidget* tabWidget, bcf::BcfDocument& document,
+                   int topicIndex);
 // A model text (UTF-8) as a Qt string.
 inline QString fromUtf8(const std::string& text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));

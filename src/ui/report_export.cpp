@@ -67,7 +67,7 @@ void MainWindow::onTbExportReportClicked(bool) {
         progress.setMinimumDuration(300);
         progress.setValue(0);
         try {
-            bcf::writeReport(path.toStdString(), d->bcfData, rows, options,
+            bcf::writeReport(path.toStdString(), d->document, rows, options,
                              [&](std::size_t done, std::size_t) {
                                  progress.setValue(static_cast<int>(done));
                                  return !progress.wasCanceled();

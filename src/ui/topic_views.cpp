@@ -80,7 +80,9 @@ void fillComments(QTreeWidget* twComments, QLabel* lComments, const bcf::BcfData
     }
 }
 
-void fillSnapshots(QListWidget* lwSnapshots, QTabWidget* tabWidget, bcf::BcfData& bcfData, int topicIndex) {
+void fillSnapshots(QListWidget* lwSnapshots, QTabWidget* tabWidget, bcf::BcfDocument& document,
+                   int topicIndex) {
+    bcf::BcfData& bcfData = document.data;
     lwSnapshots->clear();
     if (!isTopicIndex(bcfData, topicIndex)) {
         tabWidget->setTabText(0, countText("Snapshot (", 0));
@@ -97,7 +99,7 @@ void fillSnapshots(QListWidget* lwSnapshots, QTabWidget* tabWidget, bcf::BcfData
         auto* item = new QListWidgetItem();
         QString damage;
         try {
-            bcf::fetchSnapshot(markup, viewPoint);
+            bcf::fetchSnapshot(*document.archive, markup, viewPoint);
             if (!viewPoint.snapshotData.empty() && snapshotThumbnail(viewPoint.snapshotData).isNull())
                 damage = QStringLiteral("the image can't be decoded");
         } catch (const std::exception& error) {
@@ -131,7 +133,7 @@ void MainWindowPrivate::showSelectedTopic() {
     runGuarded(*this, QStringLiteral("Showing the topic"), topicName,
                [&] { fillTopicDetails(*ui, bcfData, topicIndex); });
     runGuarded(*this, QStringLiteral("Showing the snapshots"), topicName,
-               [&] { fillSnapshots(ui->lwSnapshots, ui->tabWidget, bcfData, topicIndex); });
+               [&] { fillSnapshots(ui->lwSnapshots, ui->tabWidget, document, topicIndex); });
     runGuarded(*this, QStringLiteral("Showing the comments"), topicName,
                [&] { fillComments(ui->twComments, ui->lComments, bcfData, topicIndex); });
 }
@@ -158,7 +160,7 @@ void MainWindow::onLwSnapshotsItemSelectionChanged() {
 
     runGuarded(*d, QStringLiteral("Reading the viewpoint"),
                fromUtf8(bcf::payloadEntryName(markup, viewPoint.viewpoint)), [&] {
-                   bcf::fetchVisualization(markup, viewPoint);
+                   bcf::fetchVisualization(*d->document.archive, markup, viewPoint);
                    fillComponentsView(ui, viewPoint.visualizationInfo);
                });
 }

@@ -133,12 +133,7 @@ std::string changes(const std::string& before, const std::string& after) {
 }
 
 Entries entriesOf(const std::string& path) {
-    ZipArchive archive;
-    archive.load(path);
-    Entries entries;
-    for (const ZipEntryInfo& entry : archive.entries())
-        entries.push_back({entry.filename, archive.read(entry.filename).value_or(std::string())});
-    return entries;
+    return zipEntries(path);
 }
 
 // Whether a saved entry is XML of our writers (printed and validated) rather than payload bytes.
@@ -168,9 +163,10 @@ public:
 
 private:
     void add(const std::string& input) {
-        BcfData data = loadArchive(input);
+        BcfDocument document = loadArchive(input);
+        BcfData& data = document.data;
         const std::string unfetched = dump(data);
-        fetchAllPayloads(data);
+        fetchAllPayloads(document);
         const std::string loaded = dump(data);
         known = loaded + unfetched;
         out << "== loaded, then payloads fetched\n" << loaded << "== what fetching changed\n";
@@ -180,13 +176,13 @@ private:
         for (BcfVersion version : {BcfVersion::V2_1, BcfVersion::V3_0}) {
             out << "== saved as " << versionText(version) << "\n";
             const std::string path = file(versionText(version));
-            if (!save(path, data, version))
+            if (!save(path, document, version))
                 continue;
             convertible = convertible || version != own;
-            BcfData back = loadArchive(path);
-            BcfData fetched = back;
+            BcfDocument back = loadArchive(path);
+            BcfDocument fetched = back;
             fetchAllPayloads(fetched);
-            out << "== loaded back: changes\n" << changes(loaded, dump(fetched));
+            out << "== loaded back: changes\n" << changes(loaded, dump(fetched.data));
             const Entries before = entriesOf(path);
             saveArchive(path, back, version); // over the loaded file, without fetching first
             out << "== saved again from the loaded file: "
@@ -194,11 +190,11 @@ private:
         }
         if (convertible) {
             out << "== converted back to " << versionText(own) << "\n";
-            BcfData converted = loadArchive(file(own == BcfVersion::V2_1 ? "3.0" : "2.1"));
+            BcfDocument converted = loadArchive(file(own == BcfVersion::V2_1 ? "3.0" : "2.1"));
             if (save(file("back"), converted, own)) {
                 converted = loadArchive(file("back"));
                 fetchAllPayloads(converted);
-                out << "== changes\n" << changes(loaded, dump(converted));
+                out << "== changes\n" << changes(loaded, dump(converted.data));
             }
         }
     }
@@ -208,11 +204,11 @@ private:
     }
 
     // Saves and reports notes and entries; a failed save must leave the destination as it was.
-    bool save(const std::string& path, BcfData& data, BcfVersion version) {
+    bool save(const std::string& path, BcfDocument& document, BcfVersion version) {
         const std::string previous = "previous content";
         writeFile(QString::fromStdString(path), previous);
         try {
-            const SaveNotes notes = saveArchive(path, data, version);
+            const SaveNotes notes = saveArchive(path, document, version);
             for (const SaveNote& note : notes.all())
                 out << "note: " << note.text << " (" << note.count << ")\n";
         } catch (const BcfError& error) {
@@ -221,7 +217,7 @@ private:
                 problems << QStringLiteral("a failed save changed the destination");
             return false;
         }
-        writtenEntries(path, data, version);
+        writtenEntries(path, document.data, version);
         return true;
     }
 
@@ -343,8 +339,9 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("keep.bcf"));
         QVERIFY(writeFile(path, "previous content"));
-        BcfData data = loadArchive((dataDir() + QStringLiteral("/golden/sample-2.1.bcf")).toStdString());
-        QVERIFY_THROWS_EXCEPTION(BcfError, saveArchive(path.toStdString(), data, BcfVersion::V2_0));
+        BcfDocument document =
+            loadArchive((dataDir() + QStringLiteral("/golden/sample-2.1.bcf")).toStdString());
+        QVERIFY_THROWS_EXCEPTION(BcfError, saveArchive(path.toStdString(), document, BcfVersion::V2_0));
         QCOMPARE(readFile(path), std::string("previous content"));
     }
 };

@@ -2,6 +2,7 @@
 
 #include "codec/payloads.h"
 #include "codec/visinfo.h"
+#include "codec/zip/zip_archive.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -359,8 +360,17 @@ XmlLintResult xmllint(const QStringList& files, const QString& schema) {
     return result;
 }
 
-void fetchAllPayloads(BcfData& data) {
-    fetchPayloads(data);
+std::vector<std::pair<std::string, std::string>> zipEntries(const std::string& path) {
+    ZipArchive archive;
+    archive.load(path);
+    std::vector<std::pair<std::string, std::string>> entries;
+    for (const ZipEntryInfo& entry : archive.entries())
+        entries.emplace_back(entry.filename, archive.read(entry.filename).value_or(std::string()));
+    return entries;
+}
+
+void fetchAllPayloads(BcfDocument& document) {
+    fetchPayloads(document);
 }
 
 } // namespace bcf::test

@@ -1,7 +1,7 @@
 // Helpers shared by the codec tests: readable model dumps, expected files, files and xmllint.
 #pragma once
 
-#include "codec/model.h"
+#include "codec/document.h"
 
 #include <QByteArray>
 #include <QString>
@@ -70,7 +70,10 @@ struct XmlLintResult {
 // well-formedness only when `schema` is empty.
 XmlLintResult xmllint(const QStringList& files, const QString& schema);
 
-// Fetches every payload of a freshly loaded model from the current archive.
-void fetchAllPayloads(BcfData& data);
+// The name and bytes of every entry of the ZIP file at `path`, in central directory order.
+std::vector<std::pair<std::string, std::string>> zipEntries(const std::string& path);
+
+// Fetches every payload of a freshly loaded document from its archive.
+void fetchAllPayloads(BcfDocument& document);
 
 } // namespace bcf::test

@@ -68,7 +68,8 @@ private slots:
             QVERIFY(writeFile(dir.filePath(QLatin1String(old)), "old"));
         const QString path = dir.filePath(file);
         // Written from a freshly loaded archive, as the command line does.
-        BcfData data = loadArchive(archive.toStdString());
+        BcfDocument document = loadArchive(archive.toStdString());
+        BcfData& data = document.data;
         Comment comment;
         comment.date = "2024-03-07T09:05:00Z";
         for (int i = 0; i < extraComments; ++i) {
@@ -77,7 +78,7 @@ private slots:
         }
         QString text;
         try {
-            writeReport(path.toStdString(), data, topics, {paper, archive.toStdString()},
+            writeReport(path.toStdString(), document, topics, {paper, archive.toStdString()},
                         [&](std::size_t done, std::size_t total) {
                             text += QStringLiteral("progress %1 of %2\n").arg(done).arg(total);
                             return int(done) != cancelAfter;

@@ -30,9 +30,9 @@ private slots:
         runSteps(window, QStringLiteral("open 2.1/Markup_MaximumInformation.bcf; topic 1; answer Delete; "
                                         "trigger actionDeleteIssue"));
         QTemporaryDir folder;
-        bcf::BcfData data = window.bcfData();
+        bcf::BcfDocument document = window.document();
         const bcf::SaveNotes notes = bcf::saveArchive(
-            folder.filePath(QStringLiteral("saved.bcf")).toStdString(), data, bcf::BcfVersion::V2_1);
+            folder.filePath(QStringLiteral("saved.bcf")).toStdString(), document, bcf::BcfVersion::V2_1);
         QVERIFY(std::find(notes.all().begin(), notes.all().end(),
                           bcf::SaveNote{"relations to deleted topics removed", 1}) != notes.all().end());
     }

@@ -44,7 +44,7 @@ public:
 
     // Everything a user could notice, masked for comparison with a golden file.
     QString outcome() {
-        bcf::BcfData model = w.bcfData();
+        bcf::BcfDocument model = w.document();
         QString payloads;
         try {
             if (fetchPayloads)
@@ -53,7 +53,8 @@ public:
             payloads = u"fetching payloads failed: "_s + QString::fromUtf8(error.what()) + u"\n"_s;
         }
         return masked(visibleState(w) + u"\n-- log --\n"_s + log.join(QLatin1Char('\n')) +
-                          u"\n-- model --\n"_s + payloads + QString::fromStdString(bcf::test::dump(model)),
+                          u"\n-- model --\n"_s + payloads +
+                          QString::fromStdString(bcf::test::dump(model.data)),
                       temp.path());
     }
 

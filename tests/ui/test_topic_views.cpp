@@ -2,6 +2,7 @@
 // the edits made in them.
 #include "ui_test_support.h"
 
+#include "codec/archive.h"
 #include "codec/zip/zip_archive.h"
 #include "ui/issue_list.h"
 #include "ui/snapshot_viewer.h"
@@ -58,15 +59,31 @@ private slots:
                  QStringLiteral("07.03.2024, 09:05"));
     }
 
-    // Shown again with another archive current, the images and components come from the model.
-    void payloadsAreReadOnlyOnce() {
-        MainWindow window;
-        runSteps(window, QStringLiteral("open 2.1/Markup_MaximumInformation.bcf; topic 0; snapshot 0"));
-        const QString shown = windowDump(window);
-        runSteps(window, QStringLiteral("topic 1"));
-        bcf::currentArchive().load(testCase("2.1/Markup_MinimumInformation.bcf").toStdString());
-        runSteps(window, QStringLiteral("topic 0; snapshot 0"));
-        QCOMPARE(windowDump(window), shown);
+    // Two windows, two archives: each shows and saves its own archive's payloads, whatever the
+    // other opened since, exactly as a fresh load of its file saves.
+    void twoWindowsKeepTheirOwnArchives() {
+        MainWindow first;
+        runSteps(first, QStringLiteral("open 2.1/Markup_MaximumInformation.bcf; topic 0; snapshot 0"));
+        const QString shown = windowDump(first);
+        runSteps(first, QStringLiteral("topic 1"));
+        MainWindow second;
+        runSteps(second, QStringLiteral("open 2.1/Markup_MinimumInformation.bcf; topic 0"));
+        runSteps(first, QStringLiteral("topic 0; snapshot 0"));
+        QCOMPARE(windowDump(first), shown);
+
+        // Saved in its own version (a conversion gives new document GUIDs on every save).
+        QTemporaryDir folder;
+        const QString ours = folder.filePath(QStringLiteral("window.bcf"));
+        const QString expected = folder.filePath(QStringLiteral("fresh.bcf"));
+        for (MainWindow* window : {&first, &second}) {
+            bcf::BcfDocument fromWindow = window->document();
+            bcf::BcfDocument fresh = bcf::loadArchive(window->bcfFilePath());
+            const bcf::BcfVersion version = fresh.data.version;
+            const bcf::SaveNotes notes = bcf::saveArchive(ours.toStdString(), fromWindow, version);
+            QCOMPARE(notes.all(), bcf::saveArchive(expected.toStdString(), fresh, version).all());
+            QVERIFY(bcf::test::zipEntries(ours.toStdString()) ==
+                    bcf::test::zipEntries(expected.toStdString()));
+        }
     }
 
     // A double click on a bitmap opens it in the image viewer.

@@ -341,8 +341,8 @@ inline void runSteps(MainWindow& window, const QString& steps) {
             emit label->linkActivated(target);
         } else if (verb == QLatin1String("reopen")) {
             const QString path = QDir::tempPath() + u'/' + QCoreApplication::applicationName() + u".bcf"_s;
-            bcf::BcfData data = window.bcfData();
-            bcf::saveArchive(path.toStdString(), data, bcf::BcfVersion::V3_0);
+            bcf::BcfDocument document = window.document();
+            bcf::saveArchive(path.toStdString(), document, bcf::BcfVersion::V3_0);
             openThroughDialog(window, path);
         } else if (verb == QLatin1String("answer")) {
             ++*unanswered;

@@ -190,6 +190,17 @@ bool ZipArchive::contains(const std::string& name) const {
 }
 
 std::optional<std::string> ZipArchive::read(const std::string& name) const {
+    std::string bytes;
+    if (!extract(name, &bytes))
+        return std::nullopt;
+    return bytes;
+}
+
+std::optional<std::uint64_t> ZipArchive::check(const std::string& name) const {
+    return extract(name, nullptr);
+}
+
+std::optional<std::uint64_t> ZipArchive::extract(const std::string& name, std::string* bytes) const {
     if (!contains(name))
         return std::nullopt;
     zip_t* archive = d->reader.get();
@@ -207,13 +218,14 @@ std::optional<std::string> ZipArchive::read(const std::string& name) const {
         zip_fopen_index(archive, static_cast<zip_uint64_t>(index), 0), zip_fclose);
     if (!file)
         throw BcfError("file couldn't be read", name, zip_strerror(archive));
-    std::string bytes;
     // An entry that declares its size is paid for up front and never grows beyond it; one that
-    // does not pays chunk by chunk.
+    // does not pays chunk by chunk. A check pays as a read does, so both fail alike.
     if (sizeKnown) {
         d->budget.charge(st.size, name);
-        bytes.reserve(static_cast<std::size_t>(st.size));
+        if (bytes)
+            bytes->reserve(static_cast<std::size_t>(st.size));
     }
+    std::uint64_t size = 0;
     char chunk[1 << 16];
     for (;;) {
         const zip_int64_t n = zip_fread(file.get(), chunk, sizeof chunk);
@@ -223,17 +235,19 @@ std::optional<std::string> ZipArchive::read(const std::string& name) const {
             break;
         if (!sizeKnown)
             d->budget.charge(static_cast<std::uint64_t>(n), name);
-        bytes.append(chunk, static_cast<std::size_t>(n));
+        if (bytes)
+            bytes->append(chunk, static_cast<std::size_t>(n));
+        size += static_cast<std::uint64_t>(n);
         // Stop as soon as the entry outgrows what its directory record declares, so an entry
         // that lies about its size costs no more memory than an honest one.
-        if (sizeKnown && bytes.size() > st.size)
+        if (sizeKnown && size > st.size)
             throw BcfError("file couldn't be read", name, "size differs from its directory record");
-        if (bytes.size() > kMaxEntryBytes)
+        if (size > kMaxEntryBytes)
             throw BcfError("file couldn't be read", name, "entry larger than 256 MiB");
     }
-    if (sizeKnown && bytes.size() != st.size)
+    if (sizeKnown && size != st.size)
         throw BcfError("file couldn't be read", name, "size differs from its directory record");
-    return bytes;
+    return size;
 }
 
 SharedBytes ZipArchive::readShared(const std::string& name) const {
@@ -356,15 +370,6 @@ void ZipArchive::save(const std::string& path) {
             throw;
         }
     });
-}
-
-ZipArchive& currentArchive() {
-    static ZipArchive archive;
-    return archive;
-}
-
-std::string readArchiveEntry(const std::string& name) {
-    return currentArchive().read(name).value_or(std::string());
 }
 
 } // namespace bcf

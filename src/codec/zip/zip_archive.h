@@ -57,6 +57,9 @@ public:
     // The same bytes as a buffer shared by every caller that asks for the entry while one of
     // them still holds it, so that it is extracted and counted once; null when there is none.
     SharedBytes readShared(const std::string& name) const;
+    // Extracts the entry as read() does, checking it and paying the budget alike, without keeping
+    // its bytes: its size, or nothing when there is none.
+    std::optional<std::uint64_t> check(const std::string& name) const;
     // What the archive has cost so far: every extraction, and the trees parsed from them.
     const MemoryBudget& budget() const;
     bool contains(const std::string& name) const;
@@ -75,6 +78,8 @@ public:
     void save(const std::string& path);
 
 private:
+    // read() and check(): extracts the entry into `bytes`, or only through when that is null.
+    std::optional<std::uint64_t> extract(const std::string& name, std::string* bytes) const;
     // Adds the entries written so far to a new archive over `target` (a libzip source, whose
     // reference this takes) and closes it, which writes the ZIP file into the target.
     void writeInto(zip_source* target) const;
@@ -84,11 +89,5 @@ private:
     struct Impl;
     std::unique_ptr<Impl> d;
 };
-
-// The one process-wide archive that loading fills and payload reads use.
-ZipArchive& currentArchive();
-
-// The bytes of an entry of the current archive; empty when there is no such entry.
-std::string readArchiveEntry(const std::string& name);
 
 } // namespace bcf

@@ -97,11 +97,7 @@ private slots:
         bomb.writeEntry("bcf.version", "<Version VersionId=\"2.1\"/>");
         bomb.writeEntryRef("m/markup.bcf", elements);
         bomb.save(path);
-        // A load that fails leaves the archive loaded before current (other failures: tool goldens).
-        const std::string current = loadArchive(kOfficial).markups.front().topic.guid + "/markup.bcf";
-        const std::string before = readArchiveEntry(current);
         QCOMPARE(reasonOf([&] { loadArchive(path); }), limit);
-        QVERIFY(!before.empty() && readArchiveEntry(current) == before);
         ZipArchive snapshots;
         snapshots.writeEntry("bcf.version", "<Version VersionId=\"2.1\"/>");
         for (const std::string i : {"0", "1", "2"}) {
@@ -111,11 +107,13 @@ private slots:
         snapshots.writeEntry("t/markup.bcf", markup + "</Markup>");
         snapshots.save(path);
         QVERIFY(std::filesystem::file_size(path) < 1'000'000);
-        BcfData data = loadArchive(path);
+        BcfDocument document = loadArchive(path);
+        BcfData& data = document.data;
         std::vector<ViewPoint>& viewPoints = data.markups.front().viewPoints;
         QCOMPARE(viewPoints.size(), std::size_t(3));
         for (ViewPoint& viewPoint : viewPoints) {
-            const std::string reason = reasonOf([&] { fetchSnapshot(data.markups.front(), viewPoint); });
+            const std::string reason =
+                reasonOf([&] { fetchSnapshot(*document.archive, data.markups.front(), viewPoint); });
             viewPoint.snapshotData.clear(); // what was fetched before still counts
             QCOMPARE(reason, &viewPoint == &viewPoints.back() ? limit : std::string());
         }
