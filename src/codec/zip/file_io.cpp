@@ -2,6 +2,7 @@
 
 #include "codec/bcf_error.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -16,7 +17,7 @@ namespace fs = std::filesystem;
 
 namespace bcf {
 
-std::string readWholeFile(const std::string& path, std::uint64_t maxBytes) {
+FileBytes readWholeFile(const std::string& path, std::uint64_t maxBytes) {
     std::error_code ec;
     const fs::file_status status = fs::status(path, ec);
     if (path.empty() || !fs::exists(status))
@@ -24,26 +25,43 @@ std::string readWholeFile(const std::string& path, std::uint64_t maxBytes) {
     if (fs::is_directory(status))
         throw BcfError("bad zip", path, "is a directory");
 
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
         throw BcfError("bad zip", path, std::strerror(errno));
-    std::string bytes;
-    // Read the reported size in one go, then go on in chunks: the size is only a hint, and
-    // devices and pipes report none.
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    // Read the reported size in one go into a buffer that is not zero-filled first, then go on in
+    // chunks: the size is only a hint, and devices and pipes report none.
     const std::uintmax_t reported = fs::is_regular_file(status) ? fs::file_size(path, ec) : 0;
-    if (!ec && reported > 0 && reported <= maxBytes) {
-        bytes.resize(static_cast<std::size_t>(reported));
-        in.read(bytes.data(), static_cast<std::streamsize>(reported));
-        bytes.resize(static_cast<std::size_t>(in.gcount()));
-    }
+    FileBytes bytes;
+    std::size_t capacity =
+        !ec && reported > 0 && reported <= maxBytes ? static_cast<std::size_t>(reported) : 0;
+    bytes.data.reset(new char[capacity]);
     char chunk[1 << 16];
-    while (in && (in.read(chunk, sizeof chunk) || in.gcount() > 0)) {
-        bytes.append(chunk, static_cast<std::size_t>(in.gcount()));
-        if (bytes.size() > maxBytes)
+    for (;;) {
+        const bool full = bytes.size == capacity;
+        char* into = full ? chunk : bytes.data.get() + bytes.size;
+        const ssize_t n = ::read(fd, into, full ? sizeof chunk : capacity - bytes.size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            throw BcfError("bad zip", path, "read failed");
+        if (n == 0)
+            break;
+        if (bytes.size + static_cast<std::size_t>(n) > maxBytes)
             throw BcfError("bad zip", path, "archive larger than 2 GiB");
+        if (full) {
+            // More than reported: a larger buffer, filled from the chunk.
+            capacity = std::max<std::size_t>(capacity * 2, bytes.size + sizeof chunk);
+            std::unique_ptr<char[]> larger(new char[capacity]);
+            std::memcpy(larger.get(), bytes.data.get(), bytes.size);
+            std::memcpy(larger.get() + bytes.size, chunk, static_cast<std::size_t>(n));
+            bytes.data = std::move(larger);
+        }
+        bytes.size += static_cast<std::size_t>(n);
     }
-    if (in.bad())
-        throw BcfError("bad zip", path, "read failed");
     return bytes;
 }
 

@@ -27,7 +27,7 @@ std::string libzipMessage(zip_error_t* error) {
 }
 
 // A non-empty ZIP file ends with an end-of-central-directory record within its last 64 KiB.
-bool hasEndOfCentralDirectory(const std::string& bytes) {
+bool hasEndOfCentralDirectory(std::string_view bytes) {
     static const char signature[] = {'P', 'K', 5, 6};
     const std::size_t window = 22 + 0xffff;
     const std::size_t from = bytes.size() > window ? bytes.size() - window : 0;
@@ -99,7 +99,9 @@ bool alreadyCompressed(const std::string& bytes) {
 struct ZipArchive::Impl {
     std::string path;
     std::string label;
-    std::string buffer; // the archive file's bytes while reading
+    // The archive file's bytes while reading: read from a file, or given to loadBytes().
+    FileBytes file;
+    std::string buffer;
     ZipHandle reader{nullptr, zip_discard};
     mutable MemoryBudget budget;
     // Extracted entries that a caller still holds, by name.
@@ -123,8 +125,9 @@ void ZipArchive::load(const std::string& path) {
     d->reader.reset();
     *d = Impl{};
     d->path = path;
-    loadBytes(readWholeFile(path, kMaxArchiveBytes), path);
-    d->path = path;
+    FileBytes file = readWholeFile(path, kMaxArchiveBytes);
+    d->file = std::move(file);
+    openReader(d->file.data.get(), d->file.size, path);
 }
 
 void ZipArchive::loadBytes(std::string bytes, const std::string& label) {
@@ -132,25 +135,36 @@ void ZipArchive::loadBytes(std::string bytes, const std::string& label) {
     d->reader.reset(); // before the buffer it reads from goes
     *d = Impl{};
     d->path = path;
+    d->buffer = std::move(bytes);
+    openReader(d->buffer.data(), d->buffer.size(), label);
+}
+
+void ZipArchive::openReader(const char* data, std::size_t size, const std::string& label) {
     d->label = label;
-    if (bytes.empty())
+    const auto drop = [this] {
+        d->file = FileBytes();
+        d->buffer.clear();
+    };
+    if (size == 0) {
+        drop();
         throw BcfError("bad zip", label, "empty file");
-    if (!hasEndOfCentralDirectory(bytes))
+    }
+    if (!hasEndOfCentralDirectory(std::string_view(data, size))) {
+        drop();
         throw BcfError("didn't find end of central directory signature", label);
+    }
 
     // The source refers to the buffer without copying it; the buffer lives as long as the reader.
-    d->buffer = std::move(bytes);
     zip_error_t error;
     zip_error_init(&error);
-    SourceHandle source(zip_source_buffer_create(d->buffer.data(), d->buffer.size(), 0, &error),
-                        zip_source_free);
+    SourceHandle source(zip_source_buffer_create(data, size, 0, &error), zip_source_free);
     if (!source) {
-        d->buffer.clear();
+        drop();
         throw BcfError("bad zip", label, libzipMessage(&error));
     }
     zip_t* archive = zip_open_from_source(source.get(), ZIP_RDONLY, &error);
     if (!archive) {
-        d->buffer.clear();
+        drop();
         throw BcfError("bad zip", label, libzipMessage(&error));
     }
     zip_error_fini(&error);

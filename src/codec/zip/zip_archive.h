@@ -78,6 +78,8 @@ public:
     void save(const std::string& path);
 
 private:
+    // Opens the reader over the `size` bytes at `data`, which the archive holds.
+    void openReader(const char* data, std::size_t size, const std::string& label);
     // read() and check(): extracts the entry into `bytes`, or only through when that is null.
     std::optional<std::uint64_t> extract(const std::string& name, std::string* bytes) const;
     // Adds the entries written so far to a new archive over `target` (a libzip source, whose
