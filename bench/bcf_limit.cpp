@@ -59,8 +59,8 @@ void writeSynced(const char* path, const char* data, std::size_t size) {
         fail(std::string("cannot write ") + path);
 }
 
-// Inflates every entry of the archive at `path` and parses the XML ones; `file` holds the whole
-// archive file when it is read into memory (`fileBytes`).
+// Inflates every entry of the archive at `path` and parses the XML ones; `fileBytes` holds the
+// whole archive file when it is read into memory.
 Entries readArchive(const char* path, bool inMemory, std::string& fileBytes) {
     zip_t* opened = nullptr;
     int error = 0;
