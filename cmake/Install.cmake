@@ -25,7 +25,7 @@ set_target_properties(bcfqtui PROPERTIES EXPORT_NAME BcfQtUi)
 install(TARGETS bcfqtui EXPORT BcfQtUiTargets
         LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT runtime NAMELINK_COMPONENT development
         INCLUDES DESTINATION ${BCF_HEADER_DIR})
-install(FILES ${PROJECT_SOURCE_DIR}/src/embed/bcfqtui.h DESTINATION ${BCF_HEADER_DIR} COMPONENT development)
+install(FILES ${PROJECT_SOURCE_DIR}/src/embed/bcfqtui.h ${PROJECT_SOURCE_DIR}/src/embed/bcfviewpoint.h DESTINATION ${BCF_HEADER_DIR} COMPONENT development)
 
 install(EXPORT BcfQtUiTargets NAMESPACE BcfQtUi:: DESTINATION ${BCF_CMAKE_DIR} COMPONENT development)
 configure_package_config_file(cmake/BcfQtUiConfig.cmake.in ${PROJECT_BINARY_DIR}/BcfQtUiConfig.cmake

@@ -1,12 +1,17 @@
 #include "host_window.h"
 
 #include "bcfqtui.h"
+#include "model_view.h"
 
 #include <QCloseEvent>
 #include <QKeySequence>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QResizeEvent>
+#include <QSplitter>
+#include <QStatusBar>
+
+#include <algorithm>
 
 EmbedArea::EmbedArea(QWidget* parent) : QWidget(parent) {
     // The viewer is parented to a native window, so this widget must have one of its own.
@@ -35,11 +40,31 @@ void EmbedArea::resizeEvent(QResizeEvent* event) {
     }
 }
 
-HostWindow::HostWindow() : area(new EmbedArea) {
+HostWindow::HostWindow() : model(new ModelView), area(new EmbedArea) {
     setWindowTitle(QStringLiteral("BCF host"));
     QMenu* file = menuBar()->addMenu(tr("&File"));
     file->addAction(tr("&Quit"), QKeySequence::Quit, this, &QWidget::close);
-    setCentralWidget(area);
+    // The model view on the left, as a BIM application shows its model beside the issues.
+    auto* splitter = new QSplitter;
+    splitter->setChildrenCollapsible(false);
+    splitter->addWidget(model);
+    splitter->addWidget(area);
+    splitter->setStretchFactor(0, 2);
+    splitter->setStretchFactor(1, 3);
+    splitter->setSizes({560, 840});
+    setCentralWidget(splitter);
+    statusBar()->showMessage(tr("Click a component of the model to select it"));
+    connect(model, &ModelView::selectionChanged, this, [this] {
+        QStringList names;
+        for (const QString& guid : model->selectedGuids()) {
+            const auto& boxes = model->boxes();
+            const auto box = std::find_if(boxes.begin(), boxes.end(),
+                                          [&](const ModelView::Box& b) { return b.ifcGuid == guid; });
+            names.append(box != boxes.end() ? QStringLiteral("%1 (%2)").arg(box->name, guid) : guid);
+        }
+        statusBar()->showMessage(names.isEmpty() ? QString()
+                                                 : tr("Selected: %1").arg(names.join(QStringLiteral(", "))));
+    });
     resize(1400, 900);
     area->embedViewer();
 }

@@ -1,4 +1,5 @@
-// The host application's main window: a native window that embeds one BcfQtUi view.
+// The host application's main window: its own model view beside a native window that embeds one
+// BcfQtUi view.
 #pragma once
 
 #include <QMainWindow>
@@ -6,6 +7,7 @@
 #include <memory>
 
 class BcfQtUi;
+class ModelView;
 
 // The central widget: a native child window whose handle is handed to BcfQtUi and whose size
 // changes are passed on to it.
@@ -39,10 +41,13 @@ public:
     BcfQtUi* viewer() const;
     // The native widget the viewer lives in.
     EmbedArea* embedArea() const { return area; }
+    // The host's own view of its building model.
+    ModelView* modelView() const { return model; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    ModelView* model;
     EmbedArea* area;
 };

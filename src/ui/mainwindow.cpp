@@ -39,7 +39,8 @@ QString countText(const char* label, std::size_t count) {
     return QString::fromUtf8(label) + QString::number(count) + QStringLiteral(")");
 }
 
-MainWindowPrivate::MainWindowPrivate(MainWindow* window) : q(window), ui(std::make_unique<MainWindowUi>()) {}
+MainWindowPrivate::MainWindowPrivate(MainWindow* window)
+    : q(window), ui(std::make_unique<MainWindowUi>()), linkOpener(std::make_unique<LinkOpener>(window)) {}
 
 MainWindow::MainWindow() : d(std::make_unique<MainWindowPrivate>(this)) {
     d->ui->setupUi(this);

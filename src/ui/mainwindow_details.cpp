@@ -2,6 +2,7 @@
 // web pages, documents and the BIM snippet.
 #include "ui/author_setting.h"
 #include "ui/issue_editing.h"
+#include "ui/link_opener.h"
 #include "ui/mainwindow.h"
 #include "ui/mainwindow_p.h"
 #include "ui/records.h"
@@ -27,21 +28,6 @@
 #include <cstring>
 #include <stdexcept>
 
-namespace {
-
-// Hands `url` to the desktop; throws when nothing there takes it.
-void openWithDesktop(const QUrl& url) {
-    if (!url.isValid() || !QDesktopServices::openUrl(url))
-        throw std::runtime_error("no application of the desktop opens " +
-                                 url.toDisplayString().toUtf8().toStdString());
-}
-
-// A link that names no scheme is taken for a web address or a local path, as a browser would.
-QUrl externalUrl(const std::string& text) {
-    return QUrl::fromUserInput(fromUtf8(text), QDir::currentPath(), QUrl::AssumeLocalFile);
-}
-
-} // namespace
 
 void MainWindowPrivate::connectTopicDetails() {
     QObject::connect(ui->lLabels, SIGNAL(linkActivated(QString)), q, SLOT(onLLabelsLinkActivated(QString)));
@@ -174,13 +160,13 @@ void MainWindowPrivate::openDetailLink(const QString& target) {
             if (!markup.topic.bimSnippet)
                 return;
             if (markup.topic.bimSnippet->isExternal) {
-                openWithDesktop(externalUrl(markup.topic.bimSnippet->reference));
+                openLink(markup.topic.bimSnippet->reference);
             } else {
                 bcf::fetchBimSnippet(*document.archive, markup);
                 openContent(markup.topic.bimSnippet->reference, markup.topic.bimSnippet->data);
             }
         } else {
-            openWithDesktop(QUrl::fromUserInput(target));
+            openLink(target.toStdString());
         }
     });
 }
@@ -195,11 +181,11 @@ void MainWindowPrivate::selectTopic(int topicIndex) {
 void MainWindowPrivate::openDocumentReference(const bcf::Markup& markup,
                                               const bcf::DocumentReference& reference) {
     if (!reference.url.empty()) {
-        openWithDesktop(externalUrl(reference.url));
+        openLink(reference.url);
         return;
     }
     if (reference.documentGuid.empty() && reference.isExternal) {
-        openWithDesktop(externalUrl(reference.referencedDocument));
+        openLink(reference.referencedDocument);
         return;
     }
     if (const bcf::DocumentInfo* found = referencedDocument(bcfData, markup, reference)) {
@@ -217,22 +203,11 @@ void MainWindowPrivate::openDocumentReference(const bcf::Markup& markup,
 }
 
 void MainWindowPrivate::openContent(const std::string& name, const std::string& bytes) {
-    if (!temporaryFiles)
-        temporaryFiles = std::make_unique<QTemporaryDir>();
-    if (!temporaryFiles->isValid())
-        throw std::runtime_error("no temporary folder");
-    // Only the file name is used, so that no name from the archive reaches outside the folder; a
-    // new sub-folder per file keeps earlier copies open in their applications untouched.
-    QString fileName = QFileInfo(fromUtf8(name)).fileName();
-    if (fileName.isEmpty() || fileName == QStringLiteral("..") || fileName == QStringLiteral("."))
-        fileName = QStringLiteral("document");
-    const QString folder = temporaryFiles->filePath(QString::number(++temporaryFileCount));
-    if (!QDir().mkpath(folder))
-        throw std::runtime_error("the temporary folder can't be written");
-    QFile file(folder + QLatin1Char('/') + fileName);
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size()))
-        throw std::runtime_error(file.errorString().toStdString());
-    file.close();
-    openWithDesktop(QUrl::fromLocalFile(file.fileName()));
+    linkOpener->openContent(name, bytes);
+}
+
+void MainWindowPrivate::openLink(const std::string& text) {
+    // Relative paths are relative to the archive's folder; a never-saved archive has none.
+    const QString folder = bcfFilePath.empty() ? QString() : QFileInfo(fromUtf8(bcfFilePath)).absolutePath();
+    linkOpener->openLink(fromUtf8(text), folder);
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "codec/document.h"
+#include "ui/link_opener.h"
 #include "ui/snapshot_viewer.h"
 #include "ui_mainwindow.h"
 
@@ -9,7 +10,6 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QString>
-#include <QTemporaryDir>
 
 #include <exception>
 #include <memory>
@@ -35,9 +35,8 @@ struct MainWindowPrivate {
     bcf::BcfData& bcfData = document.data;
     std::string bcfFilePath; // UTF-8
     QPointer<SnapshotViewer> snapshotViewer;
-    // Copies of archive files opened with the desktop; removed with the window.
-    std::unique_ptr<QTemporaryDir> temporaryFiles;
-    int temporaryFileCount = 0;
+    // Opens links and documents of the archive with the desktop, after asking.
+    std::unique_ptr<LinkOpener> linkOpener;
     // Runs the issue list, its sorting and its filters; owned by the issue tree.
     IssueList* issueList = nullptr;
     // The model changed since it was opened, saved or closed.
@@ -93,6 +92,8 @@ struct MainWindowPrivate {
     void openDocumentReference(const bcf::Markup& markup, const bcf::DocumentReference& reference);
     // Writes `bytes` to a temporary file named after `name` and opens it with the desktop.
     void openContent(const std::string& name, const std::string& bytes);
+    // Opens a web link or a local path that the archive names.
+    void openLink(const std::string& text);
     // Shows `images` at full size in the window's image viewer, starting at `current`.
     void showImages(std::vector<ViewerImage> images, int current);
     // Tells the user, in a window-modal message box, that `action` failed on `subject`, and why.

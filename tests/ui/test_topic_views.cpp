@@ -97,11 +97,11 @@ private slots:
         QVERIFY(!child<QLabel>(viewer, "lImage")->pixmap().isNull());
     }
 
-    // An internal document is written to a temporary file with its bytes and opened there.
+    // An internal document is written to a private file with its bytes and opened there, once the user agreed.
     void documentLinkOpensTheDocument() {
         MainWindow window;
         runSteps(window, QStringLiteral("open 3.0/Markup_Document_reference_internal.bcf; topic 0; "
-                                        "link lDocumentReferences document:0"));
+                                        "answer Open; link lDocumentReferences document:0"));
         QCOMPARE(catcher.opened.size(), 1);
         QFile written(catcher.opened[0].toLocalFile());
         QVERIFY(written.open(QIODevice::ReadOnly));
