@@ -3,6 +3,7 @@
 #include "codec/bcf_error.h"
 #include "codec/zip/file_io_p.h"
 #include "codec/zip/zip_file_target_p.h"
+#include "codec/zip/zip_packed_p.h"
 
 #include <algorithm>
 #include <array>
@@ -305,6 +306,23 @@ void ZipArchive::checkNewEntry(const std::string& name, const std::string& bytes
 }
 
 void ZipArchive::writeInto(zip_source_t* target) const {
+    // Folders and payloads that deflate cannot shrink are stored; deflating them would cost the most
+    // time of a save and gain nothing. The rest is deflated beforehand, on every core, and libzip
+    // copies the deflated bytes.
+    const std::size_t count = d->pending.size();
+    std::vector<char> store(count);
+    std::vector<PackedEntry> packed;
+    std::vector<std::size_t> packedIndex(count, count);
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::string& bytes = d->pending[i].bytes();
+        store[i] = d->pending[i].name.back() == '/' || alreadyCompressed(bytes);
+        if (!store[i] && !bytes.empty()) {
+            packedIndex[i] = packed.size();
+            packed.emplace_back().bytes = &bytes;
+        }
+    }
+    deflateAll(packed);
+
     zip_error_t error;
     zip_error_init(&error);
     ZipHandle writer(zip_open_from_source(target, ZIP_CREATE | ZIP_TRUNCATE, &error), zip_discard);
@@ -314,11 +332,15 @@ void ZipArchive::writeInto(zip_source_t* target) const {
     }
     zip_error_fini(&error);
 
-    for (const Impl::PendingEntry& entry : d->pending) {
-        const std::string& name = entry.name;
-        const std::string& bytes = entry.bytes();
-        // The source refers to the bytes where they are; libzip reads them while it writes the archive.
-        zip_source_t* source = zip_source_buffer(writer.get(), bytes.data(), bytes.size(), 0);
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::string& name = d->pending[i].name;
+        const std::string& bytes = d->pending[i].bytes();
+        // The sources refer to the bytes where they are; libzip reads them while it writes the archive.
+        PackedEntry* deflated = packedIndex[i] < packed.size() && packed[packedIndex[i]].packed
+                                    ? &packed[packedIndex[i]]
+                                    : nullptr;
+        zip_source_t* source = deflated ? packedSource(writer.get(), *deflated)
+                                        : zip_source_buffer(writer.get(), bytes.data(), bytes.size(), 0);
         if (!source)
             throw BcfError("write error", name, zip_strerror(writer.get()));
         const zip_int64_t index = zip_file_add(writer.get(), name.c_str(), source, ZIP_FL_ENC_UTF_8);
@@ -326,11 +348,8 @@ void ZipArchive::writeInto(zip_source_t* target) const {
             zip_source_free(source);
             throw BcfError("write error", name, zip_strerror(writer.get()));
         }
-        // Folders and payloads that deflate cannot shrink are stored; deflating them would cost
-        // the most time of a save and gain nothing.
-        const bool store = name.back() == '/' || alreadyCompressed(bytes);
         if (zip_set_file_compression(writer.get(), static_cast<zip_uint64_t>(index),
-                                     store ? ZIP_CM_STORE : ZIP_CM_DEFLATE, store ? 0 : 9) != 0)
+                                     store[i] ? ZIP_CM_STORE : ZIP_CM_DEFLATE, store[i] ? 0 : 9) != 0)
             throw BcfError("write error", name, zip_strerror(writer.get()));
     }
     if (zip_close(writer.get()) != 0)
