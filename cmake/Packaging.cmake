@@ -38,9 +38,9 @@ set(CPACK_DEBIAN_TOOLS_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_TOOLS_PACKAGE_DEPENDS qt6-qpa-plugins)
 set(CPACK_COMPONENT_TOOLS_DEPENDS runtime)
 string(CONCAT CPACK_COMPONENT_TOOLS_DESCRIPTION
-    "BCF archive tools: bcf (info, convert, report) and bcf-host\n"
-    "bcf prints a BCF archive as JSON, converts it between BCF 2.1 and 3.0 and writes issue "
-    "reports (PDF, XLSX, CSV); bcf-host is a "
+    "BCF archive tools: bcf (info, convert, report, validate, merge) and bcf-host\n"
+    "bcf prints a BCF archive as JSON, converts it between BCF 2.1 and 3.0, writes issue "
+    "reports (PDF, XLSX, CSV), validates archives and merges them by GUID; bcf-host is a "
     "desktop window with the BCF issue viewer embedded in it.")
 # bcf-host needs libBcfQtUi, which the tools package does not hold: dpkg-shlibdeps finds it in the
 # build tree, and the dependency on libbcfqtui0 comes from the component dependency above.

@@ -3,7 +3,7 @@
 # (dpkg-dev and file: dpkg-shlibdeps, with which `cpack -G DEB` finds the packages' dependencies).
 set -euo pipefail
 packages=(build-essential cmake pkg-config qt6-base-dev libpugixml-dev libzip-dev zlib1g-dev zipcmp zipmerge ziptool
-          libxml2-utils xvfb xauth locales dpkg-dev file clang libclang-rt-14-dev
+          libxml2-utils libxml2-dev xvfb xauth locales dpkg-dev file clang libclang-rt-14-dev
           libxlsxwriter-dev fonts-dejavu-core poppler-utils)
 missing=()
 for p in "${packages[@]}"; do

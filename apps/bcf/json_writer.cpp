@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <sstream>
 
 namespace bcf::cli {
 
@@ -33,6 +34,12 @@ bool needsCare(unsigned char c) {
 }
 
 } // namespace
+
+std::string quote(std::string_view text) {
+    std::ostringstream out;
+    JsonWriter(out).value(text);
+    return out.str();
+}
 
 JsonWriter::JsonWriter(std::ostream& out) : out_(out) {
     buffer_.reserve(kChunk + 4096);

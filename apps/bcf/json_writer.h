@@ -59,4 +59,7 @@ private:
     bool afterKey_ = false;
 };
 
+// `text` as a quoted JSON string; invalid UTF-8 becomes U+FFFD.
+std::string quote(std::string_view text);
+
 } // namespace bcf::cli

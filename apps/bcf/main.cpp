@@ -1,10 +1,13 @@
-// bcf: prints a BCF archive as JSON, converts it between BCF 2.1 and 3.0, or writes an issue
-// report of it.
+// bcf: prints a BCF archive as JSON, converts it between BCF 2.1 and 3.0, writes an issue report
+// of it, validates it, or merges archives into it.
+#include "archive_failure.h"
 #include "codec/archive.h"
 #include "codec/bcf_error.h"
 #include "codec/version.h"
+#include "merge_command.h"
 #include "model_json.h"
 #include "report_command.h"
+#include "validate_command.h"
 
 #include <cstring>
 #include <iostream>
@@ -19,23 +22,13 @@ const char* const kUsage =
     "       bcf convert IN OUT [--to 2.1|3.0]\n"
     "       bcf report ARCHIVE OUT.pdf|OUT.xlsx|OUT.csv [--status S]... [--type T]...\n"
     "                  [--label L]... [--letter]\n"
+    "       bcf validate ARCHIVE [--json]\n"
+    "       bcf merge BASE OTHER... -o OUT [--to 2.1|3.0] [--json]\n"
     "       bcf --help\n";
 
 int usageError(const std::string& message) {
     std::cerr << "bcf: " << message << "\n" << kUsage;
     return 2;
-}
-
-// One line: the codec's message, prefixed by the archive when the message names an entry.
-int failure(const std::string& archive, const std::exception& error) {
-    const auto* bcfError = dynamic_cast<const bcf::BcfError*>(&error);
-    if (bcfError && bcfError->reason() == "didn't find end of central directory signature")
-        std::cerr << "bcf: " << archive << ": not a BCF archive (no ZIP directory)\n";
-    else if (bcfError && bcfError->subject() == archive)
-        std::cerr << "bcf: " << error.what() << "\n";
-    else
-        std::cerr << "bcf: " << archive << ": " << error.what() << "\n";
-    return 1;
 }
 
 int info(const std::string& path) {
@@ -46,7 +39,7 @@ int info(const std::string& path) {
         bcf::cli::writeModelJson(std::cout, document);
         return 0;
     } catch (const std::exception& error) {
-        return failure(path, error);
+        return bcf::cli::archiveFailure(path, error);
     }
 }
 
@@ -55,7 +48,7 @@ int convert(const std::string& in, const std::string& out, const std::string& to
     try {
         document = bcf::loadArchive(in);
     } catch (const std::exception& error) {
-        return failure(in, error);
+        return bcf::cli::archiveFailure(in, error);
     }
     bcf::BcfVersion version = document.data.version;
     if (to == "2.1")
@@ -71,7 +64,7 @@ int convert(const std::string& in, const std::string& out, const std::string& to
     } catch (const std::exception& error) {
         // Only a failure to write OUT is OUT's; anything else comes from what IN holds.
         const auto* bcfError = dynamic_cast<const bcf::BcfError*>(&error);
-        return failure(bcfError && bcfError->subject() != out ? in : out, error);
+        return bcf::cli::archiveFailure(bcfError && bcfError->subject() != out ? in : out, error);
     }
 }
 
@@ -94,9 +87,12 @@ int main(int argc, char** argv) {
             return convert(args[1], args[2], args[4]);
         }
     }
-    if (!args.empty() && args[0] == "report") {
+    if ((args.size() == 2 || (args.size() == 3 && args[2] == "--json")) && args[0] == "validate")
+        return bcf::cli::runValidateCommand(args[1], args.size() == 3);
+    if (!args.empty() && (args[0] == "report" || args[0] == "merge")) {
         std::string problem;
-        const int code = bcf::cli::runReportCommand(args, problem);
+        const int code = args[0] == "report" ? bcf::cli::runReportCommand(args, problem)
+                                             : bcf::cli::runMergeCommand(args, problem);
         return problem.empty() ? code : usageError(problem);
     }
     return usageError("wrong arguments");

@@ -39,8 +39,8 @@ class BcfToolTest : public QObject {
 
 private slots:
     // `input` is copied to DIR/in.bcf (IN): "cases/..." an official archive, "data/..." a test file,
-    // "@" the 2.1 archive with every field. Commands are split at "; " (setpriv runs the tool as
-    // another user, which needs root).
+    // "@" the 2.1 archive with every field; CASES is the folder of the official archives. Commands
+    // are split at "; " (setpriv runs the tool as another user, which needs root).
     void transcriptMatchesGolden_data() {
         QTest::addColumn<QString>("input");
         QTest::addColumn<QString>("commands");
@@ -86,6 +86,11 @@ private slots:
             {"group-writable file of another user replaced", "@", "chown 0:65534 OUT; chmod 660 OUT; setpriv --reuid=65534 --regid=65534 --clear-groups bcf convert IN OUT"},
             {"file of another user replaced by root keeps owner", "@", "chown 65534:65534 OUT; chmod 640 OUT; bcf convert IN OUT"},
             {"report fails in a missing folder", "data/report/two-topics.bcf", "bcf report IN DIR/no/r.csv; bcf report DIR/missing.bcf DIR/r.csv"},
+            {"validate lists schema and rule findings", "cases/3.0/Markup_Document_Reference_External.bcf", "bcf validate IN; bcf validate CASES/3.0/Markup_Labels.bcf --json"},
+            {"validate a damaged entry and what is no archive", "@!7ddc3ef0-0ab7-43f1-918a-45e38b42369c/markup.bcf", "bcf validate IN; bcf validate OUT; bcf validate DIR/missing.bcf"},
+            {"merge adds what only the others have", "cases/2.1/Markup_MinimumInformation.bcf", "bcf merge IN CASES/2.1/Markup_PDFFile.bcf CASES/3.0/Markup_Labels.bcf -o OUT; bcf validate OUT"},
+            {"merge of a 3.0 copy adds nothing", "@", "bcf convert IN DIR/v3.bcf --to 3.0; bcf merge IN DIR/v3.bcf -o OUT; bcf merge DIR/v3.bcf IN -o DIR/back.bcf --json"},
+            {"merge usage errors and unreadable archives keep the file", "@", "bcf merge IN IN -o; bcf merge IN DIR/missing.bcf -o OUT"},
             // clang-format on
         };
         for (const auto& row : rows)
@@ -121,7 +126,8 @@ private slots:
             QString line = command; // the tokens are whole words, which no temporary path holds
             for (const auto& [token, path] : {std::pair(QStringLiteral("IN"), in),
                                               {QStringLiteral("OUT"), out},
-                                              {QStringLiteral("DIR"), dir.path()}})
+                                              {QStringLiteral("DIR"), dir.path()},
+                                              {QStringLiteral("CASES"), testcasesDir()}})
                 line.replace(QRegularExpression(QStringLiteral("\\b%1\\b").arg(token)), path);
             QString output = run(line.split(u' ', Qt::SkipEmptyParts));
             for (const QRegularExpressionMatch& match : guid.globalMatch(output)) {
@@ -152,7 +158,9 @@ private slots:
         const QString name = QString::fromUtf8(QTest::currentDataTag()).replace(u' ', u'-');
         const QString difference =
             goldenDifference(dataDir() + QStringLiteral("/tool/") + name + QStringLiteral(".txt"),
-                             transcript.replace(dir.path(), QStringLiteral("DIR")).toStdString());
+                             transcript.replace(dir.path(), QStringLiteral("DIR"))
+                                 .replace(testcasesDir(), QStringLiteral("CASES"))
+                                 .toStdString());
         QVERIFY2(difference.isEmpty(), qPrintable(difference));
     }
 };

@@ -18,8 +18,10 @@ pkgconfig)
     c++ -std=c++17 -fPIC "$example/main.cpp" -o "$work/pc-host" \
         $(PKG_CONFIG_PATH=$prefix/$libdir/pkgconfig pkg-config --cflags --libs BcfQtUi)
     LD_LIBRARY_PATH=$prefix/$libdir "$work/pc-host" 300 ;;
-tools)
+tools) # bcf validate finds the schemas of the installed tree (exit 1: the archive has a finding)
     "$prefix/bin/bcf" info "$archive" >"$work/info.json" && grep -q '"markups"' "$work/info.json"
+    status=0 && "$prefix/bin/bcf" validate "$archive" >"$work/validate.txt" || status=$?
+    [ "$status" -eq 1 ] && grep -q 'extension-value' "$work/validate.txt"
     "$prefix/bin/bcf-host" --open "$archive" --select-first --screenshot "$work/host.png"
     test -s "$work/host.png" ;;
 esac
