@@ -1,8 +1,12 @@
 // bcf-bench: generates a large BCF 2.1 and 3.0 archive and times the codec's load, payload fetch
-// and save of it, each beside the same ZIP and XML work done by libzip and pugixml alone.
+// and save of it, each beside the same ZIP and XML work done by libzip and pugixml alone; then
+// times the whole commands `bcf info`, `bcf convert` and `bcf report` as a user runs them, beside
+// bcf-limit, the same ZIP and XML work as a program of its own.
 //
-//   bcf-bench [--topics N] [--runs N] [--keep DIR]
+//   bcf-bench [--topics N] [--runs N] [--keep DIR] [--components N] [--command-runs N]
+//             [--bcf [NAME=]PATH]... [--commands-only]
 
+#include "command_runner.h"
 #include "synthetic_archive.h"
 
 #include "codec/archive.h"
@@ -23,6 +27,7 @@
 #include <stdexcept>
 #include <string>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <utility>
 #include <vector>
@@ -44,10 +49,19 @@ struct Options {
     int topics = 2000;
     int runs = 3;
     std::string keep;
+    int components = 300000;
+    int commandRuns = 5;
+    // The bcf programs whose commands are timed, by name: the one built beside this bench unless
+    // --bcf names others (an older build, to compare before and after in one run).
+    std::vector<std::pair<std::string, std::string>> tools;
+    bool commandsOnly = false;
 };
 
 [[noreturn]] void usage(const char* program) {
-    std::fprintf(stderr, "usage: %s [--topics N] [--runs N] [--keep DIR]\n", program);
+    std::fprintf(stderr,
+                 "usage: %s [--topics N] [--runs N] [--keep DIR] [--components N] [--command-runs N]\n"
+                 "          [--bcf [NAME=]PATH]... [--commands-only]\n",
+                 program);
     std::exit(2);
 }
 
@@ -66,6 +80,10 @@ Options parseOptions(int argc, char** argv) {
     Options options;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
+        if (arg == "--commands-only") {
+            options.commandsOnly = true;
+            continue;
+        }
         if (i + 1 >= argc)
             usage(argv[0]);
         const std::string value = argv[++i];
@@ -75,9 +93,22 @@ Options parseOptions(int argc, char** argv) {
             options.runs = positiveNumber(argv[0], value);
         else if (arg == "--keep")
             options.keep = value;
-        else
+        else if (arg == "--components")
+            options.components = positiveNumber(argv[0], value);
+        else if (arg == "--command-runs")
+            options.commandRuns = positiveNumber(argv[0], value);
+        else if (arg == "--bcf") {
+            const std::size_t equals = value.find('=');
+            const std::string path = equals == std::string::npos ? value : value.substr(equals + 1);
+            options.tools.emplace_back(equals == std::string::npos
+                                           ? "bcf " + std::to_string(options.tools.size() + 1)
+                                           : value.substr(0, equals),
+                                       fs::absolute(path).string());
+        } else
             usage(argv[0]);
     }
+    if (options.tools.empty())
+        options.tools.emplace_back("bcf", BCF_TOOL);
     return options;
 }
 
@@ -478,6 +509,106 @@ void benchVersion(const Options& options, const WorkDirectory& work, bcf::BcfVer
     }
 }
 
+// Writes synthetic-2.1.bcf, synthetic-3.0.bcf and components.bcf in a child process.
+void generateArchives(const Options& options, const WorkDirectory& work) {
+    std::fflush(stdout);
+    const pid_t child = ::fork();
+    if (child < 0)
+        fail("cannot fork");
+    if (child == 0) {
+        try {
+            const bcf::BcfData model = bcfbench::makeSyntheticModel(options.topics, kSnapshotBytes);
+            for (const bcf::BcfVersion version : {bcf::BcfVersion::V2_1, bcf::BcfVersion::V3_0}) {
+                bcf::BcfDocument copy{model};
+                bcf::saveArchive(work.file(std::string("synthetic-") + versionText(version) + ".bcf"), copy,
+                                 version);
+            }
+            bcf::BcfDocument components{
+                bcfbench::makeComponentsModel(static_cast<std::size_t>(options.components))};
+            bcf::saveArchive(work.file("components.bcf"), components, bcf::BcfVersion::V3_0);
+        } catch (const std::exception& error) {
+            std::fprintf(stderr, "bcf-bench: generating: %s\n", error.what());
+            std::_Exit(1);
+        }
+        std::_Exit(0);
+    }
+    int status = 0;
+    if (::waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        fail("generating the archives failed");
+}
+
+// The whole commands, each tool's beside bcf-limit's, run after run in turn. A report is weighed
+// against the same tool's `bcf info` of the archive, the work of reading it.
+std::string benchCommands(const Options& options, const WorkDirectory& work) {
+    const std::string archive = work.file("synthetic-3.0.bcf");
+    const std::string components = work.file("components.bcf");
+    const std::string topics = std::to_string(options.topics) + " topics";
+    std::vector<bcfbench::Command> commands;
+    const auto add = [&](const std::string& group, const std::string& tool, std::vector<std::string> argv) {
+        commands.push_back({group, tool, std::move(argv)});
+    };
+    const std::vector<std::string> groups = {"info " + topics, "convert " + topics + " --to 3.0",
+                                             "info " + std::to_string(options.components) + " components"};
+    for (const auto& [name, path] : options.tools)
+        add(groups[0], name, {path, "info", archive});
+    add(groups[0], "limit", {BCF_LIMIT, "info", archive});
+    add(groups[0], "limit-mem", {BCF_LIMIT, "info", archive, "--in-memory"});
+    for (std::size_t i = 0; i < options.tools.size(); ++i)
+        add(groups[1], options.tools[i].first,
+            {options.tools[i].second, "convert", archive, work.file("out-" + std::to_string(i) + ".bcf"),
+             "--to", "3.0"});
+    add(groups[1], "limit", {BCF_LIMIT, "convert", archive, work.file("out-limit.bcf")});
+    add(groups[1], "limit-mem", {BCF_LIMIT, "convert", archive, work.file("out-limit.bcf"), "--in-memory"});
+    for (const auto& [name, path] : options.tools)
+        add(groups[2], name, {path, "info", components});
+    add(groups[2], "limit", {BCF_LIMIT, "info", components});
+    add(groups[2], "limit-mem", {BCF_LIMIT, "info", components, "--in-memory"});
+    for (const char* format : {"pdf", "xlsx", "csv"})
+        for (std::size_t i = 0; i < options.tools.size(); ++i)
+            add(std::string("report ") + topics + " " + format, options.tools[i].first,
+                {options.tools[i].second, "report", archive,
+                 work.file("report-" + std::to_string(i) + "." + format)});
+
+    std::printf("timing the whole commands...\n");
+    std::fflush(stdout);
+    std::string table;
+    char line[256];
+    std::snprintf(line, sizeof line,
+                  "\nWhole commands: median of %d runs taking turns, standard output to /dev/null, peak of "
+                  "the runs\n",
+                  options.commandRuns);
+    table += line;
+    const std::vector<bcfbench::CommandTimes> times = bcfbench::runAlternating(commands, options.commandRuns);
+    const auto medianOf = [&](const std::string& group, const std::string& tool) {
+        for (std::size_t i = 0; i < commands.size(); ++i)
+            if (commands[i].group == group && commands[i].tool == tool)
+                return times[i].median();
+        return 0.0;
+    };
+    std::snprintf(line, sizeof line, "  %-34s %-10s %9s %9s %9s %9s %9s %9s\n", "command", "tool", "median s",
+                  "min s", "max s", "peak MiB", "/limit", "/lim-mem");
+    table += line;
+    for (std::size_t i = 0; i < commands.size(); ++i) {
+        const bcfbench::Command& command = commands[i];
+        const bool report = command.group.rfind("report", 0) == 0;
+        // Against both limits of the same work; a report against the tool's own info of the archive.
+        const double median = times[i].median();
+        const auto [low, high] = std::minmax_element(times[i].seconds.begin(), times[i].seconds.end());
+        char ratios[64];
+        if (report)
+            std::snprintf(ratios, sizeof ratios, "%8.2fx of info",
+                          median / medianOf(groups[0], command.tool));
+        else
+            std::snprintf(ratios, sizeof ratios, "%8.2fx %8.2fx", median / medianOf(command.group, "limit"),
+                          median / medianOf(command.group, "limit-mem"));
+        std::snprintf(line, sizeof line, "  %-34s %-10s %9.3f %9.3f %9.3f %9.1f %s\n",
+                      i > 0 && commands[i - 1].group == command.group ? "" : command.group.c_str(),
+                      command.tool.c_str(), median, *low, *high, times[i].peakMiB, ratios);
+        table += line;
+    }
+    return table;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -492,28 +623,31 @@ int main(int argc, char** argv) {
                     PUGIXML_VERSION % 1000 / 10, work.path().c_str());
         std::fflush(stdout);
 
+        // Generated in a process of its own, so that this one stays small until the commands have
+        // run: a child's peak memory as the kernel counts it starts from its parent's at the start.
         const auto start = Clock::now();
-        {
-            bcf::BcfDocument model{bcfbench::makeSyntheticModel(options.topics, kSnapshotBytes)};
-            for (const bcf::BcfVersion version : {bcf::BcfVersion::V2_1, bcf::BcfVersion::V3_0}) {
-                const std::string path = work.file(std::string("synthetic-") + versionText(version) + ".bcf");
-                bcf::saveArchive(path, model, version);
-                report.size(std::string("generated ") + versionText(version), path);
-            }
-        }
-        report.memory("generate");
+        generateArchives(options, work);
+        const double generationSeconds = Seconds(Clock::now() - start).count();
+        for (const char* version : {"2.1", "3.0"})
+            report.size(std::string("generated ") + version,
+                        work.file(std::string("synthetic-") + version + ".bcf"));
+        report.size(std::to_string(options.components) + " components", work.file("components.bcf"));
+        const std::string commandTable = benchCommands(options, work);
+
         const auto [pngRaw, pngStored] = snapshotStorage(work.file("synthetic-3.0.bcf"));
         char text[160];
-        std::snprintf(text, sizeof text,
-                      "generation took %.1f s; snapshots: %ju bytes, %ju bytes in the ZIP (%.3f)",
-                      Seconds(Clock::now() - start).count(), static_cast<std::uintmax_t>(pngRaw),
-                      static_cast<std::uintmax_t>(pngStored),
-                      pngRaw ? static_cast<double>(pngStored) / static_cast<double>(pngRaw) : 0.0);
+        std::snprintf(
+            text, sizeof text, "generation took %.1f s; snapshots: %ju bytes, %ju bytes in the ZIP (%.3f)",
+            generationSeconds, static_cast<std::uintmax_t>(pngRaw), static_cast<std::uintmax_t>(pngStored),
+            pngRaw ? static_cast<double>(pngStored) / static_cast<double>(pngRaw) : 0.0);
         report.note(text);
 
-        benchVersion(options, work, bcf::BcfVersion::V2_1, report);
-        benchVersion(options, work, bcf::BcfVersion::V3_0, report);
+        if (!options.commandsOnly) {
+            benchVersion(options, work, bcf::BcfVersion::V2_1, report);
+            benchVersion(options, work, bcf::BcfVersion::V3_0, report);
+        }
         report.print();
+        std::fputs(commandTable.c_str(), stdout);
         if (!options.keep.empty())
             std::printf("\narchives kept in %s\n", work.path().c_str());
     } catch (const std::exception& error) {

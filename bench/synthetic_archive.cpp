@@ -202,4 +202,15 @@ bcf::BcfData makeSyntheticModel(int topics, std::size_t snapshotBytes) {
     return data;
 }
 
+bcf::BcfData makeComponentsModel(std::size_t components) {
+    bcf::BcfData data = makeSyntheticModel(1, 1024);
+    std::mt19937_64 engine(20240116);
+    std::vector<bcf::Component>& selection = data.markups[0].viewPoints[0].visualizationInfo.selection;
+    selection.clear();
+    selection.reserve(components);
+    for (std::size_t k = 0; k < components; ++k)
+        selection.push_back({ifcGuid(engine), "Authoring Tool 2024", "element-" + std::to_string(k)});
+    return data;
+}
+
 } // namespace bcfbench

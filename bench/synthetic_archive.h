@@ -20,4 +20,8 @@ std::string makeIncompressiblePng(std::uint64_t seed, std::size_t minBytes);
 // with their flags set, so that saveArchive writes them without a source archive.
 bcf::BcfData makeSyntheticModel(int topics, std::size_t snapshotBytes);
 
+// A model of one topic whose one viewpoint selects `components` components, each with an IFC GUID,
+// an originating system and an authoring tool id, as a whole-model export names them.
+bcf::BcfData makeComponentsModel(std::size_t components);
+
 } // namespace bcfbench

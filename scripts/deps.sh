@@ -2,7 +2,7 @@
 # Installs the Debian 12 packages the build and the tests need, when any is missing
 # (dpkg-dev and file: dpkg-shlibdeps, with which `cpack -G DEB` finds the packages' dependencies).
 set -euo pipefail
-packages=(build-essential cmake pkg-config qt6-base-dev libpugixml-dev libzip-dev zipcmp zipmerge ziptool
+packages=(build-essential cmake pkg-config qt6-base-dev libpugixml-dev libzip-dev zlib1g-dev zipcmp zipmerge ziptool
           libxml2-utils libxml2-dev xvfb xauth locales dpkg-dev file clang libclang-rt-14-dev
           libxlsxwriter-dev fonts-dejavu-core poppler-utils)
 missing=()

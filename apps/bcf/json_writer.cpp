@@ -2,19 +2,18 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdint>
-#include <cstdio>
 #include <sstream>
 
 namespace bcf::cli {
 
 namespace {
 
-// Length of the valid UTF-8 sequence at `i`, or 0 when the bytes there are not one.
-std::size_t utf8Length(const std::string& s, std::size_t i) {
+// Length of the valid UTF-8 sequence of two or more bytes at `i`, or 0 when the bytes there are
+// not one.
+std::size_t utf8Length(std::string_view s, std::size_t i) {
     const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
     const unsigned char c = byte(i);
-    std::size_t length = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+    std::size_t length = (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
     if (length == 0 || i + length > s.size())
         return 0;
     for (std::size_t k = 1; k < length; ++k)
@@ -28,54 +27,83 @@ std::size_t utf8Length(const std::string& s, std::size_t i) {
     return length;
 }
 
+// True for the bytes that a JSON string cannot hold as they are, or that start a multi-byte
+// sequence to be checked.
+bool needsCare(unsigned char c) {
+    return c < 0x20 || c == '"' || c == '\\' || c >= 0x7f;
+}
+
 } // namespace
 
-std::string quote(const std::string& text) {
+std::string quote(std::string_view text) {
     std::ostringstream out;
-    writeQuoted(out, text);
+    JsonWriter(out).value(text);
     return out.str();
 }
 
-void writeQuoted(std::ostream& stream, const std::string& text) {
-    std::string out = "\"";
-    for (std::size_t i = 0; i < text.size();) {
+JsonWriter::JsonWriter(std::ostream& out) : out_(out) {
+    buffer_.reserve(kChunk + 4096);
+}
+
+JsonWriter::~JsonWriter() {
+    flush();
+}
+
+void JsonWriter::flush() {
+    if (!buffer_.empty())
+        out_.write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
+    buffer_.clear();
+}
+
+void JsonWriter::quoted(std::string_view text) {
+    buffer_ += '"';
+    std::size_t i = 0;
+    while (i < text.size()) {
+        // Plain bytes go in as one run.
+        std::size_t run = i;
+        while (run < text.size() && !needsCare(static_cast<unsigned char>(text[run])))
+            ++run;
+        buffer_.append(text.data() + i, run - i);
+        i = run;
+        if (i == text.size())
+            break;
         // A long text goes out in pieces: escaped, it can be six times its size.
-        if (out.size() >= 1 << 16) {
-            stream << out;
-            out.clear();
-        }
+        spill();
         const unsigned char c = static_cast<unsigned char>(text[i]);
-        const std::size_t length = utf8Length(text, i);
-        if (length == 0) {
-            out += "\xef\xbf\xbd";
-            ++i;
+        if (c >= 0x80) {
+            const std::size_t length = utf8Length(text, i);
+            if (length == 0) {
+                buffer_ += "\xef\xbf\xbd";
+                ++i;
+            } else {
+                buffer_.append(text.data() + i, length);
+                i += length;
+            }
             continue;
         }
-        if (length > 1) {
-            out.append(text, i, length);
-        } else if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
+        ++i;
+        if (c == '"' || c == '\\') {
+            buffer_ += '\\';
+            buffer_ += static_cast<char>(c);
         } else if (c == '\n') {
-            out += "\\n";
+            buffer_ += "\\n";
         } else if (c == '\r') {
-            out += "\\r";
+            buffer_ += "\\r";
         } else if (c == '\t') {
-            out += "\\t";
-        } else if (c < 0x20 || c == 0x7f) {
+            buffer_ += "\\t";
+        } else {
             const char* hex = "0123456789abcdef";
             const char escaped[6] = {'\\', 'u', '0', '0', hex[c >> 4], hex[c & 15]};
-            out.append(escaped, sizeof escaped);
-        } else {
-            out += static_cast<char>(c);
+            buffer_.append(escaped, sizeof escaped);
         }
-        i += length;
     }
-    stream << out << '"';
+    buffer_ += '"';
+    spill();
 }
 
 void JsonWriter::newline() {
-    out_ << '\n' << std::string(hasItems_.size() * 2, ' ');
+    buffer_ += '\n';
+    buffer_.append(hasItems_.size() * 2, ' ');
 }
 
 void JsonWriter::beforeValue() {
@@ -85,7 +113,7 @@ void JsonWriter::beforeValue() {
     }
     if (!hasItems_.empty()) {
         if (hasItems_.back())
-            out_ << ',';
+            buffer_ += ',';
         hasItems_.back() = true;
         newline();
     }
@@ -93,7 +121,7 @@ void JsonWriter::beforeValue() {
 
 void JsonWriter::beginObject() {
     beforeValue();
-    out_ << '{';
+    buffer_ += '{';
     hasItems_.push_back(false);
 }
 
@@ -102,14 +130,15 @@ void JsonWriter::endObject() {
     hasItems_.pop_back();
     if (had)
         newline();
-    out_ << '}';
+    buffer_ += '}';
     if (hasItems_.empty())
-        out_ << '\n';
+        buffer_ += '\n';
+    spill();
 }
 
 void JsonWriter::beginArray() {
     beforeValue();
-    out_ << '[';
+    buffer_ += '[';
     hasItems_.push_back(false);
 }
 
@@ -118,19 +147,21 @@ void JsonWriter::endArray() {
     hasItems_.pop_back();
     if (had)
         newline();
-    out_ << ']';
+    buffer_ += ']';
+    spill();
 }
 
-JsonWriter& JsonWriter::key(const std::string& name) {
+JsonWriter& JsonWriter::key(std::string_view name) {
     beforeValue();
-    out_ << quote(name) << ": ";
+    quoted(name);
+    buffer_ += ": ";
     afterKey_ = true;
     return *this;
 }
 
-void JsonWriter::value(const std::string& text) {
+void JsonWriter::value(std::string_view text) {
     beforeValue();
-    writeQuoted(out_, text);
+    quoted(text);
 }
 
 void JsonWriter::value(const std::optional<std::string>& text) {
@@ -146,37 +177,42 @@ void JsonWriter::value(double number) {
         return;
     }
     beforeValue();
-    char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, number);
-    out_.write(buffer, result.ptr - buffer);
+    char digits[64];
+    const auto result = std::to_chars(digits, digits + sizeof digits, number);
+    buffer_.append(digits, result.ptr);
 }
 
 void JsonWriter::value(std::uint64_t number) {
     beforeValue();
-    out_ << number;
+    char digits[32];
+    const auto result = std::to_chars(digits, digits + sizeof digits, number);
+    buffer_.append(digits, result.ptr);
 }
 
 void JsonWriter::boolean(const std::optional<bool>& flag) {
     beforeValue();
-    out_ << (!flag ? "null" : *flag ? "true" : "false");
+    buffer_ += !flag ? "null" : *flag ? "true" : "false";
 }
 
 void JsonWriter::null() {
     beforeValue();
-    out_ << "null";
+    buffer_ += "null";
 }
 
 void JsonWriter::boolean(bool flag) {
     beforeValue();
-    out_ << (flag ? "true" : "false");
+    buffer_ += flag ? "true" : "false";
 }
 
 void JsonWriter::integer(const std::optional<int>& number) {
+    if (!number) {
+        null();
+        return;
+    }
     beforeValue();
-    if (number)
-        out_ << *number;
-    else
-        out_ << "null";
+    char digits[16];
+    const auto result = std::to_chars(digits, digits + sizeof digits, *number);
+    buffer_.append(digits, result.ptr);
 }
 
 void JsonWriter::stringArray(const std::vector<std::string>& texts) {

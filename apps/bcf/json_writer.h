@@ -1,26 +1,35 @@
-// A small streaming JSON writer with two-space indentation.
+// A streaming JSON writer with two-space indentation. The text is made in a buffer of its own and
+// handed to the stream in large pieces, so a token costs an append, not a stream insertion.
 #pragma once
 
 #include <cstdint>
 #include <optional>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace bcf::cli {
 
 class JsonWriter {
 public:
-    explicit JsonWriter(std::ostream& out) : out_(out) {}
+    explicit JsonWriter(std::ostream& out);
+    // Hands what is still buffered to the stream.
+    ~JsonWriter();
+    JsonWriter(const JsonWriter&) = delete;
+    JsonWriter& operator=(const JsonWriter&) = delete;
 
     void beginObject();
     void endObject();
     void beginArray();
     void endArray();
     // The key of the next value inside an object.
-    JsonWriter& key(const std::string& name);
+    JsonWriter& key(std::string_view name);
 
-    void value(const std::string& text);
+    // A quoted string; invalid UTF-8 becomes U+FFFD.
+    void value(std::string_view text);
+    void value(const std::string& text) { value(std::string_view(text)); }
+    void value(const char* text) { value(std::string_view(text)); }
     void value(const std::optional<std::string>& text); // null when absent
     void value(double number);                          // null when not finite
     void value(std::uint64_t number);
@@ -30,18 +39,27 @@ public:
     void integer(const std::optional<int>& number); // null when absent
     void stringArray(const std::vector<std::string>& texts);
 
+    // Hands the buffered text to the stream.
+    void flush();
+
 private:
     void beforeValue();
     void newline();
+    void quoted(std::string_view text);
+    // Passes the buffer on once it has grown past a chunk.
+    void spill() {
+        if (buffer_.size() >= kChunk)
+            flush();
+    }
 
+    static constexpr std::size_t kChunk = 1 << 16;
     std::ostream& out_;
+    std::string buffer_;
     std::vector<bool> hasItems_; // one per open container
     bool afterKey_ = false;
 };
 
 // `text` as a quoted JSON string; invalid UTF-8 becomes U+FFFD.
-std::string quote(const std::string& text);
-// The same, written to `stream` as it is made.
-void writeQuoted(std::ostream& stream, const std::string& text);
+std::string quote(std::string_view text);
 
 } // namespace bcf::cli

@@ -271,7 +271,10 @@ void writeMarkup(JsonWriter& json, const ZipArchive& source, Markup& markup) {
     for (ViewPoint& viewPoint : markup.viewPoints) {
         const std::string visualizationError =
             fetchError([&] { fetchVisualization(source, markup, viewPoint); });
-        const std::string snapshotError = fetchError([&] { fetchSnapshot(source, markup, viewPoint); });
+        // The snapshot is checked and measured, not kept: the listing shows its size only.
+        std::uint64_t snapshotBytes = 0;
+        const std::string snapshotError =
+            fetchError([&] { snapshotBytes = snapshotSize(source, markup, viewPoint); });
         std::vector<std::string> bitmapErrors;
         if (visualizationError.empty() && viewPoint.visualizationInfo.bitmaps)
             for (Bitmap& bitmap : *viewPoint.visualizationInfo.bitmaps)
@@ -288,7 +291,7 @@ void writeMarkup(JsonWriter& json, const ZipArchive& source, Markup& markup) {
             json.null();
         else
             writeVisualization(json, viewPoint.visualizationInfo);
-        json.key("snapshotSize").value(static_cast<std::uint64_t>(viewPoint.snapshotData.size()));
+        json.key("snapshotSize").value(snapshotBytes);
         // Damaged payloads, each reported in place of its content.
         if (!visualizationError.empty())
             json.key("visualizationError").value(visualizationError);

@@ -114,8 +114,9 @@ BcfDocument loadArchive(const std::string& path) {
         readExtensions(extensionsDocument, data);
 
     for (const std::string& name : markupEntries(archive)) {
+        std::string bytes = archive.read(name).value();
         pugi::xml_document document;
-        xml::parse(document, *archive.read(name), name);
+        xml::parseInPlace(document, bytes, name);
         Markup markup = readMarkup(document, data.version);
         // Payloads lie beside markup.bcf, whatever the folder is called. Some Windows tools
         // separate folders with a backslash; the payloads then carry the same separator.

@@ -85,6 +85,14 @@ void fetchSnapshot(const ZipArchive& source, const Markup& markup, ViewPoint& vi
     viewPoint.snapshotLoaded = 1;
 }
 
+std::uint64_t snapshotSize(const ZipArchive& source, const Markup& markup, const ViewPoint& viewPoint) {
+    if (viewPoint.snapshotLoaded)
+        return viewPoint.snapshotData.size();
+    if (viewPoint.snapshot.empty())
+        return 0;
+    return source.check(payloadEntryName(markup, viewPoint.snapshot)).value_or(0);
+}
+
 void fetchVisualization(const ZipArchive& source, Markup& markup, ViewPoint& viewPoint) {
     if (viewPoint.visualizationLoaded)
         return;

@@ -33,6 +33,11 @@ void fetchOtherFile(const ZipArchive& source, OtherFile& file, const std::string
 // retried. Throws BcfError when the entry can't be extracted.
 void fetchSnapshot(const ZipArchive& source, const Markup& markup, ViewPoint& viewPoint);
 
+// The size of the snapshot image: of the bytes the model holds, or else of its entry, extracted
+// and checked as fetchSnapshot does but not kept (0 for a missing entry or an empty name).
+// Throws BcfError when the entry can't be extracted.
+std::uint64_t snapshotSize(const ZipArchive& source, const Markup& markup, const ViewPoint& viewPoint);
+
 // Reads and parses the viewpoint file unless it is held already. A missing entry or empty name
 // marks the viewpoint file missing; a file without a Guid takes the reference's; the topic's other
 // files that its bitmaps name become their payloads. Throws BcfError

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 namespace bcf {
 
@@ -60,7 +61,9 @@ std::optional<bool> readBool(pugi::xml_node node, const char* name) {
 
 std::vector<Component> readComponents(pugi::xml_node parent) {
     std::vector<Component> components;
-    for (pugi::xml_node node : parent.children("Component"))
+    const auto nodes = parent.children("Component");
+    components.reserve(static_cast<std::size_t>(std::distance(nodes.begin(), nodes.end())));
+    for (pugi::xml_node node : nodes)
         components.push_back({xml::attribute(node, "IfcGuid"), xml::childText(node, "OriginatingSystem"),
                               xml::childText(node, "AuthoringToolId")});
     return components;
@@ -374,11 +377,11 @@ std::string writeVisualizationInfo(const VisualizationInfo& info, BcfVersion ver
 }
 
 VisualizationInfo loadVisualizationInfo(const ZipArchive& source, const std::string& entryName) {
-    const auto bytes = source.read(entryName);
+    auto bytes = source.read(entryName);
     if (!bytes)
         throw BcfError("file not found", entryName);
     pugi::xml_document document;
-    xml::parse(document, *bytes, entryName);
+    xml::parseInPlace(document, *bytes, entryName);
     return readVisualizationInfo(document);
 }
 

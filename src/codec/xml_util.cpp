@@ -48,15 +48,21 @@ ParseBudgetScope::~ParseBudgetScope() {
     parseBudget = previous_;
 }
 
-void parse(pugi::xml_document& document, const std::string& bytes, const std::string& entryName) {
+namespace {
+
+// Parses `size` bytes at `data`, in place (the document then refers into them) or from pugixml's
+// own copy.
+void parseBuffer(pugi::xml_document& document, void* data, std::size_t size, bool inPlace,
+                 const std::string& entryName) {
     // Text that is only white space (a tab, a blank) is content too; white space between
     // elements, which always has siblings, is still dropped.
     (void)allocatorInstalled;
+    const unsigned options = pugi::parse_default | pugi::parse_ws_pcdata_single;
     parsing = true;
     parsedBytes = 0;
     overBudget = false;
-    const pugi::xml_parse_result result =
-        document.load_buffer(bytes.data(), bytes.size(), pugi::parse_default | pugi::parse_ws_pcdata_single);
+    const pugi::xml_parse_result result = inPlace ? document.load_buffer_inplace(data, size, options)
+                                                  : document.load_buffer(data, size, options);
     parsing = false;
     if (overBudget && parseBudget)
         parseBudget->exceeded(entryName);
@@ -65,6 +71,16 @@ void parse(pugi::xml_document& document, const std::string& bytes, const std::st
                        std::string(result.description()) + " at offset " + std::to_string(result.offset));
     if (!document.document_element())
         throw BcfError("malformed XML", entryName, "no document element");
+}
+
+} // namespace
+
+void parse(pugi::xml_document& document, const std::string& bytes, const std::string& entryName) {
+    parseBuffer(document, const_cast<char*>(bytes.data()), bytes.size(), false, entryName);
+}
+
+void parseInPlace(pugi::xml_document& document, std::string& bytes, const std::string& entryName) {
+    parseBuffer(document, bytes.data(), bytes.size(), true, entryName);
 }
 
 namespace {

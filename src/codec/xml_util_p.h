@@ -29,6 +29,9 @@ private:
 // Parses `bytes` with pugixml's default options, keeping text that is only white space;
 // throws BcfError("malformed XML", entryName).
 void parse(pugi::xml_document& document, const std::string& bytes, const std::string& entryName);
+// The same without copying: the document's texts point into `bytes`, which it changes and which
+// must outlive it.
+void parseInPlace(pugi::xml_document& document, std::string& bytes, const std::string& entryName);
 
 // Serialises with the archive's conventions: a declaration with version only, one element per
 // line, one tab per level, `<Empty />`, UTF-8 without BOM, line feeds. Carriage returns in

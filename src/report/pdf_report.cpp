@@ -32,6 +32,7 @@ class Section {
 public:
     explicit Section(QPdfWriter& writer) : writer_(writer) {
         document_.documentLayout()->setPaintDevice(&writer);
+        document_.setPageSize(QSizeF(writer.width(), writer.height()));
         document_.setDocumentMargin(0);
         QFont font = document_.defaultFont();
         font.setPointSizeF(10);
@@ -39,7 +40,24 @@ public:
         // "file" finds the text in any PDF viewer.
         font.setStyleStrategy(QFont::PreferNoShaping);
         document_.setDefaultFont(font);
+        // The section is laid out once, when it is drawn, not after every insertion; nothing is
+        // ever undone.
+        document_.setUndoRedoEnabled(false);
         cursor_ = QTextCursor(&document_);
+        cursor_.beginEditBlock();
+    }
+
+    // Empties the section for the next one. The document is reused, so that its fonts and formats
+    // are resolved once for the whole report; the next section's images replace this one's under
+    // the same names.
+    void restart() {
+        if (!editing_)
+            cursor_.beginEditBlock();
+        cursor_.select(QTextCursor::Document);
+        cursor_.removeSelectedText();
+        editing_ = true;
+        first_ = true;
+        images_ = 0;
     }
 
     void heading(const QString& text, qreal pointSize) {
@@ -87,7 +105,14 @@ public:
         cursor_.insertImage(format);
     }
 
-    QTextDocument& document() { return document_; }
+    // The finished section, laid out for the PDF's pages.
+    QTextDocument& document() {
+        if (editing_) {
+            cursor_.endEditBlock();
+            editing_ = false;
+        }
+        return document_;
+    }
 
 private:
     // Text with its line breaks kept inside one paragraph.
@@ -114,6 +139,7 @@ private:
     QTextDocument document_;
     QTextCursor cursor_;
     bool first_ = true;
+    bool editing_ = true;
     int images_ = 0;
 };
 
@@ -124,8 +150,7 @@ public:
 
     void draw(Section& section) {
         QTextDocument& document = section.document();
-        const QSizeF page(writer_.width(), writer_.height());
-        document.setPageSize(page);
+        const QSizeF page = document.pageSize();
         for (int index = 0; index < document.pageCount(); ++index) {
             if (!first_ && !writer_.newPage())
                 throw std::runtime_error("cannot add a page");
@@ -259,8 +284,9 @@ void writePdfReport(QIODevice& out, const ReportInput& input) {
         pages.draw(title);
     }
     std::size_t done = 0;
+    Section section(writer);
     for (const int row : input.rows) {
-        Section section(writer);
+        section.restart();
         topicSection(section, input.source, input.data.markups.at(static_cast<std::size_t>(row)), done + 1);
         pages.draw(section);
         reportStep(input.progress, ++done, input.rows.size());

@@ -2,11 +2,13 @@
 
 #include "codec/bcf_error.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <random>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -15,7 +17,7 @@ namespace fs = std::filesystem;
 
 namespace bcf {
 
-std::string readWholeFile(const std::string& path, std::uint64_t maxBytes) {
+FileBytes readWholeFile(const std::string& path, std::uint64_t maxBytes) {
     std::error_code ec;
     const fs::file_status status = fs::status(path, ec);
     if (path.empty() || !fs::exists(status))
@@ -23,26 +25,43 @@ std::string readWholeFile(const std::string& path, std::uint64_t maxBytes) {
     if (fs::is_directory(status))
         throw BcfError("bad zip", path, "is a directory");
 
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
         throw BcfError("bad zip", path, std::strerror(errno));
-    std::string bytes;
-    // Read the reported size in one go, then go on in chunks: the size is only a hint, and
-    // devices and pipes report none.
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    // Read the reported size in one go into a buffer that is not zero-filled first, then go on in
+    // chunks: the size is only a hint, and devices and pipes report none.
     const std::uintmax_t reported = fs::is_regular_file(status) ? fs::file_size(path, ec) : 0;
-    if (!ec && reported > 0 && reported <= maxBytes) {
-        bytes.resize(static_cast<std::size_t>(reported));
-        in.read(bytes.data(), static_cast<std::streamsize>(reported));
-        bytes.resize(static_cast<std::size_t>(in.gcount()));
-    }
+    FileBytes bytes;
+    std::size_t capacity =
+        !ec && reported > 0 && reported <= maxBytes ? static_cast<std::size_t>(reported) : 0;
+    bytes.data.reset(new char[capacity]);
     char chunk[1 << 16];
-    while (in && (in.read(chunk, sizeof chunk) || in.gcount() > 0)) {
-        bytes.append(chunk, static_cast<std::size_t>(in.gcount()));
-        if (bytes.size() > maxBytes)
+    for (;;) {
+        const bool full = bytes.size == capacity;
+        char* into = full ? chunk : bytes.data.get() + bytes.size;
+        const ssize_t n = ::read(fd, into, full ? sizeof chunk : capacity - bytes.size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            throw BcfError("bad zip", path, "read failed");
+        if (n == 0)
+            break;
+        if (bytes.size + static_cast<std::size_t>(n) > maxBytes)
             throw BcfError("bad zip", path, "archive larger than 2 GiB");
+        if (full) {
+            // More than reported: a larger buffer, filled from the chunk.
+            capacity = std::max<std::size_t>(capacity * 2, bytes.size + sizeof chunk);
+            std::unique_ptr<char[]> larger(new char[capacity]);
+            std::memcpy(larger.get(), bytes.data.get(), bytes.size);
+            std::memcpy(larger.get() + bytes.size, chunk, static_cast<std::size_t>(n));
+            bytes.data = std::move(larger);
+        }
+        bytes.size += static_cast<std::size_t>(n);
     }
-    if (in.bad())
-        throw BcfError("bad zip", path, "read failed");
     return bytes;
 }
 
@@ -70,9 +89,7 @@ std::string randomSuffix() {
     throw BcfError("write error", path, std::strerror(error));
 }
 
-void writeAll(int fd, const std::string& bytes, const std::string& path, const std::string& tmp) {
-    const char* data = bytes.data();
-    std::size_t left = bytes.size();
+void writeAll(int fd, const char* data, std::size_t left, const std::string& path, const std::string& tmp) {
     while (left > 0) {
         const ssize_t written = ::write(fd, data, left);
         if (written < 0) {
@@ -85,25 +102,41 @@ void writeAll(int fd, const std::string& bytes, const std::string& path, const s
     }
 }
 
-// Overwrites the file itself, for a target whose owner a new file could not take over (a file of
-// another user that this user may write). The space is reserved before the first byte changes,
-// so that a full disk leaves the old content intact.
-void writeInPlace(const fs::path& target, const std::string& bytes, const std::string& path) {
+// Overwrites the file itself with the content of the file `from`, for a target whose owner a new
+// file could not take over (a file of another user that this user may write). The space is
+// reserved before the first byte changes, so that a full disk leaves the old content intact.
+void writeInPlace(const fs::path& target, int from, const std::string& path) {
+    struct stat source {};
+    if (::fstat(from, &source) != 0)
+        fail(path, {}, errno);
     const int fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC);
     if (fd < 0)
         fail(path, {}, errno);
     FdCloser closer{fd};
-    const int reserved = ::posix_fallocate(fd, 0, static_cast<off_t>(bytes.size()));
+    const int reserved = ::posix_fallocate(fd, 0, source.st_size);
     if (reserved != 0 && reserved != EOPNOTSUPP && reserved != EINVAL)
         fail(path, {}, reserved);
-    writeAll(fd, bytes, path, {});
-    if (::ftruncate(fd, static_cast<off_t>(bytes.size())) != 0 || ::fsync(fd) != 0)
+    std::unique_ptr<char[]> chunk(new char[1 << 20]);
+    for (off_t offset = 0; offset < source.st_size;) {
+        const ssize_t n = ::pread(from, chunk.get(), 1 << 20, offset);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            fail(path, {}, n < 0 ? errno : EIO);
+        writeAll(fd, chunk.get(), static_cast<std::size_t>(n), path, {});
+        offset += n;
+    }
+    if (::ftruncate(fd, source.st_size) != 0 || ::fsync(fd) != 0)
         fail(path, {}, errno);
 }
 
 } // namespace
 
 void writeFileAtomically(const std::string& path, const std::string& bytes) {
+    writeFileAtomically(path, [&](int fd) { writeAll(fd, bytes.data(), bytes.size(), path, {}); });
+}
+
+void writeFileAtomically(const std::string& path, const std::function<void(int fd)>& write) {
     std::error_code ec;
     fs::path target(path);
     if (path.empty())
@@ -133,20 +166,25 @@ void writeFileAtomically(const std::string& path, const std::string& bytes) {
         std::string name = ".";
         name.append(target.filename().string()).append(".tmp-").append(randomSuffix());
         tmp = (folder / name).string();
-        fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        fd = ::open(tmp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST)
             fail(path, {}, errno);
     }
     if (fd < 0)
         fail(path, {}, EEXIST);
     FdCloser closer{fd};
-    writeAll(fd, bytes, path, tmp);
+    try {
+        write(fd);
+    } catch (...) {
+        ::unlink(tmp.c_str());
+        throw;
+    }
     if (replacing) {
         // Keep the owner, group and permissions of the file being replaced; the mode comes after
         // the owner, whose change clears set-id bits.
         if (::fchown(fd, old.st_uid, old.st_gid) != 0) {
-            ::unlink(tmp.c_str());
-            writeInPlace(target, bytes, path);
+            ::unlink(tmp.c_str()); // its content stays readable through `fd`
+            writeInPlace(target, fd, path);
             return;
         }
         ::fchmod(fd, old.st_mode & 07777);

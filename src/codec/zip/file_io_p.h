@@ -2,12 +2,20 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 
 namespace bcf {
 
+// A file's bytes, in a buffer that was never zero-filled.
+struct FileBytes {
+    std::unique_ptr<char[]> data;
+    std::size_t size = 0;
+};
+
 // Reads the whole file at `path`, refusing more than `maxBytes`. Throws BcfError("bad zip").
-std::string readWholeFile(const std::string& path, std::uint64_t maxBytes);
+FileBytes readWholeFile(const std::string& path, std::uint64_t maxBytes);
 
 // Replaces the file at `path` with `bytes`: writes a temporary file in the same folder, flushes
 // it to disk and renames it over the target, so a failure leaves the old file as it was. The
@@ -15,5 +23,9 @@ std::string readWholeFile(const std::string& path, std::uint64_t maxBytes);
 // refused with BcfError("permission denied").
 // Throws BcfError("write error").
 void writeFileAtomically(const std::string& path, const std::string& bytes);
+
+// The same, with the new content written by `write` into the temporary file it is given (open for
+// writing, empty). Whatever `write` throws leaves the target as it was and is passed on.
+void writeFileAtomically(const std::string& path, const std::function<void(int fd)>& write);
 
 } // namespace bcf

@@ -2,6 +2,8 @@
 
 #include "codec/bcf_error.h"
 #include "codec/zip/file_io_p.h"
+#include "codec/zip/zip_file_target_p.h"
+#include "codec/zip/zip_packed_p.h"
 
 #include <algorithm>
 #include <array>
@@ -26,7 +28,7 @@ std::string libzipMessage(zip_error_t* error) {
 }
 
 // A non-empty ZIP file ends with an end-of-central-directory record within its last 64 KiB.
-bool hasEndOfCentralDirectory(const std::string& bytes) {
+bool hasEndOfCentralDirectory(std::string_view bytes) {
     static const char signature[] = {'P', 'K', 5, 6};
     const std::size_t window = 22 + 0xffff;
     const std::size_t from = bytes.size() > window ? bytes.size() - window : 0;
@@ -98,7 +100,9 @@ bool alreadyCompressed(const std::string& bytes) {
 struct ZipArchive::Impl {
     std::string path;
     std::string label;
-    std::string buffer; // the archive file's bytes while reading
+    // The archive file's bytes while reading: read from a file, or given to loadBytes().
+    FileBytes file;
+    std::string buffer;
     ZipHandle reader{nullptr, zip_discard};
     mutable MemoryBudget budget;
     // Extracted entries that a caller still holds, by name.
@@ -122,8 +126,9 @@ void ZipArchive::load(const std::string& path) {
     d->reader.reset();
     *d = Impl{};
     d->path = path;
-    loadBytes(readWholeFile(path, kMaxArchiveBytes), path);
-    d->path = path;
+    FileBytes file = readWholeFile(path, kMaxArchiveBytes);
+    d->file = std::move(file);
+    openReader(d->file.data.get(), d->file.size, path);
 }
 
 void ZipArchive::loadBytes(std::string bytes, const std::string& label) {
@@ -131,25 +136,36 @@ void ZipArchive::loadBytes(std::string bytes, const std::string& label) {
     d->reader.reset(); // before the buffer it reads from goes
     *d = Impl{};
     d->path = path;
+    d->buffer = std::move(bytes);
+    openReader(d->buffer.data(), d->buffer.size(), label);
+}
+
+void ZipArchive::openReader(const char* data, std::size_t size, const std::string& label) {
     d->label = label;
-    if (bytes.empty())
+    const auto drop = [this] {
+        d->file = FileBytes();
+        d->buffer.clear();
+    };
+    if (size == 0) {
+        drop();
         throw BcfError("bad zip", label, "empty file");
-    if (!hasEndOfCentralDirectory(bytes))
+    }
+    if (!hasEndOfCentralDirectory(std::string_view(data, size))) {
+        drop();
         throw BcfError("didn't find end of central directory signature", label);
+    }
 
     // The source refers to the buffer without copying it; the buffer lives as long as the reader.
-    d->buffer = std::move(bytes);
     zip_error_t error;
     zip_error_init(&error);
-    SourceHandle source(zip_source_buffer_create(d->buffer.data(), d->buffer.size(), 0, &error),
-                        zip_source_free);
+    SourceHandle source(zip_source_buffer_create(data, size, 0, &error), zip_source_free);
     if (!source) {
-        d->buffer.clear();
+        drop();
         throw BcfError("bad zip", label, libzipMessage(&error));
     }
     zip_t* archive = zip_open_from_source(source.get(), ZIP_RDONLY, &error);
     if (!archive) {
-        d->buffer.clear();
+        drop();
         throw BcfError("bad zip", label, libzipMessage(&error));
     }
     zip_error_fini(&error);
@@ -189,6 +205,17 @@ bool ZipArchive::contains(const std::string& name) const {
 }
 
 std::optional<std::string> ZipArchive::read(const std::string& name) const {
+    std::string bytes;
+    if (!extract(name, &bytes))
+        return std::nullopt;
+    return bytes;
+}
+
+std::optional<std::uint64_t> ZipArchive::check(const std::string& name) const {
+    return extract(name, nullptr);
+}
+
+std::optional<std::uint64_t> ZipArchive::extract(const std::string& name, std::string* bytes) const {
     if (!contains(name))
         return std::nullopt;
     zip_t* archive = d->reader.get();
@@ -206,13 +233,14 @@ std::optional<std::string> ZipArchive::read(const std::string& name) const {
         zip_fopen_index(archive, static_cast<zip_uint64_t>(index), 0), zip_fclose);
     if (!file)
         throw BcfError("file couldn't be read", name, zip_strerror(archive));
-    std::string bytes;
     // An entry that declares its size is paid for up front and never grows beyond it; one that
-    // does not pays chunk by chunk.
+    // does not pays chunk by chunk. A check pays as a read does, so both fail alike.
     if (sizeKnown) {
         d->budget.charge(st.size, name);
-        bytes.reserve(static_cast<std::size_t>(st.size));
+        if (bytes)
+            bytes->reserve(static_cast<std::size_t>(st.size));
     }
+    std::uint64_t size = 0;
     char chunk[1 << 16];
     for (;;) {
         const zip_int64_t n = zip_fread(file.get(), chunk, sizeof chunk);
@@ -222,17 +250,19 @@ std::optional<std::string> ZipArchive::read(const std::string& name) const {
             break;
         if (!sizeKnown)
             d->budget.charge(static_cast<std::uint64_t>(n), name);
-        bytes.append(chunk, static_cast<std::size_t>(n));
+        if (bytes)
+            bytes->append(chunk, static_cast<std::size_t>(n));
+        size += static_cast<std::uint64_t>(n);
         // Stop as soon as the entry outgrows what its directory record declares, so an entry
         // that lies about its size costs no more memory than an honest one.
-        if (sizeKnown && bytes.size() > st.size)
+        if (sizeKnown && size > st.size)
             throw BcfError("file couldn't be read", name, "size differs from its directory record");
-        if (bytes.size() > kMaxEntryBytes)
+        if (size > kMaxEntryBytes)
             throw BcfError("file couldn't be read", name, "entry larger than 256 MiB");
     }
-    if (sizeKnown && bytes.size() != st.size)
+    if (sizeKnown && size != st.size)
         throw BcfError("file couldn't be read", name, "size differs from its directory record");
-    return bytes;
+    return size;
 }
 
 SharedBytes ZipArchive::readShared(const std::string& name) const {
@@ -275,6 +305,58 @@ void ZipArchive::checkNewEntry(const std::string& name, const std::string& bytes
         throw BcfError("write error", name, "entry larger than 256 MiB");
 }
 
+void ZipArchive::writeInto(zip_source_t* target) const {
+    // Folders and payloads that deflate cannot shrink are stored; deflating them would cost the most
+    // time of a save and gain nothing. The rest is deflated beforehand, on every core, and libzip
+    // copies the deflated bytes.
+    const std::size_t count = d->pending.size();
+    std::vector<char> store(count);
+    std::vector<PackedEntry> packed;
+    std::vector<std::size_t> packedIndex(count, count);
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::string& bytes = d->pending[i].bytes();
+        store[i] = d->pending[i].name.back() == '/' || alreadyCompressed(bytes);
+        if (!store[i] && !bytes.empty()) {
+            packedIndex[i] = packed.size();
+            packed.emplace_back().bytes = &bytes;
+        }
+    }
+    deflateAll(packed);
+
+    zip_error_t error;
+    zip_error_init(&error);
+    ZipHandle writer(zip_open_from_source(target, ZIP_CREATE | ZIP_TRUNCATE, &error), zip_discard);
+    if (!writer) {
+        zip_source_free(target); // drop the reference zip_open_from_source did not take
+        throw BcfError("write error", d->path, libzipMessage(&error));
+    }
+    zip_error_fini(&error);
+
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::string& name = d->pending[i].name;
+        const std::string& bytes = d->pending[i].bytes();
+        // The sources refer to the bytes where they are; libzip reads them while it writes the archive.
+        PackedEntry* deflated = packedIndex[i] < packed.size() && packed[packedIndex[i]].packed
+                                    ? &packed[packedIndex[i]]
+                                    : nullptr;
+        zip_source_t* source = deflated ? packedSource(writer.get(), *deflated)
+                                        : zip_source_buffer(writer.get(), bytes.data(), bytes.size(), 0);
+        if (!source)
+            throw BcfError("write error", name, zip_strerror(writer.get()));
+        const zip_int64_t index = zip_file_add(writer.get(), name.c_str(), source, ZIP_FL_ENC_UTF_8);
+        if (index < 0) {
+            zip_source_free(source);
+            throw BcfError("write error", name, zip_strerror(writer.get()));
+        }
+        if (zip_set_file_compression(writer.get(), static_cast<zip_uint64_t>(index),
+                                     store[i] ? ZIP_CM_STORE : ZIP_CM_DEFLATE, store[i] ? 0 : 9) != 0)
+            throw BcfError("write error", name, zip_strerror(writer.get()));
+    }
+    if (zip_close(writer.get()) != 0)
+        throw BcfError("write error", d->path, zip_strerror(writer.get()));
+    writer.release(); // zip_close freed it
+}
+
 std::string ZipArchive::finish() const {
     zip_error_t error;
     zip_error_init(&error);
@@ -283,52 +365,44 @@ std::string ZipArchive::finish() const {
         throw BcfError("write error", d->path, libzipMessage(&error));
     // The target must outlive zip_close(), which writes the finished archive into it.
     zip_source_keep(target.get());
-    ZipHandle writer(zip_open_from_source(target.get(), ZIP_CREATE | ZIP_TRUNCATE, &error), zip_discard);
-    if (!writer) {
-        zip_source_free(target.get()); // drop the reference zip_open_from_source did not take
-        throw BcfError("write error", d->path, libzipMessage(&error));
-    }
-    zip_error_fini(&error);
-
-    for (const Impl::PendingEntry& entry : d->pending) {
-        const std::string& name = entry.name;
-        const std::string& bytes = entry.bytes();
-        zip_source_t* source = zip_source_buffer(writer.get(), bytes.data(), bytes.size(), 0);
-        if (!source)
-            throw BcfError("write error", name, zip_strerror(writer.get()));
-        const zip_int64_t index = zip_file_add(writer.get(), name.c_str(), source, ZIP_FL_ENC_UTF_8);
-        if (index < 0) {
-            zip_source_free(source);
-            throw BcfError("write error", name, zip_strerror(writer.get()));
-        }
-        // Folders and payloads that deflate cannot shrink are stored; deflating them would cost
-        // the most time of a save and gain nothing.
-        const bool store = name.back() == '/' || alreadyCompressed(bytes);
-        if (zip_set_file_compression(writer.get(), static_cast<zip_uint64_t>(index),
-                                     store ? ZIP_CM_STORE : ZIP_CM_DEFLATE, store ? 0 : 9) != 0)
-            throw BcfError("write error", name, zip_strerror(writer.get()));
-    }
-    if (zip_close(writer.get()) != 0)
-        throw BcfError("write error", d->path, zip_strerror(writer.get()));
-    writer.release(); // zip_close freed it
+    writeInto(target.get());
 
     zip_stat_t st;
     zip_stat_init(&st);
     if (zip_source_stat(target.get(), &st) != 0 || zip_source_open(target.get()) != 0)
         throw BcfError("write error", d->path, zip_error_strerror(zip_source_error(target.get())));
+    if (st.size > kMaxArchiveBytes)
+        throw BcfError("write error", d->path, "archive larger than 2 GiB");
     std::string bytes(static_cast<std::size_t>(st.size), '\0');
     const zip_int64_t n = zip_source_read(target.get(), bytes.data(), bytes.size());
     zip_source_close(target.get());
     if (n < 0 || static_cast<zip_uint64_t>(n) != st.size)
         throw BcfError("write error", d->path, "archive could not be read back");
-    if (bytes.size() > kMaxArchiveBytes)
-        throw BcfError("write error", d->path, "archive larger than 2 GiB");
     return bytes;
 }
 
 void ZipArchive::save(const std::string& path) {
     d->path = path;
-    writeFileAtomically(path, finish());
+    // The archive goes into the temporary file as libzip makes it, entry by entry, never whole in
+    // memory; the file replaces the target only once it is complete.
+    writeFileAtomically(path, [&](int fd) {
+        ZipFileTarget file(fd, kMaxArchiveBytes);
+        zip_error_t error;
+        zip_error_init(&error);
+        zip_source_t* target = file.source(&error);
+        if (!target)
+            throw BcfError("write error", path, libzipMessage(&error));
+        zip_error_fini(&error);
+        try {
+            writeInto(target);
+        } catch (const BcfError&) {
+            if (file.tooLarge())
+                throw BcfError("write error", path, "archive larger than 2 GiB");
+            if (file.systemError() != 0)
+                throw BcfError("write error", path, std::strerror(file.systemError()));
+            throw;
+        }
+    });
 }
 
 } // namespace bcf

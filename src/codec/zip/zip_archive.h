@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+struct zip_source; // libzip's source, a target the archive is written into
+
 namespace bcf {
 
 // Largest archive file that is read or written (classic ZIP, no ZIP64).
@@ -55,6 +57,9 @@ public:
     // The same bytes as a buffer shared by every caller that asks for the entry while one of
     // them still holds it, so that it is extracted and counted once; null when there is none.
     SharedBytes readShared(const std::string& name) const;
+    // Extracts the entry as read() does, checking it and paying the budget alike, without keeping
+    // its bytes: its size, or nothing when there is none.
+    std::optional<std::uint64_t> check(const std::string& name) const;
     // What the archive has cost so far: every extraction, and the trees parsed from them.
     const MemoryBudget& budget() const;
     bool contains(const std::string& name) const;
@@ -68,10 +73,18 @@ public:
     // Builds the ZIP file of the entries written so far: deflated at best compression, except
     // payloads that are compressed already (PNG, JPEG, PDF, ZIP-based, random-looking), stored.
     std::string finish() const;
-    // Builds the ZIP file and replaces the file at `path` with it atomically.
+    // Builds the ZIP file into a temporary file beside `path`, which then replaces the file at
+    // `path` atomically.
     void save(const std::string& path);
 
 private:
+    // Opens the reader over the `size` bytes at `data`, which the archive holds.
+    void openReader(const char* data, std::size_t size, const std::string& label);
+    // read() and check(): extracts the entry into `bytes`, or only through when that is null.
+    std::optional<std::uint64_t> extract(const std::string& name, std::string* bytes) const;
+    // Adds the entries written so far to a new archive over `target` (a libzip source, whose
+    // reference this takes) and closes it, which writes the ZIP file into the target.
+    void writeInto(zip_source* target) const;
     // Throws BcfError("write error") unless an entry `name` holding `bytes` may be added.
     void checkNewEntry(const std::string& name, const std::string& bytes) const;
 
