@@ -420,7 +420,8 @@ private:
             if (key.empty() || found == documentFor_.end())
                 continue;
             const DocumentInfo& document = out_.documents[found->second];
-            if (!document.guid.empty()) {
+            // A 2.1 reference names the document's file, whatever GUID a 3.0 save gave it.
+            if (!document.guid.empty() && out_.version == BcfVersion::V3_0) {
                 reference.documentGuid = document.guid;
                 reference.referencedDocument.clear();
             } else {

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <memory>
 #include <stdexcept>
+#include <utility>
 
 namespace {
 
@@ -50,6 +51,7 @@ void BcfSession::open(const std::string& path) {
     hasDocument_ = true;
     setFilePath(path);
     emit documentReset();
+    emit opened();
 }
 
 void BcfSession::close() {
@@ -64,7 +66,13 @@ bcf::SaveNotes BcfSession::save(const std::string& path, bcf::BcfVersion version
     bcf::SaveNotes notes = bcf::saveArchive(path, document_, version);
     setFilePath(path);
     undoStack_->setClean();
+    emit saved();
     return notes;
+}
+
+void BcfSession::swapData(bcf::BcfData& data) {
+    std::swap(document_.data, data);
+    emit documentReset();
 }
 
 void BcfSession::push(QUndoCommand* command) {

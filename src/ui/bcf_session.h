@@ -46,6 +46,9 @@ public:
     // the clean state. Throws on failure, having changed neither the file, nor the path, nor the
     // unsaved state.
     bcf::SaveNotes save(const std::string& path, bcf::BcfVersion version);
+    // Exchanges the model with `data` (a merge and its undo), keeping the archive the payloads of
+    // the current records come from, the file and the undo stack; the views start afresh.
+    void swapData(bcf::BcfData& data);
     // Runs `command` and puts it on the undo stack (which owns it).
     void push(QUndoCommand* command);
 
@@ -81,6 +84,10 @@ signals:
     // The current file is another one (opened, saved under another name, closed).
     void filePathChanged();
     void unsavedChangesChanged(bool unsaved);
+    // An archive file was opened (after documentReset).
+    void opened();
+    // The document was written to the current file.
+    void saved();
     void topicAdded(int topic);
     void topicRemoved(int topic);
     // The topic record changed (not its comments or viewpoints).

@@ -1,5 +1,6 @@
 #include "ui/mainwindow.h"
 
+#include "ui/archive_merge.h"
 #include "ui/author_setting.h"
 #include "ui/bcf_session.h"
 #include "ui/bcfopen.h"
@@ -14,9 +15,11 @@
 #include "ui/tool_icons_p.h"
 #include "ui/topic_details.h"
 #include "ui/topic_selection.h"
+#include "ui/validation_banner.h"
 #include "ui/window_messages.h"
 #include "ui_mainwindow.h"
 
+#include <QBoxLayout>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -58,6 +61,7 @@ struct MainWindowPrivate {
     std::unique_ptr<SnapshotsView> snapshots;
     std::unique_ptr<ComponentsView> components;
     std::unique_ptr<DocumentsView> documents;
+    ArchiveMerge* merge = nullptr;
 };
 
 MainWindow::MainWindow() : d(std::make_unique<MainWindowPrivate>(this)) {
@@ -80,7 +84,14 @@ MainWindow::MainWindow() : d(std::make_unique<MainWindowPrivate>(this)) {
     connect(&d->session, &BcfSession::documentReset, this, updateExport);
     updateExport();
 
-    QAction* author = d->menu("menuFile", "&File")->addAction(QStringLiteral("Author name\u2026"));
+    // Problems of the archive file just opened or saved, above everything else.
+    auto* banner = new ValidationBanner(ui.centralwidget, d->session);
+    qobject_cast<QBoxLayout*>(ui.centralwidget->layout())->insertWidget(0, banner);
+
+    QMenu* file = d->menu("menuFile", "&File");
+    d->merge = new ArchiveMerge(this, d->session, d->selection, d->messages);
+    file->addAction(d->merge->action());
+    QAction* author = file->addAction(QStringLiteral("Author name\u2026"));
     author->setObjectName(QStringLiteral("actionAuthorName"));
     connect(author, &QAction::triggered, this, [this] { d->setAuthor(); });
 

@@ -20,3 +20,9 @@ inline std::string toUtf8(const QString& text) {
 inline QString countText(const char* label, std::size_t count) {
     return QString::fromUtf8(label) + QString::number(count) + QStringLiteral(")");
 }
+
+// `text` as a tooltip that shows it as it is: Qt renders a tooltip that looks like HTML as HTML,
+// and texts from an archive must never be taken for markup.
+inline QString plainToolTip(const QString& text) {
+    return QStringLiteral("<p style=\"white-space:pre-wrap\">") + text.toHtmlEscaped() + QStringLiteral("</p>");
+}

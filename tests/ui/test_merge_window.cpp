@@ -1,0 +1,183 @@
+// "Merge archive…" in the window: one undoable step whose result is what the codec's merge gives,
+// a summary whose topics select, and the banner that lists an archive's problems.
+#include "codec/merge.h"
+#include "ui/bcf_session.h"
+#include "ui/issue_editing.h"
+#include "ui/validation_banner.h"
+#include "ui_test_support.h"
+#include "validate/validation.h"
+
+using namespace uitest;
+
+namespace {
+
+// The topics of `data` as "GUID title (comments/viewpoints)", in order.
+QStringList topicLines(const bcf::BcfData& data) {
+    QStringList lines;
+    for (const bcf::Markup& markup : data.markups)
+        lines << QStringLiteral("%1 %2 (%3/%4)")
+                     .arg(QString::fromStdString(markup.topic.guid),
+                          QString::fromStdString(markup.topic.title))
+                     .arg(markup.comments.size())
+                     .arg(markup.viewPoints.size());
+    return lines;
+}
+
+// The summary of the last merge (that of an earlier one is closed).
+QDialog* shownSummary(const MainWindow& window) {
+    for (auto* dialog : window.findChildren<QDialog*>(u"bcfMergeSummary"_s))
+        if (dialog->isVisible())
+            return dialog;
+    return nullptr;
+}
+
+void triggerMerge(MainWindow& window, const QString& path) {
+    whenModal<QFileDialog>([path](QFileDialog* dialog) { return chooseFile(dialog, path); });
+    child<QAction>(&window, "actionMergeArchive")->trigger();
+}
+
+} // namespace
+
+class TestMergeWindow : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs); }
+
+    // Each row: an official archive split in two (the base keeps the first `keep` topics, the
+    // other holds all of them with the first topic's title changed later), merged in the window.
+    void mergeIsOneUndoableStep_data() {
+        QTest::addColumn<QString>("archive");
+        QTest::addColumn<int>("keep");
+        QTest::addColumn<QString>("otherVersion");
+        QTest::newRow("2.1 halves") << u"2.1/Markup_MaximumInformation.bcf"_s << 0 << u"2.1"_s;
+        QTest::newRow("3.0 halves") << u"3.0/Markup_Related_topics_with_both_topics_in_the_same_file.bcf"_s
+                                    << 1 << u"3.0"_s;
+        QTest::newRow("2.1 base, 3.0 other") << u"2.1/Markup_MaximumInformation.bcf"_s << 1 << u"3.0"_s;
+    }
+
+    void mergeIsOneUndoableStep() {
+        QFETCH(QString, archive);
+        QFETCH(int, keep);
+        QFETCH(QString, otherVersion);
+        QTemporaryDir folder;
+        const std::string basePath = folder.filePath(u"base.bcf"_s).toStdString();
+        const QString otherPath = folder.filePath(u"other.bcf"_s);
+
+        bcf::BcfDocument source = bcf::loadArchive(testCase(archive.toUtf8().constData()).toStdString());
+        bcf::BcfDocument base = bcf::loadArchive(testCase(archive.toUtf8().constData()).toStdString());
+        base.data.markups.resize(static_cast<std::size_t>(keep));
+        bcf::saveArchive(basePath, base, base.data.version);
+        bcf::Topic& edited = source.data.markups[0].topic;
+        edited.title = "Merged title";
+        edited.modifiedDate = "2099-01-01T00:00:00Z";
+        bcf::saveArchive(otherPath.toStdString(), source,
+                         otherVersion == u"2.1"_s ? bcf::BcfVersion::V2_1 : bcf::BcfVersion::V3_0);
+
+        MainWindow window;
+        runSteps(window, u"open "_s + QString::fromStdString(basePath) + u"; show"_s);
+        const QStringList before = topicLines(window.bcfData());
+        const bcf::MergeResult expected =
+            bcf::mergeArchives(bcf::loadArchive(basePath), bcf::loadArchive(otherPath.toStdString()));
+
+        triggerMerge(window, otherPath);
+        QVERIFY(!errorBox(window));
+        const QStringList merged = topicLines(window.bcfData());
+        QCOMPARE(merged, topicLines(expected.data));
+        QCOMPARE(merged.size(), static_cast<qsizetype>(source.data.markups.size()));
+        QVERIFY(merged.join(u'\n').contains(u"Merged title"_s));
+        QVERIFY(window.hasUnsavedChanges());
+
+        // The summary lists each changed topic; choosing one selects it in the issue list.
+        QDialog* summary = shownSummary(window);
+        QVERIFY(summary && summary->isVisible());
+        auto* topics = child<QTreeWidget>(summary, "twMergedTopics");
+        QCOMPARE(topics->topLevelItemCount(), static_cast<int>(expected.summary.topics.size()));
+        QVERIFY(child<QLabel>(summary, "lMergeSummary")->text().contains(u"topic"_s));
+        const int last = topics->topLevelItemCount() - 1;
+        topics->setCurrentItem(topics->topLevelItem(last));
+        QTreeWidgetItem* selected = child<QTreeWidget>(&window, "twIssues")->currentItem();
+        QVERIFY(selected);
+        QCOMPARE(selected->text(IssueTitleColumn),
+                 QString::fromStdString(expected.summary.topics.back().title));
+
+        // Merging the same archive again changes nothing and adds no step to undo.
+        const int steps = window.session().undoStack()->count();
+        triggerMerge(window, otherPath);
+        QCOMPARE(window.session().undoStack()->count(), steps);
+        QVERIFY(child<QLabel>(shownSummary(window), "lMergeSummary")->text().contains(u"nothing"_s));
+
+        // Undo gives the base back; redo the merge; the save holds what the codec's merge holds.
+        window.session().undoStack()->undo();
+        QCOMPARE(topicLines(window.bcfData()), before);
+        QVERIFY(!window.hasUnsavedChanges());
+        window.session().undoStack()->redo();
+        QCOMPARE(topicLines(window.bcfData()), merged);
+        const QString saved = folder.filePath(u"saved.bcf"_s);
+        window.session().save(saved.toStdString(), bcf::BcfVersion::V3_0);
+        QCOMPARE(topicLines(bcf::loadArchive(saved.toStdString()).data), merged);
+    }
+
+    void unreadableArchiveChangesNothing() {
+        QTemporaryDir folder;
+        const QString broken = folder.filePath(u"broken.bcf"_s);
+        QFile file(broken);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("PK not really") > 0);
+        file.close();
+        MainWindow window;
+        runSteps(window, u"open 2.1/Markup_MaximumInformation.bcf; show"_s);
+        const QStringList before = topicLines(window.bcfData());
+        triggerMerge(window, broken);
+        QVERIFY(errorBox(window));
+        QCOMPARE(topicLines(window.bcfData()), before);
+        QCOMPARE(window.session().undoStack()->count(), 0);
+    }
+
+    // Each row: an archive and whether the banner shows its problems; a save of ours clears it.
+    void bannerShowsProblems_data() {
+        QTest::addColumn<QString>("archive");
+        QTest::addColumn<bool>("problems");
+        QTest::newRow("valid") << u"3.0/Markup_Minimum_information.bcf"_s << false;
+        QTest::newRow("related topic missing")
+            << u"2.1/Markup_related_topics_with_the_other_topic_missing.bcf"_s << true;
+    }
+
+    void bannerShowsProblems() {
+        QFETCH(QString, archive);
+        QFETCH(bool, problems);
+        const QString path = testCase(archive.toUtf8().constData());
+        const bcf::ValidationReport expected =
+            bcf::validateArchive(path.toStdString(), bcf::findSchemaDirectory());
+        QCOMPARE(expected.valid(), !problems);
+
+        MainWindow window;
+        auto* banner = child<ValidationBanner>(&window, "validationBanner");
+        QSignalSpy checked(banner, &ValidationBanner::checked);
+        runSteps(window, u"open "_s + archive + u"; show"_s);
+        QTRY_COMPARE_WITH_TIMEOUT(checked.count(), 1, 60000);
+        QCOMPARE(banner->isVisible(), problems);
+        QCOMPARE(banner->report().findings, expected.findings);
+        if (!problems)
+            return;
+        const std::size_t count = expected.findings.size();
+        QCOMPARE(child<QLabel>(banner, "lValidation")->text(),
+                 u"%1 problem%2 in this archive \u2014 <a href=\"details\">Details</a>"_s.arg(count).arg(
+                     count == 1 ? u""_s : u"s"_s));
+        emit child<QLabel>(banner, "lValidation")->linkActivated(u"details"_s);
+        auto* details = child<QDialog>(&window, "bcfValidationDetails");
+        QVERIFY(details);
+        QCOMPARE(child<QTreeWidget>(details, "twValidationFindings")->topLevelItemCount(),
+                 static_cast<int>(count));
+
+        // A save checks the written file: a relation to a missing topic is still one.
+        QTemporaryDir folder;
+        const std::string saved = folder.filePath(u"saved.bcf"_s).toStdString();
+        window.session().save(saved, bcf::BcfVersion::V3_0);
+        QTRY_COMPARE_WITH_TIMEOUT(checked.count(), 2, 60000);
+        QCOMPARE(banner->report().findings, bcf::validateArchive(saved, bcf::findSchemaDirectory()).findings);
+        QCOMPARE(banner->isVisible(), !banner->report().valid());
+    }
+};
+
+QTEST_MAIN(TestMergeWindow)
+#include "test_merge_window.moc"
