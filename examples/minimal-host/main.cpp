@@ -53,7 +53,7 @@ public:
     }
 
     // What the view shows now, as the viewer stores it for a new snapshot.
-    BcfViewpoint current() const {
+    BcfViewpoint current() {
         BcfViewpoint viewpoint;
         viewpoint.camera = camera;
         viewpoint.camera.aspectRatio = double(width()) / qMax(1, height());
