@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include <stdexcept>
 
@@ -34,8 +35,16 @@ BcfQtUi::BcfQtUi(WId host) {
 BcfQtUi::~BcfQtUi() = default;
 
 void BcfQtUi::resize(int width, int height) {
-    placeholder->resize(width, height);
-    placeholder->move(0, 0);
+    // Embedded, the client area goes to 0,0: a top-level widget's move() places its frame, which an
+    // embedded window has none of, and would push the view down by the host's menu bar and frame.
+    // A window of its own keeps its frame at 0,0.
+    const QWindow* own = placeholder->windowHandle();
+    if (own != nullptr && own->parent() != nullptr) {
+        placeholder->setGeometry(0, 0, width, height);
+    } else {
+        placeholder->resize(width, height);
+        placeholder->move(0, 0);
+    }
 }
 
 bool BcfQtUi::hasUnsavedChanges() const {
