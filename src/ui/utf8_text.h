@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <QTextDocument>
 
 #include <cstddef>
 #include <string>
@@ -21,8 +22,7 @@ inline QString countText(const char* label, std::size_t count) {
     return QString::fromUtf8(label) + QString::number(count) + QStringLiteral(")");
 }
 
-// `text` as a tooltip that shows it as it is: Qt renders a tooltip that looks like HTML as HTML,
-// and texts from an archive must never be taken for markup.
+// `text` as a tooltip shows it: as written, never taken for markup; lines kept.
 inline QString plainToolTip(const QString& text) {
-    return QStringLiteral("<p style=\"white-space:pre-wrap\">") + text.toHtmlEscaped() + QStringLiteral("</p>");
+    return text.isEmpty() ? QString() : Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal);
 }
