@@ -2,6 +2,7 @@
 
 #include "codec/bcf_error.h"
 #include "codec/guid.h"
+#include "codec/large_buffer_p.h"
 #include "codec/xml_util_p.h"
 #include "codec/zip/zip_archive.h"
 
@@ -62,7 +63,9 @@ std::optional<bool> readBool(pugi::xml_node node, const char* name) {
 std::vector<Component> readComponents(pugi::xml_node parent) {
     std::vector<Component> components;
     const auto nodes = parent.children("Component");
-    components.reserve(static_cast<std::size_t>(std::distance(nodes.begin(), nodes.end())));
+    const auto count = static_cast<std::size_t>(std::distance(nodes.begin(), nodes.end()));
+    components.reserve(count);
+    adviseHugePages(components.data(), count * sizeof(Component));
     for (pugi::xml_node node : nodes)
         components.push_back({xml::attribute(node, "IfcGuid"), xml::childText(node, "OriginatingSystem"),
                               xml::childText(node, "AuthoringToolId")});

@@ -12,6 +12,7 @@
 #include <vector>
 
 struct zip_source; // libzip's source, a target the archive is written into
+struct zip_stat;   // libzip's record of one entry
 
 namespace bcf {
 
@@ -82,6 +83,9 @@ private:
     void openReader(const char* data, std::size_t size, const std::string& label);
     // read() and check(): extracts the entry into `bytes`, or only through when that is null.
     std::optional<std::uint64_t> extract(const std::string& name, std::string* bytes) const;
+    // Extracts the entry at `index`, which libzip describes as `st`, straight from the archive's
+    // bytes when it is one for that path; false when libzip must.
+    bool extractDirectly(std::uint64_t index, const zip_stat& st, std::string* bytes) const;
     // Adds the entries written so far to a new archive over `target` (a libzip source, whose
     // reference this takes) and closes it, which writes the ZIP file into the target.
     void writeInto(zip_source* target) const;
