@@ -6,6 +6,7 @@
 #include "codec/version.h"
 #include "merge_command.h"
 #include "model_json.h"
+#include "process_memory.h"
 #include "report_program.h"
 #include "usage.h"
 #include "validate_command.h"
@@ -61,6 +62,7 @@ int convert(const std::string& in, const std::string& out, const std::string& to
 } // namespace
 
 int main(int argc, char** argv) {
+    bcf::cli::prepareHeapForOneCommand();
     const std::vector<std::string> args(argv + 1, argv + argc);
     if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
         std::cout << kUsage;
