@@ -4,7 +4,7 @@
 set -euo pipefail
 packages=(build-essential cmake pkg-config qt6-base-dev libpugixml-dev libzip-dev zlib1g-dev zipcmp zipmerge ziptool
           libxml2-utils libxml2-dev xvfb xauth locales dpkg-dev file clang libclang-rt-14-dev
-          libxlsxwriter-dev fonts-dejavu-core poppler-utils)
+          libxlsxwriter-dev fonts-dejavu-core poppler-utils ccache)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -4,6 +4,8 @@
 #include "model_view.h"
 
 #include <QCloseEvent>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QKeySequence>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -41,9 +43,12 @@ void EmbedArea::resizeEvent(QResizeEvent* event) {
 }
 
 HostWindow::HostWindow() : model(new ModelView), area(new EmbedArea) {
-    setWindowTitle(QStringLiteral("BCF host"));
     QMenu* file = menuBar()->addMenu(tr("&File"));
+    file->addAction(tr("&Open BCF archive\u2026"), this, &HostWindow::openArchive);
     file->addAction(tr("&Quit"), QKeySequence::Quit, this, &QWidget::close);
+    QMenu* modelMenu = menuBar()->addMenu(tr("&Model"));
+    addView = modelMenu->addAction(tr("&Add this view to the issue"), this, &HostWindow::addViewToIssue);
+    addView->setEnabled(false);
     // The model view on the left, as a BIM application shows its model beside the issues.
     auto* splitter = new QSplitter;
     splitter->setChildrenCollapsible(false);
@@ -67,6 +72,44 @@ HostWindow::HostWindow() : model(new ModelView), area(new EmbedArea) {
     });
     resize(1400, 900);
     area->embedViewer();
+    connectViewer(area->viewer());
+    updateTitle();
+}
+
+void HostWindow::connectViewer(BcfQtUi* view) {
+    // New Snapshot in the viewer stores what the model view shows; a snapshot the user picks there
+    // sets the model view up as it was, and components picked there are selected here.
+    view->setViewpointProvider([this] { return model->captureViewpoint(); });
+    connect(view, &BcfQtUi::viewpointActivated, model, &ModelView::applyViewpoint);
+    connect(view, &BcfQtUi::componentsSelected, model, &ModelView::selectComponents);
+    connect(view, &BcfQtUi::currentFileChanged, this, &HostWindow::updateTitle);
+    connect(view, &BcfQtUi::unsavedChangesChanged, this, &HostWindow::updateTitle);
+    connect(view, &BcfQtUi::selectedTopicChanged, this, [this](const QString& guid) {
+        addView->setEnabled(!guid.isEmpty());
+        statusBar()->showMessage(guid.isEmpty() ? QString() : tr("Issue %1").arg(guid));
+    });
+}
+
+void HostWindow::openArchive() {
+    BcfQtUi* view = viewer();
+    if (view == nullptr)
+        return;
+    const QString path = QFileDialog::getOpenFileName(this, tr("Open BCF archive"), QString(),
+                                                      tr("BCF archives (*.bcf *.bcfzip)"));
+    if (!path.isEmpty())
+        view->open(path);
+}
+
+void HostWindow::addViewToIssue() {
+    if (BcfQtUi* view = viewer())
+        view->addViewpoint(model->captureViewpoint());
+}
+
+void HostWindow::updateTitle() {
+    BcfQtUi* view = viewer();
+    const QString file = view != nullptr ? QFileInfo(view->currentFile()).fileName() : QString();
+    const QString unsaved = view != nullptr && view->hasUnsavedChanges() ? QStringLiteral("*") : QString();
+    setWindowTitle(file.isEmpty() ? tr("BCF host") + unsaved : tr("%1%2 \u2013 BCF host").arg(file, unsaved));
 }
 
 // The viewer's native window is a child of ours: it has to go while our native window still exists.

@@ -7,6 +7,7 @@
 #include <memory>
 
 class BcfQtUi;
+class QAction;
 class ModelView;
 
 // The central widget: a native child window whose handle is handed to BcfQtUi and whose size
@@ -48,6 +49,14 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // Connects the viewer and the model view through the viewer's host API.
+    void connectViewer(BcfQtUi* view);
+    void openArchive();
+    void addViewToIssue();
+    // The window title: the archive's file name, with "*" while it has unsaved changes.
+    void updateTitle();
+
     ModelView* model;
     EmbedArea* area;
+    QAction* addView = nullptr;
 };

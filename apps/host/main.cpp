@@ -7,23 +7,23 @@
 #include <QTimer>
 
 int main(int argc, char* argv[]) {
-    // Qt's own file dialog, so that the open command can also be driven from the command line.
-    QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("bcf-host"));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Embeds the BCF issue viewer in a host window."));
     parser.addHelpOption();
-    const QCommandLineOption openOption(QStringLiteral("open"),
-                                        QStringLiteral("Opens ARCHIVE through the viewer's open dialog."),
-                                        QStringLiteral("ARCHIVE"));
+    const QCommandLineOption openOption(
+        QStringLiteral("open"), QStringLiteral("Opens ARCHIVE in the viewer."), QStringLiteral("ARCHIVE"));
     const QCommandLineOption selectOption(QStringLiteral("select-first"),
                                           QStringLiteral("Selects the first issue and its first snapshot."));
+    const QCommandLineOption newSnapshotOption(
+        QStringLiteral("new-snapshot"),
+        QStringLiteral("Sets up the model view, makes a new snapshot of it in the viewer and selects it."));
     const QCommandLineOption screenshotOption(
         QStringLiteral("screenshot"), QStringLiteral("Saves the host window to FILE (PNG), then quits."),
         QStringLiteral("FILE"));
-    parser.addOptions({openOption, selectOption, screenshotOption});
+    parser.addOptions({openOption, selectOption, newSnapshotOption, screenshotOption});
     parser.process(app);
 
     HostWindow window;
@@ -32,6 +32,7 @@ int main(int argc, char* argv[]) {
     DriverOptions options;
     options.archive = parser.value(openOption);
     options.selectFirst = parser.isSet(selectOption);
+    options.newSnapshot = parser.isSet(newSnapshotOption);
     options.screenshot = parser.value(screenshotOption);
     ViewerDriver driver(window, options);
     QTimer::singleShot(0, &driver, &ViewerDriver::start);

@@ -223,6 +223,13 @@ QStringList ModelView::selectedGuids() const {
     return guids;
 }
 
+void ModelView::selectComponents(const QStringList& ifcGuids) {
+    QList<BcfViewpoint::Component> selection;
+    for (const QString& guid : ifcGuids)
+        selection.append({guid, QString(), QString()});
+    setSelection(std::move(selection));
+}
+
 bool ModelView::isShown(const Box& box) const {
     return state_.defaultVisibility != containsGuid(state_.visibilityExceptions, box.ifcGuid);
 }

@@ -42,6 +42,8 @@ public:
     std::optional<QPointF> projectedCentre(const QString& ifcGuid) const;
     // The IFC GUIDs of the selected components.
     QStringList selectedGuids() const;
+    // Selects the components `ifcGuids` (also those the model lacks) and nothing else.
+    void selectComponents(const QStringList& ifcGuids);
 
 signals:
     // The user or a viewpoint changed the selection.

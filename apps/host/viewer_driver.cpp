@@ -2,20 +2,17 @@
 
 #include "bcfqtui.h"
 #include "host_window.h"
+#include "model_view.h"
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QDialog>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QPainter>
 #include <QPixmap>
 #include <QScreen>
 #include <QTimer>
-#include <QTreeWidget>
 #include <QWindow>
 
 #include <cstdio>
@@ -23,8 +20,6 @@
 
 namespace {
 
-constexpr int pollIntervalMs = 50;
-constexpr int dialogTimeoutMs = 10000;
 // Time given to the views to load snapshot images and repaint before the screenshot.
 constexpr int settleMs = 700;
 
@@ -42,95 +37,85 @@ template <class T> T* ViewerDriver::viewerChild(const char* objectName) const {
     if (viewer == nullptr) {
         return nullptr;
     }
-    return viewer->placeholder->findChild<T*>(QString::fromLatin1(objectName));
+    return viewer->widget()->findChild<T*>(QString::fromLatin1(objectName));
 }
 
 void ViewerDriver::start() {
+    if (ModelView* model = window.modelView())
+        home = model->captureViewpoint();
     if (!options.archive.isEmpty()) {
         openArchive();
     }
     if (options.selectFirst) {
         selectFirst();
     }
+    if (options.newSnapshot) {
+        newSnapshot();
+    }
     if (!options.screenshot.isEmpty()) {
         QTimer::singleShot(settleMs, this, &ViewerDriver::saveScreenshotAndQuit);
     }
 }
 
-void ViewerDriver::whenModal(ModalMatch matches, ModalAction act, const QString& what,
-                             QDeadlineTimer deadline) {
-    QTimer::singleShot(pollIntervalMs, this, [this, matches, act, what, deadline] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (modal != nullptr && matches(modal)) {
-            act(modal);
-            return;
-        }
-        if (deadline.hasExpired()) {
-            fail(QStringLiteral("%1 did not appear").arg(what));
-            // Unwind whatever modal loop is stuck, so that the host does not hang.
-            if (auto* dialog = qobject_cast<QDialog*>(modal)) {
-                dialog->reject();
-            }
-            return;
-        }
-        whenModal(matches, act, what, deadline);
-    });
-}
-
 void ViewerDriver::openArchive() {
     const QFileInfo archive(options.archive);
+    BcfQtUi* viewer = window.viewer();
     if (!archive.isFile()) {
         fail(QStringLiteral("no archive file %1").arg(options.archive));
-        return;
-    }
-    auto* tbOpen = viewerChild<QAbstractButton>("tbOpen");
-    if (tbOpen == nullptr) {
-        fail(QStringLiteral("the viewer has no open button"));
-        return;
-    }
-    const QString path = archive.absoluteFilePath();
-    const auto isOpenDialog = [](QWidget* modal) {
-        return modal->findChild<QAbstractButton*>(QStringLiteral("pbOpen")) != nullptr;
-    };
-    const auto isFileDialog = [](QWidget* modal) { return qobject_cast<QFileDialog*>(modal) != nullptr; };
-    const auto chooseFile = [path](QWidget* modal) {
-        auto* fileDialog = static_cast<QFileDialog*>(modal);
-        if (auto* nameEdit = fileDialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
-            nameEdit->setText(path);
-        } else {
-            fileDialog->selectFile(path);
-        }
-        // What the dialog's Open button does; QFileDialog::accept itself is protected.
-        static_cast<QDialog*>(fileDialog)->accept();
-    };
-    whenModal(
-        isOpenDialog,
-        [this, isFileDialog, chooseFile](QWidget* openDialog) {
-            whenModal(isFileDialog, chooseFile, QStringLiteral("the file dialog"),
-                      QDeadlineTimer(dialogTimeoutMs));
-            // Runs the file dialog in a nested loop; the open dialog closes as accepted afterwards.
-            openDialog->findChild<QAbstractButton*>(QStringLiteral("pbOpen"))->click();
-        },
-        QStringLiteral("the open dialog"), QDeadlineTimer(dialogTimeoutMs));
-    // Returns once the open dialog has closed and the viewer has loaded the archive.
-    tbOpen->click();
-
-    auto* issues = viewerChild<QTreeWidget>("twIssues");
-    if (issues == nullptr || issues->topLevelItemCount() == 0) {
-        fail(QStringLiteral("no issues shown after opening %1").arg(path));
+    } else if (viewer == nullptr || !viewer->open(archive.absoluteFilePath())) {
+        fail(QStringLiteral("could not open %1").arg(archive.absoluteFilePath()));
+    } else if (viewer->topicGuids().isEmpty()) {
+        fail(QStringLiteral("no issues in %1").arg(archive.absoluteFilePath()));
     }
 }
 
 void ViewerDriver::selectFirst() {
-    auto* issues = viewerChild<QTreeWidget>("twIssues");
-    if (issues == nullptr || issues->topLevelItemCount() == 0) {
+    BcfQtUi* viewer = window.viewer();
+    if (viewer == nullptr || viewer->topicGuids().isEmpty() ||
+        !viewer->selectTopic(viewer->topicGuids().first())) {
         fail(QStringLiteral("no issue to select"));
         return;
     }
-    issues->setCurrentItem(issues->topLevelItem(0));
+    // The host API selects topics, not snapshots: a click on the first one, as a user does. Its
+    // viewpoint comes back through the API and moves the model view's camera.
     auto* snapshots = viewerChild<QListWidget>("lwSnapshots");
     if (snapshots != nullptr && snapshots->count() > 0) {
         snapshots->setCurrentRow(0);
+    }
+}
+
+void ViewerDriver::newSnapshot() {
+    BcfQtUi* viewer = window.viewer();
+    ModelView* model = window.modelView();
+    auto* button = viewerChild<QAbstractButton>("pbNewSnapshot");
+    auto* snapshots = viewerChild<QListWidget>("lwSnapshots");
+    if (viewer == nullptr || viewer->selectedTopicGuid().isEmpty() || button == nullptr ||
+        snapshots == nullptr) {
+        fail(QStringLiteral("no issue to add a snapshot to"));
+        return;
+    }
+    // The model view's own camera, a component selected, one coloured and one hidden, as a user
+    // would set them up before pressing New Snapshot in the viewer.
+    const auto& boxes = model->boxes();
+    const auto component = [&](std::size_t i) {
+        return BcfViewpoint::Component{boxes.at(i).ifcGuid, {}, {}};
+    };
+    BcfViewpoint view = home;
+    view.selection = {component(7)};
+    view.coloring = {{QColor(60, 170, 80), {component(5), component(6)}}};
+    view.visibilityExceptions = {component(1)};
+    model->applyViewpoint(view);
+    const int count = snapshots->count();
+    button->click();
+    if (snapshots->count() != count + 1) {
+        fail(QStringLiteral("New Snapshot added no snapshot"));
+        return;
+    }
+    // Cleared first, so that what the model view shows afterwards came back through the viewer.
+    model->applyViewpoint(BcfViewpoint());
+    snapshots->setCurrentRow(count);
+    if (model->selectedGuids() != QStringList{boxes.at(7).ifcGuid}) {
+        fail(QStringLiteral("the new snapshot did not come back to the model view"));
     }
 }
 
@@ -138,8 +123,8 @@ void ViewerDriver::saveScreenshotAndQuit() {
     QPixmap shot;
     QScreen* screen = window.screen();
     BcfQtUi* viewer = window.viewer();
-    const bool embeddedNatively = viewer != nullptr && viewer->placeholder->windowHandle() != nullptr &&
-                                  viewer->placeholder->windowHandle()->parent() != nullptr;
+    const bool embeddedNatively = viewer != nullptr && viewer->widget()->windowHandle() != nullptr &&
+                                  viewer->widget()->windowHandle()->parent() != nullptr;
     if (embeddedNatively && screen != nullptr) {
         // What the window system shows: the host window with the viewer's native child window in it.
         shot = screen->grabWindow(window.winId());
@@ -149,7 +134,7 @@ void ViewerDriver::saveScreenshotAndQuit() {
         if (viewer != nullptr) {
             QPainter painter(&shot);
             const QPoint origin = window.embedArea()->mapTo(&window, QPoint(0, 0));
-            painter.drawPixmap(origin, viewer->placeholder->grab());
+            painter.drawPixmap(origin, viewer->widget()->grab());
         }
     }
     if (shot.isNull() || !shot.save(options.screenshot, "PNG")) {
@@ -157,7 +142,8 @@ void ViewerDriver::saveScreenshotAndQuit() {
     } else {
         print(QStringLiteral("screenshot saved to %1").arg(QFileInfo(options.screenshot).absoluteFilePath()));
     }
-    window.close();
+    // Not through the window's close, which would ask about the snapshot the driver added: the
+    // window releases the viewer as it goes.
     QCoreApplication::exit(failures.isEmpty() ? 0 : 1);
 }
 

@@ -1,19 +1,23 @@
-// Drives the embedded viewer as a user would: opens an archive through its dialogs, selects the
-// first issue and snapshot, and saves a screenshot of the host window.
+// Drives the embedded viewer from the command line through its host API, and as a user would
+// where the API has no call for it: opens an archive, selects the first issue and snapshot, makes a
+// new snapshot of the model view and shows it, and saves a screenshot of the host window.
 #pragma once
 
-#include <QDeadlineTimer>
+#include "bcfviewpoint.h"
+
 #include <QObject>
 #include <QString>
 #include <QStringList>
 
-#include <functional>
-
 class HostWindow;
+class QWidget;
 
 struct DriverOptions {
-    QString archive; // archive to open through the viewer's open command; empty: none
+    QString archive; // archive to open; empty: none
     bool selectFirst = false;
+    // Selects and colours components of the model view, runs the viewer's New Snapshot and selects
+    // the new snapshot.
+    bool newSnapshot = false;
     QString screenshot; // PNG file to save the host window to, then quit; empty: keep running
 };
 
@@ -27,14 +31,9 @@ public:
     void start();
 
 private:
-    using ModalMatch = std::function<bool(QWidget*)>;
-    using ModalAction = std::function<void(QWidget*)>;
-
-    // Calls `act` on the active modal widget once `matches` holds for it, polling from whatever event
-    // loop runs (the modal dialogs' nested ones included). Gives up at `deadline`.
-    void whenModal(ModalMatch matches, ModalAction act, const QString& what, QDeadlineTimer deadline);
     void openArchive();
     void selectFirst();
+    void newSnapshot();
     void saveScreenshotAndQuit();
     void fail(const QString& message);
     template <class T> T* viewerChild(const char* objectName) const;
@@ -42,4 +41,6 @@ private:
     HostWindow& window;
     DriverOptions options;
     QStringList failures;
+    // The model view as the host window starts: its own camera on its own building.
+    BcfViewpoint home;
 };

@@ -4,6 +4,7 @@
 #include "ui/snapshot_viewer.h"
 #include "ui/topic_selection.h"
 #include "ui/utf8_text.h"
+#include "ui/viewpoint_link.h"
 #include "ui/window_messages.h"
 #include "ui_mainwindow.h"
 
@@ -15,6 +16,7 @@
 #include <QListWidget>
 #include <QPainter>
 #include <QPixmap>
+#include <QSignalBlocker>
 #include <QTreeWidget>
 
 namespace {
@@ -129,8 +131,10 @@ QString componentRoleText(ComponentRole role) {
 }
 
 ComponentsView::ComponentsView(Ui::MainWindow& ui, BcfSession& session, TopicSelection& selection,
-                               WindowMessages& messages)
-    : ui_(ui), session_(session), selection_(selection), messages_(messages) {
+                               WindowMessages& messages, ViewpointLink& link)
+    : ui_(ui), session_(session), selection_(selection), messages_(messages), link_(link) {
+    ui.twComponents->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    connect(ui.twComponents, &QTreeWidget::itemSelectionChanged, this, &ComponentsView::announceSelection);
     connect(&selection_, &TopicSelection::topicChanged, this, &ComponentsView::show);
     connect(&selection_, &TopicSelection::viewPointChanged, this, &ComponentsView::show);
     connect(&session_, &BcfSession::documentReset, this, &ComponentsView::show);
@@ -141,7 +145,11 @@ ComponentsView::ComponentsView(Ui::MainWindow& ui, BcfSession& session, TopicSel
 ComponentsView::~ComponentsView() = default;
 
 void ComponentsView::clear() {
-    ui_.twComponents->clear();
+    {
+        // Another viewpoint shown is no selection of the user's.
+        const QSignalBlocker blocker(ui_.twComponents);
+        ui_.twComponents->clear();
+    }
     ui_.lVisibility->clear();
     ui_.lCamera->clear();
     ui_.lwBitmaps->clear();
@@ -203,6 +211,17 @@ void ComponentsView::fill(const bcf::VisualizationInfo& info) {
             ui_.lwBitmaps->addItem(fromUtf8(bitmap.reference));
         ui_.lwBitmaps->show();
     }
+}
+
+void ComponentsView::announceSelection() {
+    QStringList guids;
+    for (const QTreeWidgetItem* item : ui_.twComponents->selectedItems()) {
+        const QString guid = item->text(IfcGuidColumn);
+        // A component may be selected, coloured and hidden at once: its GUID is named once.
+        if (!guid.isEmpty() && !guids.contains(guid))
+            guids.append(guid);
+    }
+    link_.selectComponents(guids);
 }
 
 void ComponentsView::showBitmaps(QListWidgetItem* item) {

@@ -1,6 +1,7 @@
 // The components view of the selected snapshot's viewpoint ("twComponents", "lVisibility",
 // "lCamera", "lwBitmaps"): which components it selects, shows, hides and colours, how it sets up
-// the view, its camera and its bitmaps, which a double click shows at full size.
+// the view, its camera and its bitmaps, which a double click shows at full size. The components
+// the user selects in it are announced to the host's model view.
 #pragma once
 
 #include "codec/model.h"
@@ -11,6 +12,7 @@
 class BcfSession;
 class QListWidgetItem;
 class TopicSelection;
+class ViewpointLink;
 class WindowMessages;
 
 namespace Ui {
@@ -28,7 +30,7 @@ class ComponentsView : public QObject {
 
 public:
     ComponentsView(Ui::MainWindow& ui, BcfSession& session, TopicSelection& selection,
-                   WindowMessages& messages);
+                   WindowMessages& messages, ViewpointLink& link);
     ~ComponentsView() override;
 
 private:
@@ -37,9 +39,11 @@ private:
     void clear();
     void fill(const bcf::VisualizationInfo& info);
     void showBitmaps(QListWidgetItem* item);
+    void announceSelection();
 
     Ui::MainWindow& ui_;
     BcfSession& session_;
     TopicSelection& selection_;
     WindowMessages& messages_;
+    ViewpointLink& link_;
 };

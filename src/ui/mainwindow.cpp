@@ -1,5 +1,6 @@
 #include "ui/mainwindow.h"
 
+#include "ui/archive_drop.h"
 #include "ui/author_setting.h"
 #include "ui/bcf_session.h"
 #include "ui/bcfopen.h"
@@ -10,10 +11,12 @@
 #include "ui/project_labels.h"
 #include "ui/report_export.h"
 #include "ui/save_command.h"
+#include "ui/snapshot_import.h"
 #include "ui/snapshots_view.h"
 #include "ui/tool_icons_p.h"
 #include "ui/topic_details.h"
 #include "ui/topic_selection.h"
+#include "ui/viewpoint_link.h"
 #include "ui/window_messages.h"
 #include "ui_mainwindow.h"
 
@@ -27,15 +30,23 @@
 
 struct MainWindowPrivate {
     explicit MainWindowPrivate(MainWindow* window)
-        : q(window), ui(std::make_unique<Ui::MainWindow>()), messages(window), selection(session) {}
+        : q(window), ui(std::make_unique<Ui::MainWindow>()), messages(window), selection(session),
+          viewpointLink(session, selection, messages) {}
 
     // The window's commands.
     void open();
-    void close();
+    // Opens `path` (UTF-8) unless the user keeps the unsaved changes; true when it was opened.
+    bool openPath(const std::string& path);
+    // Opens `path` (UTF-8), whatever the model holds; true when it was opened (a failure is shown).
+    bool openArchive(const std::string& path);
+    bool close();
     void exportReport();
     void setAuthor();
     // Runs the save dialog and saves; false when cancelled or failed (the failure is shown).
     bool saveWithDialog();
+    // Saves to `path` as `version` and shows what could not be carried; false when it failed
+    // (the failure is shown).
+    bool saveTo(const QString& path, bcf::BcfVersion version);
     // With unsaved changes, asks "Save changes to ...?": true when the model may be replaced (saved
     // or discarded), false when the user cancelled or the save did not happen.
     bool confirmDiscard();
@@ -51,6 +62,7 @@ struct MainWindowPrivate {
     BcfSession session;
     // Made before the views: it follows the session first, so that they see it up to date.
     TopicSelection selection;
+    ViewpointLink viewpointLink;
     std::unique_ptr<ProjectLabels> projectLabels;
     std::unique_ptr<IssueList> issueList;
     std::unique_ptr<TopicDetails> topicDetails;
@@ -58,6 +70,7 @@ struct MainWindowPrivate {
     std::unique_ptr<SnapshotsView> snapshots;
     std::unique_ptr<ComponentsView> components;
     std::unique_ptr<DocumentsView> documents;
+    std::unique_ptr<SnapshotImport> snapshotImport;
 };
 
 MainWindow::MainWindow() : d(std::make_unique<MainWindowPrivate>(this)) {
@@ -68,9 +81,14 @@ MainWindow::MainWindow() : d(std::make_unique<MainWindowPrivate>(this)) {
     d->issueList = std::make_unique<IssueList>(ui, d->session, d->selection, d->messages);
     d->topicDetails = std::make_unique<TopicDetails>(ui, d->session, d->selection, d->messages);
     d->comments = std::make_unique<CommentsView>(ui, d->session, d->selection, d->messages);
-    d->snapshots = std::make_unique<SnapshotsView>(ui, d->session, d->selection, d->messages);
-    d->components = std::make_unique<ComponentsView>(ui, d->session, d->selection, d->messages);
+    d->snapshots =
+        std::make_unique<SnapshotsView>(ui, d->session, d->selection, d->messages, d->viewpointLink);
+    d->components =
+        std::make_unique<ComponentsView>(ui, d->session, d->selection, d->messages, d->viewpointLink);
     d->documents = std::make_unique<DocumentsView>(ui, d->session, d->messages);
+    d->snapshotImport = std::make_unique<SnapshotImport>(ui.lwSnapshots, this, d->session, d->selection,
+                                                         d->messages, d->viewpointLink);
+    new ArchiveDrop(this, [this](const QString& path) { open(path); });
 
     connect(ui.tbOpen, &QToolButton::clicked, this, [this] { d->open(); });
     connect(ui.tbClose, &QToolButton::clicked, this, [this] { d->close(); });
@@ -127,6 +145,26 @@ bool MainWindow::save() {
     return saved;
 }
 
+bool MainWindow::open(const QString& path) {
+    return d->openPath(path.toStdString());
+}
+
+bool MainWindow::saveAs(const QString& path, bcf::BcfVersion version) {
+    return d->saveTo(path, version);
+}
+
+bool MainWindow::closeArchive() {
+    return d->close();
+}
+
+TopicSelection& MainWindow::selection() const {
+    return d->selection;
+}
+
+ViewpointLink& MainWindow::viewpointLink() const {
+    return d->viewpointLink;
+}
+
 QAction* MainWindowPrivate::stackAction(QMenu* menu, const char* objectName, bool undo) {
     auto* action = new QAction(menu);
     action->setObjectName(QString::fromUtf8(objectName));
@@ -171,16 +209,36 @@ void MainWindowPrivate::open() {
     });
     if (!chosen || path.empty())
         return;
-    // A failed load changes nothing, so the archive on screen stays with its unsaved edits.
-    messages.run(QStringLiteral("Opening the BCF archive"), QDir::toNativeSeparators(QString::fromUtf8(path)),
-                 [&] { session.open(path); });
+    openArchive(path);
 }
 
-void MainWindowPrivate::close() {
-    messages.run(QStringLiteral("Closing the BCF archive"), QString(), [this] {
-        if (confirmDiscard())
+bool MainWindowPrivate::openPath(const std::string& path) {
+    bool confirmed = false;
+    messages.run(QStringLiteral("Choosing the BCF archive"), QString(),
+                 [&] { confirmed = confirmDiscard(); });
+    return confirmed && openArchive(path);
+}
+
+bool MainWindowPrivate::openArchive(const std::string& path) {
+    // A failed load changes nothing, so the archive on screen stays with its unsaved edits.
+    bool opened = false;
+    messages.run(QStringLiteral("Opening the BCF archive"), QDir::toNativeSeparators(QString::fromUtf8(path)),
+                 [&] {
+                     session.open(path);
+                     opened = true;
+                 });
+    return opened;
+}
+
+bool MainWindowPrivate::close() {
+    bool closed = false;
+    messages.run(QStringLiteral("Closing the BCF archive"), QString(), [&] {
+        if (confirmDiscard()) {
             session.close();
+            closed = true;
+        }
     });
+    return closed;
 }
 
 void MainWindowPrivate::exportReport() {
@@ -209,7 +267,10 @@ bool MainWindowPrivate::saveWithDialog() {
     // A cancelled dialog keeps the current file.
     if (path.isEmpty())
         return false;
-    const bcf::BcfVersion version = saveVersionForFilter(selectedFilter, session.version());
+    return saveTo(path, saveVersionForFilter(selectedFilter, session.version()));
+}
+
+bool MainWindowPrivate::saveTo(const QString& path, bcf::BcfVersion version) {
     // The archive is built whole in memory and replaces the file only when complete, so a failure
     // leaves the file, the model and the current file as they were, ready for another try.
     bcf::SaveNotes notes;

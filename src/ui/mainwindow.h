@@ -3,15 +3,19 @@
 
 #include <QMainWindow>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
 class BcfSession;
+class TopicSelection;
+class ViewpointLink;
 struct MainWindowPrivate;
 
 namespace bcf {
 struct BcfData;
 struct BcfDocument;
+enum class BcfVersion : std::int32_t;
 } // namespace bcf
 
 // Puts the pieces of the window together: the form, the session that holds the document and its
@@ -37,6 +41,17 @@ public:
     // Asks for a file name and a version and saves the model there; false when the user cancelled
     // or saving failed (the failure has been shown).
     bool save();
+    // Opens the archive at `path` as the open command does once a file is chosen, asking first
+    // what becomes of unsaved changes; false when the user kept them or loading failed (shown).
+    bool open(const QString& path);
+    // Saves the model to `path` as `version`, without a dialog; false when saving failed (shown).
+    bool saveAs(const QString& path, bcf::BcfVersion version);
+    // Closes the archive as the close command does; false when the user kept the unsaved changes.
+    bool closeArchive();
+    // The topic and snapshot the user has selected.
+    TopicSelection& selection() const;
+    // What the window and the host's model view tell each other.
+    ViewpointLink& viewpointLink() const;
 
 private:
     std::unique_ptr<MainWindowPrivate> d;

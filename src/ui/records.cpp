@@ -13,22 +13,51 @@
 #include <QImage>
 #include <QString>
 
+#include <algorithm>
 #include <array>
+#include <cctype>
 #include <stdexcept>
 
 namespace {
 
-// A 256x256 image of one palette colour at one bit per pixel, as PNG.
-std::string buildDefaultSnapshotImage() {
-    QImage image(256, 256, QImage::Format_Mono);
-    image.setColorTable({qRgb(181, 208, 208), qRgb(181, 208, 208)});
-    image.fill(0);
+// The PNG file of `image`.
+std::string pngBytes(const QImage& image) {
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
     if (!image.save(&buffer, "PNG"))
         throw std::runtime_error("the snapshot image can't be written");
     return png.toStdString();
+}
+
+// A 256x256 image of one palette colour at one bit per pixel, as PNG.
+std::string buildDefaultSnapshotImage() {
+    QImage image(256, 256, QImage::Format_Mono);
+    image.setColorTable({qRgb(181, 208, 208), qRgb(181, 208, 208)});
+    image.fill(0);
+    return pngBytes(image);
+}
+
+// Whether `text` has the form of a GUID: 8-4-4-4-12 hexadecimal digits joined by "-".
+bool isGuidText(const std::string& text) {
+    if (text.size() != 36)
+        return false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const bool dash = i == 8 || i == 13 || i == 18 || i == 23;
+        if (dash ? text[i] != '-' : std::isxdigit(static_cast<unsigned char>(text[i])) == 0)
+            return false;
+    }
+    return true;
+}
+
+// Whether a viewpoint of `data` has the GUID `guid`, as either version writes it.
+bool viewpointGuidTaken(const bcf::BcfData& data, const std::string& guid) {
+    const std::string wanted = bcf::normalizedGuid(guid, bcf::BcfVersion::V3_0);
+    for (const bcf::Markup& markup : data.markups)
+        for (const bcf::ViewPoint& viewPoint : markup.viewPoints)
+            if (bcf::normalizedGuid(viewPoint.guid, bcf::BcfVersion::V3_0) == wanted)
+                return true;
+    return false;
 }
 
 bool sameName(const QString& a, const QString& b) {
@@ -110,6 +139,33 @@ bcf::ViewPoint newSnapshot() {
     info.aspectRatio = 16.0 / 9.0;
     info.fieldOfView = 90;
     return viewPoint;
+}
+
+bcf::ViewPoint newSnapshot(const bcf::BcfData& data, bcf::VisualizationInfo info, std::string png) {
+    // The GUID names the files in the topic's folder: a text from elsewhere must be a GUID, and
+    // one the archive has already would make two viewpoints share their files.
+    if (!isGuidText(info.guid) || viewpointGuidTaken(data, info.guid))
+        info.guid = bcf::generateGuid();
+    bcf::ViewPoint viewPoint;
+    viewPoint.guid = info.guid;
+    viewPoint.viewpoint = info.guid + ".bcfv";
+    if (!png.empty())
+        viewPoint.snapshot = info.guid + ".png";
+    viewPoint.snapshotLoaded = 1;
+    viewPoint.snapshotData = std::move(png);
+    viewPoint.visualizationLoaded = 1;
+    viewPoint.visualizationInfo = std::move(info);
+    return viewPoint;
+}
+
+bcf::ViewPoint newImageSnapshot(const bcf::BcfData& data, const QImage& image) {
+    if (image.isNull())
+        throw std::runtime_error("no image");
+    const QImage scaled =
+        std::max(image.width(), image.height()) > kMaxSnapshotSide
+            ? image.scaled(kMaxSnapshotSide, kMaxSnapshotSide, Qt::KeepAspectRatio, Qt::SmoothTransformation)
+            : image;
+    return newSnapshot(data, bcf::VisualizationInfo(), pngBytes(scaled));
 }
 
 bcf::DocumentInfo newDocument(const std::string& fileName, std::string bytes) {

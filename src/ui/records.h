@@ -5,6 +5,7 @@
 
 #include <string>
 
+class QImage;
 class QString;
 
 // The title of a new issue.
@@ -26,6 +27,19 @@ bcf::Comment newComment(const std::string& author);
 // A new viewpoint reference g with its payloads in memory: g.bcfv holds a fixed perspective camera,
 // g.png the default snapshot image.
 bcf::ViewPoint newSnapshot();
+
+// A new viewpoint reference g for the viewpoint file `info` and the PNG image `png` (none when
+// empty), both in memory as g.bcfv and g.png. g is the GUID of `info` unless that is empty, not a
+// GUID or already the GUID of a viewpoint of `data`: then a new one, which `info` takes too.
+bcf::ViewPoint newSnapshot(const bcf::BcfData& data, bcf::VisualizationInfo info, std::string png);
+
+// Longest side, in pixels, of an image that becomes a snapshot; larger ones are scaled down to it.
+inline constexpr int kMaxSnapshotSide = 1920;
+
+// A new viewpoint reference of `data` without camera or components whose snapshot is `image`,
+// scaled down to kMaxSnapshotSide if larger, as PNG. Throws when the image is null or can't be
+// encoded.
+bcf::ViewPoint newImageSnapshot(const bcf::BcfData& data, const QImage& image);
 
 // A new document holding `bytes`, stored under `fileName`.
 bcf::DocumentInfo newDocument(const std::string& fileName, std::string bytes);

@@ -2,10 +2,10 @@
 
 #include "ui/bcf_session.h"
 #include "ui/edit_commands.h"
-#include "ui/records.h"
 #include "ui/snapshot_viewer.h"
 #include "ui/topic_selection.h"
 #include "ui/utf8_text.h"
+#include "ui/viewpoint_link.h"
 #include "ui/window_messages.h"
 #include "ui_mainwindow.h"
 
@@ -51,16 +51,19 @@ QImage snapshotThumbnail(const std::string& imageBytes) {
 }
 
 SnapshotsView::SnapshotsView(Ui::MainWindow& ui, BcfSession& session, TopicSelection& selection,
-                             WindowMessages& messages)
-    : ui_(ui), session_(session), selection_(selection), messages_(messages) {
+                             WindowMessages& messages, ViewpointLink& link)
+    : ui_(ui), session_(session), selection_(selection), messages_(messages), link_(link) {
     // Without this the icon view would draw the thumbnails at the style's small icon size.
     ui.lwSnapshots->setIconSize(QSize(kThumbnailSize, kThumbnailSize));
     connect(ui.lwSnapshots, &QListWidget::itemSelectionChanged, this, [this] {
         const QList<QListWidgetItem*> selected = ui_.lwSnapshots->selectedItems();
         selection_.setViewPoint(selected.isEmpty() ? -1 : ui_.lwSnapshots->row(selected.first()));
     });
-    connect(ui.lwSnapshots, &QListWidget::itemDoubleClicked, this, &SnapshotsView::showFullSize);
-    connect(ui.pbNewSnapshot, &QAbstractButton::clicked, this, &SnapshotsView::newSnapshot);
+    connect(ui.lwSnapshots, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
+        showInModel();
+        showFullSize(item);
+    });
+    connect(ui.pbNewSnapshot, &QAbstractButton::clicked, &link_, &ViewpointLink::addNewSnapshot);
     auto* remove = new QAction(QStringLiteral("Delete snapshot"), ui.lwSnapshots);
     remove->setObjectName(QStringLiteral("actionDeleteSnapshot"));
     remove->setShortcut(QKeySequence::Delete);
@@ -68,6 +71,10 @@ SnapshotsView::SnapshotsView(Ui::MainWindow& ui, BcfSession& session, TopicSelec
     ui.lwSnapshots->addAction(remove);
     ui.lwSnapshots->setContextMenuPolicy(Qt::ActionsContextMenu);
     connect(remove, &QAction::triggered, this, &SnapshotsView::deleteSnapshot);
+    auto* showIn = new QAction(QStringLiteral("Show in model"), ui.lwSnapshots);
+    showIn->setObjectName(QStringLiteral("actionShowInModel"));
+    ui.lwSnapshots->addAction(showIn);
+    connect(showIn, &QAction::triggered, this, &SnapshotsView::showInModel);
 
     connect(&selection_, &TopicSelection::topicChanged, this, [this] {
         show();
@@ -169,12 +176,11 @@ void SnapshotsView::showFullSize(QListWidgetItem* item) {
     });
 }
 
-void SnapshotsView::newSnapshot() {
+void SnapshotsView::showInModel() {
     const int topic = selection_.topic();
-    if (topic < 0)
-        return;
-    messages_.run(QStringLiteral("Adding a snapshot"), QString(),
-                  [&] { session_.push(new AddSnapshotCommand(session_, topic, ::newSnapshot())); });
+    const int viewPoint = selection_.viewPoint();
+    if (topic >= 0 && viewPoint >= 0)
+        link_.activate(topic, viewPoint, true);
 }
 
 void SnapshotsView::deleteSnapshot() {

@@ -1,6 +1,7 @@
 // The snapshots of the selected topic: "lwSnapshots" with its count in the first tab of
-// "tabWidget", their images read from the archive on first display; "pbNewSnapshot", the "Delete
-// snapshot" action, and a double click that shows them at full size.
+// "tabWidget", their images read from the archive on first display; "pbNewSnapshot" with the
+// viewpoint the host's model view shows, the "Delete snapshot" action, the "Show in model" action,
+// and a double click that shows them at full size and in the model.
 #pragma once
 
 #include <QObject>
@@ -11,6 +12,7 @@ class BcfSession;
 class QImage;
 class QListWidgetItem;
 class TopicSelection;
+class ViewpointLink;
 class WindowMessages;
 
 namespace Ui {
@@ -25,7 +27,7 @@ class SnapshotsView : public QObject {
 
 public:
     SnapshotsView(Ui::MainWindow& ui, BcfSession& session, TopicSelection& selection,
-                  WindowMessages& messages);
+                  WindowMessages& messages, ViewpointLink& link);
     ~SnapshotsView() override;
 
 private:
@@ -38,7 +40,7 @@ private:
     void viewPointAdded(int topic, int viewPoint);
     void followSelection();
     void showFullSize(QListWidgetItem* item);
-    void newSnapshot();
+    void showInModel();
     void deleteSnapshot();
     void updateCommands();
 
@@ -46,4 +48,5 @@ private:
     BcfSession& session_;
     TopicSelection& selection_;
     WindowMessages& messages_;
+    ViewpointLink& link_;
 };

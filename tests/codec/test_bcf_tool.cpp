@@ -123,13 +123,16 @@ private slots:
         QStringList seen, fresh;
         QString transcript;
         for (const QString& command : commands.split(QStringLiteral("; "))) {
-            QString line = command; // the tokens are whole words, which no temporary path holds
-            for (const auto& [token, path] : {std::pair(QStringLiteral("IN"), in),
-                                              {QStringLiteral("OUT"), out},
-                                              {QStringLiteral("DIR"), dir.path()},
-                                              {QStringLiteral("CASES"), testcasesDir()}})
-                line.replace(QRegularExpression(QStringLiteral("\\b%1\\b").arg(token)), path);
-            QString output = run(line.split(u' ', Qt::SkipEmptyParts));
+            // Split into arguments before the tokens become paths, which may hold spaces.
+            QStringList arguments = command.split(u' ', Qt::SkipEmptyParts);
+            for (QString& argument : arguments)
+                for (const auto& [token, path] : {std::pair(QStringLiteral("IN"), in),
+                                                  {QStringLiteral("OUT"), out},
+                                                  {QStringLiteral("DIR"), dir.path()},
+                                                  {QStringLiteral("CASES"), testcasesDir()}})
+                    if (argument == token || argument.startsWith(token + u'/'))
+                        argument.replace(0, token.size(), path);
+            QString output = run(arguments);
             for (const QRegularExpressionMatch& match : guid.globalMatch(output)) {
                 const QString id = match.captured().toLower();
                 if (!transcript.contains(QStringLiteral("\nexit ")))
@@ -158,8 +161,8 @@ private slots:
         const QString name = QString::fromUtf8(QTest::currentDataTag()).replace(u' ', u'-');
         const QString difference =
             goldenDifference(dataDir() + QStringLiteral("/tool/") + name + QStringLiteral(".txt"),
-                             transcript.replace(dir.path(), QStringLiteral("DIR"))
-                                 .replace(testcasesDir(), QStringLiteral("CASES"))
+                             maskFolders(transcript, {{dir.path(), QStringLiteral("DIR")},
+                                                      {testcasesDir(), QStringLiteral("CASES")}})
                                  .toStdString());
         QVERIFY2(difference.isEmpty(), qPrintable(difference));
     }

@@ -304,6 +304,25 @@ QString compareWithExpected(const QString& name, const std::string& actual, cons
                             masked(actual, known).toStdString());
 }
 
+QString maskFolders(QString text, const std::vector<std::pair<QString, QString>>& folders) {
+    std::vector<std::pair<QString, QString>> forms;
+    for (const auto& [path, mask] : folders)
+        for (const QString& form : {QDir::cleanPath(path), QFileInfo(path).canonicalFilePath()})
+            if (form.size() > 1) // never the root folder alone
+                forms.emplace_back(form, mask);
+    std::stable_sort(forms.begin(), forms.end(),
+                     [](const auto& a, const auto& b) { return a.first.size() > b.first.size(); });
+    // A name character next to either end means the path is only part of a longer one.
+    const QString nameCharacter = QStringLiteral("[\\w.~-]");
+    for (const auto& [form, mask] : forms)
+        text.replace(
+            QRegularExpression(
+                QStringLiteral("(?<!%1)%2(?!%1)").arg(nameCharacter, QRegularExpression::escape(form)),
+                QRegularExpression::UseUnicodePropertiesOption),
+            mask);
+    return text;
+}
+
 std::string dump(const BcfData& data) {
     Dumper d;
     d.data(data);

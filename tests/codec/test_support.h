@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace pugi {
@@ -51,6 +52,12 @@ QString goldenDifference(QString path, const std::string& actual);
 // generated (not in `known`) differ on every run: they become "new-guid-N" in order of appearance (upper case
 // where written so).
 QString compareWithExpected(const QString& name, const std::string& actual, const std::string& known);
+
+// `text` with every folder of `folders` (a path and its mask, e.g. {"/tmp/x-1234", "<tmp>"}) replaced
+// by its mask, the path as given and in its canonical form. The longest paths go first, so that a
+// folder inside another keeps its own mask, and only whole path components match: "/tmp" is no
+// part of "/var/tmp/a" or of "/tmpfiles".
+QString maskFolders(QString text, const std::vector<std::pair<QString, QString>>& folders);
 
 // A line-per-field text of a model, so that a comparison names the first differing field.
 std::string dump(const BcfData& data);

@@ -1,11 +1,11 @@
 // BcfQtUi in a host's window, run offscreen and on a real X server (Xvfb): ownership, layout,
 // resizing, the fallback window, and on X a native child window drawn inside the host's.
 #include "bcfqtui.h"
-#include "ui/mainwindow.h"
 
 #include <QApplication>
 #include <QDialog>
 #include <QLayout>
+#include <QMainWindow>
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
@@ -49,23 +49,22 @@ private slots:
         QFETCH(WId, handle);
         const bool onX = QApplication::platformName() == QLatin1String("xcb") && handle == host.winId();
         BcfQtUi view(handle);
-        QWindow* parent =
-            view.placeholder->windowHandle() ? view.placeholder->windowHandle()->parent() : nullptr;
+        auto* mainWindow = view.widget()->findChild<QMainWindow*>(QString(), Qt::FindDirectChildrenOnly);
+        QWindow* parent = view.widget()->windowHandle() ? view.widget()->windowHandle()->parent() : nullptr;
         QCOMPARE(parent && parent->winId() == host.winId() && parent->type() == Qt::ForeignWindow, onX);
         for (const QSize& size : {QSize(200, 100), QSize(0, 0), QSize(1900, 1200), QSize(400, 300)}) {
-            view.placeholder->move(37, 41);
+            view.widget()->move(37, 41);
             view.resize(size.width(), size.height());
-            QCOMPARE(QRect(view.placeholder->pos(), view.placeholder->size()), QRect(QPoint(0, 0), size));
+            QCOMPARE(QRect(view.widget()->pos(), view.widget()->size()), QRect(QPoint(0, 0), size));
         }
-        QTRY_COMPARE_WITH_TIMEOUT(view.mainWindow->geometry(), view.placeholder->layout()->contentsRect(),
-                                  2000);
+        QTRY_COMPARE_WITH_TIMEOUT(mainWindow->geometry(), view.widget()->layout()->contentsRect(), 2000);
         if (!onX)
             return;
         // On X the native window follows, drawn at the top left of the host's window (the layout
         // margin shows the placeholder's colour) over the main window's area, the host's beyond.
-        QTRY_COMPARE_WITH_TIMEOUT(view.placeholder->windowHandle()->geometry(), QRect(0, 0, 400, 300), 5000);
-        view.placeholder->setPalette(QPalette(Qt::magenta, Qt::magenta));
-        view.placeholder->setAutoFillBackground(true);
+        QTRY_COMPARE_WITH_TIMEOUT(view.widget()->windowHandle()->geometry(), QRect(0, 0, 400, 300), 5000);
+        view.widget()->setPalette(QPalette(Qt::magenta, Qt::magenta));
+        view.widget()->setAutoFillBackground(true);
         QTRY_COMPARE_WITH_TIMEOUT(shownAt(2, 2), QColor(Qt::magenta), 5000);
         QCOMPARE(shownAt(500, 350), QColor(Qt::green));
     }
@@ -76,14 +75,14 @@ private slots:
         int deletions = 0;
         {
             BcfQtUi view(host.winId());
-            QCOMPARE(view.mainWindow->parentWidget(), view.placeholder.get());
-            QVERIFY(!view.mainWindow->isWindow() && view.mainWindow->isVisible() &&
-                    view.placeholder->isVisible());
-            QCOMPARE(view.placeholder->layout()->count(), 1);
-            QCOMPARE(view.placeholder->layout()->indexOf(view.mainWindow), 0);
-            connect(view.mainWindow, &QObject::destroyed, this, [&deletions] { ++deletions; });
+            auto* mainWindow = view.widget()->findChild<QMainWindow*>(QString(), Qt::FindDirectChildrenOnly);
+            QCOMPARE(mainWindow->parentWidget(), view.widget());
+            QVERIFY(!mainWindow->isWindow() && mainWindow->isVisible() && view.widget()->isVisible());
+            QCOMPARE(view.widget()->layout()->count(), 1);
+            QCOMPARE(view.widget()->layout()->indexOf(mainWindow), 0);
+            connect(mainWindow, &QObject::destroyed, this, [&deletions] { ++deletions; });
             QVERIFY(!view.hasUnsavedChanges());
-            view.mainWindow->findChild<QPushButton*>(QStringLiteral("pbNewIssue"))->click();
+            mainWindow->findChild<QPushButton*>(QStringLiteral("pbNewIssue"))->click();
             QVERIFY(view.hasUnsavedChanges());
             QTimer cancel; // rejects the save dialog as soon as it shows
             cancel.callOnTimeout([] {

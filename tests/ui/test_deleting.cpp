@@ -9,8 +9,6 @@ class TestDeleting : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs); }
-
     // Each deletion of tests/data/ui/test_deleting.steps asks first; the window after it against its golden
     // file, and the model saved and read back the same.
     void scenarios_data() { scenarioRows(); }
@@ -61,5 +59,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestDeleting)
+UI_TEST_MAIN(TestDeleting)
 #include "test_deleting.moc"

@@ -201,10 +201,8 @@ inline QString visibleState(MainWindow& w) {
 // `text` with what changes from run to run masked: GUIDs numbered in order of appearance (the same GUID, the
 // same number), today's date-times, the temporary and test archive folders, the login name.
 inline QString masked(QString text, const QString& temp) {
-    const QString cases = QDir::cleanPath(QStringLiteral(BCF_TESTCASES_DIR));
-    for (const auto& [path, mask] :
-         {std::pair{temp, "<tmp>"}, {QDir(cases).canonicalPath(), "<cases>"}, {cases, "<cases>"}})
-        text.replace(path, QString::fromUtf8(mask));
+    text =
+        bcf::test::maskFolders(text, {{temp, u"<tmp>"_s}, {QStringLiteral(BCF_TESTCASES_DIR), u"<cases>"_s}});
     // The login name signs while the author name is blank: masked as a whole cell or author field.
     const QString login = loginName().isEmpty() ? u"(?!)"_s : QRegularExpression::escape(loginName());
     text.replace(QRegularExpression(u"(?<=\\| |Author: )"_s + login + u"(?= \\||$)"_s,

@@ -14,7 +14,6 @@ class TestIssueList : public QObject {
     QTreeWidget* issues() { return child<QTreeWidget>(window.get(), "twIssues"); }
 
 private slots:
-    void initTestCase() { QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs); }
     void init() {
         window = std::make_unique<MainWindow>();
         window->resize(1200, 700);
@@ -77,5 +76,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestIssueList)
+UI_TEST_MAIN(TestIssueList)
 #include "test_issue_list.moc"

@@ -143,5 +143,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestLinkOpener)
+UI_TEST_MAIN(TestLinkOpener)
 #include "test_link_opener.moc"

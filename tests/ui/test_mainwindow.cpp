@@ -16,8 +16,6 @@ class TestMainWindow : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs); }
-
     // The whole window after each scenario of tests/data/ui/test_mainwindow.steps, against its golden file.
     void scenarios_data() { scenarioRows(); }
 
@@ -125,5 +123,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestMainWindow)
+UI_TEST_MAIN(TestMainWindow)
 #include "test_mainwindow.moc"

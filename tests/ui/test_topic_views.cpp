@@ -97,7 +97,8 @@ private slots:
         QVERIFY(!child<QLabel>(viewer, "lImage")->pixmap().isNull());
     }
 
-    // An internal document is written to a private file with its bytes and opened there, once the user agreed.
+    // An internal document is written to a private file with its bytes and opened there, once the user
+    // agreed.
     void documentLinkOpensTheDocument() {
         MainWindow window;
         runSteps(window, QStringLiteral("open 3.0/Markup_Document_reference_internal.bcf; topic 0; "
@@ -109,5 +110,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestTopicViews)
+UI_TEST_MAIN(TestTopicViews)
 #include "test_topic_views.moc"

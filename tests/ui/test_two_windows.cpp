@@ -8,8 +8,6 @@ class TestTwoWindows : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs); }
-
     // Each row: the steps both windows take after both opened their archive (in turn, so that the
     // first reads its payloads after the second opened), and whether they delete a comment.
     void eachSavesItsOwnArchive_data() {
@@ -50,5 +48,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestTwoWindows)
+UI_TEST_MAIN(TestTwoWindows)
 #include "test_two_windows.moc"

@@ -11,13 +11,20 @@ using namespace uitest;
 
 namespace {
 
-// The model with every payload read, and the entries an archive saved from it holds.
-QString state(const MainWindow& window, const QString& folder) {
+// The model with every payload read.
+QString model(const MainWindow& window) {
     bcf::BcfDocument copy = window.document();
     bcf::test::fetchAllPayloads(copy);
+    return QString::fromStdString(bcf::test::dump(copy.data));
+}
+
+// The entries of an archive saved from the window's model. Saving syncs a file: only the states
+// opened, edited and finally reached are saved.
+QString saved(const MainWindow& window, const QString& folder) {
+    bcf::BcfDocument copy = window.document();
     const std::string path = (folder + u"/state.bcf"_s).toStdString();
     bcf::saveArchive(path, copy, copy.data.version);
-    QString text = QString::fromStdString(bcf::test::dump(copy.data));
+    QString text;
     for (const auto& [name, bytes] : bcf::test::zipEntries(path))
         text += QString::fromStdString(name) + u' ' +
                 QString::fromLatin1(
@@ -49,8 +56,6 @@ class TestUndo : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs); }
-
     // Each row: steps on the first topic of an archive with everything (labels, due date,
     // comments about snapshots, documents cited), the edit, and the name of its command.
     void everyEditUndoes_data() {
@@ -88,7 +93,7 @@ private slots:
         MainWindow window;
         runSteps(window, u"open 2.1/Markup_MaximumInformation.bcf; show; topic 0; "_s + setup);
         QUndoStack* stack = window.session().undoStack();
-        const QString before = state(window, folder.path());
+        const QString before = model(window), beforeSaved = saved(window, folder.path());
         const QString name = child<QLabel>(&window, "lProject")->text();
         QVERIFY(!window.hasUnsavedChanges() && !name.endsWith(u'*'));
 
@@ -119,8 +124,8 @@ private slots:
         // One command, however many keys were typed, named in the Edit menu.
         QTRY_COMPARE_WITH_TIMEOUT(stack->count(), 1, 2000);
         QCOMPARE(child<QAction>(&window, "actionUndo")->text(), u"Undo "_s + command);
-        const QString after = state(window, folder.path());
-        QVERIFY(after != before);
+        const QString after = model(window);
+        QVERIFY(after != before && saved(window, folder.path()) != beforeSaved);
         QVERIFY(window.hasUnsavedChanges() && child<QLabel>(&window, "lProject")->text() == name + u" *"_s);
 
         // Undo and redo by every key and by the menu, back to the state that was opened.
@@ -129,19 +134,21 @@ private slots:
                                                          {Qt::CTRL | Qt::Key_Y, true}};
         for (const auto& [key, redone] : keys) {
             press(window, key);
-            const QString now = state(window, folder.path());
+            const QString now = model(window);
             QVERIFY2(now == (redone ? after : before), difference(now, redone ? after : before));
             if (redone) {
                 child<QAction>(&window, "actionUndo")->trigger();
-                const QString undone = state(window, folder.path());
+                const QString undone = model(window);
                 QVERIFY2(undone == before, difference(undone, before));
             }
             QCOMPARE(child<QAction>(&window, "actionRedo")->text(), u"Redo "_s + command);
         }
+        const QString last = saved(window, folder.path());
+        QVERIFY2(last == beforeSaved, difference(last, beforeSaved));
         QVERIFY(!window.hasUnsavedChanges());
         QCOMPARE(child<QLabel>(&window, "lProject")->text(), name);
     }
 };
 
-QTEST_MAIN(TestUndo)
+UI_TEST_MAIN(TestUndo)
 #include "test_undo.moc"
