@@ -17,7 +17,7 @@ constexpr std::size_t kReservedHeap = 512 * kMiB;
 
 } // namespace
 
-void prepareHeapForOneCommand() {
+void prepareHeapForOneCommand(bool hugePages) {
 #if defined(__SANITIZE_ADDRESS__)
     return; // the sanitizer's allocator has a heap of its own
 #endif
@@ -29,6 +29,10 @@ void prepareHeapForOneCommand() {
     // by huge pages: one fault per 2 MiB.
     mallopt(M_MMAP_THRESHOLD, static_cast<int>(32 * kMiB)); // glibc's largest
     mallopt(M_TRIM_THRESHOLD, static_cast<int>(1024 * kMiB));
+    if (!hugePages) {
+        mallopt(M_TOP_PAD, static_cast<int>(64 * kMiB));
+        return;
+    }
     // The first growth of the heap takes the whole reserve as its padding.
     mallopt(M_TOP_PAD, static_cast<int>(kReservedHeap));
     const auto start = reinterpret_cast<std::uintptr_t>(sbrk(0));
