@@ -53,9 +53,12 @@ int convert(const std::string& in, const std::string& out, const std::string& to
             std::cerr << "note: " << note.count << " " << note.text << "\n";
         return 0;
     } catch (const std::exception& error) {
-        // Only a failure to write OUT is OUT's; anything else comes from what IN holds.
+        // Only a failure to write OUT (or its folder) is OUT's; anything else comes from what IN holds.
         const auto* bcfError = dynamic_cast<const bcf::BcfError*>(&error);
-        return bcf::cli::archiveFailure(bcfError && bcfError->subject() != out ? in : out, error);
+        const bool outs = !bcfError || bcfError->subject() == out ||
+                          bcfError->reason() == "permission denied" ||
+                          bcfError->reason() == "not a regular file";
+        return bcf::cli::archiveFailure(outs ? out : in, error);
     }
 }
 

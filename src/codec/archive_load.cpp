@@ -10,6 +10,7 @@
 #include "codec/xml_util_p.h"
 #include "codec/zip/zip_archive.h"
 
+#include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -19,12 +20,32 @@ namespace {
 
 const std::string kMarkupSuffix = "markup.bcf";
 
-std::vector<std::string> markupEntries(const ZipArchive& archive) {
+// Two entries of one name would leave it to chance which of them a reader takes: refused, unless
+// they hold the same bytes and so are one file.
+void checkDuplicateEntries(const ZipArchive& archive, const std::vector<ZipEntryInfo>& entries) {
+    std::unordered_map<std::string_view, const ZipEntryInfo*> first;
+    first.reserve(entries.size());
+    for (const ZipEntryInfo& entry : entries) {
+        const auto [seen, inserted] = first.emplace(entry.filename, &entry);
+        if (inserted)
+            continue;
+        const ZipEntryInfo& other = *seen->second;
+        if (other.uncompressedSize != entry.uncompressedSize || other.crc32 != entry.crc32 ||
+            archive.readAt(other.index, other.filename) != archive.readAt(entry.index, entry.filename))
+            throw BcfError("duplicate entry", entry.filename,
+                           "two entries of this name hold different bytes");
+    }
+}
+
+// The markup files, each name once, in directory order.
+std::vector<std::string> markupEntries(const std::vector<ZipEntryInfo>& entries) {
     std::vector<std::string> names;
-    for (const ZipEntryInfo& entry : archive.entries()) {
+    std::unordered_set<std::string_view> seen;
+    for (const ZipEntryInfo& entry : entries) {
         const std::string& name = entry.filename;
         if (name.size() >= kMarkupSuffix.size() &&
-            name.compare(name.size() - kMarkupSuffix.size(), kMarkupSuffix.size(), kMarkupSuffix) == 0)
+            name.compare(name.size() - kMarkupSuffix.size(), kMarkupSuffix.size(), kMarkupSuffix) == 0 &&
+            seen.insert(name).second)
             names.push_back(name);
     }
     return names;
@@ -63,15 +84,17 @@ std::unordered_set<std::string> namedEntries(const BcfData& data) {
 }
 
 // Every other file of the archive is kept: in the topic whose folder holds it, else at the root.
-void collectOtherFiles(const ZipArchive& archive, BcfData& data) {
+void collectOtherFiles(const std::vector<ZipEntryInfo>& entries, BcfData& data) {
     const std::unordered_set<std::string> named = namedEntries(data);
     std::unordered_map<std::string, std::size_t> topicByFolder;
     for (std::size_t i = 0; i < data.markups.size(); ++i)
         if (!data.markups[i].sourceFolder->empty())
             topicByFolder.emplace(*data.markups[i].sourceFolder, i);
-    for (const ZipEntryInfo& entry : archive.entries()) {
+    std::unordered_set<std::string_view> seen;
+    for (const ZipEntryInfo& entry : entries) {
         const std::string& name = entry.filename;
-        if (name.empty() || name.back() == '/' || name.back() == '\\' || named.contains(name))
+        if (name.empty() || name.back() == '/' || name.back() == '\\' || named.contains(name) ||
+            !seen.insert(name).second)
             continue;
         bool inTopic = false;
         for (std::size_t end = name.find_first_of("/\\"); end != std::string::npos && !inTopic;
@@ -96,6 +119,8 @@ BcfDocument loadArchive(const std::string& path) {
     // Every entry read and every tree parsed counts against the archive's one budget.
     const xml::ParseBudgetScope budget(archive.budget());
     BcfData data;
+    const std::vector<ZipEntryInfo> entries = archive.entries();
+    checkDuplicateEntries(archive, entries);
 
     pugi::xml_document versionDocument;
     if (!parseOptional(archive, "bcf.version", versionDocument))
@@ -113,7 +138,7 @@ BcfDocument loadArchive(const std::string& path) {
     if (!data.extensionSchema.empty() && parseOptional(archive, data.extensionSchema, extensionsDocument))
         readExtensions(extensionsDocument, data);
 
-    for (const std::string& name : markupEntries(archive)) {
+    for (const std::string& name : markupEntries(entries)) {
         std::string bytes = archive.read(name).value();
         pugi::xml_document document;
         xml::parseInPlace(document, bytes, name);
@@ -126,7 +151,7 @@ BcfDocument loadArchive(const std::string& path) {
     }
 
     loadDocuments(archive, data);
-    collectOtherFiles(archive, data);
+    collectOtherFiles(entries, data);
     return BcfDocument{std::move(data), std::move(source)};
 }
 

@@ -5,6 +5,7 @@
 #include "codec/entry_names.h"
 #include "codec/extensions.h"
 #include "codec/guid.h"
+#include "codec/guid_repair.h"
 #include "codec/markup.h"
 #include "codec/payloads.h"
 #include "codec/project.h"
@@ -16,6 +17,7 @@
 #include <algorithm>
 #include <map>
 #include <set>
+#include <sys/stat.h>
 #include <unordered_set>
 
 namespace bcf {
@@ -57,12 +59,19 @@ constexpr const char* kSnippetDamaged = "BIM snippet files that could not be rea
 constexpr const char* kOtherFileDamaged = "other files that could not be read left out";
 
 // Runs `fetch`; a payload that can't be read costs only itself: the failure becomes a note and
-// false.
-template <typename Fetch> bool fetchOrNote(Fetch fetch, SaveNotes& notes, const char* note) {
+// false. An archive saved over the file it was loaded from would lose that payload's bytes for
+// good, so there the save fails instead (`onlyCopy`). A budget that runs out is no damage: the
+// save fails.
+template <typename Fetch> bool fetchOrNote(Fetch fetch, SaveNotes& notes, const char* note, bool onlyCopy) {
     try {
         fetch();
         return true;
-    } catch (const BcfError&) {
+    } catch (const BudgetExceeded&) {
+        throw;
+    } catch (const BcfError& error) {
+        if (onlyCopy)
+            throw BcfError("damaged entry would be lost", error.subject(),
+                           "the archive is saved over the file it was read from; save it to another file");
         notes.add(note);
         return false;
     }
@@ -72,8 +81,9 @@ template <typename Fetch> bool fetchOrNote(Fetch fetch, SaveNotes& notes, const 
 // name (a snippet that is also a document, a kept file a viewpoint also names) is written once.
 class ArchiveWriter {
 public:
-    ArchiveWriter(BcfDocument& document, BcfVersion version, SaveNotes& notes)
-        : data_(document.data), source_(*document.archive), version_(version), notes_(notes) {}
+    ArchiveWriter(BcfDocument& document, BcfVersion version, SaveNotes& notes, bool overSource)
+        : data_(document.data), source_(*document.archive), version_(version), notes_(notes),
+          overSource_(overSource) {}
 
     void write(ZipArchive& out) {
         out_ = &out;
@@ -90,7 +100,8 @@ public:
         writeDocumentEntries();
         writeTopicEntries();
         for (OtherFile& file : data_.otherFiles)
-            if (fetchOrNote([&] { fetchOtherFile(source_, file, {}); }, notes_, kOtherFileDamaged))
+            if (fetchOrNote([&] { fetchOtherFile(source_, file, {}); }, notes_, kOtherFileDamaged,
+                            overSource_))
                 addOther(file.name, file.data);
     }
 
@@ -104,14 +115,14 @@ private:
             out_->writeEntryRef(name, bytes);
     }
 
-    // A kept file whose name no archive should hold ("../x", "C:x", a backslash) is left out
-    // rather than failing the whole save.
+    // A kept file whose name no ZIP archive may hold ("../x", "C:x", a backslash) is left out
+    // rather than failing the whole save; anything else that fails fails the save.
     void addOther(const std::string& name, const std::string& bytes) {
-        try {
+        if (entryNameProblem(name, !bytes.empty()).empty())
             addRef(name, bytes);
-        } catch (const BcfError&) {
-            notes_.add("files with unsafe names dropped");
-        }
+        else
+            notes_.add("kept files left out: their names are unsafe in a ZIP archive (absolute, "
+                       "\"..\", backslash, drive letter)");
     }
 
     void writeDocumentEntries() {
@@ -119,7 +130,7 @@ private:
         std::unordered_set<const DocumentInfo*> damaged;
         for (DocumentInfo& document : data_.documents)
             if (!fetchOrNote([&] { fetchDocument(source_, document, data_.version); }, notes_,
-                             kDocumentDamaged))
+                             kDocumentDamaged, overSource_))
                 damaged.insert(&document);
         if (v3) {
             // 3.0 stores a document under its GUID; one that has none (every 2.1 document), or
@@ -190,12 +201,13 @@ private:
             for (std::size_t i = 0; i < markup.viewPoints.size(); ++i) {
                 ViewPoint& viewPoint = markup.viewPoints[i];
                 viewpointRead[i] = fetchOrNote([&] { fetchVisualization(source_, markup, viewPoint); },
-                                               notes_, kViewpointDamaged);
+                                               notes_, kViewpointDamaged, overSource_);
                 if (viewpointRead[i] && viewPoint.visualizationInfo.bitmaps)
                     for (Bitmap& bitmap : *viewPoint.visualizationInfo.bitmaps)
-                        fetchOrNote([&] { fetchBitmap(source_, markup, bitmap); }, notes_, kBitmapDamaged);
-                snapshotRead[i] =
-                    fetchOrNote([&] { fetchSnapshot(source_, markup, viewPoint); }, notes_, kSnapshotDamaged);
+                        fetchOrNote([&] { fetchBitmap(source_, markup, bitmap); }, notes_, kBitmapDamaged,
+                                    overSource_);
+                snapshotRead[i] = fetchOrNote([&] { fetchSnapshot(source_, markup, viewPoint); }, notes_,
+                                              kSnapshotDamaged, overSource_);
             }
             const std::vector<bool> writeImage = namePayloads(markup, snapshotRead);
             // The folder is named after the topic's GUID unless that cannot name a folder;
@@ -211,8 +223,12 @@ private:
                 ViewPoint& viewPoint = markup.viewPoints[i];
                 if (viewpointRead[i] && !viewPoint.viewpoint.empty() && !viewPoint.visualizationMissing) {
                     VisualizationInfo& info = viewPoint.visualizationInfo;
-                    if (info.guid.empty())
+                    // The file carries its reference's GUID when its own is missing or no GUID.
+                    if (!isGuid(info.guid)) {
+                        if (!info.guid.empty())
+                            notes_.add("viewpoint file GUIDs set to their reference's");
                         info.guid = viewPoint.guid;
+                    }
                     add(folder + viewPoint.viewpoint, writeVisualizationInfo(info, version_, notes_));
                     // Viewpoints may share a bitmap file: it is written once. A bitmap name that
                     // is no plain file name could land outside the topic's folder.
@@ -228,14 +244,14 @@ private:
                 if (writeImage[i])
                     addRef(folder + viewPoint.snapshot, viewPoint.snapshotData);
             }
-            fetchOrNote([&] { fetchBimSnippet(source_, markup); }, notes_, kSnippetDamaged);
+            fetchOrNote([&] { fetchBimSnippet(source_, markup); }, notes_, kSnippetDamaged, overSource_);
             if (const auto& snippet = markup.topic.bimSnippet; snippet && !snippet->data.empty())
                 if (const auto name = resolveEntryPath(folder, snippet->reference))
                     addRef(*name, snippet->data);
             const std::string sourceFolder = payloadFolder(markup);
             for (OtherFile& file : markup.otherFiles)
                 if (fetchOrNote([&] { fetchOtherFile(source_, file, sourceFolder); }, notes_,
-                                kOtherFileDamaged))
+                                kOtherFileDamaged, overSource_))
                     addOther(folder + file.name, file.data);
         }
     }
@@ -287,21 +303,41 @@ private:
     const ZipArchive& source_;
     BcfVersion version_;
     SaveNotes& notes_;
+    bool overSource_;
     ZipArchive* out_ = nullptr;
     MarkupWriteContext context_;
     std::unordered_set<std::string> written_;
     std::vector<Bitmap> noBitmaps_;
 };
 
+// True when `a` and `b` name one existing file (through links, or spelt differently).
+bool isSameFile(const std::string& a, const std::string& b) {
+    struct stat first {
+    }, second{};
+    return !a.empty() && !b.empty() && ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 &&
+           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
 } // namespace
 
 SaveNotes saveArchive(const std::string& path, BcfDocument& document, BcfVersion version) {
     SaveNotes notes;
     requireWritableVersion(version);
+    repairGuids(document.data, version, notes);
     checkTopicGuids(document.data, version);
 
     ZipArchive out;
-    ArchiveWriter(document, version, notes).write(out);
+    try {
+        // The trees written count against the archive's budget like the ones read.
+        const xml::ParseBudgetScope budget(document.archive->budget());
+        ArchiveWriter(document, version, notes, isSameFile(path, document.archive->path())).write(out);
+    } catch (const BudgetExceeded& error) {
+        // The payloads a save must hold do not fit: nothing is written rather than an archive
+        // without them.
+        throw BcfError("archive too large to save (limit " +
+                           std::to_string(document.archive->budget().limit() >> 20) + " MiB)",
+                       error.subject(), "its files do not fit in memory together");
+    }
     out.save(path);
     return notes;
 }

@@ -1,5 +1,7 @@
 #include "codec/date_time.h"
 
+#include <cstdio>
+
 namespace bcf {
 
 namespace {
@@ -121,6 +123,63 @@ std::optional<Instant> parseDateTime(const std::string& text) {
     if (!value || !value->whole)
         return std::nullopt;
     return value->instantAsUtc();
+}
+
+namespace {
+
+// True when `text` (read as `value`) is already written as xs:dateTime writes it:
+// "yyyy-MM-ddThh:mm:ss", an optional fraction after a dot, and "Z" or "+hh:mm" or nothing.
+bool hasSchemaForm(std::string_view text, const DateTime& value) {
+    text = trimmed(text);
+    if (!value.hasTime || value.hour == 24 || text.size() < 19 || text[10] != 'T' || text[16] != ':')
+        return false;
+    std::size_t at = 19;
+    if (at < text.size() && text[at] == '.')
+        for (++at; at < text.size() && isDigit(text[at]);)
+            ++at;
+    const std::string_view zone = text.substr(at);
+    return zone.empty() || zone == "Z" || (zone.size() == 6 && zone[3] == ':');
+}
+
+} // namespace
+
+std::optional<std::string> schemaDateTime(const std::string& text) {
+    std::optional<DateTime> value = readDateTime(text);
+    if (!value || !value->whole || value->second > 59)
+        return std::nullopt;
+    if (hasSchemaForm(text, *value))
+        return text;
+    DateTime& v = *value;
+    if (v.hour == 24) { // the end of a day is the start of the next
+        v.hour = 0;
+        if (++v.day > daysInMonth(v.year, v.month)) {
+            v.day = 1;
+            if (++v.month > 12) {
+                v.month = 1;
+                if (++v.year > 9999)
+                    return std::nullopt;
+            }
+        }
+    }
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02dT%02d:%02d:%02d", v.year, v.month, v.day, v.hour,
+                  v.minute, v.second);
+    std::string out = buffer;
+    if (v.nanoseconds > 0) {
+        std::snprintf(buffer, sizeof buffer, ".%09d", static_cast<int>(v.nanoseconds));
+        std::string fraction = buffer;
+        fraction.erase(fraction.find_last_not_of('0') + 1);
+        out += fraction;
+    }
+    if (v.utcOffset && *v.utcOffset == 0) {
+        out += 'Z';
+    } else if (v.utcOffset) {
+        const int minutes = (*v.utcOffset < 0 ? -*v.utcOffset : *v.utcOffset) / 60;
+        std::snprintf(buffer, sizeof buffer, "%c%02d:%02d", *v.utcOffset < 0 ? '-' : '+', minutes / 60,
+                      minutes % 60);
+        out += buffer;
+    }
+    return out;
 }
 
 } // namespace bcf

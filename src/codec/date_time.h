@@ -49,4 +49,10 @@ std::optional<DateTime> readDateTime(std::string_view text);
 // counts as UTC), or nothing for a text that is no date-time.
 std::optional<Instant> parseDateTime(const std::string& text);
 
+// The text as an xs:dateTime that a schema accepts: `text` itself when it is one already, else the
+// date-time it reads as, written in that form ("2024-03-07" as "2024-03-07T00:00:00", "+0100" as
+// "+01:00", 24:00 as midnight of the next day); nothing for a text that is no date-time (junk after
+// it, a leap second).
+std::optional<std::string> schemaDateTime(const std::string& text);
+
 } // namespace bcf

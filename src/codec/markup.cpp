@@ -1,8 +1,11 @@
 #include "codec/markup.h"
 
+#include "codec/date_time.h"
 #include "codec/guid.h"
 #include "codec/payloads.h"
 #include "codec/xml_util_p.h"
+
+#include <iterator>
 
 namespace bcf {
 
@@ -27,8 +30,10 @@ const char* externalName(BcfVersion version) {
 
 std::vector<std::string> texts(pugi::xml_node parent, const char* name) {
     std::vector<std::string> values;
-    for (pugi::xml_node node : parent.children(name))
+    for (pugi::xml_node node : parent.children(name)) {
+        xml::chargeRecords(sizeof(std::string));
         values.push_back(xml::text(node));
+    }
     return values;
 }
 
@@ -106,11 +111,26 @@ void readTopic(pugi::xml_node node, Topic& topic, BcfVersion version) {
         bimSnippet.referenceSchema = childText(snippet, "ReferenceSchema");
     }
     const pugi::xml_node references = v3 ? node.child("DocumentReferences") : node;
-    for (pugi::xml_node reference : references.children("DocumentReference"))
+    for (pugi::xml_node reference : references.children("DocumentReference")) {
+        xml::chargeRecords(sizeof(DocumentReference));
         topic.documentReferences.push_back(readDocumentReference(reference, version));
+    }
     const pugi::xml_node related = v3 ? node.child("RelatedTopics") : node;
-    for (pugi::xml_node relatedTopic : related.children("RelatedTopic"))
+    for (pugi::xml_node relatedTopic : related.children("RelatedTopic")) {
+        xml::chargeRecords(sizeof(RelatedTopic));
         topic.relatedTopics.push_back(RelatedTopic{attribute(relatedTopic, "Guid")});
+    }
+}
+
+// Reads every node of `nodes` into `records`, paying for all of them before the first is made, so
+// that a file of millions of empty elements is refused before it costs their records.
+template <typename Nodes, typename Record, typename Read>
+void readAll(const Nodes& nodes, std::vector<Record>& records, Read read) {
+    const auto count = static_cast<std::size_t>(std::distance(nodes.begin(), nodes.end()));
+    xml::chargeRecords(count * sizeof(Record));
+    records.reserve(count);
+    for (pugi::xml_node node : nodes)
+        records.push_back(read(node));
 }
 
 // Writes one markup in one version; notes what it had to change.
@@ -170,14 +190,32 @@ private:
         return neutral;
     }
 
+    // The date as the schemas' xs:dateTime, noting a rewritten one; nothing for no date-time.
+    std::optional<std::string> schemaDate(const std::string& value) {
+        std::optional<std::string> date = schemaDateTime(value);
+        if (date && *date != value)
+            note("dates rewritten as xs:dateTime (\"2024-03-07\" as \"2024-03-07T00:00:00\")");
+        return date;
+    }
+
     // A date-time both versions require.
     void appendDate(pugi::xml_node node, const char* name, const std::string& value) {
-        if (xml::isBlank(value)) {
+        std::optional<std::string> date;
+        if (xml::isBlank(value))
             note(std::string("missing dates set to ") + kNeutralDate + " (BCF requires one)");
-            xml::appendText(node, name, kNeutralDate);
-        } else {
-            xml::appendText(node, name, value);
-        }
+        else if (!(date = schemaDate(value)))
+            note(std::string("dates that are no date-time set to ") + kNeutralDate + " (BCF requires one)");
+        xml::appendText(node, name, date ? *date : kNeutralDate);
+    }
+
+    // A date-time the schemas make optional: one that is no date-time is left out.
+    void appendOptionalDate(pugi::xml_node node, const char* name, const std::string& value) {
+        if (xml::isBlank(value))
+            return;
+        if (const std::optional<std::string> date = schemaDate(value))
+            xml::appendText(node, name, *date);
+        else
+            note("optional dates that are no date-time left out");
     }
 
     void writeHeader(pugi::xml_node root, const Header& header) {
@@ -195,8 +233,7 @@ private:
                              version_);
             element.append_attribute(externalName(version_)).set_value(xml::boolText(file.isExternal));
             xml::appendOptional(element, "Filename", file.filename, version_);
-            if (!xml::isBlank(file.date))
-                xml::appendText(element, "Date", file.date);
+            appendOptionalDate(element, "Date", file.date);
             xml::appendOptional(element, "Reference", file.reference, version_);
         }
     }
@@ -240,10 +277,10 @@ private:
         // Both schemas take a date-time here, so a present but empty date is left out like an
         // absent one (which is also how it reads back).
         if (topic.modifiedDate)
-            xml::appendTextIfSet(node, "ModifiedDate", *topic.modifiedDate);
+            appendOptionalDate(node, "ModifiedDate", *topic.modifiedDate);
         xml::appendOptional(node, "ModifiedAuthor", topic.modifiedAuthor, version_);
         if (topic.dueDate)
-            xml::appendTextIfSet(node, "DueDate", *topic.dueDate);
+            appendOptionalDate(node, "DueDate", *topic.dueDate);
         xml::appendOptional(node, "AssignedTo", topic.assignedTo, version_);
         xml::appendOptional(node, "Stage", topic.stage, version_);
         xml::appendOptional(node, "Description", topic.description, version_);
@@ -335,7 +372,7 @@ private:
             node.append_child("Viewpoint")
                 .append_attribute("Guid")
                 .set_value(guid(comment.viewpoint).c_str());
-        xml::appendTextIfSet(node, "ModifiedDate", comment.modifiedDate);
+        appendOptionalDate(node, "ModifiedDate", comment.modifiedDate);
         xml::appendOptional(node, "ModifiedAuthor", comment.modifiedAuthor, version_);
     }
 
@@ -362,21 +399,19 @@ Markup readMarkup(const pugi::xml_document& document, BcfVersion version) {
     if (const pugi::xml_node headerNode = root.child("Header")) {
         Header& header = markup.header.emplace();
         const pugi::xml_node files = xml::isV3(version) ? headerNode.child("Files") : headerNode;
-        for (pugi::xml_node file : files.children("File"))
+        for (pugi::xml_node file : files.children("File")) {
+            xml::chargeRecords(sizeof(File));
             header.files.push_back(readFile(file, version));
+        }
     }
     readTopic(topicNode, markup.topic, version);
 
     if (version == BcfVersion::V2_1) {
-        for (pugi::xml_node node : root.children("Comment"))
-            markup.comments.push_back(readComment(node));
-        for (pugi::xml_node node : root.children("Viewpoints"))
-            markup.viewPoints.push_back(readViewPoint(node));
+        readAll(root.children("Comment"), markup.comments, readComment);
+        readAll(root.children("Viewpoints"), markup.viewPoints, readViewPoint);
     } else if (version == BcfVersion::V3_0) {
-        for (pugi::xml_node node : topicNode.child("Comments").children("Comment"))
-            markup.comments.push_back(readComment(node));
-        for (pugi::xml_node node : topicNode.child("Viewpoints").children("ViewPoint"))
-            markup.viewPoints.push_back(readViewPoint(node));
+        readAll(topicNode.child("Comments").children("Comment"), markup.comments, readComment);
+        readAll(topicNode.child("Viewpoints").children("ViewPoint"), markup.viewPoints, readViewPoint);
     }
     return markup;
 }

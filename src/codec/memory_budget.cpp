@@ -1,7 +1,5 @@
 #include "codec/memory_budget.h"
 
-#include "codec/bcf_error.h"
-
 namespace bcf {
 
 void MemoryBudget::charge(std::uint64_t bytes, const std::string& subject) {
@@ -11,7 +9,8 @@ void MemoryBudget::charge(std::uint64_t bytes, const std::string& subject) {
 }
 
 void MemoryBudget::exceeded(const std::string& subject) const {
-    throw BcfError("archive too large to open (limit " + std::to_string(limit_ >> 20) + " MiB)", subject);
+    throw BudgetExceeded("archive too large to open (limit " + std::to_string(limit_ >> 20) + " MiB)",
+                         subject);
 }
 
 } // namespace bcf

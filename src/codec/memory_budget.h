@@ -2,10 +2,19 @@
 // parsed from it, summed over all its entries, whatever the entries claim about themselves.
 #pragma once
 
+#include "codec/bcf_error.h"
+
 #include <cstdint>
 #include <string>
 
 namespace bcf {
+
+// The budget ran out: unlike damage to one entry, this is a limit of the whole archive, so
+// whoever catches the errors of single entries lets it pass.
+class BudgetExceeded : public BcfError {
+public:
+    using BcfError::BcfError;
+};
 
 // What one archive may cost in all: several times the XML of the largest real archives and
 // their images, well below what a desktop has to spare.
@@ -17,7 +26,7 @@ public:
     explicit MemoryBudget(std::uint64_t limit) : limit_(limit) {}
 
     // Counts `bytes` more, for `subject` (an entry name); beyond the limit nothing is counted and
-    // BcfError("archive too large to open (limit N MiB)", subject) is thrown.
+    // BudgetExceeded("archive too large to open (limit N MiB)", subject) is thrown.
     void charge(std::uint64_t bytes, const std::string& subject);
     // True when `bytes` more would still be within the limit.
     bool fits(std::uint64_t bytes) const { return bytes <= limit_ - used_; }

@@ -185,6 +185,8 @@ private:
                  const char* note) {
         try {
             fetch();
+        } catch (const BudgetExceeded&) {
+            throw; // no damage: the merge fails rather than leave out what does not fit
         } catch (const BcfError&) {
             leaveOut();
             notes_.add(note);

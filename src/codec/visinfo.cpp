@@ -7,6 +7,7 @@
 #include "codec/zip/zip_archive.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <iterator>
 
@@ -39,6 +40,8 @@ constexpr const char* kEmptyListDropped =
     "empty Selection, Exceptions, Coloring, Lines or Bitmaps elements left out (BCF 2.1 has no empty form)";
 constexpr const char* kColorWithoutValue = "colourings without a colour left out (BCF 3.0 requires one)";
 constexpr const char* kColorWithoutComponents = "colourings without components left out (BCF requires one)";
+constexpr const char* kColorInvalid = "colours that are not 6 or 8 hexadecimal digits left out";
+constexpr const char* kIfcGuidInvalid = "component IfcGuids that are not 22 IFC GUID characters left out";
 constexpr const char* kColorUpperCased = "colours written in upper case (BCF 2.1 allows no other)";
 
 double number(pugi::xml_node parent, const char* name) {
@@ -64,6 +67,7 @@ std::vector<Component> readComponents(pugi::xml_node parent) {
     std::vector<Component> components;
     const auto nodes = parent.children("Component");
     const auto count = static_cast<std::size_t>(std::distance(nodes.begin(), nodes.end()));
+    xml::chargeRecords(count * sizeof(Component));
     components.reserve(count);
     adviseHugePages(components.data(), count * sizeof(Component));
     for (pugi::xml_node node : nodes)
@@ -144,13 +148,28 @@ void appendBool(pugi::xml_node node, const char* name, const std::optional<bool>
         node.append_attribute(name).set_value(*value ? "true" : "false");
 }
 
-void writeComponents(pugi::xml_node parent, const std::vector<Component>& components) {
+// An IFC GUID: 22 characters of IFC's base-64 alphabet.
+bool isIfcGuid(const std::string& text) {
+    return text.size() == 22 && std::all_of(text.begin(), text.end(), [](unsigned char c) {
+               return std::isalnum(c) || c == '_' || c == '$';
+           });
+}
+
+// A colour: three or four bytes in hexadecimal digits, "FF00FF" or "FF00FF99".
+bool isColor(const std::string& text) {
+    return (text.size() == 6 || text.size() == 8) &&
+           std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isxdigit(c); });
+}
+
+void writeComponents(pugi::xml_node parent, const std::vector<Component>& components, SaveNotes& notes) {
     for (const Component& component : components) {
         pugi::xml_node node = parent.append_child("Component");
         // Both schemas make IfcGuid optional but require 22 characters when it is there. IFC
         // GUIDs are case-sensitive: they are written exactly as read.
-        if (!xml::isBlank(component.ifcGuid))
+        if (isIfcGuid(component.ifcGuid))
             node.append_attribute("IfcGuid").set_value(component.ifcGuid.c_str());
+        else if (!xml::isBlank(component.ifcGuid))
+            notes.add(kIfcGuidInvalid);
         xml::appendTextIfSet(node, "OriginatingSystem", component.originatingSystem);
         xml::appendTextIfSet(node, "AuthoringToolId", component.authoringToolId);
     }
@@ -180,6 +199,8 @@ void writeColoring(pugi::xml_node components, const std::optional<std::vector<Co
             notes.add(kColorWithoutComponents);
         else if (v3 && xml::isBlank(color.color))
             notes.add(kColorWithoutValue);
+        else if (v3 && !isColor(color.color))
+            notes.add(kColorInvalid);
         else
             colors.push_back(&color);
     }
@@ -195,9 +216,11 @@ void writeColoring(pugi::xml_node components, const std::optional<std::vector<Co
         const std::string value = v3 ? color->color : changeCase(color->color, true);
         if (value != color->color)
             notes.add(kColorUpperCased);
-        if (!xml::isBlank(value))
+        if (isColor(value))
             colorNode.append_attribute("Color").set_value(value.c_str());
-        writeComponents(v3 ? colorNode.append_child("Components") : colorNode, color->components);
+        else if (!xml::isBlank(value))
+            notes.add(kColorInvalid);
+        writeComponents(v3 ? colorNode.append_child("Components") : colorNode, color->components, notes);
     }
 }
 
@@ -209,7 +232,7 @@ void writeComponentsElement(pugi::xml_node root, const VisualizationInfo& info, 
     if (!v3 && c.viewSetupHints)
         writeHints(node, *c.viewSetupHints);
     if (!info.selection.empty() || (v3 && c.selectionPresent))
-        writeComponents(node.append_child("Selection"), info.selection);
+        writeComponents(node.append_child("Selection"), info.selection, notes);
     else if (c.selectionPresent)
         notes.add(kEmptyListDropped);
 
@@ -228,7 +251,7 @@ void writeComponentsElement(pugi::xml_node root, const VisualizationInfo& info, 
             writeHints(visibilityNode, *c.viewSetupHints);
         if (const auto& exceptions = visibility->exceptions) {
             if (v3 || !exceptions->empty())
-                writeComponents(visibilityNode.append_child("Exceptions"), *exceptions);
+                writeComponents(visibilityNode.append_child("Exceptions"), *exceptions, notes);
             else
                 notes.add(kEmptyListDropped);
         }
@@ -314,23 +337,31 @@ VisualizationInfo readVisualizationInfo(const pugi::xml_document& document) {
     }
     if (const pugi::xml_node lines = root.child("Lines")) {
         info.lines.emplace();
-        for (pugi::xml_node line : lines.children("Line"))
+        for (pugi::xml_node line : lines.children("Line")) {
+            xml::chargeRecords(sizeof(Line));
             info.lines->push_back({readVector(line.child("StartPoint")), readVector(line.child("EndPoint"))});
+        }
     }
     if (const pugi::xml_node planes = root.child("ClippingPlanes")) {
         info.clippingPlanes.emplace();
-        for (pugi::xml_node plane : planes.children("ClippingPlane"))
+        for (pugi::xml_node plane : planes.children("ClippingPlane")) {
+            xml::chargeRecords(sizeof(ClippingPlane));
             info.clippingPlanes->push_back(
                 {readVector(plane.child("Location")), readVector(plane.child("Direction"))});
+        }
     }
     // 3.0 lists the bitmaps in Bitmaps, 2.1 repeats Bitmap in the root.
     const pugi::xml_node bitmaps = root.child("Bitmaps");
     if (bitmaps || root.child("Bitmap"))
         info.bitmaps.emplace();
-    for (pugi::xml_node node : bitmaps.children("Bitmap"))
+    for (pugi::xml_node node : bitmaps.children("Bitmap")) {
+        xml::chargeRecords(sizeof(Bitmap));
         info.bitmaps->push_back(readBitmap(node));
-    for (pugi::xml_node node : root.children("Bitmap"))
+    }
+    for (pugi::xml_node node : root.children("Bitmap")) {
+        xml::chargeRecords(sizeof(Bitmap));
         info.bitmaps->push_back(readBitmap(node));
+    }
     return info;
 }
 

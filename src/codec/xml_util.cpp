@@ -9,16 +9,19 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
+#include <locale.h>
 #include <new>
+#include <string_view>
 
 namespace bcf::xml {
 
 namespace {
 
-// The budget that parses count against, and what the running parse has allocated so far.
-thread_local const MemoryBudget* parseBudget = nullptr;
-thread_local bool parsing = false;
+// The budget that trees count against, and what the tree being parsed or built has allocated so far.
+thread_local MemoryBudget* parseBudget = nullptr;
+thread_local std::string parsedEntry;
 thread_local std::uint64_t parsedBytes = 0;
 thread_local bool overBudget = false;
 
@@ -32,16 +35,17 @@ struct alignas(16) BlockOrigin {
 };
 
 // pugixml allocates a tree in pages and strings through these; a refused allocation makes
-// the parse fail with status_out_of_memory. Everything else is plain malloc and free.
+// the parse fail with status_out_of_memory, and leaves a tree being built without the node or
+// text, which serialize() then refuses. Everything else is plain malloc and free.
 void* allocate(std::size_t size) {
-    if (parsing && parseBudget) {
+    if (parseBudget) {
         if (!parseBudget->fits(parsedBytes + size)) {
             overBudget = true;
             return nullptr;
         }
     }
-    const bool large = parsing && parsedBytes > kLargeTree;
-    if (parsing)
+    const bool large = parseBudget && parsedBytes > kLargeTree;
+    if (parseBudget)
         parsedBytes += size;
     void* block = nullptr;
     try {
@@ -70,7 +74,7 @@ const bool allocatorInstalled = [] {
 
 } // namespace
 
-ParseBudgetScope::ParseBudgetScope(const MemoryBudget& budget) : previous_(parseBudget) {
+ParseBudgetScope::ParseBudgetScope(MemoryBudget& budget) : previous_(parseBudget) {
     parseBudget = &budget;
 }
 
@@ -78,7 +82,105 @@ ParseBudgetScope::~ParseBudgetScope() {
     parseBudget = previous_;
 }
 
+void chargeRecords(std::uint64_t bytes) {
+    // The records are read while the tree they come from is still alive: both must fit.
+    if (parseBudget && !parseBudget->fits(parsedBytes + bytes))
+        parseBudget->exceeded(parsedEntry);
+    if (parseBudget)
+        parseBudget->charge(bytes, parsedEntry);
+}
+
 namespace {
+
+// True when the declaration names an encoding other than UTF-8, or the bytes start with a UTF-16
+// or UTF-32 byte order mark or zero byte: pugixml converts those to UTF-8 itself.
+bool declaresOtherEncoding(const char* data, std::size_t size) {
+    const auto byte = [&](std::size_t i) { return i < size ? static_cast<unsigned char>(data[i]) : 0u; };
+    if (byte(0) == 0xfe || byte(0) == 0xff || byte(0) == 0 || byte(1) == 0)
+        return true;
+    const std::string_view head(data, std::min<std::size_t>(size, 256));
+    if (!head.starts_with("<?xml"))
+        return false;
+    const std::string_view declaration = head.substr(0, head.find("?>"));
+    const std::size_t at = declaration.find("encoding");
+    if (at == std::string_view::npos)
+        return false;
+    const std::size_t quote = declaration.find_first_of("'\"", at);
+    if (quote == std::string_view::npos)
+        return false;
+    std::string name(
+        declaration.substr(quote + 1, declaration.find(declaration[quote], quote + 1) - quote - 1));
+    std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
+    return name != "utf-8" && name != "utf8";
+}
+
+// XML text in UTF-8 must be valid UTF-8: anything else is refused with where it is, rather than
+// carried into texts that no other reader takes.
+void checkUtf8(const char* data, std::size_t size, const std::string& entryName) {
+    if (declaresOtherEncoding(data, size))
+        return;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(data);
+    std::size_t i = 0;
+    while (i < size) {
+        // Eight ASCII bytes at a time.
+        if (i + 8 <= size) {
+            std::uint64_t word;
+            std::memcpy(&word, bytes + i, 8);
+            if ((word & 0x8080808080808080ull) == 0) {
+                i += 8;
+                continue;
+            }
+        }
+        const unsigned char lead = bytes[i];
+        std::size_t length = 1;
+        unsigned char low = 0x80, high = 0xbf; // the range of the second byte
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        } else if (lead >= 0xc2 && lead <= 0xdf) {
+            length = 2;
+        } else if (lead >= 0xe0 && lead <= 0xef) {
+            length = 3;
+            low = lead == 0xe0 ? 0xa0 : 0x80;  // no overlong forms
+            high = lead == 0xed ? 0x9f : 0xbf; // no surrogates
+        } else if (lead >= 0xf0 && lead <= 0xf4) {
+            length = 4;
+            low = lead == 0xf0 ? 0x90 : 0x80;
+            high = lead == 0xf4 ? 0x8f : 0xbf;
+        } else {
+            length = 0;
+        }
+        bool valid = length > 0 && i + length <= size && bytes[i + 1] >= low && bytes[i + 1] <= high;
+        for (std::size_t k = 2; valid && k < length; ++k)
+            valid = bytes[i + k] >= 0x80 && bytes[i + k] <= 0xbf;
+        if (!valid)
+            throw BcfError("invalid UTF-8", entryName, "at offset " + std::to_string(i));
+        i += length;
+    }
+}
+
+// BCF elements belong to no namespace; a file that binds a prefix to them (`<bcf:Markup>`) means
+// the same elements, so they are read under their local names.
+pugi::xml_node firstElement(pugi::xml_node node) {
+    while (node && node.type() != pugi::node_element)
+        node = node.next_sibling();
+    return node;
+}
+
+void stripPrefixes(pugi::xml_node root) {
+    // Depth first, without recursion.
+    for (pugi::xml_node node = root; node;) {
+        if (const char* colon = std::strchr(node.name(), ':'))
+            node.set_name(std::string(colon + 1).c_str());
+        pugi::xml_node next = firstElement(node.first_child());
+        while (!next && node != root) {
+            next = firstElement(node.next_sibling());
+            if (!next)
+                node = node.parent();
+        }
+        node = next;
+    }
+}
 
 // Parses `size` bytes at `data`, in place (the document then refers into them) or from pugixml's
 // own copy.
@@ -87,13 +189,14 @@ void parseBuffer(pugi::xml_document& document, void* data, std::size_t size, boo
     // Text that is only white space (a tab, a blank) is content too; white space between
     // elements, which always has siblings, is still dropped.
     (void)allocatorInstalled;
-    const unsigned options = pugi::parse_default | pugi::parse_ws_pcdata_single;
-    parsing = true;
+    // The document type declaration is kept as a node only to see whether it declares entities.
+    const unsigned options = pugi::parse_default | pugi::parse_ws_pcdata_single | pugi::parse_doctype;
+    checkUtf8(static_cast<const char*>(data), size, entryName);
+    parsedEntry = entryName;
     parsedBytes = 0;
     overBudget = false;
     const pugi::xml_parse_result result = inPlace ? document.load_buffer_inplace(data, size, options)
                                                   : document.load_buffer(data, size, options);
-    parsing = false;
     if (overBudget && parseBudget)
         parseBudget->exceeded(entryName);
     if (result.status != pugi::status_ok)
@@ -101,6 +204,13 @@ void parseBuffer(pugi::xml_document& document, void* data, std::size_t size, boo
                        std::string(result.description()) + " at offset " + std::to_string(result.offset));
     if (!document.document_element())
         throw BcfError("malformed XML", entryName, "no document element");
+    for (pugi::xml_node node = document.first_child(); node; node = node.next_sibling())
+        if (node.type() == pugi::node_doctype && std::strstr(node.value(), "<!ENTITY"))
+            throw BcfError("XML entity declarations are not supported", entryName,
+                           "its texts could not be read as written");
+    stripPrefixes(document.document_element());
+    if (overBudget && parseBudget)
+        parseBudget->exceeded(entryName);
 }
 
 } // namespace
@@ -142,16 +252,24 @@ public:
 } // namespace
 
 std::string serialize(const pugi::xml_document& document) {
+    // The tree is complete unless the budget refused a part of it; the next tree counts anew.
+    const bool incomplete = overBudget;
+    overBudget = false;
+    parsedBytes = 0;
+    if (incomplete && parseBudget)
+        parseBudget->exceeded("XML written");
     TextWriter writer;
     document.save(writer, "\t", pugi::format_indent | pugi::format_no_declaration, pugi::encoding_utf8);
     return std::move(writer.text);
 }
 
 std::string text(pugi::xml_node element) {
+    // Comments and processing instructions split a text into several nodes; it is all of them.
+    std::string joined;
     for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling())
         if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata)
-            return child.value();
-    return {};
+            joined += child.value();
+    return joined;
 }
 
 std::string childText(pugi::xml_node parent, const char* name) {
@@ -232,15 +350,10 @@ double parseNumber(const std::string& text) {
     double value = 0;
     const auto result = std::from_chars(begin, end, value);
     if (result.ec == std::errc::result_out_of_range) {
-        // from_chars gives up where strtod saturates: to an infinity on overflow, towards zero
-        // on underflow. The wider type tells which of the two it is.
-        long double wide = 0;
-        if (std::from_chars(begin, end, wide).ec != std::errc())
-            return 0.0;
-        if (std::fabs(wide) > std::numeric_limits<double>::max())
-            return wide > 0 ? std::numeric_limits<double>::infinity()
-                            : -std::numeric_limits<double>::infinity();
-        return static_cast<double>(wide);
+        // from_chars gives up where strtod saturates: to an infinity on overflow ("1e5000"), towards
+        // zero on underflow. strtod itself, in the C locale, says which.
+        static const locale_t cLocale = ::newlocale(LC_ALL_MASK, "C", nullptr);
+        return ::strtod_l(begin, nullptr, cLocale);
     }
     return result.ec == std::errc() ? value : 0.0;
 }

@@ -13,18 +13,24 @@ namespace bcf::xml {
 inline constexpr const char* kXsdNamespace = "http://www.w3.org/2001/XMLSchema";
 inline constexpr const char* kXsiNamespace = "http://www.w3.org/2001/XMLSchema-instance";
 
-// While alive, every parse on this thread counts its tree against `budget` too: a parse whose
-// tree would not fit fails with the budget's error instead of taking the memory.
+// While alive, every tree parsed or built on this thread counts against `budget` too: a parse whose
+// tree would not fit fails with the budget's error instead of taking the memory, and so does the
+// serialize() of a tree built beyond it.
 class ParseBudgetScope {
 public:
-    explicit ParseBudgetScope(const MemoryBudget& budget);
+    explicit ParseBudgetScope(MemoryBudget& budget);
     ~ParseBudgetScope();
     ParseBudgetScope(const ParseBudgetScope&) = delete;
     ParseBudgetScope& operator=(const ParseBudgetScope&) = delete;
 
 private:
-    const MemoryBudget* previous_;
+    MemoryBudget* previous_;
 };
+
+// Counts `bytes` of model records read from the file parsed last against the budget of the
+// ParseBudgetScope alive (nothing without one): a file of a few bytes per record (`<Comment/>`)
+// cannot make records of hundreds. Beyond the budget throws its error, naming that file.
+void chargeRecords(std::uint64_t bytes);
 
 // Parses `bytes` with pugixml's default options, keeping text that is only white space;
 // throws BcfError("malformed XML", entryName).
@@ -41,7 +47,7 @@ std::string serialize(const pugi::xml_document& document);
 
 // The text of the first child element named `name` (empty when there is none).
 std::string childText(pugi::xml_node parent, const char* name);
-// The text of an element: its first character-data or CDATA child.
+// The text of an element: all its character-data and CDATA children, joined.
 std::string text(pugi::xml_node element);
 // The value of an attribute (empty when absent).
 std::string attribute(pugi::xml_node element, const char* name);

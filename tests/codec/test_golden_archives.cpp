@@ -103,7 +103,7 @@ const std::vector<std::pair<const char*, Entries>>& archivesBuiltHere() {
           {"custom-extensions.xsd", kSchema},
           {"notes.txt", "notes"}}},
         {"2.1 root document without GUID", {{"bcf.version", kVersion21}, {"plan.pdf", "%PDF plan"}}},
-        {"2.1 topic without GUID cannot be saved",
+        {"2.1 topic without GUID gets one",
          {{"bcf.version", kVersion21}, {"t/markup.bcf", markup21("", "", false)}}},
         {"2.1 two topics with one GUID cannot be saved",
          {{"bcf.version", kVersion21}, {"a/markup.bcf", markup21("")}, {"b/markup.bcf", markup21("")}}},

@@ -24,6 +24,9 @@ FileBytes readWholeFile(const std::string& path, std::uint64_t maxBytes) {
         throw BcfError("bad zip", path, "no such file");
     if (fs::is_directory(status))
         throw BcfError("bad zip", path, "is a directory");
+    // A device or a pipe has no end to read up to, or is not an archive a save could replace.
+    if (!fs::is_regular_file(status))
+        throw BcfError("not a regular file", path);
 
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
@@ -149,6 +152,9 @@ void writeFileAtomically(const std::string& path, const std::function<void(int f
     }
     if (fs::is_directory(target, ec))
         throw BcfError("write error", path, "is a directory");
+    // A device node or a pipe would be replaced by the renamed file, or could not be.
+    if (fs::exists(target, ec) && !fs::is_regular_file(target, ec))
+        throw BcfError("not a regular file", path);
     fs::path folder = target.parent_path();
     if (folder.empty())
         folder = ".";
@@ -167,6 +173,11 @@ void writeFileAtomically(const std::string& path, const std::function<void(int f
         name.append(target.filename().string()).append(".tmp-").append(randomSuffix());
         tmp = (folder / name).string();
         fd = ::open(tmp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        // The new file is made in the target's folder: when that is what may not be written,
+        // the message names the folder.
+        if (fd < 0 && (errno == EACCES || errno == EPERM || errno == EROFS))
+            throw BcfError("permission denied", folder.string(),
+                           errno == EROFS ? "read-only file system" : "cannot create a file in this folder");
         if (fd < 0 && errno != EEXIST)
             fail(path, {}, errno);
     }

@@ -38,31 +38,6 @@ bool hasEndOfCentralDirectory(std::string_view bytes) {
                        signature + 4) != bytes.end();
 }
 
-// Entry names are written exactly as given, so refuse what would escape or confuse an extractor.
-std::string unsafeNameReason(const std::string& name, bool hasBytes) {
-    if (name.empty())
-        return "empty entry name";
-    if (name.size() > 0xffff)
-        return "entry name longer than 65535 bytes";
-    if (name.find('\0') != std::string::npos || name.find('\\') != std::string::npos)
-        return "entry name with a NUL or backslash";
-    if (name.front() == '/' || (name.size() > 1 && name[1] == ':'))
-        return "absolute entry name";
-    if (name.back() == '/' && hasBytes)
-        return "folder entry with content";
-    std::size_t start = 0;
-    while (start < name.size()) {
-        std::size_t end = name.find('/', start);
-        if (end == std::string::npos)
-            end = name.size();
-        const std::string part = name.substr(start, end - start);
-        if (part.empty() || part == "." || part == "..")
-            return "entry name with an empty, \".\" or \"..\" part";
-        start = end + 1;
-    }
-    return {};
-}
-
 bool startsWith(const std::string& bytes, std::string_view magic) {
     return bytes.size() >= magic.size() && std::equal(magic.begin(), magic.end(), bytes.begin());
 }
@@ -98,6 +73,31 @@ bool alreadyCompressed(const std::string& bytes) {
 }
 
 } // namespace
+
+// Entry names are written exactly as given, so refuse what would escape or confuse an extractor.
+std::string entryNameProblem(const std::string& name, bool hasBytes) {
+    if (name.empty())
+        return "empty entry name";
+    if (name.size() > 0xffff)
+        return "entry name longer than 65535 bytes";
+    if (name.find('\0') != std::string::npos || name.find('\\') != std::string::npos)
+        return "entry name with a NUL or backslash";
+    if (name.front() == '/' || (name.size() > 1 && name[1] == ':'))
+        return "absolute entry name";
+    if (name.back() == '/' && hasBytes)
+        return "folder entry with content";
+    std::size_t start = 0;
+    while (start < name.size()) {
+        std::size_t end = name.find('/', start);
+        if (end == std::string::npos)
+            end = name.size();
+        const std::string part = name.substr(start, end - start);
+        if (part.empty() || part == "." || part == "..")
+            return "entry name with an empty, \".\" or \"..\" part";
+        start = end + 1;
+    }
+    return {};
+}
 
 struct ZipArchive::Impl {
     std::string path;
@@ -238,12 +238,21 @@ std::optional<std::uint64_t> ZipArchive::check(const std::string& name) const {
     return extract(name, nullptr);
 }
 
+std::string ZipArchive::readAt(std::uint64_t index, const std::string& name) const {
+    std::string bytes;
+    extractAt(static_cast<std::int64_t>(index), name, &bytes);
+    return bytes;
+}
+
 std::optional<std::uint64_t> ZipArchive::extract(const std::string& name, std::string* bytes) const {
     if (!contains(name))
         return std::nullopt;
-    zip_t* archive = d->reader.get();
     // libzip keeps a hash of the names, so this lookup does not walk the directory.
-    const zip_int64_t index = zip_name_locate(archive, name.c_str(), 0);
+    return extractAt(zip_name_locate(d->reader.get(), name.c_str(), 0), name, bytes);
+}
+
+std::uint64_t ZipArchive::extractAt(std::int64_t index, const std::string& name, std::string* bytes) const {
+    zip_t* archive = d->reader.get();
     zip_stat_t st;
     zip_stat_init(&st);
     if (zip_stat_index(archive, static_cast<zip_uint64_t>(index), 0, &st) != 0)
@@ -306,7 +315,7 @@ SharedBytes ZipArchive::readShared(const std::string& name) const {
     return SharedBytes(std::move(buffer));
 }
 
-const MemoryBudget& ZipArchive::budget() const {
+MemoryBudget& ZipArchive::budget() const {
     return d->budget;
 }
 
@@ -323,13 +332,11 @@ void ZipArchive::writeEntryRef(const std::string& name, const std::string& bytes
 }
 
 void ZipArchive::checkNewEntry(const std::string& name, const std::string& bytes) const {
-    const std::string reason = unsafeNameReason(name, !bytes.empty());
+    const std::string reason = entryNameProblem(name, !bytes.empty());
     if (!reason.empty())
         throw BcfError("write error", name, reason);
     if (d->pendingNames.count(name))
         throw BcfError("write error", name, "duplicate entry name");
-    if (d->pending.size() >= kMaxEntries)
-        throw BcfError("write error", name, "more than 65535 entries");
     if (bytes.size() > kMaxEntryBytes)
         throw BcfError("write error", name, "entry larger than 256 MiB");
 }

@@ -20,8 +20,6 @@ namespace bcf {
 inline constexpr std::uint64_t kMaxArchiveBytes = 0x7fffffffu;
 // Largest uncompressed entry that is extracted; larger (or lying) entries are refused.
 inline constexpr std::uint64_t kMaxEntryBytes = 256u * 1024 * 1024;
-// Most entries a written archive may hold (classic ZIP).
-inline constexpr std::size_t kMaxEntries = 65535;
 
 // One central directory record, as listed.
 struct ZipEntryInfo {
@@ -31,6 +29,10 @@ struct ZipEntryInfo {
     std::uint32_t crc32 = 0;
     std::uint64_t index = 0;
 };
+
+// Why no entry named `name` (holding bytes when `hasBytes`) may be written: it would be empty, too
+// long, absolute, or escape or confuse an extractor; empty when the name is fine.
+std::string entryNameProblem(const std::string& name, bool hasBytes);
 
 class ZipArchive {
 public:
@@ -58,15 +60,19 @@ public:
     // The same bytes as a buffer shared by every caller that asks for the entry while one of
     // them still holds it, so that it is extracted and counted once; null when there is none.
     SharedBytes readShared(const std::string& name) const;
+    // The bytes of the entry at `index` of entries(), named `name`; throws as read() does.
+    std::string readAt(std::uint64_t index, const std::string& name) const;
     // Extracts the entry as read() does, checking it and paying the budget alike, without keeping
     // its bytes: its size, or nothing when there is none.
     std::optional<std::uint64_t> check(const std::string& name) const;
-    // What the archive has cost so far: every extraction, and the trees parsed from them.
-    const MemoryBudget& budget() const;
+    // What the archive has cost so far: every extraction, the trees parsed from them and the
+    // model records read from those; reading an archive is what charges it.
+    MemoryBudget& budget() const;
     bool contains(const std::string& name) const;
 
     // Appends an entry to the archive being built. Throws BcfError("write error") for an
-    // unsafe or duplicate name, or beyond the ZIP limits.
+    // unsafe or duplicate name, or beyond the ZIP limits. Any number of entries may be written:
+    // beyond 65,535 the archive gets ZIP64 records.
     void writeEntry(const std::string& name, std::string bytes);
     // Like writeEntry, without copying: `bytes` must stay alive and unchanged until the archive
     // is finished or saved.
@@ -83,6 +89,7 @@ private:
     void openReader(const char* data, std::size_t size, const std::string& label);
     // read() and check(): extracts the entry into `bytes`, or only through when that is null.
     std::optional<std::uint64_t> extract(const std::string& name, std::string* bytes) const;
+    std::uint64_t extractAt(std::int64_t index, const std::string& name, std::string* bytes) const;
     // Extracts the entry at `index`, which libzip describes as `st`, straight from the archive's
     // bytes when it is one for that path; false when libzip must.
     bool extractDirectly(std::uint64_t index, const zip_stat& st, std::string* bytes) const;

@@ -148,6 +148,52 @@ private slots:
             QCOMPARE(reason, &viewPoint == &viewPoints.back() ? limit : std::string());
         }
     }
+
+    // Kept files that do not fit in memory together: the save fails and writes nothing, rather
+    // than leave one out.
+    void saveBeyondTheBudgetWritesNothing() {
+        const std::string zeros(185'000'000, '\0');
+        ZipArchive in;
+        in.writeEntry("bcf.version", "<Version VersionId=\"2.1\"/>");
+        for (const std::string i : {"0", "1", "2"})
+            in.writeEntryRef("tool/state" + i + ".bin", zeros);
+        QTemporaryDir dir;
+        const std::string path = dir.filePath(QStringLiteral("in.bcf")).toStdString();
+        in.save(path);
+        BcfDocument document = loadArchive(path);
+        const std::string target = dir.filePath(QStringLiteral("saved.bcf")).toStdString();
+        QCOMPARE(reasonOf([&] { saveArchive(target, document, BcfVersion::V2_1); }),
+                 std::string("archive too large to save (limit 512 MiB)"));
+        QVERIFY(!std::filesystem::exists(target));
+    }
+
+    // More kept files than a classic ZIP directory counts: every one is saved (ZIP64).
+    void everyKeptFileIsSaved() {
+        const std::size_t files = 70'000;
+        ZipArchive in;
+        in.writeEntry("bcf.version", "<Version VersionId=\"2.1\"/>");
+        in.writeEntry("t/markup.bcf",
+                      "<Markup><Topic Guid=\"0b8a1f4e-3c2d-4e5f-8a9b-0c1d2e3f4a5b\"/></Markup>");
+        for (std::size_t i = 0; i < files; ++i)
+            in.writeEntry("t/kept-" + std::to_string(i) + ".txt", std::to_string(i));
+        QTemporaryDir dir;
+        const std::string path = dir.filePath(QStringLiteral("in.bcf")).toStdString();
+        in.save(path);
+        BcfDocument document = loadArchive(path);
+        QCOMPARE(document.data.markups.front().otherFiles.size(), files);
+        const std::string saved = dir.filePath(QStringLiteral("saved.bcf")).toStdString();
+        saveArchive(saved, document, BcfVersion::V2_1);
+        ZipArchive out;
+        out.load(saved);
+        const std::vector<ZipEntryInfo> entries = out.entries();
+        QCOMPARE(std::count_if(entries.begin(), entries.end(),
+                               [](const ZipEntryInfo& entry) {
+                                   return entry.filename.find("/kept-") != std::string::npos;
+                               }),
+                 std::ptrdiff_t(files));
+        QCOMPARE(out.read("0b8a1f4e-3c2d-4e5f-8a9b-0c1d2e3f4a5b/kept-69999.txt").value(),
+                 std::string("69999"));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestZipArchive)

@@ -101,3 +101,47 @@ archive("payload-names-unusable-2.1.bcf", [
                                                '<Snapshot>../shared.png</Snapshot></Viewpoints>')),
     (TOPIC + "/../shared.png", b"\x89PNG"),
 ])
+
+# Two bcf.version entries that disagree: which one counts would be left to chance.
+archive("duplicate-version-differing-2.1.bcf", [
+    ("bcf.version", version("2.1")),
+    ("bcf.version", version("3.0")),
+    (TOPIC + "/markup.bcf", markup21("T")),
+])
+
+# The same markup file twice, byte for byte: one file, one topic.
+archive("duplicate-markup-identical-2.1.bcf", [
+    ("bcf.version", version("2.1")),
+    (TOPIC + "/markup.bcf", markup21("T")),
+    (TOPIC + "/markup.bcf", markup21("T")),
+])
+
+# Texts split by comments, processing instructions and CDATA sections; elements under a prefix;
+# numbers beyond what a double holds.
+archive("text-across-comments-and-prefixes-2.1.bcf", [
+    ("bcf.version", version("2.1")),
+    (TOPIC + "/markup.bcf",
+     '<?xml version="1.0"?>\n<bcf:Markup xmlns:bcf="urn:bcf" %s><bcf:Topic Guid="%s" TopicType="Issue" '
+     'TopicStatus="Open"><bcf:Title>x<!--c-->y<?pi?>z<![CDATA[<w>]]></bcf:Title><CreationDate>'
+     '2024-03-07T09:05:41Z</CreationDate><CreationAuthor>a@b.c</CreationAuthor></bcf:Topic>'
+     '<Viewpoints Guid="%s"><Viewpoint>v.bcfv</Viewpoint></Viewpoints></bcf:Markup>\n' % (NS, TOPIC, DOCUMENT)),
+    (TOPIC + "/v.bcfv",
+     '<?xml version="1.0"?>\n<VisualizationInfo Guid="%s"><PerspectiveCamera><CameraViewPoint><X>1e5000</X>'
+     '<Y>-1e5000</Y><Z>1e-5000</Z></CameraViewPoint><CameraDirection><X>1</X><Y>0</Y><Z>0</Z>'
+     '</CameraDirection><CameraUpVector><X>0</X><Y>0</Y><Z>1</Z></CameraUpVector><FieldOfView>60'
+     '</FieldOfView></PerspectiveCamera></VisualizationInfo>\n' % DOCUMENT),
+])
+
+# An internal DTD entity, which the reader does not expand: refused rather than kept as "&co;".
+archive("dtd-entity-2.1.bcf", [
+    ("bcf.version", version("2.1")),
+    (TOPIC + "/markup.bcf", markup21("T").replace('<?xml version="1.0"?>\n',
+                                                  '<?xml version="1.0"?>\n<!DOCTYPE Markup [<!ENTITY co "Company">]>\n')
+     .replace("<Title>T</Title>", "<Title>&co;</Title>")),
+])
+
+# Invalid UTF-8 (a Latin-1 byte) in a title, in a file that declares no other encoding.
+archive("invalid-utf8-2.1.bcf", [
+    ("bcf.version", version("2.1")),
+    (TOPIC + "/markup.bcf", markup21("T").encode().replace(b"<Title>T</Title>", b"<Title>caf\xe9</Title>")),
+])
