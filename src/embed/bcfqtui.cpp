@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include <stdexcept>
 
@@ -136,8 +137,16 @@ BcfQtUi::~BcfQtUi() {
 }
 
 void BcfQtUi::resize(int width, int height) {
-    d->placeholder->resize(width, height);
-    d->placeholder->move(0, 0);
+    // Embedded, the client area goes to 0,0: a top-level widget's move() places its frame, which an
+    // embedded window has none of, and would push the view down by the host's menu bar and frame.
+    // A window of its own keeps its frame at 0,0.
+    const QWindow* own = d->placeholder->windowHandle();
+    if (own != nullptr && own->parent() != nullptr) {
+        d->placeholder->setGeometry(0, 0, width, height);
+    } else {
+        d->placeholder->resize(width, height);
+        d->placeholder->move(0, 0);
+    }
 }
 
 bool BcfQtUi::hasUnsavedChanges() const {

@@ -3,6 +3,8 @@
 
 #include <QWidget>
 
+class QKeyEvent;
+
 #include <memory>
 
 namespace bcf::platform {
@@ -12,5 +14,10 @@ namespace bcf::platform {
 // cannot parent to foreign windows (offscreen, minimal, wayland), or `host` is 0 or names no
 // window, the result is a plain top-level widget. Never returns null.
 std::unique_ptr<QWidget> createPlaceholderWidget(WId host);
+
+// Runs the shortcut of the window of `host` (its actions, its menus' actions and its QShortcuts)
+// that `event` presses; false when it has none, or `host` is null. The placeholder hands on the
+// keys the viewer left unused this way, as Qt matches a window's shortcuts only in that window.
+bool forwardShortcut(QWidget* host, const QKeyEvent& event);
 
 } // namespace bcf::platform

@@ -1,6 +1,7 @@
 #include "ui/bcf_session.h"
 
 #include "codec/archive.h"
+#include "codec/guid.h"
 #include "codec/payloads.h"
 
 #include <QUndoStack>
@@ -47,6 +48,7 @@ void BcfSession::open(const std::string& path) {
     bcf::BcfDocument loaded = bcf::loadArchive(path);
     undoStack_->clear();
     document_ = std::move(loaded);
+    version_ = document_.data.version;
     hasDocument_ = true;
     setFilePath(path);
     emit documentReset();
@@ -55,13 +57,29 @@ void BcfSession::open(const std::string& path) {
 void BcfSession::close() {
     undoStack_->clear();
     document_ = bcf::BcfDocument();
+    version_ = document_.data.version;
     hasDocument_ = false;
     setFilePath(std::string());
     emit documentReset();
 }
 
+void BcfSession::newArchive(const std::string& projectName) {
+    undoStack_->clear();
+    document_ = bcf::BcfDocument();
+    document_.data.version = bcf::BcfVersion::V3_0;
+    document_.data.name = projectName;
+    document_.data.projectId = bcf::generateGuid();
+    version_ = document_.data.version;
+    hasDocument_ = true;
+    setFilePath(std::string());
+    // Nothing of it is in a file yet: the stack has no clean state until the first save.
+    undoStack_->resetClean();
+    emit documentReset();
+}
+
 bcf::SaveNotes BcfSession::save(const std::string& path, bcf::BcfVersion version) {
     bcf::SaveNotes notes = bcf::saveArchive(path, document_, version);
+    version_ = version;
     setFilePath(path);
     undoStack_->setClean();
     return notes;

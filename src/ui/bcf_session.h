@@ -27,9 +27,9 @@ public:
     const bcf::BcfDocument& document() const { return document_; }
     // UTF-8 path of the current archive file; empty when no file is current.
     const std::string& filePath() const { return filePath_; }
-    // The BCF version of the document as opened (2.0 for a new one): what the save dialog's first
-    // filter writes.
-    bcf::BcfVersion version() const { return document_.data.version; }
+    // The BCF version of the document as opened or last saved (2.0 for a new one): what Save and
+    // the save dialog's first filter write.
+    bcf::BcfVersion version() const { return version_; }
     // Whether there is a document to edit: a new session holds a new, empty one; a close leaves
     // none until the next open.
     bool hasDocument() const { return hasDocument_; }
@@ -42,9 +42,12 @@ public:
     void open(const std::string& path);
     // Drops the document: an empty model, no file, an empty undo stack.
     void close();
-    // Writes the model to `path` as `version`; the file becomes the current one and the state saved
-    // the clean state. Throws on failure, having changed neither the file, nor the path, nor the
-    // unsaved state.
+    // Starts a new, empty BCF 3.0 archive named `projectName` (UTF-8) with a new project GUID: no
+    // file, an empty undo stack, and unsaved until it is saved.
+    void newArchive(const std::string& projectName);
+    // Writes the model to `path` as `version`; the file becomes the current one, `version` the
+    // version of the document and the state saved the clean state. Throws on failure, having changed neither
+    // the file, nor the path, nor the unsaved state.
     bcf::SaveNotes save(const std::string& path, bcf::BcfVersion version);
     // Runs `command` and puts it on the undo stack (which owns it).
     void push(QUndoCommand* command);
@@ -99,6 +102,7 @@ private:
 
     bcf::BcfDocument document_;
     std::string filePath_;
+    bcf::BcfVersion version_ = bcf::BcfVersion::V2_0;
     bool hasDocument_ = true;
     QUndoStack* undoStack_;
 };

@@ -26,9 +26,9 @@ void setTexts(QTreeWidgetItem* item, const bcf::Comment& comment) {
     item->setText(DateColumn, bcf::formatDateTime(comment.date));
     item->setText(ModifiedByColumn, fromUtf8(comment.modifiedAuthor));
     item->setText(ModifiedDateColumn, bcf::formatDateTime(comment.modifiedDate));
-    item->setToolTip(TextColumn, comment.viewpoint.empty()
-                                     ? QString()
-                                     : QStringLiteral("Refers to viewpoint ") + fromUtf8(comment.viewpoint));
+    // Each cell's whole text, for a column too narrow to show it.
+    for (int column = TextColumn; column <= ModifiedDateColumn; ++column)
+        item->setToolTip(column, plainToolTip(item->text(column)));
 }
 
 } // namespace

@@ -245,6 +245,9 @@ void ComponentsView::showBitmaps(QListWidgetItem* item) {
             }
             images.push_back({fromUtf8((*bitmaps)[i].reference), decoded((*bitmaps)[i].data)});
         }
-        SnapshotViewer::showIn(messages_.window(), std::move(images), ui_.lwBitmaps->row(item));
+        const bcf::Markup& markup = session_.data().markups.at(static_cast<std::size_t>(topic));
+        SnapshotViewer::showIn(
+            messages_.window(), std::move(images), ui_.lwBitmaps->row(item),
+            {markup.topic.guid, markup.viewPoints.at(static_cast<std::size_t>(viewPoint)).guid});
     });
 }

@@ -39,6 +39,8 @@ QTreeWidgetItem* documentItem(const bcf::DocumentInfo& document) {
     auto* item = new QTreeWidgetItem();
     item->setText(0, fromUtf8(document.filename));
     item->setText(1, QStringLiteral("Project"));
+    // The whole name, for a column too narrow to show it.
+    item->setToolTip(0, plainToolTip(item->text(0)));
     return item;
 }
 

@@ -1,7 +1,9 @@
 #include "ui/edit_commands.h"
 
+#include "ui/author_setting.h"
 #include "ui/bcf_session.h"
 #include "ui/model_lookup.h"
+#include "ui/records.h"
 
 #include <algorithm>
 
@@ -16,6 +18,13 @@ const bcf::Markup& markupAt(const BcfSession& session, int topic) {
 
 int endOf(std::size_t size) {
     return static_cast<int>(size);
+}
+
+// `topic` marked modified now by the author: a record taken from it changes the topic too.
+bcf::Topic modifiedNow(bcf::Topic topic) {
+    topic.modifiedDate = currentTimestampText();
+    topic.modifiedAuthor = authorName().toStdString();
+    return topic;
 }
 
 } // namespace
@@ -107,14 +116,17 @@ void AddCommentCommand::undo() {
 }
 
 DeleteCommentCommand::DeleteCommentCommand(BcfSession& session, int topic, int comment)
-    : QUndoCommand(QStringLiteral("Delete Comment")), session_(session), topic_(topic), comment_(comment) {}
+    : QUndoCommand(QStringLiteral("Delete Comment")), session_(session), topic_(topic), comment_(comment),
+      before_(markupAt(session, topic).topic), after_(modifiedNow(before_)) {}
 
 void DeleteCommentCommand::redo() {
     value_ = session_.takeComment(topic_, comment_);
+    session_.setTopic(topic_, after_);
 }
 
 void DeleteCommentCommand::undo() {
     session_.insertComment(topic_, comment_, value_);
+    session_.setTopic(topic_, before_);
 }
 
 AddSnapshotCommand::AddSnapshotCommand(BcfSession& session, int topic, bcf::ViewPoint viewPoint)
@@ -132,7 +144,7 @@ void AddSnapshotCommand::undo() {
 
 DeleteSnapshotCommand::DeleteSnapshotCommand(BcfSession& session, int topic, int viewPoint)
     : QUndoCommand(QStringLiteral("Delete Snapshot")), session_(session), topic_(topic),
-      viewPoint_(viewPoint) {
+      viewPoint_(viewPoint), before_(markupAt(session, topic).topic), after_(modifiedNow(before_)) {
     const bcf::Markup& markup = markupAt(session, topic);
     for (std::size_t i = 0; i < markup.comments.size(); ++i) {
         if (viewPointIndex(markup, markup.comments[i].viewpoint) == viewPoint)
@@ -147,9 +159,11 @@ void DeleteSnapshotCommand::redo() {
         session_.setComment(topic_, index, std::move(about));
     }
     value_ = session_.takeViewPoint(topic_, viewPoint_);
+    session_.setTopic(topic_, after_);
 }
 
 void DeleteSnapshotCommand::undo() {
+    session_.setTopic(topic_, before_);
     session_.insertViewPoint(topic_, viewPoint_, value_);
     for (const auto& [index, comment] : comments_)
         session_.setComment(topic_, index, comment);
@@ -169,6 +183,9 @@ void AddDocumentCommand::undo() {
 
 DeleteDocumentCommand::DeleteDocumentCommand(BcfSession& session, int document)
     : QUndoCommand(QStringLiteral("Delete Document")), session_(session), document_(document) {
+    const bcf::Topic mark = modifiedNow({});
+    modifiedDate_ = *mark.modifiedDate;
+    modifiedAuthor_ = mark.modifiedAuthor;
     const bcf::BcfData& data = session.data();
     const bcf::DocumentInfo* deleted = &data.documents.at(static_cast<std::size_t>(document));
     for (std::size_t i = 0; i < data.markups.size(); ++i) {
@@ -191,6 +208,8 @@ void DeleteDocumentCommand::redo() {
         std::erase_if(without.documentReferences, [&](const bcf::DocumentReference& reference) {
             return referencedDocument(data, markup, reference) == deleted;
         });
+        without.modifiedDate = modifiedDate_;
+        without.modifiedAuthor = modifiedAuthor_;
         session_.setTopic(index, std::move(without));
     }
     value_ = session_.takeDocument(document_);

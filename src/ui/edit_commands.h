@@ -86,6 +86,7 @@ private:
     bcf::Comment value_;
 };
 
+// Removes a comment; the topic is marked modified now by the author.
 class DeleteCommentCommand : public QUndoCommand {
 public:
     DeleteCommentCommand(BcfSession& session, int topic, int comment);
@@ -97,6 +98,7 @@ private:
     int topic_;
     int comment_;
     bcf::Comment value_;
+    bcf::Topic before_, after_; // the topic record, before and after its modification mark
 };
 
 // Appends a snapshot (a viewpoint reference with its payloads) to a topic.
@@ -113,7 +115,8 @@ private:
     bcf::ViewPoint value_;
 };
 
-// Removes a snapshot with its viewpoint; the comments about it stay, about none.
+// Removes a snapshot with its viewpoint; the comments about it stay, about none. The topic is
+// marked modified now by the author.
 class DeleteSnapshotCommand : public QUndoCommand {
 public:
     DeleteSnapshotCommand(BcfSession& session, int topic, int viewPoint);
@@ -126,6 +129,7 @@ private:
     int viewPoint_;
     bcf::ViewPoint value_;
     std::vector<std::pair<int, bcf::Comment>> comments_; // the comments about it, as they were
+    bcf::Topic before_, after_; // the topic record, before and after its modification mark
 };
 
 class AddDocumentCommand : public QUndoCommand {
@@ -140,7 +144,8 @@ private:
     bcf::DocumentInfo value_;
 };
 
-// Removes a document with the references topics hold to it.
+// Removes a document with the references topics hold to it; those topics are marked modified
+// now by the author.
 class DeleteDocumentCommand : public QUndoCommand {
 public:
     DeleteDocumentCommand(BcfSession& session, int document);
@@ -152,4 +157,5 @@ private:
     int document_;
     bcf::DocumentInfo value_;
     std::vector<std::pair<int, bcf::Topic>> citing_; // the topics that cite it, as they were
+    std::string modifiedDate_, modifiedAuthor_;      // the mark the citing topics get
 };

@@ -9,6 +9,8 @@
 #include <QStyleOptionComboBox>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace {
 
 QStyle* styleOf(const QStyleOptionViewItem& option) {
@@ -105,6 +107,10 @@ void IssueComboDelegate::setEditorData(QWidget* editor, const QModelIndex& index
         }
     }
     box->setCurrentIndex(row);
+    // The list shows every value whole, however narrow the cell.
+    QAbstractItemView* view = box->view();
+    view->setMinimumWidth(view->sizeHintForColumn(0) + 2 * view->frameWidth() +
+                          view->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 8);
 }
 
 void IssueComboDelegate::setModelData(QWidget* editor, QAbstractItemModel* model,
@@ -116,5 +122,8 @@ void IssueComboDelegate::setModelData(QWidget* editor, QAbstractItemModel* model
 
 void IssueComboDelegate::updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
                                               const QModelIndex&) const {
-    editor->setGeometry(option.rect);
+    // A narrow cell (a new row's empty one) still shows a box wide enough for its values.
+    QRect rect = option.rect;
+    rect.setWidth(std::max(rect.width(), editor->sizeHint().width()));
+    editor->setGeometry(rect);
 }

@@ -26,6 +26,7 @@
 #include <QTreeWidget>
 #include <QTreeWidgetItem>
 
+#include <algorithm>
 #include <optional>
 #include <stdexcept>
 #include <string_view>
@@ -88,14 +89,15 @@ private:
         if (row >= 0 && static_cast<std::size_t>(row) < data_.markups.size()) {
             if (const std::string* date =
                     topicDate(data_.markups[static_cast<std::size_t>(row)].topic, index.column()))
-                return fromUtf8(*date);
+                return plainToolTip(fromUtf8(*date));
         }
         QStyleOptionViewItem option;
         option.initFrom(tree_->viewport());
         option.font = tree_->font();
         option.fontMetrics = tree_->fontMetrics();
         const int needed = tree_->itemDelegateForIndex(index)->sizeHint(option, index).width();
-        return needed > tree_->columnWidth(index.column()) ? item->text(index.column()) : QString();
+        return needed > tree_->columnWidth(index.column()) ? plainToolTip(item->text(index.column()))
+                                                           : QString();
     }
 
     QTreeWidget* tree_;
@@ -337,6 +339,10 @@ void IssueList::followSelection() {
         tree_->clearSelection();
         return;
     }
+    // A topic chosen elsewhere (a related topic's link) that a filter hides: the filters go, so
+    // that its row can be selected.
+    if (rows_[static_cast<std::size_t>(topic)]->isHidden())
+        filterBar_->clear();
     tree_->setCurrentItem(rows_[static_cast<std::size_t>(topic)]);
     tree_->scrollToItem(rows_[static_cast<std::size_t>(topic)]);
 }
@@ -363,15 +369,39 @@ void IssueList::cellEdited(QTreeWidgetItem* item, int column) {
             }
             return;
         }
+        // A value chosen for a new issue is what the next new issue starts with.
+        if (std::find(newIssues_.begin(), newIssues_.end(), edited.guid) != newIssues_.end())
+            rememberChoice(column, edited);
         session_.push(new EditTopicCommand(session_, row, std::move(edited), issueColumnEditText(column)));
     });
+}
+
+void IssueList::rememberChoice(int column, const bcf::Topic& topic) {
+    switch (column) {
+    case IssueTypeColumn:
+        newIssueChoices_.topicType = topic.topicType;
+        break;
+    case IssueStatusColumn:
+        newIssueChoices_.topicStatus = topic.topicStatus;
+        break;
+    case IssuePriorityColumn:
+        newIssueChoices_.priority = topic.priority;
+        break;
+    case IssueStageColumn:
+        newIssueChoices_.stage = topic.stage;
+        break;
+    default:
+        break;
+    }
 }
 
 void IssueList::newIssue() {
     messages_.run(QStringLiteral("Adding an issue"), QString(), [this] {
         // One row more, not a new list: the rows already there stay as they are. The new row is
         // selected and shown, so that the next command works on it.
-        session_.push(new AddTopicCommand(session_, ::newIssue(session_.data(), toUtf8(authorName()))));
+        bcf::Markup markup = ::newIssue(session_.data(), toUtf8(authorName()), newIssueChoices_);
+        newIssues_.push_back(markup.topic.guid);
+        session_.push(new AddTopicCommand(session_, std::move(markup)));
     });
 }
 
@@ -381,10 +411,13 @@ void IssueList::deleteIssue() {
         return;
     const bcf::Markup& markup = session_.data().markups.at(static_cast<std::size_t>(topicIndex));
     const QString title = fromUtf8(markup.topic.title);
-    const QString question = QStringLiteral("Delete the issue ") + quotedText(markup.topic.title) +
-                             QStringLiteral(" with its ") + QString::number(markup.comments.size()) +
-                             QStringLiteral(" comments and ") + QString::number(markup.viewPoints.size()) +
-                             QStringLiteral(" snapshots?");
+    const auto counted = [](std::size_t count, const char* one, const char* many) {
+        return QString::number(count) + QLatin1Char(' ') + QString::fromUtf8(count == 1 ? one : many);
+    };
+    const QString question =
+        QStringLiteral("Delete the issue ") + quotedText(markup.topic.title) + QStringLiteral(" with its ") +
+        counted(markup.comments.size(), "comment", "comments") + QStringLiteral(" and ") +
+        counted(markup.viewPoints.size(), "snapshot", "snapshots") + QStringLiteral("?");
     if (!messages_.confirmDelete(question))
         return;
     messages_.run(QStringLiteral("Deleting the issue"), title,

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "ui/issue_filter.h"
+#include "ui/records.h"
 
 #include <QObject>
 
@@ -18,6 +19,10 @@ class QTreeWidget;
 class QTreeWidgetItem;
 class TopicSelection;
 class WindowMessages;
+
+namespace bcf {
+struct Topic;
+}
 
 namespace Ui {
 class MainWindow;
@@ -52,6 +57,8 @@ private:
     // Selects the row of the selected topic, if it has one, or none.
     void followSelection();
     void cellEdited(QTreeWidgetItem* item, int column);
+    // Keeps the value of `column` of `topic` for the next new issue, if it is one of those kept.
+    void rememberChoice(int column, const bcf::Topic& topic);
     void newIssue();
     void deleteIssue();
     void updateCommands();
@@ -74,4 +81,6 @@ private:
     IssueFilter shownFilter_;              // the filter the shown rows answer
     std::vector<std::string> searchTexts_; // foldedSearchText per markup, built on the first search
     std::vector<char> staleTexts_;         // per markup: its search text must be built again
+    std::vector<std::string> newIssues_;   // GUIDs of the topics "New issue" made in this window
+    NewIssueChoices newIssueChoices_;      // what the user chose last in the rows of those
 };

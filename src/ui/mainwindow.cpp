@@ -13,10 +13,14 @@
 #include "ui/save_command.h"
 #include "ui/snapshot_import.h"
 #include "ui/snapshots_view.h"
+#include "ui/target_file_dialog.h"
 #include "ui/tool_icons_p.h"
 #include "ui/topic_details.h"
 #include "ui/topic_selection.h"
 #include "ui/viewpoint_link.h"
+#include "ui/window_actions.h"
+#include "ui/window_keyboard.h"
+#include "ui/window_layout.h"
 #include "ui/window_messages.h"
 #include "ui_mainwindow.h"
 
@@ -40,10 +44,14 @@ struct MainWindowPrivate {
     // Opens `path` (UTF-8), whatever the model holds; true when it was opened (a failure is shown).
     bool openArchive(const std::string& path);
     bool close();
+    // Asks for a project name and starts a new, empty archive with it.
+    void newArchive();
     void exportReport();
     void setAuthor();
     // Runs the save dialog and saves; false when cancelled or failed (the failure is shown).
     bool saveWithDialog();
+    // Saves to the current file in the current version, or runs the save dialog without a file.
+    bool saveInPlace();
     // Saves to `path` as `version` and shows what could not be carried; false when it failed
     // (the failure is shown).
     bool saveTo(const QString& path, bcf::BcfVersion version);
@@ -77,6 +85,7 @@ MainWindow::MainWindow() : d(std::make_unique<MainWindowPrivate>(this)) {
     Ui::MainWindow& ui = *d->ui;
     ui.setupUi(this);
     applyToolIcons(ui);
+    arrangeWindowPanes(ui);
     d->projectLabels = std::make_unique<ProjectLabels>(ui.lProject, ui.llink, d->session);
     d->issueList = std::make_unique<IssueList>(ui, d->session, d->selection, d->messages);
     d->topicDetails = std::make_unique<TopicDetails>(ui, d->session, d->selection, d->messages);
@@ -90,17 +99,27 @@ MainWindow::MainWindow() : d(std::make_unique<MainWindowPrivate>(this)) {
                                                          d->messages, d->viewpointLink);
     new ArchiveDrop(this, [this](const QString& path) { open(path); });
 
-    connect(ui.tbOpen, &QToolButton::clicked, this, [this] { d->open(); });
-    connect(ui.tbClose, &QToolButton::clicked, this, [this] { d->close(); });
-    connect(ui.tbSave, &QToolButton::clicked, this, [this] { save(); });
-    connect(ui.tbExportReport, &QToolButton::clicked, this, [this] { d->exportReport(); });
+    // The File menu: each command with its shortcut, and on its tool button.
+    QMenu* file = d->menu("menuFile", "&File");
+    addCommand(this, file, "actionNewArchive", QStringLiteral("&New archive\u2026"), {}, nullptr,
+               [this] { d->newArchive(); });
+    addCommand(this, file, "actionOpen", QStringLiteral("&Open\u2026"), QKeySequence(Qt::CTRL | Qt::Key_O),
+               ui.tbOpen, [this] { d->open(); });
+    addCommand(this, file, "actionSave", QStringLiteral("&Save"), QKeySequence(Qt::CTRL | Qt::Key_S),
+               ui.tbSave, [this] { save(); });
+    addCommand(this, file, "actionSaveAs", QStringLiteral("Save &As\u2026"),
+               QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), nullptr, [this] { saveAs(); });
+    addCommand(this, file, "actionClose", QStringLiteral("&Close"), QKeySequence(Qt::CTRL | Qt::Key_W),
+               ui.tbClose, [this] { d->close(); });
+    file->addSeparator();
+    addCommand(this, file, "actionExportReport", QStringLiteral("&Export report\u2026"),
+               QKeySequence(Qt::CTRL | Qt::Key_E), ui.tbExportReport, [this] { d->exportReport(); });
     const auto updateExport = [this] { d->ui->tbExportReport->setEnabled(d->session.hasDocument()); };
     connect(&d->session, &BcfSession::documentReset, this, updateExport);
     updateExport();
-
-    QAction* author = d->menu("menuFile", "&File")->addAction(QStringLiteral("Author name\u2026"));
-    author->setObjectName(QStringLiteral("actionAuthorName"));
-    connect(author, &QAction::triggered, this, [this] { d->setAuthor(); });
+    file->addSeparator();
+    addCommand(this, file, "actionAuthorName", QStringLiteral("Author name\u2026"), {}, nullptr,
+               [this] { d->setAuthor(); });
 
     // Undo and Redo named after the command they take back or do again ("Undo Delete Comment").
     QMenu* edit = d->menu("menuEdit", "&Edit");
@@ -111,6 +130,8 @@ MainWindow::MainWindow() : d(std::make_unique<MainWindowPrivate>(this)) {
     edit->addActions({undo, redo});
     // Also while the menu bar is hidden, as a host may keep it.
     addActions({undo, redo});
+    addFocusCommands(this, ui, edit);
+    setWindowTabOrder(this);
 }
 
 MainWindow::~MainWindow() {
@@ -139,6 +160,13 @@ bool MainWindow::hasUnsavedChanges() const {
 }
 
 bool MainWindow::save() {
+    bool saved = false;
+    d->messages.run(QStringLiteral("Saving the BCF archive"), QString(),
+                    [this, &saved] { saved = d->saveInPlace(); });
+    return saved;
+}
+
+bool MainWindow::saveAs() {
     bool saved = false;
     d->messages.run(QStringLiteral("Saving the BCF archive"), QString(),
                     [this, &saved] { saved = d->saveWithDialog(); });
@@ -241,6 +269,19 @@ bool MainWindowPrivate::close() {
     return closed;
 }
 
+void MainWindowPrivate::newArchive() {
+    messages.run(QStringLiteral("Starting a new archive"), QString(), [this] {
+        if (!confirmDiscard())
+            return;
+        bool accepted = false;
+        const QString name =
+            QInputDialog::getText(q, QStringLiteral("New archive"), QStringLiteral("Project name:"),
+                                  QLineEdit::Normal, QString(), &accepted);
+        if (accepted)
+            session.newArchive(name.trimmed().toStdString());
+    });
+}
+
 void MainWindowPrivate::exportReport() {
     ::exportReport(session, shownMarkupRows(ui->twIssues), messages);
 }
@@ -260,14 +301,20 @@ void MainWindowPrivate::setAuthor() {
 
 bool MainWindowPrivate::saveWithDialog() {
     // The dialog proposes the current file, its folder and name; a fresh window starts in the
-    // process's current directory.
-    QString selectedFilter;
-    const QString path = QFileDialog::getSaveFileName(q, QString(), QString::fromUtf8(session.filePath()),
-                                                      saveFilters(), &selectedFilter);
+    // process's current directory. The name gets its ".bcf" before an existing file is asked about.
+    const std::optional<TargetFile> target =
+        chooseTargetFile(q, QString(), QString::fromUtf8(session.filePath()),
+                         saveFilters().split(QStringLiteral(";;")), bcfArchivePath);
     // A cancelled dialog keeps the current file.
-    if (path.isEmpty())
+    if (!target)
         return false;
-    return saveTo(path, saveVersionForFilter(selectedFilter, session.version()));
+    return saveTo(target->path, saveVersionForFilter(target->filter, session.version()));
+}
+
+bool MainWindowPrivate::saveInPlace() {
+    if (session.filePath().empty())
+        return saveWithDialog();
+    return saveTo(QString::fromUtf8(session.filePath()), saveVersionForFilter(QString(), session.version()));
 }
 
 bool MainWindowPrivate::saveTo(const QString& path, bcf::BcfVersion version) {
@@ -300,7 +347,7 @@ bool MainWindowPrivate::confirmDiscard() {
     box.setDefaultButton(QMessageBox::Save);
     switch (box.exec()) {
     case QMessageBox::Save:
-        return saveWithDialog();
+        return saveInPlace();
     case QMessageBox::Discard:
         return true;
     default:

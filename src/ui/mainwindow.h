@@ -38,9 +38,13 @@ public:
     const std::string& bcfFilePath() const;
     // Whether the model changed since it was opened, saved or closed.
     bool hasUnsavedChanges() const;
-    // Asks for a file name and a version and saves the model there; false when the user cancelled
-    // or saving failed (the failure has been shown).
+    // Saves the model to the current file in the version it was opened or last saved in, or asks
+    // like saveAs() when there is no current file; false when the user cancelled or saving failed
+    // (the failure has been shown).
     bool save();
+    // Asks for a file name and a version and saves the model there; the file and the version become
+    // the current ones. False when the user cancelled or saving failed (the failure has been shown).
+    bool saveAs();
     // Opens the archive at `path` as the open command does once a file is chosen, asking first
     // what becomes of unsaved changes; false when the user kept them or loading failed (shown).
     bool open(const QString& path);

@@ -25,19 +25,20 @@ QString fileLinkHtml(const std::string& path) {
 
 ProjectLabels::ProjectLabels(QLabel* project, QLabel* link, BcfSession& session)
     : project_(project), link_(link), session_(session) {
-    // The link names the archive that was opened; a save under another name leaves it.
-    connect(&session_, &BcfSession::documentReset, this, [this] {
+    // The link names the current file: the one opened, or the one last saved under another name.
+    connect(&session_, &BcfSession::filePathChanged, this, [this] {
         const std::string& path = session_.filePath();
         link_->setText(path.empty() ? QString() : fileLinkHtml(path));
-        showProject();
     });
+    connect(&session_, &BcfSession::documentReset, this, &ProjectLabels::showProject);
     connect(&session_, &BcfSession::unsavedChangesChanged, this, &ProjectLabels::showProject);
 }
 
 void ProjectLabels::showProject() {
     const std::string& name = session_.data().name;
     QString text = QStringLiteral("Project: ") + fromUtf8(name);
+    // A project without a name that has changes is named for what it is, not by a lone mark.
     if (session_.hasUnsavedChanges())
-        text += name.empty() ? QStringLiteral("*") : QStringLiteral(" *");
+        text += name.empty() ? QStringLiteral("(unnamed) *") : QStringLiteral(" *");
     project_->setText(text);
 }

@@ -1,5 +1,7 @@
 #include "ui/records.h"
 
+#include <algorithm>
+
 #include "ui/utf8_text.h"
 
 #include "codec/entry_names.h"
@@ -96,21 +98,22 @@ const std::string& defaultSnapshotImage() {
     return image;
 }
 
-bcf::Markup newIssue(const bcf::BcfData& data, const std::string& author) {
-    const auto first = [](const std::vector<std::string>& values) {
+bcf::Markup newIssue(const bcf::BcfData& data, const std::string& author, const NewIssueChoices& chosen) {
+    const auto pick = [](const std::vector<std::string>& values, const std::string& choice) {
+        if (!choice.empty() && std::find(values.begin(), values.end(), choice) != values.end())
+            return choice;
         return values.empty() ? std::string() : values.front();
     };
     bcf::Markup markup;
     bcf::Topic& topic = markup.topic;
     topic.guid = bcf::generateGuid();
-    topic.topicType = first(data.topicTypes);
-    topic.topicStatus = first(data.topicStatuses);
+    topic.topicType = pick(data.topicTypes, chosen.topicType);
+    topic.topicStatus = pick(data.topicStatuses, chosen.topicStatus);
     topic.title = kNewIssueTitle;
-    topic.priority = first(data.priorities);
+    topic.priority = pick(data.priorities, chosen.priority);
     topic.creationDate = currentTimestampText();
     topic.creationAuthor = author;
-    topic.assignedTo = first(data.users);
-    topic.stage = first(data.stages);
+    topic.stage = pick(data.stages, chosen.stage);
     return markup;
 }
 

@@ -17,9 +17,15 @@ std::string currentTimestampText();
 // The PNG image of every new snapshot: 256 by 256 pixels of one pale grey-cyan (181, 208, 208).
 const std::string& defaultSnapshotImage();
 
-// A new topic: title "New Issue", created now by `author` (UTF-8); type, status, priority, assignee
-// and stage are the first values of the model's extension lists (empty when a list is empty).
-bcf::Markup newIssue(const bcf::BcfData& data, const std::string& author);
+// The type, status, priority and stage the user last chose for a new issue (empty: none yet).
+struct NewIssueChoices {
+    std::string topicType, topicStatus, priority, stage;
+};
+
+// A new topic: title "New Issue", created now by `author` (UTF-8), assigned to nobody; type,
+// status, priority and stage are those of `chosen` where the model's extension list offers them,
+// else the first value of that list (empty when the list is empty).
+bcf::Markup newIssue(const bcf::BcfData& data, const std::string& author, const NewIssueChoices& chosen = {});
 
 // A new comment with empty text, written now by `author` (UTF-8).
 bcf::Comment newComment(const std::string& author);

@@ -2,12 +2,12 @@
 #include "ui/report_export.h"
 
 #include "ui/bcf_session.h"
+#include "ui/target_file_dialog.h"
 #include "ui/window_messages.h"
 
 #include "report/report.h"
 
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QLocale>
 #include <QProgressDialog>
@@ -42,13 +42,12 @@ void exportReport(const BcfSession& session, const std::vector<int>& rows, Windo
     QStringList filters;
     for (const ReportFileType& type : kReportFileTypes)
         filters.append(QString::fromUtf8(type.filter));
-    QString selectedFilter;
-    const QString chosen =
-        QFileDialog::getSaveFileName(messages.window(), QStringLiteral("Export report…"), QString(),
-                                     filters.join(QStringLiteral(";;")), &selectedFilter);
-    if (chosen.isEmpty())
+    // The suffix of the chosen type is added before an existing file is asked about.
+    const std::optional<TargetFile> target = chooseTargetFile(
+        messages.window(), QStringLiteral("Export report…"), QString(), filters, withReportSuffix);
+    if (!target)
         return;
-    const QString path = withReportSuffix(chosen, selectedFilter);
+    const QString path = target->path;
     messages.run(QStringLiteral("Exporting the report"), QDir::toNativeSeparators(path), [&] {
         bcf::ReportOptions options;
         options.archiveFile = session.filePath();

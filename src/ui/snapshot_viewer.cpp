@@ -36,12 +36,17 @@ QToolButton* addButton(QWidget* parent, QHBoxLayout* row, const char* name, cons
 
 } // namespace
 
-void SnapshotViewer::showIn(QWidget* window, std::vector<ViewerImage> images, int current) {
-    auto* viewer = window->findChild<SnapshotViewer*>(QString(), Qt::FindDirectChildrenOnly);
+SnapshotViewer* SnapshotViewer::of(QWidget* window) {
+    return window->findChild<SnapshotViewer*>(QString(), Qt::FindDirectChildrenOnly);
+}
+
+void SnapshotViewer::showIn(QWidget* window, std::vector<ViewerImage> images, int current, Source source) {
+    auto* viewer = of(window);
     if (!viewer) {
         viewer = new SnapshotViewer(window);
         viewer->setAttribute(Qt::WA_DeleteOnClose);
     }
+    viewer->source_ = std::move(source);
     viewer->setImages(std::move(images), current);
     viewer->show();
     viewer->raise();

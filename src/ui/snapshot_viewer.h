@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QString>
 
+#include <string>
 #include <vector>
 
 class QLabel;
@@ -24,9 +25,19 @@ class SnapshotViewer : public QDialog {
 public:
     explicit SnapshotViewer(QWidget* parent);
 
+    // What a viewer shows: the snapshots of the topic `topicGuid` (`viewPointGuid` empty) or the
+    // bitmaps of its viewpoint `viewPointGuid`.
+    struct Source {
+        std::string topicGuid, viewPointGuid;
+    };
+
     // Shows `images` at full size, starting at `current`, in the one viewer of `window`, made on
     // first use: a second call replaces what it shows.
-    static void showIn(QWidget* window, std::vector<ViewerImage> images, int current);
+    static void showIn(QWidget* window, std::vector<ViewerImage> images, int current, Source source = {});
+    // The viewer of `window`, if one is open.
+    static SnapshotViewer* of(QWidget* window);
+
+    const Source& source() const { return source_; }
 
     // Replaces the images and shows the one at `current` (clamped into the list).
     void setImages(std::vector<ViewerImage> images, int current);
@@ -55,6 +66,7 @@ private:
     void render();
 
     std::vector<ViewerImage> images;
+    Source source_;
     int current = -1;
     double zoom = 1;
     bool fit = true;

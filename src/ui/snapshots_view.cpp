@@ -2,6 +2,7 @@
 
 #include "ui/bcf_session.h"
 #include "ui/edit_commands.h"
+#include "ui/model_lookup.h"
 #include "ui/snapshot_viewer.h"
 #include "ui/topic_selection.h"
 #include "ui/utf8_text.h"
@@ -89,7 +90,12 @@ SnapshotsView::SnapshotsView(Ui::MainWindow& ui, BcfSession& session, TopicSelec
     connect(&session_, &BcfSession::viewPointRemoved, this, [this](int topic, int) {
         if (topic == selection_.topic())
             show();
+        followInViewer();
     });
+    // The full-size viewer never shows what is no longer there.
+    connect(&session_, &BcfSession::topicRemoved, this, &SnapshotsView::followInViewer);
+    connect(&session_, &BcfSession::viewPointAdded, this, &SnapshotsView::followInViewer);
+    connect(&session_, &BcfSession::documentReset, this, &SnapshotsView::followInViewer);
     updateCommands();
 }
 
@@ -169,11 +175,32 @@ void SnapshotsView::showFullSize(QListWidgetItem* item) {
         return;
     messages_.run(QStringLiteral("Showing the snapshot"), QString(), [&] {
         const bcf::Markup& markup = session_.data().markups.at(static_cast<std::size_t>(topic));
-        std::vector<ViewerImage> images;
-        for (const bcf::ViewPoint& viewPoint : markup.viewPoints)
-            images.push_back({fromUtf8(viewPoint.snapshot), decoded(viewPoint.snapshotData)});
-        SnapshotViewer::showIn(messages_.window(), std::move(images), ui_.lwSnapshots->row(item));
+        SnapshotViewer::showIn(messages_.window(), viewerImages(markup), ui_.lwSnapshots->row(item),
+                               {markup.topic.guid, {}});
     });
+}
+
+void SnapshotsView::followInViewer() {
+    SnapshotViewer* viewer = SnapshotViewer::of(messages_.window());
+    if (!viewer)
+        return;
+    const bcf::BcfData& data = session_.data();
+    const int topic = findTopic(data, viewer->source().topicGuid);
+    const bcf::Markup* markup = topic < 0 ? nullptr : &data.markups[static_cast<std::size_t>(topic)];
+    if (!markup || (!viewer->source().viewPointGuid.empty() &&
+                    viewPointIndex(*markup, viewer->source().viewPointGuid) < 0)) {
+        viewer->close();
+        return;
+    }
+    if (viewer->source().viewPointGuid.empty())
+        viewer->setImages(viewerImages(*markup), viewer->currentIndex());
+}
+
+std::vector<ViewerImage> SnapshotsView::viewerImages(const bcf::Markup& markup) {
+    std::vector<ViewerImage> images;
+    for (const bcf::ViewPoint& viewPoint : markup.viewPoints)
+        images.push_back({fromUtf8(viewPoint.snapshot), decoded(viewPoint.snapshotData)});
+    return images;
 }
 
 void SnapshotsView::showInModel() {

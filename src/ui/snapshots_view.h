@@ -7,6 +7,13 @@
 #include <QObject>
 
 #include <string>
+#include <vector>
+
+struct ViewerImage;
+
+namespace bcf {
+struct Markup;
+}
 
 class BcfSession;
 class QImage;
@@ -40,6 +47,10 @@ private:
     void viewPointAdded(int topic, int viewPoint);
     void followSelection();
     void showFullSize(QListWidgetItem* item);
+    // Keeps the full-size viewer to what the model holds: closed when its topic or viewpoint is
+    // gone, the snapshots of its topic shown again when they changed.
+    void followInViewer();
+    static std::vector<ViewerImage> viewerImages(const bcf::Markup& markup);
     void showInModel();
     void deleteSnapshot();
     void updateCommands();

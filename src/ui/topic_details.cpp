@@ -14,6 +14,8 @@
 #include "codec/payloads.h"
 #include "datetime/local_date_time.h"
 
+#include <QAbstractItemView>
+#include <QCalendarWidget>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QFileInfo>
@@ -22,6 +24,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QSignalBlocker>
+#include <QStyle>
 #include <QToolButton>
 #include <QUndoStack>
 
@@ -40,14 +43,18 @@ QString joined(const QStringList& parts) {
     return parts.join(QStringLiteral(", "));
 }
 
-// Each label as a tag: a shaded box that removes the label when clicked.
+// Each label as a tag: a shaded box with the name and a "×" that removes the label when clicked.
+// The tags are apart by a plain blank, where the lines of the label wrap; a tag itself never breaks.
 QString labelTags(const std::vector<std::string>& labels) {
     QStringList tags;
     for (std::size_t i = 0; i < labels.size(); ++i) {
-        tags << QStringLiteral("<a href=\"") + QString::fromUtf8(kRemoveLabelLink) + QString::number(i) +
-                    QStringLiteral("\" style=\"text-decoration:none; color:palette(text)\">"
-                                   "<span style=\"background-color:#d6e4f0\">&nbsp;") +
-                    fromUtf8(labels[i]).toHtmlEscaped() + QStringLiteral("&nbsp;\u00d7&nbsp;</span></a>");
+        QString name = fromUtf8(labels[i]).toHtmlEscaped();
+        name.replace(QLatin1Char(' '), QStringLiteral("&nbsp;"));
+        tags << QStringLiteral("<span style=\"background-color:#d6e4f0; white-space:nowrap\">&nbsp;") + name +
+                    QStringLiteral("&nbsp;<a href=\"") + QString::fromUtf8(kRemoveLabelLink) +
+                    QString::number(i) +
+                    QStringLiteral(
+                        "\" style=\"text-decoration:none; color:palette(text)\">\u00d7</a>&nbsp;</span>");
     }
     return tags.join(QStringLiteral(" "));
 }
@@ -142,10 +149,17 @@ TopicDetails::TopicDetails(Ui::MainWindow& ui, BcfSession& session, TopicSelecti
     // The stack undoes a run of typing as a whole, so the field keeps no undo of its own; Ctrl+Z
     // reaches the window's Undo.
     ui.pteDescription->setUndoRedoEnabled(false);
+    // Tab moves on to the next part of the window; a description holds no tab characters typed.
+    ui.pteDescription->setTabChangesFocus(true);
     ui.pteDescription->installEventFilter(this);
     // The earliest date stands for "no due date", shown as "None".
     ui.deDueDate->setMinimumDate(QDate(1752, 9, 14));
     ui.deDueDate->setSpecialValueText(QStringLiteral("None"));
+    // A typed date counts once it is complete (Return or leaving the field), not per keystroke.
+    ui.deDueDate->setKeyboardTracking(false);
+    // Without a due date the calendar opens at today, and typing starts from today's date.
+    ui.deDueDate->calendarWidget()->installEventFilter(this);
+    ui.deDueDate->installEventFilter(this);
     connect(ui.pteDescription, &QPlainTextEdit::textChanged, this, &TopicDetails::descriptionTyped);
     connect(ui.lLabels, &QLabel::linkActivated, this, &TopicDetails::removeLabel);
     connect(ui.cbLabels, &QComboBox::textActivated, this, &TopicDetails::addLabel);
@@ -178,8 +192,47 @@ TopicDetails::TopicDetails(Ui::MainWindow& ui, BcfSession& session, TopicSelecti
 TopicDetails::~TopicDetails() = default;
 
 bool TopicDetails::eventFilter(QObject* watched, QEvent* event) {
+    QDateEdit* due = ui_.deDueDate;
+    const bool noDueDate = due->date() == due->minimumDate();
+    if (watched == due->calendarWidget()) {
+        if (event->type() == QEvent::Show && noDueDate)
+            due->calendarWidget()->setCurrentPage(QDate::currentDate().year(), QDate::currentDate().month());
+        return false;
+    }
+    if (watched == due) {
+        // "None" has no day, month or year to type into: the field shows today's date to edit,
+        // which counts only once it is committed.
+        if (event->type() == QEvent::KeyPress && noDueDate && due->isEnabled()) {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            if (!key->text().isEmpty() && key->text().at(0).isDigit()) {
+                const QSignalBlocker blocker(due);
+                due->setDate(QDate::currentDate());
+                due->setSelectedSection(due->sectionAt(0));
+            }
+        } else if (event->type() == QEvent::FocusOut) {
+            // Left without a committed date: the field shows the topic's due date again.
+            QMetaObject::invokeMethod(this, &TopicDetails::showDetails, Qt::QueuedConnection);
+        }
+        return false;
+    }
     if (event->type() == QEvent::FocusOut)
         ++descriptionRun_;
+    // Ctrl+Tab would type a tab character: it moves on like Tab.
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) &&
+            key->modifiers().testFlag(Qt::ControlModifier)) {
+            const bool back = key->key() == Qt::Key_Backtab || key->modifiers().testFlag(Qt::ShiftModifier);
+            QWidget* next =
+                back ? ui_.pteDescription->previousInFocusChain() : ui_.pteDescription->nextInFocusChain();
+            while (next && next != ui_.pteDescription &&
+                   !(next->isVisible() && next->isEnabled() && (next->focusPolicy() & Qt::TabFocus)))
+                next = back ? next->previousInFocusChain() : next->nextInFocusChain();
+            if (next)
+                next->setFocus(back ? Qt::BacktabFocusReason : Qt::TabFocusReason);
+            return true;
+        }
+    }
     // Undo and Redo in the description are the window's: the field claims the keys, then passes
     // them on to the undo stack.
     if (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) {
@@ -231,6 +284,10 @@ void TopicDetails::showDetails() {
         ui_.cbLabels->addItem(fromUtf8(label));
     ui_.cbLabels->setCurrentIndex(-1);
     ui_.cbLabels->clearEditText();
+    // The list of labels shows each whole, however narrow the box.
+    QAbstractItemView* labelList = ui_.cbLabels->view();
+    labelList->setMinimumWidth(labelList->sizeHintForColumn(0) + 2 * labelList->frameWidth() +
+                               labelList->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 8);
     if (!shown) {
         ui_.deDueDate->setDate(ui_.deDueDate->minimumDate());
         for (QLabel* label : {ui_.lLabels, ui_.lReferenceLinks, ui_.lRelatedTopics, ui_.lDocumentReferences,
@@ -315,8 +372,15 @@ void TopicDetails::dueDateChosen(const QDate& date) {
             pushEdit(std::move(edited), QStringLiteral("Clear Due Date"));
             return;
         }
-        // The start of the chosen day where the user is, with the offset from UTC.
-        const std::string text = bcf::storedDateTimeText(QDateTime(date, QTime(0, 0)));
+        // The chosen day at the time the due date had, else at its start, where the user is, with
+        // the offset from UTC.
+        QTime time(0, 0);
+        if (const std::optional<bcf::DateTime> was =
+                edited.dueDate ? bcf::readDateTime(*edited.dueDate) : std::nullopt;
+            was && was->hasTime)
+            time = (was->utcOffset ? bcf::localDateTime(*was).time()
+                                   : QTime(was->hour, was->minute, was->second));
+        const std::string text = bcf::storedDateTimeText(QDateTime(date, time));
         if (edited.dueDate == text)
             return;
         edited.dueDate = text;
@@ -328,7 +392,7 @@ void TopicDetails::openLink(const QString& target) {
     const int topicIndex = selection_.topic();
     if (topicIndex < 0)
         return;
-    messages_.run(QStringLiteral("Opening the link"), target, [&] {
+    messages_.run(QStringLiteral("Opening the link"), linkSubject(target), [&] {
         const bcf::BcfData& data = session_.data();
         const bcf::Markup& markup = data.markups.at(static_cast<std::size_t>(topicIndex));
         if (target.startsWith(QString::fromUtf8(kRelatedTopicLink))) {
@@ -354,6 +418,28 @@ void TopicDetails::openLink(const QString& target) {
             openArchiveLink(toUtf8(target));
         }
     });
+}
+
+QString TopicDetails::linkSubject(const QString& target) const {
+    const bcf::BcfData& data = session_.data();
+    const int topicIndex = selection_.topic();
+    if (topicIndex < 0 || static_cast<std::size_t>(topicIndex) >= data.markups.size())
+        return target;
+    const bcf::Markup& markup = data.markups[static_cast<std::size_t>(topicIndex)];
+    if (target.startsWith(QString::fromUtf8(kDocumentReferenceLink))) {
+        const std::size_t index = linkSuffix(target, kDocumentReferenceLink).toULongLong();
+        if (index >= markup.topic.documentReferences.size())
+            return target;
+        const bcf::DocumentReference& reference = markup.topic.documentReferences[index];
+        if (const bcf::DocumentInfo* document = referencedDocument(data, markup, reference))
+            return fromUtf8(document->filename);
+        return fromUtf8(reference.url.empty() ? reference.referencedDocument : reference.url);
+    }
+    if (target.startsWith(QString::fromUtf8(kBimSnippetLink)) && markup.topic.bimSnippet)
+        return fromUtf8(markup.topic.bimSnippet->reference);
+    if (target.startsWith(QString::fromUtf8(kRelatedTopicLink)))
+        return linkSuffix(target, kRelatedTopicLink);
+    return target;
 }
 
 void TopicDetails::openDocumentReference(int topicIndex, const bcf::DocumentReference& reference) {

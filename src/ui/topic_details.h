@@ -46,6 +46,9 @@ private:
     void addLabel(const QString& text);
     void dueDateChosen(const QDate& date);
     void openLink(const QString& target);
+    // What a link of the detail labels names, as a message about it shows: the document's or the
+    // snippet's file name, the related topic's GUID, or the link itself.
+    QString linkSubject(const QString& target) const;
     // Opens a document reference of the topic: internal ones as a temporary copy, external by URL.
     void openDocumentReference(int topicIndex, const bcf::DocumentReference& reference);
     // Opens a web link or a local path that the archive names; relative paths are relative to the

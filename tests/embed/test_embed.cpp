@@ -2,6 +2,7 @@
 // resizing, the fallback window, and on X a native child window drawn inside the host's.
 #include "bcfqtui.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDialog>
 #include <QLayout>
@@ -16,6 +17,9 @@ class TestEmbed : public QObject {
     Q_OBJECT
 
     QWidget host;
+    // A native area of the host below a strip, as a host's menu bar leaves one: the view's window
+    // is a child of a window that is not the top-level one.
+    QWidget* area = nullptr;
 
     // The colour the X server shows at x, y of the host's window (children included).
     QColor shownAt(int x, int y) const {
@@ -33,6 +37,9 @@ private slots:
         host.setPalette(QPalette(Qt::green, Qt::green));
         host.setAutoFillBackground(true);
         host.setGeometry(120, 90, 600, 400);
+        area = new QWidget(&host);
+        area->setGeometry(0, 30, 600, 370);
+        area->setAttribute(Qt::WA_NativeWindow);
         host.show();
         QVERIFY(QTest::qWaitForWindowExposed(&host));
     }
@@ -42,16 +49,19 @@ private slots:
     void resizePlacesViewAtOrigin_data() {
         QTest::addColumn<WId>("handle");
         QTest::newRow("in the host's window") << host.winId();
+        QTest::newRow("in an area below the host's menu bar") << area->winId();
         QTest::newRow("no host window") << WId(0);
         QTest::newRow("a handle that names no window") << WId(0x3f);
     }
     void resizePlacesViewAtOrigin() {
         QFETCH(WId, handle);
-        const bool onX = QApplication::platformName() == QLatin1String("xcb") && handle == host.winId();
+        const bool onX = QApplication::platformName() == QLatin1String("xcb") &&
+                         (handle == host.winId() || handle == area->winId());
+        const int top = handle == area->winId() ? 30 : 0; // where the host's window starts in the grab
         BcfQtUi view(handle);
         auto* mainWindow = view.widget()->findChild<QMainWindow*>(QString(), Qt::FindDirectChildrenOnly);
         QWindow* parent = view.widget()->windowHandle() ? view.widget()->windowHandle()->parent() : nullptr;
-        QCOMPARE(parent && parent->winId() == host.winId() && parent->type() == Qt::ForeignWindow, onX);
+        QCOMPARE(parent && parent->winId() == handle && parent->type() == Qt::ForeignWindow, onX);
         for (const QSize& size : {QSize(200, 100), QSize(0, 0), QSize(1900, 1200), QSize(400, 300)}) {
             view.widget()->move(37, 41);
             view.resize(size.width(), size.height());
@@ -65,8 +75,29 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(view.widget()->windowHandle()->geometry(), QRect(0, 0, 400, 300), 5000);
         view.widget()->setPalette(QPalette(Qt::magenta, Qt::magenta));
         view.widget()->setAutoFillBackground(true);
-        QTRY_COMPARE_WITH_TIMEOUT(shownAt(2, 2), QColor(Qt::magenta), 5000);
-        QCOMPARE(shownAt(500, 350), QColor(Qt::green));
+        QTRY_COMPARE_WITH_TIMEOUT(shownAt(2, top + 2), QColor(Qt::magenta), 5000);
+        QCOMPARE(shownAt(398, top + 298), QColor(Qt::magenta));
+        if (top == 0)
+            QCOMPARE(shownAt(500, 350), QColor(Qt::green));
+    }
+
+    // On X, where the view is a window of its own to Qt, a key that no widget of the viewer takes
+    // reaches the host window's shortcut; one the viewer takes does not.
+    void unusedKeysReachTheHost() {
+        if (QApplication::platformName() != QLatin1String("xcb"))
+            QSKIP("the view is embedded on X only");
+        QAction quit(&host);
+        quit.setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+        host.addAction(&quit);
+        int quits = 0;
+        connect(&quit, &QAction::triggered, this, [&quits] { ++quits; });
+        BcfQtUi view(area->winId());
+        view.resize(400, 300);
+        auto* issues = view.widget()->findChild<QWidget*>(QStringLiteral("twIssues"));
+        QTest::keyClick(issues, Qt::Key_Q, Qt::ControlModifier);
+        QTest::keyClick(issues, Qt::Key_Down);
+        QCOMPARE(quits, 1);
+        host.removeAction(&quit);
     }
 
     // The main window is the placeholder's one child in its layout. A new topic is an unsaved

@@ -57,6 +57,33 @@ private slots:
         QVERIFY(!next->isEnabled());
         QVERIFY(!child<QLabel>(viewer, "lImage")->pixmap().isNull());
     }
+
+    // The full-size viewer follows deletions and their undo: the position it shows, or "closed".
+    void viewerFollowsDeletions_data() {
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("its topic deleted") << u"answer Delete; trigger actionDeleteIssue"_s << u"closed"_s;
+        QTest::newRow("a snapshot deleted") << u"snapshot 0; answer Delete; trigger actionDeleteSnapshot"_s
+                                            << u"2 / 2"_s;
+        QTest::newRow("the deletion undone")
+            << u"snapshot 0; answer Delete; trigger actionDeleteSnapshot; trigger actionUndo"_s << u"2 / 3"_s;
+        QTest::newRow("another archive opened") << u"open 3.0/Markup_Labels.bcf"_s << u"closed"_s;
+    }
+    void viewerFollowsDeletions() {
+        QFETCH(QString, steps);
+        QFETCH(QString, shown);
+        MainWindow window;
+        runSteps(window, QStringLiteral("open 2.1/Markup_MaximumInformation.bcf; topic 0"));
+        auto* snapshots = child<QListWidget>(&window, "lwSnapshots");
+        emit snapshots->itemDoubleClicked(snapshots->item(1));
+        QPointer<SnapshotViewer> viewer = window.findChild<SnapshotViewer*>(QStringLiteral("snapshotViewer"));
+        QVERIFY(viewer);
+        runSteps(window, steps);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(viewer && viewer->isVisible() ? child<QLabel>(viewer, "lPosition")->text().section(u"  "_s, 0, 0)
+                                               : u"closed"_s,
+                 shown);
+    }
 };
 
 UI_TEST_MAIN(TestDeleting)

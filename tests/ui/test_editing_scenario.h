@@ -187,11 +187,20 @@ private:
         QTRY_VERIFY_WITH_TIMEOUT(item->text(IssueTitleColumn) == typed || w.findChild<QMessageBox*>(), 2000);
     }
 
-    // Presses the save button and answers the dialog; a written archive is listed and validated.
+    // Runs "Save As…" and answers the dialog, replacing an existing file; a written archive is listed and
+    // validated.
     void save(const QString& name, const QString& filter) {
         QString proposed;
         const QString target = name == u"-"_s ? QString() : path(name);
-        if (!answerFileDialog(child<QToolButton>(w, "tbSave"), target, filter, &proposed))
+        ModalDriver<QMessageBox> replace([this](QMessageBox* box) {
+            if (box->objectName() != u"bcfReplaceQuestion"_s)
+                return;
+            log.append(u"asked "_s + box->text());
+            for (QAbstractButton* button : box->buttons())
+                if (button->text() == u"Replace"_s)
+                    button->click();
+        });
+        if (!answerFileDialog(child<QAction>(w, "actionSaveAs"), target, filter, &proposed))
             return log.append(u"save: no file dialog"_s);
         // A file the window knows, or a folder that depends on the dialogs shown before.
         log.append(u"save dialog proposed "_s + (QFileInfo(proposed).isFile() ? proposed : u"no file"_s));

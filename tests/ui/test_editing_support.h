@@ -128,16 +128,21 @@ inline void openArchive(MainWindow& window, const QString& path) {
     child<QToolButton>(window, "tbOpen")->click();
 }
 
-// Clicks `button` and answers the file dialog it shows with `path` under `filter` (cancels for an empty
-// path); `proposed` receives the file the dialog proposed. Returns whether a dialog came.
-inline bool answerFileDialog(QAbstractButton* button, const QString& path, const QString& filter = {},
+// Clicks `button` (or triggers the action) and answers the file dialog it shows with `path` under `filter`
+// (cancels for an empty path); `proposed` receives the file the dialog proposed. Returns whether a dialog
+// came.
+template <typename Command>
+inline bool answerFileDialog(Command* command, const QString& path, const QString& filter = {},
                              QString* proposed = nullptr) {
     ModalDriver<QFileDialog> driver([=](QFileDialog* dialog) {
         if (proposed)
             *proposed = dialog->selectedFiles().value(0);
         chooseFile(dialog, path, filter);
     });
-    button->click();
+    if constexpr (std::is_base_of_v<QAction, Command>)
+        command->trigger();
+    else
+        command->click();
     return driver.fired();
 }
 

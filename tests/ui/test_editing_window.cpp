@@ -40,6 +40,10 @@ private slots:
         QTest::newRow("new issue in a fresh window") << u"press pbNewIssue"_s;
         QTest::newRow("new issues take the first extension values, the rows before stay")
             << users + u"select 0; press pbNewIssue; press pbNewIssue"_s;
+        QTest::newRow("a new issue takes the values last chosen for a new one")
+            << users + u"press pbNewIssue; choose 1 2 CLOSED; choose 1 9 HIGH; press pbNewIssue"_s;
+        QTest::newRow("a value chosen for an older issue is not taken")
+            << users + u"choose 0 2 CLOSED; press pbNewIssue"_s;
         QTest::newRow("boxes show the topic's own values") << users + u"boxes 0"_s;
         QTest::newRow("new issue takes the first stage")
             << u"open 3.0/Markup_Milestone.bcf; press pbNewIssue"_s;
@@ -107,6 +111,9 @@ private slots:
         QTest::newRow("each save asks again and leaves the opened file")
             << opened + u"press pbNewIssue; save first.bcf 2.1; save second.bcfzip 3.0; "
                         "same opened.bcf 3.0/Markup_Document_reference_internal.bcf"_s;
+        QTest::newRow("save writes the opened file in its version, without a dialog")
+            << u"copy 2.1/Visualization_PerspectiveCamera.bcf in-place.bcf; open in-place.bcf; "
+               "press pbNewIssue; press tbSave; open in-place.bcf"_s;
         QTest::newRow("saving over the opened file keeps its payloads")
             << u"copy 3.0/Markup_User_assignment.bcf in-place.bcf; open in-place.bcf; "
                "press pbNewIssue; save in-place.bcf first; open in-place.bcf"_s;
@@ -127,10 +134,12 @@ private slots:
 
         QTest::newRow("close, cancelled: everything stays") << edited + u"answer cancel; press tbClose"_s;
         QTest::newRow("close, discarded") << edited + u"answer discard; press tbClose"_s;
-        QTest::newRow("close, saved first")
-            << edited + u"answer save guarded.bcf 3.0; press tbClose; open guarded.bcf"_s;
+        QTest::newRow("close, saved first, in place")
+            << opened + u"press pbNewIssue; answer save; press tbClose; open opened.bcf"_s;
+        QTest::newRow("close, saved first, a new archive asks for its file")
+            << u"press pbNewIssue; answer save guarded 3.0; press tbClose; open guarded.bcf"_s;
         QTest::newRow("close, its save cancelled: everything stays")
-            << edited + u"answer save - 3.0; press tbClose"_s;
+            << u"press pbNewIssue; answer save - 3.0; press tbClose"_s;
         QTest::newRow("open, cancelled: everything stays")
             << edited + u"answer cancel; open 3.0/Markup_User_assignment.bcf"_s;
         QTest::newRow("open, discarded") << edited + u"answer discard; open 3.0/Markup_User_assignment.bcf"_s;

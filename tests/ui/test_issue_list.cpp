@@ -71,7 +71,9 @@ private slots:
                         issues()->visualItemRect(issues()->topLevelItem(row)).center().y());
         QHelpEvent help(QEvent::ToolTip, at, issues()->viewport()->mapToGlobal(at));
         QApplication::sendEvent(issues()->viewport(), &help);
-        QCOMPARE(QToolTip::isVisible() ? QToolTip::text() : QString(), tip);
+        // Shown as plain text: escaped, never taken for markup.
+        QCOMPARE(QToolTip::isVisible() ? QToolTip::text() : QString(),
+                 tip.isEmpty() ? tip : u"<p>"_s + tip.toHtmlEscaped() + u"</p>"_s);
         QToolTip::hideText();
     }
 };

@@ -81,17 +81,36 @@ private slots:
         QVERIFY(window.bcfFilePath().empty());
     }
 
-    void panesNeverCollapse() {
+    // At each window size the list shows its rows, the description keeps a third of the width beside
+    // the details, and no pane can be collapsed to nothing.
+    void panesShareTheWindow_data() {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<int>("rows");
+        QTest::newRow("1024x768") << QSize(1024, 768) << 7;
+        QTest::newRow("1400x900") << QSize(1400, 900) << 10;
+        QTest::newRow("1920x1080") << QSize(1920, 1080) << 10;
+    }
+    void panesShareTheWindow() {
+        QFETCH(QSize, size);
+        QFETCH(int, rows);
         MainWindow window;
-        window.resize(800, 600);
+        runSteps(window, QStringLiteral("open 3.0/Markup_Labels.bcf; topic 0; label Fassade; label Dach; "
+                                        "label Tragwerk Nord; label Brandschutz"));
+        window.resize(size);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QVERIFY(child<QPlainTextEdit>(&window, "pteDescription")->height() <= 80);
+        auto* issues = child<QTreeWidget>(&window, "twIssues");
+        const double shown = double(issues->viewport()->height()) / issues->sizeHintForRow(0);
+        qInfo("%dx%d: %.1f rows of the issue list shown", size.width(), size.height(), shown);
+        QVERIFY2(shown >= rows, qPrintable(QString::number(shown)));
+        QVERIFY(child<QPlainTextEdit>(&window, "pteDescription")->width() > size.width() / 3);
+        auto* labels = child<QLabel>(&window, "lLabels");
+        QVERIFY(labels->geometry().right() < child<QWidget>(&window, "wTopicDetails")->width());
         auto* splitter = child<QSplitter>(&window, "splitter_2");
         QCOMPARE(splitter->count(), 3);
         splitter->setSizes({0, 0, 600});
-        for (const int size : splitter->sizes())
-            QVERIFY(size > 0);
+        for (const int pane : splitter->sizes())
+            QVERIFY(pane > 0);
         QCOMPARE(child<QListWidget>(&window, "lwSnapshots")->viewMode(), QListView::IconMode);
         QVERIFY(child<QLabel>(&window, "llink")->openExternalLinks());
     }

@@ -1,0 +1,39 @@
+#include "ui/window_actions.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QMenu>
+
+QString commandToolTip(const QString& name, const QKeySequence& shortcut) {
+    QString plain = name;
+    plain.remove(QLatin1Char('&'));
+    if (shortcut.isEmpty())
+        return plain;
+    return plain + QStringLiteral(" (") + shortcut.toString(QKeySequence::NativeText) + QLatin1Char(')');
+}
+
+QAction* addCommand(QWidget* window, QMenu* menu, const char* objectName, const QString& text,
+                    const QKeySequence& shortcut, QAbstractButton* button,
+                    const std::function<void()>& command) {
+    auto* action = new QAction(text, window);
+    action->setObjectName(QString::fromUtf8(objectName));
+    if (!shortcut.isEmpty()) {
+        action->setShortcut(shortcut);
+        // Only while the focus is in this window's widgets: a host's own shortcuts stay its own.
+        action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    }
+    // A disabled button stands for a command that can't run now: its shortcut does nothing either.
+    QObject::connect(action, &QAction::triggered, window, [command, button] {
+        if (!button || button->isEnabled())
+            command();
+    });
+    window->addAction(action);
+    menu->addAction(action);
+    if (button) {
+        QString tip = text;
+        tip.remove(QChar(0x2026)); // "Open…" names the command "Open"
+        button->setToolTip(commandToolTip(tip, shortcut));
+        QObject::connect(button, &QAbstractButton::clicked, window, [command] { command(); });
+    }
+    return action;
+}

@@ -1,0 +1,104 @@
+#include "ui/window_keyboard.h"
+
+#include "ui/window_actions.h"
+#include "ui_mainwindow.h"
+
+#include <QAbstractItemView>
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+
+namespace {
+
+// The window's widgets in the order Tab visits them.
+constexpr const char* kTabOrder[] = {
+    "tbOpen",        "tbSave",         "tbClose",         "tbExportReport",    "llink",
+    "leIssueSearch", "cbIssueType",    "cbIssueStatus",   "cbIssueAssignedTo", "cbIssuePriority",
+    "cbIssueStage",  "twIssues",       "pteDescription",  "cbLabels",          "lLabels",
+    "deDueDate",     "tbClearDueDate", "lReferenceLinks", "lRelatedTopics",    "lDocumentReferences",
+    "lBimSnippet",   "pbNewIssue",     "tabWidget",       "lwSnapshots",       "twComponents",
+    "lwBitmaps",     "pbNewSnapshot",  "twDocuments",     "pbNewDocument",     "twComments",
+    "pbNewComment",
+};
+
+// The "Delete ..." action of the widget with the focus or of the view it belongs to.
+QAction* deleteActionInFocus(QWidget* window) {
+    for (QWidget* widget = QApplication::focusWidget(); widget && widget != window;
+         widget = widget->parentWidget()) {
+        for (QAction* action : widget->actions()) {
+            if (action->objectName().startsWith(QLatin1String("actionDelete")) && action->isEnabled())
+                return action;
+        }
+    }
+    return nullptr;
+}
+
+// The item view with the focus (a cell editor's view included).
+QAbstractItemView* viewInFocus(QWidget* window) {
+    for (QWidget* widget = QApplication::focusWidget(); widget && widget != window;
+         widget = widget->parentWidget()) {
+        if (auto* view = qobject_cast<QAbstractItemView*>(widget))
+            return view;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+void setWindowTabOrder(QWidget* window) {
+    QWidget* previous = nullptr;
+    for (const char* name : kTabOrder) {
+        auto* widget = window->findChild<QWidget*>(QString::fromUtf8(name));
+        if (!widget)
+            continue;
+        if (previous)
+            QWidget::setTabOrder(previous, widget);
+        previous = widget;
+    }
+}
+
+void addFocusCommands(QWidget* window, Ui::MainWindow& ui, QMenu* edit) {
+    edit->addSeparator();
+    // The button is the command: the issue list adds the issue when it is clicked.
+    QPushButton* newIssue = ui.pbNewIssue;
+    auto* action = new QAction(QStringLiteral("&New issue"), window);
+    action->setObjectName(QStringLiteral("actionNewIssue"));
+    action->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    QObject::connect(action, &QAction::triggered, newIssue, [newIssue] {
+        if (newIssue->isEnabled())
+            newIssue->click();
+    });
+    window->addAction(action);
+    edit->addAction(action);
+    newIssue->setToolTip(commandToolTip(QStringLiteral("New issue"), action->shortcut()));
+    addCommand(window, edit, "actionSearchIssues", QStringLiteral("&Search issues"),
+               QKeySequence(Qt::CTRL | Qt::Key_F), nullptr, [window] {
+                   if (auto* search = window->findChild<QLineEdit*>(QStringLiteral("leIssueSearch"))) {
+                       search->setFocus(Qt::ShortcutFocusReason);
+                       search->selectAll();
+                   }
+               });
+    // The views' own Delete actions give their key to the window's, which finds the view with
+    // the focus; a cell editor keeps the key for its text.
+    for (QAction* remove : window->findChildren<QAction*>()) {
+        if (remove->objectName().startsWith(QLatin1String("actionDelete")) &&
+            remove->shortcut() == QKeySequence(QKeySequence::Delete)) {
+            remove->setShortcut({});
+            remove->setText(remove->text() + QLatin1Char('\t') +
+                            QKeySequence(QKeySequence::Delete).toString(QKeySequence::NativeText));
+        }
+    }
+    addCommand(window, edit, "actionDelete", QStringLiteral("&Delete"), QKeySequence(QKeySequence::Delete),
+               nullptr, [window] {
+                   if (QAction* remove = deleteActionInFocus(window))
+                       remove->trigger();
+               });
+    addCommand(window, edit, "actionEditCell", QStringLiteral("&Edit"), QKeySequence(Qt::Key_F2), nullptr,
+               [window] {
+                   if (QAbstractItemView* view = viewInFocus(window))
+                       view->edit(view->currentIndex());
+               });
+}

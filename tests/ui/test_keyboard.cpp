@@ -1,0 +1,97 @@
+// The window's keyboard: where Tab goes, what the commands' shortcuts do in the view with the focus,
+// and the tooltips and menu entries that show the keys.
+#include "ui_test_support.h"
+
+using namespace uitest;
+
+class TestKeyboard : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs); }
+
+    // Each row: the widget with the focus, the key, then the issue count and the focus (or the
+    // question asked). Tab never types into the description nor marks the topic modified.
+    void keysMoveAndRunCommands_data() {
+        QTest::addColumn<QString>("focus");
+        QTest::addColumn<QKeyCombination>("key");
+        QTest::addColumn<QString>("expected");
+        const QKeyCombination tab(Qt::Key_Tab);
+        const auto row = [](const char* name, const char* focus, QKeyCombination key, const char* expected) {
+            QTest::newRow(name) << QString::fromUtf8(focus) << key << QString::fromUtf8(expected);
+        };
+        row("Tab: list to description", "twIssues", tab, "Issues (2) | pteDescription");
+        row("Tab: description to labels", "pteDescription", tab, "Issues (2) | cbLabels");
+        row("Ctrl+Tab leaves the description too", "pteDescription", Qt::CTRL | Qt::Key_Tab,
+            "Issues (2) | cbLabels");
+        row("Shift+Tab: back to the list", "pteDescription", Qt::SHIFT | Qt::Key_Backtab,
+            "Issues (2) | twIssues");
+        row("Tab: search to first filter", "leIssueSearch", tab, "Issues (2) | cbIssueType");
+        row("Tab: last filter to the list", "cbIssueStage", tab, "Issues (2) | twIssues");
+        row("Tab: new issue to the tabs", "pbNewIssue", tab, "Issues (2) | qt_tabwidget_tabbar");
+        row("Ctrl+N adds an issue", "twComments", Qt::CTRL | Qt::Key_N, "Issues (3) | twComments");
+        row("Ctrl+F goes to the search", "twComments", Qt::CTRL | Qt::Key_F, "Issues (2) | leIssueSearch");
+        row("F2 edits the list's cell", "twIssues", QKeyCombination(Qt::Key_F2),
+            "Issues (2) | editor of twIssues");
+        row("F2 edits the comment", "twComments", QKeyCombination(Qt::Key_F2),
+            "Issues (2) | editor of twComments");
+        row("Delete in the comments", "twComments", QKeyCombination(Qt::Key_Delete),
+            "Issues (2) | asked Delete the comment");
+        row("Delete in the list", "twIssues", QKeyCombination(Qt::Key_Delete),
+            "Issues (1) | asked Delete the issue");
+    }
+    void keysMoveAndRunCommands() {
+        QFETCH(QString, focus);
+        QFETCH(QKeyCombination, key);
+        QFETCH(QString, expected);
+        MainWindow window;
+        runSteps(window, u"open 2.1/Markup_MaximumInformation.bcf; topic 0; comment 0; show"_s);
+        const QString description = child<QPlainTextEdit>(&window, "pteDescription")->toPlainText();
+        auto* start = child<QWidget>(&window, focus.toUtf8().constData());
+        start->setFocus(Qt::OtherFocusReason);
+        QVERIFY(start->hasFocus());
+        auto asked = std::make_shared<QString>();
+        if (expected.contains(u"asked"_s)) // only where one comes, so that no other row's box is taken
+            whenModal<QMessageBox>([asked](QMessageBox* box) {
+                *asked = u"asked "_s + box->text().section(u' ', 0, 2);
+                for (QAbstractButton* button : box->buttons())
+                    if (button->text() == u"Delete"_s)
+                        button->click();
+                return true;
+            });
+        QTest::keyClick(start, key.key(), key.keyboardModifiers());
+        QWidget* now = QApplication::focusWidget();
+        QWidget* viewport = now ? now->parentWidget() : nullptr;
+        auto* view = viewport ? qobject_cast<QAbstractItemView*>(viewport->parentWidget()) : nullptr;
+        const QString where = !asked->isEmpty() ? *asked
+                              : view            ? u"editor of "_s + view->objectName()
+                                                : (now ? now->objectName() : u"no focus"_s);
+        QCOMPARE(child<QLabel>(&window, "lIssues")->text() + u" | "_s + where, expected);
+        QVERIFY(expected.contains(u"Issues (2)"_s) == !window.hasUnsavedChanges() ||
+                key.key() == Qt::Key_Delete);
+        if (QTest::currentDataTag()[0] == 'T' || key.key() == Qt::Key_Tab) // Tab moves, types nothing
+            QCOMPARE(child<QPlainTextEdit>(&window, "pteDescription")->toPlainText(), description);
+    }
+
+    // The commands' buttons name them and their keys, so do the menus; every tool button says what
+    // it does.
+    void shortcutsAreShown() {
+        MainWindow window;
+        QStringList shown;
+        for (const char* name : {"tbOpen", "tbSave", "tbClose", "tbExportReport", "pbNewIssue"})
+            shown << child<QAbstractButton>(&window, name)->toolTip();
+        for (const char* name : {"actionSaveAs", "actionSearchIssues", "actionDelete", "actionEditCell"})
+            shown << child<QAction>(&window, name)->shortcut().toString();
+        QCOMPARE(shown.join(u", "_s),
+                 u"Open (Ctrl+O), Save (Ctrl+S), Close (Ctrl+W), Export report (Ctrl+E), "
+                 u"New issue (Ctrl+N), Ctrl+Shift+S, Ctrl+F, Del, F2"_s);
+        for (QToolButton* button : window.findChildren<QToolButton*>())
+            QVERIFY2(button->icon().isNull() || !button->objectName().startsWith(u"tb"_s) ||
+                         !button->toolTip().isEmpty(),
+                     qPrintable(button->objectName()));
+        QVERIFY(child<QAction>(&window, "actionDeleteComment")->text().endsWith(u"\tDel"_s));
+    }
+};
+
+QTEST_MAIN(TestKeyboard)
+#include "test_keyboard.moc"
