@@ -575,7 +575,7 @@ std::string benchCommands(const Options& options, const WorkDirectory& work) {
     char line[256];
     std::snprintf(line, sizeof line,
                   "\nWhole commands: median of %d runs taking turns, standard output to /dev/null, peak of "
-                  "the runs\n",
+                  "the runs; cpu: user and system time\n",
                   options.commandRuns);
     table += line;
     const std::vector<bcfbench::CommandTimes> times = bcfbench::runAlternating(commands, options.commandRuns);
@@ -585,8 +585,14 @@ std::string benchCommands(const Options& options, const WorkDirectory& work) {
                 return times[i].median();
         return 0.0;
     };
-    std::snprintf(line, sizeof line, "  %-34s %-10s %9s %9s %9s %9s %9s %9s\n", "command", "tool", "median s",
-                  "min s", "max s", "peak MiB", "/limit", "/lim-mem");
+    const auto cpuOf = [&](const std::string& group, const std::string& tool) {
+        for (std::size_t i = 0; i < commands.size(); ++i)
+            if (commands[i].group == group && commands[i].tool == tool)
+                return times[i].medianCpu();
+        return 0.0;
+    };
+    std::snprintf(line, sizeof line, "  %-34s %-10s %9s %9s %9s %9s %9s %9s %9s %9s\n", "command", "tool",
+                  "median s", "min s", "max s", "peak MiB", "/limit", "/lim-mem", "cpu s", "cpu/limit");
     table += line;
     for (std::size_t i = 0; i < commands.size(); ++i) {
         const bcfbench::Command& command = commands[i];
@@ -601,9 +607,16 @@ std::string benchCommands(const Options& options, const WorkDirectory& work) {
         else
             std::snprintf(ratios, sizeof ratios, "%8.2fx %8.2fx", median / medianOf(command.group, "limit"),
                           median / medianOf(command.group, "limit-mem"));
-        std::snprintf(line, sizeof line, "  %-34s %-10s %9.3f %9.3f %9.3f %9.1f %s\n",
+        // User and system time, which other programs on a shared machine do not stretch; a report's
+        // against its tool's info, as above.
+        const double cpu = times[i].medianCpu();
+        const double limitCpu = report ? cpuOf(groups[0], command.tool) : cpuOf(command.group, "limit");
+        char cpuRatio[16] = "";
+        if (limitCpu > 0)
+            std::snprintf(cpuRatio, sizeof cpuRatio, "%8.2fx", cpu / limitCpu);
+        std::snprintf(line, sizeof line, "  %-34s %-10s %9.3f %9.3f %9.3f %9.1f %-19s %9.3f %s\n",
                       i > 0 && commands[i - 1].group == command.group ? "" : command.group.c_str(),
-                      command.tool.c_str(), median, *low, *high, times[i].peakMiB, ratios);
+                      command.tool.c_str(), median, *low, *high, times[i].peakMiB, ratios, cpu, cpuRatio);
         table += line;
     }
     return table;

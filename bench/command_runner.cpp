@@ -41,16 +41,29 @@ double runOnce(const Command& command, CommandTimes& times) {
         throw std::runtime_error(command.tool + " " + command.group + " failed (status " +
                                  std::to_string(status) + ")");
     times.peakMiB = std::max(times.peakMiB, static_cast<double>(usage.ru_maxrss) / 1024.0);
+    const auto toSeconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+    times.cpuSeconds.push_back(toSeconds(usage.ru_utime) + toSeconds(usage.ru_stime));
     return seconds;
 }
 
 } // namespace
 
+namespace {
+
+double medianOf(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    return n == 0 ? 0 : n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+} // namespace
+
 double CommandTimes::median() const {
-    std::vector<double> sorted = seconds;
-    std::sort(sorted.begin(), sorted.end());
-    const std::size_t n = sorted.size();
-    return n == 0 ? 0 : n % 2 ? sorted[n / 2] : (sorted[n / 2 - 1] + sorted[n / 2]) / 2;
+    return medianOf(seconds);
+}
+
+double CommandTimes::medianCpu() const {
+    return medianOf(cpuSeconds);
 }
 
 std::vector<CommandTimes> runAlternating(const std::vector<Command>& commands, int runs) {

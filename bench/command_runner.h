@@ -15,9 +15,11 @@ struct Command {
 };
 
 struct CommandTimes {
-    std::vector<double> seconds; // wall time of each run
-    double peakMiB = 0;          // the largest peak resident set of any run
+    std::vector<double> seconds;    // wall time of each run
+    std::vector<double> cpuSeconds; // user and system time of each run, all threads
+    double peakMiB = 0;             // the largest peak resident set of any run
     double median() const;
+    double medianCpu() const;
 };
 
 // Runs every command `runs` times, one after another within each run, so that a busy moment of

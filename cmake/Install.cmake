@@ -1,11 +1,12 @@
 # Install rules. Component runtime: libBcfQtUi with its soname link; development: the public
 # header, the CMake package (BcfQtUi::BcfQtUi), the pkg-config file and the linker name link;
-# tools: bcf and bcf-host. The official schemas go with the runtime. Every destination is relative
-# to the prefix, so the tree can move.
+# tools: bcf (with bcf-report, which runs its report command) and bcf-host. The official schemas
+# go with the runtime. Every destination is relative to the prefix, so the tree can move.
 
 include(CMakePackageConfigHelpers)
 
 install(TARGETS bcf RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT tools)
+install(TARGETS bcf-report RUNTIME DESTINATION ${BCF_REPORT_INSTALL_DIR} COMPONENT tools)
 # The official BCF schemas, unmodified, with their notice: bcf validate and the window find them
 # relative to their own folder.
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/schemas/ DESTINATION ${BCF_SCHEMA_INSTALL_DIR} COMPONENT runtime)

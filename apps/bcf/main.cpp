@@ -6,7 +6,9 @@
 #include "codec/version.h"
 #include "merge_command.h"
 #include "model_json.h"
-#include "report_command.h"
+#include "process_memory.h"
+#include "report_program.h"
+#include "usage.h"
 #include "validate_command.h"
 
 #include <cstring>
@@ -17,19 +19,8 @@
 
 namespace {
 
-const char* const kUsage =
-    "usage: bcf info ARCHIVE\n"
-    "       bcf convert IN OUT [--to 2.1|3.0]\n"
-    "       bcf report ARCHIVE OUT.pdf|OUT.xlsx|OUT.csv [--status S]... [--type T]...\n"
-    "                  [--label L]... [--letter]\n"
-    "       bcf validate ARCHIVE [--json]\n"
-    "       bcf merge BASE OTHER... -o OUT [--to 2.1|3.0] [--json]\n"
-    "       bcf --help\n";
-
-int usageError(const std::string& message) {
-    std::cerr << "bcf: " << message << "\n" << kUsage;
-    return 2;
-}
+using bcf::cli::kUsage;
+using bcf::cli::usageError;
 
 int info(const std::string& path) {
     try {
@@ -74,6 +65,7 @@ int convert(const std::string& in, const std::string& out, const std::string& to
 } // namespace
 
 int main(int argc, char** argv) {
+    bcf::cli::prepareHeapForOneCommand(true);
     const std::vector<std::string> args(argv + 1, argv + argc);
     if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
         std::cout << kUsage;
@@ -92,10 +84,11 @@ int main(int argc, char** argv) {
     }
     if ((args.size() == 2 || (args.size() == 3 && args[2] == "--json")) && args[0] == "validate")
         return bcf::cli::runValidateCommand(args[1], args.size() == 3);
-    if (!args.empty() && (args[0] == "report" || args[0] == "merge")) {
+    if (!args.empty() && args[0] == "report")
+        return bcf::cli::runReportProgram(argv);
+    if (!args.empty() && args[0] == "merge") {
         std::string problem;
-        const int code = args[0] == "report" ? bcf::cli::runReportCommand(args, problem)
-                                             : bcf::cli::runMergeCommand(args, problem);
+        const int code = bcf::cli::runMergeCommand(args, problem);
         return problem.empty() ? code : usageError(problem);
     }
     return usageError("wrong arguments");

@@ -2,6 +2,7 @@
 
 #include "codec/bcf_error.h"
 #include "codec/guid.h"
+#include "codec/large_buffer_p.h"
 #include "codec/xml_util_p.h"
 #include "codec/zip/zip_archive.h"
 
@@ -68,6 +69,7 @@ std::vector<Component> readComponents(pugi::xml_node parent) {
     const auto count = static_cast<std::size_t>(std::distance(nodes.begin(), nodes.end()));
     xml::chargeRecords(count * sizeof(Component));
     components.reserve(count);
+    adviseHugePages(components.data(), count * sizeof(Component));
     for (pugi::xml_node node : nodes)
         components.push_back({xml::attribute(node, "IfcGuid"), xml::childText(node, "OriginatingSystem"),
                               xml::childText(node, "AuthoringToolId")});

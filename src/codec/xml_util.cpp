@@ -1,6 +1,7 @@
 #include "codec/xml_util_p.h"
 
 #include "codec/bcf_error.h"
+#include "codec/large_buffer_p.h"
 #include "codec/zip/zip_archive.h"
 
 #include <algorithm>
@@ -9,7 +10,9 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <locale.h>
+#include <new>
 #include <string_view>
 
 namespace bcf::xml {
@@ -22,6 +25,15 @@ thread_local std::string parsedEntry;
 thread_local std::uint64_t parsedBytes = 0;
 thread_local bool overBudget = false;
 
+// A parse that has taken this much builds the rest of its tree on huge pages (large_buffer_p.h);
+// small trees come and go on the heap, which reuses their memory.
+constexpr std::uint64_t kLargeTree = 1 << 20;
+
+// Precedes every block handed to pugixml: where it came from.
+struct alignas(16) BlockOrigin {
+    bool arena;
+};
+
 // pugixml allocates a tree in pages and strings through these; a refused allocation makes
 // the parse fail with status_out_of_memory, and leaves a tree being built without the node or
 // text, which serialize() then refuses. Everything else is plain malloc and free.
@@ -31,13 +43,32 @@ void* allocate(std::size_t size) {
             overBudget = true;
             return nullptr;
         }
-        parsedBytes += size;
     }
-    return std::malloc(size);
+    const bool large = parseBudget && parsedBytes > kLargeTree;
+    if (parseBudget)
+        parsedBytes += size;
+    void* block = nullptr;
+    try {
+        block = large ? arenaAllocate(sizeof(BlockOrigin) + size) : std::malloc(sizeof(BlockOrigin) + size);
+    } catch (const std::bad_alloc&) {
+    }
+    if (!block)
+        return nullptr;
+    return new (block) BlockOrigin{large} + 1;
+}
+
+void deallocate(void* data) {
+    if (!data)
+        return;
+    BlockOrigin* origin = static_cast<BlockOrigin*>(data) - 1;
+    if (origin->arena)
+        arenaFree(origin);
+    else
+        std::free(origin);
 }
 
 const bool allocatorInstalled = [] {
-    pugi::set_memory_management_functions(allocate, std::free);
+    pugi::set_memory_management_functions(allocate, deallocate);
     return true;
 }();
 

@@ -9,7 +9,7 @@ install)
     rm -rf "$work" && cmake --install "$build" --prefix "$work/staged" >/dev/null
     mv "$work/staged" "$prefix" && cd "$prefix"
     diff <(sed "s|LIBDIR|$libdir|" "$here/installed_files.txt") \
-         <(find . ! -type d -printf '%y %p\n' | sed 's/Targets-.*\.cmake/Targets-CONFIG.cmake/' | sort -k2) ;;
+         <(find . ! -type d -printf '%y %p\n' | sed 's/Targets-.*\.cmake/Targets-CONFIG.cmake/' | LC_ALL=C sort -k2) ;;
 exports) cmake -DLIBRARY="$prefix/$libdir/libBcfQtUi.so" -DNM=nm -P "$here/../embed/check_exports.cmake" ;;
 cmake) # the example host, built with find_package, opens the archive and adds a viewpoint
     cmake -S "$example" -B "$work/cmake" -DCMAKE_PREFIX_PATH="$prefix" >/dev/null
@@ -18,8 +18,10 @@ pkgconfig)
     c++ -std=c++17 -fPIC "$example/main.cpp" -o "$work/pc-host" \
         $(PKG_CONFIG_PATH=$prefix/$libdir/pkgconfig pkg-config --cflags --libs BcfQtUi)
     LD_LIBRARY_PATH=$prefix/$libdir "$work/pc-host" 300 "$archive" ;;
-tools) # bcf validate finds the schemas of the installed tree (exit 1: the archive has a finding)
+tools) # bcf validate finds the schemas of the installed tree (exit 1: the archive has a finding),
+    # bcf report its program in libexec
     "$prefix/bin/bcf" info "$archive" >"$work/info.json" && grep -q '"markups"' "$work/info.json"
+    "$prefix/bin/bcf" report "$archive" "$work/report.csv" && test -s "$work/report.csv"
     status=0 && "$prefix/bin/bcf" validate "$archive" >"$work/validate.txt" || status=$?
     [ "$status" -eq 1 ] && grep -q 'extension-value' "$work/validate.txt"
     "$prefix/bin/bcf-host" --open "$archive" --select-first --new-snapshot --screenshot "$work/host.png"

@@ -41,7 +41,7 @@ FileBytes readWholeFile(const std::string& path, std::uint64_t maxBytes) {
     FileBytes bytes;
     std::size_t capacity =
         !ec && reported > 0 && reported <= maxBytes ? static_cast<std::size_t>(reported) : 0;
-    bytes.data.reset(new char[capacity]);
+    bytes.data = allocateLargeBuffer(capacity);
     char chunk[1 << 16];
     for (;;) {
         const bool full = bytes.size == capacity;
@@ -58,7 +58,7 @@ FileBytes readWholeFile(const std::string& path, std::uint64_t maxBytes) {
         if (full) {
             // More than reported: a larger buffer, filled from the chunk.
             capacity = std::max<std::size_t>(capacity * 2, bytes.size + sizeof chunk);
-            std::unique_ptr<char[]> larger(new char[capacity]);
+            LargeBuffer larger = allocateLargeBuffer(capacity);
             std::memcpy(larger.get(), bytes.data.get(), bytes.size);
             std::memcpy(larger.get() + bytes.size, chunk, static_cast<std::size_t>(n));
             bytes.data = std::move(larger);

@@ -1,6 +1,8 @@
 // Whole-file reads and atomic file replacement for the archive layer.
 #pragma once
 
+#include "codec/large_buffer_p.h"
+
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -10,7 +12,7 @@ namespace bcf {
 
 // A file's bytes, in a buffer that was never zero-filled.
 struct FileBytes {
-    std::unique_ptr<char[]> data;
+    LargeBuffer data;
     std::size_t size = 0;
 };
 

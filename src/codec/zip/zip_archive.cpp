@@ -1,7 +1,9 @@
 #include "codec/zip/zip_archive.h"
 
 #include "codec/bcf_error.h"
+#include "codec/large_buffer_p.h"
 #include "codec/zip/file_io_p.h"
+#include "codec/zip/zip_direct_p.h"
 #include "codec/zip/zip_file_target_p.h"
 #include "codec/zip/zip_packed_p.h"
 
@@ -104,6 +106,10 @@ struct ZipArchive::Impl {
     FileBytes file;
     std::string buffer;
     ZipHandle reader{nullptr, zip_discard};
+    // The bytes the reader reads, and their central directory for extracting entries directly
+    // (empty when libzip extracts them all).
+    std::string_view bytes;
+    std::vector<DirectEntry> directory;
     mutable MemoryBudget budget;
     // Extracted entries that a caller still holds, by name.
     mutable std::unordered_map<std::string, std::weak_ptr<const std::string>> shared;
@@ -171,6 +177,23 @@ void ZipArchive::openReader(const char* data, std::size_t size, const std::strin
     zip_error_fini(&error);
     source.release(); // the archive owns the source now
     d->reader.reset(archive);
+    d->bytes = std::string_view(data, size);
+    d->directory = readCentralDirectory(d->bytes);
+    if (static_cast<zip_int64_t>(d->directory.size()) != zip_get_num_entries(archive, 0))
+        d->directory.clear();
+}
+
+bool ZipArchive::extractDirectly(std::uint64_t index, const zip_stat_t& st, std::string* bytes) const {
+    if (index >= d->directory.size())
+        return false;
+    const DirectEntry& entry = d->directory[index];
+    // Only an entry that libzip sees alike: the same name, sizes, checksum and method.
+    const char* name = zip_get_name(d->reader.get(), index, ZIP_FL_ENC_RAW);
+    const zip_uint64_t needed = ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_CRC | ZIP_STAT_COMP_METHOD;
+    if (!name || entry.name != name || (st.valid & needed) != needed || st.size != entry.uncompressedSize ||
+        st.comp_size != entry.compressedSize || st.crc != entry.crc32 || st.comp_method != entry.method)
+        return false;
+    return extractDirect(d->bytes, entry, bytes);
 }
 
 const std::string& ZipArchive::path() const {
@@ -238,17 +261,23 @@ std::uint64_t ZipArchive::extractAt(std::int64_t index, const std::string& name,
     if (sizeKnown && st.size > kMaxEntryBytes)
         throw BcfError("file couldn't be read", name, "entry larger than 256 MiB");
 
-    std::unique_ptr<zip_file_t, decltype(&zip_fclose)> file(
-        zip_fopen_index(archive, static_cast<zip_uint64_t>(index), 0), zip_fclose);
-    if (!file)
-        throw BcfError("file couldn't be read", name, zip_strerror(archive));
     // An entry that declares its size is paid for up front and never grows beyond it; one that
     // does not pays chunk by chunk. A check pays as a read does, so both fail alike.
     if (sizeKnown) {
         d->budget.charge(st.size, name);
-        if (bytes)
+        if (extractDirectly(static_cast<std::uint64_t>(index), st, bytes))
+            return st.size;
+        // Not an entry for the direct path, or a damaged one: libzip reads it and tells what is wrong.
+        if (bytes) {
+            bytes->clear();
             bytes->reserve(static_cast<std::size_t>(st.size));
+            adviseHugePages(bytes->data(), static_cast<std::size_t>(st.size));
+        }
     }
+    std::unique_ptr<zip_file_t, decltype(&zip_fclose)> file(
+        zip_fopen_index(archive, static_cast<zip_uint64_t>(index), 0), zip_fclose);
+    if (!file)
+        throw BcfError("file couldn't be read", name, zip_strerror(archive));
     std::uint64_t size = 0;
     char chunk[1 << 16];
     for (;;) {

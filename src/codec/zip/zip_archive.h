@@ -12,6 +12,7 @@
 #include <vector>
 
 struct zip_source; // libzip's source, a target the archive is written into
+struct zip_stat;   // libzip's record of one entry
 
 namespace bcf {
 
@@ -89,6 +90,9 @@ private:
     // read() and check(): extracts the entry into `bytes`, or only through when that is null.
     std::optional<std::uint64_t> extract(const std::string& name, std::string* bytes) const;
     std::uint64_t extractAt(std::int64_t index, const std::string& name, std::string* bytes) const;
+    // Extracts the entry at `index`, which libzip describes as `st`, straight from the archive's
+    // bytes when it is one for that path; false when libzip must.
+    bool extractDirectly(std::uint64_t index, const zip_stat& st, std::string* bytes) const;
     // Adds the entries written so far to a new archive over `target` (a libzip source, whose
     // reference this takes) and closes it, which writes the ZIP file into the target.
     void writeInto(zip_source* target) const;

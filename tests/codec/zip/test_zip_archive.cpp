@@ -96,6 +96,24 @@ private slots:
         QVERIFY(kind.isEmpty() || kind == (stored ? QStringLiteral("stored") : QStringLiteral("deflated")));
     }
 
+    // An entry of another compression method than stored or deflated comes through libzip.
+    void bzip2EntryReadsBack() {
+        QTemporaryDir dir;
+        const std::string path = dir.filePath(QStringLiteral("bzip2.bcf")).toStdString();
+        const std::string text = QByteArray("<Component IfcGuid=\"x\"/>\n").repeated(1000).toStdString();
+        int error = 0;
+        zip_t* zip = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+        QVERIFY(zip);
+        const zip_int64_t index =
+            zip_file_add(zip, "v.bcfv", zip_source_buffer(zip, text.data(), text.size(), 0), 0);
+        QVERIFY(index >= 0 && zip_set_file_compression(zip, zip_uint64_t(index), ZIP_CM_BZIP2, 0) == 0);
+        QVERIFY(zip_close(zip) == 0);
+        ZipArchive in;
+        in.load(path);
+        QCOMPARE(in.read("v.bcfv").value(), text);
+        QCOMPARE(in.check("v.bcfv").value(), text.size());
+    }
+
     // Small archives that expand beyond what one archive may cost in all: 250 MB of empty elements
     // in one markup file, and three snapshots of 185 MB each, every one of them within the entry cap.
     void expansionBombsAreRefused() {

@@ -1,0 +1,35 @@
+// Extraction straight from a ZIP file held in memory. libzip passes every byte of an entry through
+// buffers of its own before handing it over; for the common entries (stored, or deflated, with
+// nothing unusual about them) this inflates from the file's bytes into the destination, or only
+// checks the entry without keeping its bytes. Anything else is left to libzip, which also gives
+// every error its message: a damaged entry is simply not taken here.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace bcf {
+
+// One record of the central directory, as far as extraction needs it.
+struct DirectEntry {
+    std::string_view name; // as stored, within the file's bytes
+    std::uint64_t localHeader = 0;
+    std::uint64_t compressedSize = 0;
+    std::uint64_t uncompressedSize = 0;
+    std::uint32_t crc32 = 0;
+    std::uint16_t method = 0;
+};
+
+// The central directory of the ZIP file in `file`, in its order; empty when it is not a classic
+// one (ZIP64, split archives) or does not fit in the file.
+std::vector<DirectEntry> readCentralDirectory(std::string_view file);
+
+// Extracts `entry` from `file` into `bytes` (replacing its content), or only checks it when
+// `bytes` is null. False, with `bytes` in an unspecified state, when the entry is not one for
+// this path: another compression method, encryption, or anything that does not agree with its
+// directory record (size, CRC, bounds, a damaged deflate stream).
+bool extractDirect(std::string_view file, const DirectEntry& entry, std::string* bytes);
+
+} // namespace bcf
