@@ -162,7 +162,7 @@ BcfData scenarioBase() {
                                         "ana@example.com", "water at the edge", "", "",
                                         "9e1b2c3d-4e5f-4a6b-8c7d-0e1f2a3b4c01"});
     data.markups[0].viewPoints.push_back(viewPoint("9e1b2c3d-4e5f-4a6b-8c7d-0e1f2a3b4c01", "image one"));
-    data.documents.push_back({"7a1b2c3d-4e5f-4a6b-8c7d-0e1f2a3b4c01", "spec.pdf", 1, "pdf bytes", ""});
+    data.documents.push_back({"7a1b2c3d-4e5f-4a6b-8c7d-0e1f2a3b4c01", "brief.pdf", 1, "pdf bytes", ""});
     return data;
 }
 

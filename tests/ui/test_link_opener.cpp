@@ -76,8 +76,8 @@ private slots:
         QFETCH(QString, answer);
         QFETCH(QString, expected);
         QTemporaryDir dir;
-        for (const QString& spec : files.split(u';', Qt::SkipEmptyParts)) {
-            const QStringList parts = spec.split(u' ');
+        for (const QString& entry : files.split(u';', Qt::SkipEmptyParts)) {
+            const QStringList parts = entry.split(u' ');
             const QString path = dir.filePath(parts[0]);
             QDir().mkpath(QFileInfo(path).absolutePath());
             if (parts[1].startsWith(u"link:"_s)) {
