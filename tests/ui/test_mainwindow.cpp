@@ -94,10 +94,11 @@ private slots:
         QFETCH(QSize, size);
         QFETCH(int, rows);
         MainWindow window;
-        runSteps(window, QStringLiteral("open 3.0/Markup_Labels.bcf; topic 0; label Fassade; label Dach; "
-                                        "label Tragwerk Nord; label Brandschutz; label Haustechnik Lüftung Ost; "
-                                        "label Elektro Südflügel; label Statik Kern; label Akustik Büros; "
-                                        "label Fluchtweg Treppenhaus 2; label Abstimmung Fachplaner"));
+        runSteps(window,
+                 QStringLiteral("open 3.0/Markup_Labels.bcf; topic 0; label Fassade; label Dach; "
+                                "label Tragwerk Nord; label Brandschutz; label Haustechnik Lüftung Ost; "
+                                "label Elektro Südflügel; label Statik Kern; label Akustik Büros; "
+                                "label Fluchtweg Treppenhaus 2; label Abstimmung Fachplaner"));
         window.resize(size);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
