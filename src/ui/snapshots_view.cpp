@@ -65,14 +65,14 @@ SnapshotsView::SnapshotsView(Ui::MainWindow& ui, BcfSession& session, TopicSelec
         showFullSize(item);
     });
     connect(ui.pbNewSnapshot, &QAbstractButton::clicked, &link_, &ViewpointLink::addNewSnapshot);
-    auto* remove = new QAction(tr("Delete snapshot"), ui.lwSnapshots);
+    auto* remove = deleteAction_ = new QAction(tr("Delete snapshot"), ui.lwSnapshots);
     remove->setObjectName(QStringLiteral("actionDeleteSnapshot"));
     remove->setShortcut(QKeySequence::Delete);
     remove->setShortcutContext(Qt::WidgetShortcut);
     ui.lwSnapshots->addAction(remove);
     ui.lwSnapshots->setContextMenuPolicy(Qt::ActionsContextMenu);
     connect(remove, &QAction::triggered, this, &SnapshotsView::deleteSnapshot);
-    auto* showIn = new QAction(tr("Show in model"), ui.lwSnapshots);
+    auto* showIn = showInModelAction_ = new QAction(tr("Show in model"), ui.lwSnapshots);
     showIn->setObjectName(QStringLiteral("actionShowInModel"));
     ui.lwSnapshots->addAction(showIn);
     connect(showIn, &QAction::triggered, this, &SnapshotsView::showInModel);
@@ -82,6 +82,7 @@ SnapshotsView::SnapshotsView(Ui::MainWindow& ui, BcfSession& session, TopicSelec
         updateCommands();
     });
     connect(&selection_, &TopicSelection::viewPointChanged, this, &SnapshotsView::followSelection);
+    connect(&selection_, &TopicSelection::viewPointChanged, this, &SnapshotsView::updateCommands);
     connect(&session_, &BcfSession::documentReset, this, [this] {
         show();
         updateCommands();
@@ -227,4 +228,7 @@ void SnapshotsView::deleteSnapshot() {
 
 void SnapshotsView::updateCommands() {
     ui_.pbNewSnapshot->setEnabled(session_.hasDocument() && selection_.topic() >= 0);
+    const bool snapshot = selection_.topic() >= 0 && selection_.viewPoint() >= 0;
+    deleteAction_->setEnabled(snapshot);
+    showInModelAction_->setEnabled(snapshot);
 }

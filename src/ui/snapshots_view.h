@@ -16,6 +16,7 @@ struct Markup;
 }
 
 class BcfSession;
+class QAction;
 class QImage;
 class QListWidgetItem;
 class TopicSelection;
@@ -60,4 +61,7 @@ private:
     TopicSelection& selection_;
     WindowMessages& messages_;
     ViewpointLink& link_;
+    // The list's commands about the selected snapshot, enabled while there is one.
+    QAction* deleteAction_ = nullptr;
+    QAction* showInModelAction_ = nullptr;
 };

@@ -133,13 +133,15 @@ private slots:
         // Double-click and "Show in model" tell it again; the first viewpoint is as it was.
         emit snapshots->itemDoubleClicked(snapshots->item(1)); // as the other UI tests do offscreen
         QCOMPARE(activated.size(), 1);
-        view.widget()->findChild<QAction*>(QStringLiteral("actionShowInModel"))->trigger();
+        auto* showIn = view.widget()->findChild<QAction*>(QStringLiteral("actionShowInModel"));
+        showIn->trigger();
         QCOMPARE(activated.size(), 2);
         QVERIFY(activated.at(0).at(0).value<BcfViewpoint>() == back &&
                 activated.at(1).at(0).value<BcfViewpoint>() == back);
         snapshots->setCurrentRow(0);
         QCOMPARE(activated.takeLast().at(0).value<BcfViewpoint>().selection, official.selection);
         QVERIFY(view.close() && view.currentFile().isEmpty() && files.takeLast().at(0).toString().isEmpty());
+        QVERIFY(!showIn->isEnabled()); // no snapshot selected: nothing to show
     }
 };
 
