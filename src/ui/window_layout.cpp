@@ -2,6 +2,7 @@
 
 #include "ui_mainwindow.h"
 
+#include <QCoreApplication>
 #include <QEvent>
 #include <QHeaderView>
 #include <QScrollArea>
@@ -79,6 +80,7 @@ void arrangeWindowPanes(Ui::MainWindow& ui) {
     // of cutting the rows off; its width follows the pane.
     auto* detailsScroll = new QScrollArea();
     detailsScroll->setObjectName(QStringLiteral("saTopicDetails"));
+    detailsScroll->setAccessibleName(QCoreApplication::translate("MainWindow", "Topic details"));
     detailsScroll->setWidgetResizable(true);
     detailsScroll->setFrameShape(QFrame::NoFrame);
     detailsScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
