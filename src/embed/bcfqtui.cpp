@@ -3,6 +3,7 @@
 #include "placeholder.h"
 #include "viewpoint_conversion.h"
 
+#include "i18n/language.h"
 #include "ui/bcf_session.h"
 #include "ui/mainwindow.h"
 #include "ui/records.h"
@@ -134,6 +135,10 @@ BcfQtUi::~BcfQtUi() {
         d->mainWindow->viewpointLink().setCapture({});
     }
     d->placeholder.reset();
+}
+
+void BcfQtUi::setLanguage(const QLocale& language) {
+    bcf::setLanguage(language);
 }
 
 void BcfQtUi::resize(int width, int height) {

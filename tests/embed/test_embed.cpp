@@ -32,6 +32,7 @@ class TestEmbed : public QObject {
 
 private slots:
     void initTestCase() {
+        BcfQtUi::setLanguage(QLocale(QLocale::English)); // the texts compared are English
         // Green, and away from the screen's origin, so that a stray top-level placeholder cannot
         // pass for an embedded one in the grabs below.
         host.setPalette(QPalette(Qt::green, Qt::green));

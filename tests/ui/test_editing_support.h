@@ -252,6 +252,7 @@ inline void compareWithGolden(const QString& actual) {
         QTemporaryDir config; /* the author setting of the tests, never the user's */                        \
         qputenv("XDG_CONFIG_HOME", config.path().toUtf8());                                                  \
         QApplication app(argc, argv);                                                                        \
+        useEnglish();                                                                                        \
         setAuthorName(u"tiv"_s);                                                                             \
         editing_test::ModalWatchdog watchdog;                                                                \
         TestClass test;                                                                                      \

@@ -8,7 +8,10 @@ class TestKeyboard : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs); }
+    void initTestCase() {
+        QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
+        useEnglish();
+    }
 
     // Each row: the widget with the focus, the key, then the issue count and the focus (or the
     // question asked). Tab never types into the description nor marks the topic modified.

@@ -42,7 +42,10 @@ class TestMergeWindow : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs); }
+    void initTestCase() {
+        QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
+        useEnglish();
+    }
 
     // Each row: an official archive split in two (the base keeps the first `keep` topics, the
     // other holds all of them with the first topic's title changed later), merged in the window.

@@ -31,6 +31,8 @@ class TestSnapshotImport : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase() { useEnglish(); }
+
     void addImage_data() {
         QTest::addColumn<Way>("way");
         QTest::addColumn<QSize>("size");
