@@ -11,6 +11,7 @@
 #include "ui/viewpoint_link.h"
 
 #include <QApplication>
+#include <QScrollArea>
 #include <QVBoxLayout>
 #include <QWindow>
 
@@ -117,9 +118,16 @@ BcfQtUi::BcfQtUi(WId host) : d(std::make_unique<BcfQtUiPrivate>(this)) {
     // top-level widget to Qt, at the main window's minimum size, past the edges of the host window.
     layout->setSizeConstraint(QLayout::SetNoConstraint);
     d->placeholder->setLayout(layout);
+    // Below the main window's minimum size the view scrolls rather than reaching past the host's
+    // area, where nothing could get at what is cut off.
+    auto* scroll = new QScrollArea;
+    scroll->setObjectName(QStringLiteral("saViewer"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    d->placeholder->layout()->addWidget(scroll);
     auto window = std::make_unique<MainWindow>();
     d->mainWindow = window.get();
-    d->placeholder->layout()->addWidget(window.get());
+    scroll->setWidget(window.get());
     window.release(); // now a Qt child of the placeholder
     d->connectWindow();
     d->placeholder->show();

@@ -22,6 +22,8 @@ IssueFilterBar::IssueFilterBar(QWidget* parent) : QWidget(parent) {
     search_->setObjectName(QStringLiteral("leIssueSearch"));
     search_->setPlaceholderText(tr("Search issues"));
     search_->setClearButtonEnabled(true);
+    // Room for a word or two: a narrow viewer scrolls rather than squeezing the field to nothing.
+    search_->setMinimumWidth(search_->fontMetrics().averageCharWidth() * 14);
     layout->addWidget(search_, 1);
     connect(search_, &QLineEdit::textChanged, this, [this] {
         if (!quiet_)
