@@ -97,5 +97,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestSnapshotImport)
+UI_TEST_MAIN(TestSnapshotImport)
 #include "test_snapshot_import.moc"
