@@ -9,6 +9,7 @@
 #include "codec/markup.h"
 #include "codec/payloads.h"
 #include "codec/project.h"
+#include "codec/unread_content_p.h"
 #include "codec/version.h"
 #include "codec/visinfo.h"
 #include "codec/xml_util_p.h"
@@ -58,6 +59,37 @@ constexpr const char* kDocumentDamaged = "documents that could not be read left 
 constexpr const char* kSnippetDamaged = "BIM snippet files that could not be read left out (references kept)";
 constexpr const char* kOtherFileDamaged = "other files that could not be read left out";
 
+// Texts of the notes for what the loaded files held that the model does not (see UnreadContent),
+// each followed by the names.
+constexpr const char* kUnreadNotes[] = {
+    "elements and attributes this tool does not read left out: ",
+    "repeated elements and attributes left out (the first of each is read): ",
+    "values not of their schema type left out: ",
+};
+
+// "Comment/Status, Component@Visible, others".
+std::string joinedNames(const std::vector<UnreadContent>& unread, UnreadContent::Kind kind,
+                        std::size_t& count) {
+    std::string names;
+    bool others = false;
+    for (const UnreadContent& content : unread) {
+        if (content.kind != kind)
+            continue;
+        count += content.count;
+        if (content.name.empty())
+            others = true;
+        else
+            names += (names.empty() ? "" : ", ") + content.name;
+    }
+    if (others)
+        names += names.empty() ? "others" : ", others";
+    return names;
+}
+
+bool isViewpointFileName(const std::string& name) {
+    return name.size() > 5 && name.compare(name.size() - 5, 5, ".bcfv") == 0;
+}
+
 // Runs `fetch`; a payload that can't be read costs only itself: the failure becomes a note and
 // false. An archive saved over the file it was loaded from would lose that payload's bytes for
 // good, so there the save fails instead (`onlyCopy`). A budget that runs out is no damage: the
@@ -87,6 +119,7 @@ public:
 
     void write(ZipArchive& out) {
         out_ = &out;
+        collectUnread(data_.unread);
         add("bcf.version", writeVersion(version_, data_.detailedVersion));
         if (version_ == BcfVersion::V3_0 && !data_.detailedVersion.empty())
             notes_.add("detailed version texts dropped (BCF 3.0 has none)");
@@ -102,7 +135,8 @@ public:
         for (OtherFile& file : data_.otherFiles)
             if (fetchOrNote([&] { fetchOtherFile(source_, file, {}); }, notes_, kOtherFileDamaged,
                             overSource_))
-                addOther(file.name, file.data);
+                addKept(file.name, file.data);
+        noteUnread();
     }
 
 private:
@@ -117,12 +151,59 @@ private:
 
     // A kept file whose name no ZIP archive may hold ("../x", "C:x", a backslash) is left out
     // rather than failing the whole save; anything else that fails fails the save.
-    void addOther(const std::string& name, const std::string& bytes) {
-        if (entryNameProblem(name, !bytes.empty()).empty())
-            addRef(name, bytes);
-        else
-            notes_.add("kept files left out: their names are unsafe in a ZIP archive (absolute, "
-                       "\"..\", backslash, drive letter)");
+    bool isSafeOtherName(const std::string& name, bool hasBytes) {
+        if (entryNameProblem(name, hasBytes).empty())
+            return true;
+        notes_.add("kept files left out: their names are unsafe in a ZIP archive (absolute, "
+                   "\"..\", backslash, drive letter)");
+        return false;
+    }
+
+    // A kept file goes as it is, but a viewpoint file that no markup names is no file of the
+    // other version: converted there, it is written anew in that version's form.
+    void addKept(const std::string& name, const std::string& bytes) {
+        if (version_ == data_.version || !isViewpointFileName(name)) {
+            if (isSafeOtherName(name, !bytes.empty()))
+                addRef(name, bytes);
+            return;
+        }
+        VisualizationInfo info;
+        try {
+            pugi::xml_document document;
+            xml::parse(document, bytes, name);
+            info = readVisualizationInfo(document);
+        } catch (const BudgetExceeded&) {
+            throw;
+        } catch (const BcfError&) {
+            notes_.add("viewpoint files that no markup names and that could not be read left out");
+            return;
+        }
+        if (!isGuid(info.guid)) {
+            notes_.add("viewpoint files that no markup names given a GUID (BCF requires one)");
+            info.guid = generateGuid();
+        }
+        std::string converted = writeVisualizationInfo(info, version_, notes_);
+        notes_.add(std::string("viewpoint files that no markup names converted to BCF ") +
+                   versionText(static_cast<int>(version_)));
+        collectUnread(info.unread);
+        if (isSafeOtherName(name, true))
+            add(name, std::move(converted));
+    }
+
+    void collectUnread(const std::vector<UnreadContent>& unread) {
+        for (const UnreadContent& content : unread)
+            xml::addUnread(unread_, content);
+    }
+
+    // One note per kind of what the loaded files held and this save leaves out, naming it.
+    void noteUnread() {
+        for (const auto kind :
+             {UnreadContent::Kind::Unknown, UnreadContent::Kind::Repeated, UnreadContent::Kind::Invalid}) {
+            std::size_t count = 0;
+            const std::string names = joinedNames(unread_, kind, count);
+            if (count > 0)
+                notes_.add(kUnreadNotes[static_cast<int>(kind)] + names, count);
+        }
     }
 
     void writeDocumentEntries() {
@@ -194,6 +275,7 @@ private:
     void writeTopicEntries() {
         for (Markup& markup : data_.markups) {
             dropRelationsToDeletedTopics(markup.topic);
+            collectUnread(markup.unread);
             // Payloads are fetched under their old names before any is renamed. A damaged one
             // costs only itself: its reference is kept and no entry is made for it.
             std::vector<bool> viewpointRead(markup.viewPoints.size());
@@ -230,6 +312,7 @@ private:
                         info.guid = viewPoint.guid;
                     }
                     add(folder + viewPoint.viewpoint, writeVisualizationInfo(info, version_, notes_));
+                    collectUnread(info.unread);
                     // Viewpoints may share a bitmap file: it is written once. A bitmap name that
                     // is no plain file name could land outside the topic's folder.
                     for (const Bitmap& bitmap : info.bitmaps ? *info.bitmaps : noBitmaps_) {
@@ -252,7 +335,7 @@ private:
             for (OtherFile& file : markup.otherFiles)
                 if (fetchOrNote([&] { fetchOtherFile(source_, file, sourceFolder); }, notes_,
                                 kOtherFileDamaged, overSource_))
-                    addOther(folder + file.name, file.data);
+                    addKept(folder + file.name, file.data);
         }
     }
 
@@ -308,6 +391,7 @@ private:
     MarkupWriteContext context_;
     std::unordered_set<std::string> written_;
     std::vector<Bitmap> noBitmaps_;
+    std::vector<UnreadContent> unread_; // of every file written, for the notes
 };
 
 // True when `a` and `b` name one existing file (through links, or spelt differently).

@@ -1,6 +1,7 @@
 #include "codec/documents.h"
 
 #include "codec/guid.h"
+#include "codec/unread_content_p.h"
 #include "codec/xml_util_p.h"
 #include "codec/zip/zip_archive.h"
 
@@ -12,13 +13,14 @@ constexpr const char* kNeutralFilename = "document";
 
 std::vector<DocumentInfo> readDocuments(const pugi::xml_document& document) {
     std::vector<DocumentInfo> documents;
-    for (pugi::xml_node node : document.child("DocumentInfo").child("Documents").children("Document")) {
+    // A list that a file repeats is read as one.
+    xml::forEachListed(document.child("DocumentInfo"), "Documents", "Document", [&](pugi::xml_node node) {
         DocumentInfo info;
         info.guid = xml::attribute(node, "Guid");
         info.filename = xml::childText(node, "Filename");
         info.description = xml::childText(node, "Description");
         documents.push_back(std::move(info));
-    }
+    });
     return documents;
 }
 
@@ -73,6 +75,7 @@ void loadDocuments(const ZipArchive& archive, BcfData& data) {
             pugi::xml_document document;
             xml::parse(document, *bytes, "documents.xml");
             data.documents = readDocuments(document);
+            xml::findUnread(document, xml::FileKind::Documents, data.version, data.unread);
         }
     }
 }

@@ -1,5 +1,6 @@
 #include "codec/extensions.h"
 
+#include "codec/unread_content_p.h"
 #include "codec/xml_util_p.h"
 
 #include <algorithm>
@@ -49,9 +50,11 @@ pugi::xml_node schemaChild(pugi::xml_node parent, const char* name) {
 
 void readV3(const pugi::xml_document& document, BcfData& data) {
     const pugi::xml_node root = document.child("Extensions");
+    // A group that a file repeats is read as one.
     for (const ExtensionList& row : kLists)
-        for (pugi::xml_node node : root.child(row.group).children(row.value))
-            (data.*row.list).push_back(xml::text(node));
+        xml::forEachListed(root, row.group, row.value,
+                           [&](pugi::xml_node node) { (data.*row.list).push_back(xml::text(node)); });
+    xml::findUnread(document, xml::FileKind::Extensions, data.version, data.unread);
 }
 
 void readSimpleTypes(pugi::xml_node parent, BcfData& data) {

@@ -3,9 +3,8 @@
 #include "codec/date_time.h"
 #include "codec/guid.h"
 #include "codec/payloads.h"
+#include "codec/unread_content_p.h"
 #include "codec/xml_util_p.h"
-
-#include <iterator>
 
 namespace bcf {
 
@@ -28,13 +27,42 @@ const char* externalName(BcfVersion version) {
     return xml::isV3(version) ? "IsExternal" : "isExternal";
 }
 
-std::vector<std::string> texts(pugi::xml_node parent, const char* name) {
+// Calls `visit` with every `item` of every `list` child of `parent`, or with every `item` child
+// of `parent` when `list` is null (the 2.1 lists repeat in place, the 3.0 ones stand in a container).
+template <typename Visit>
+void forEachItem(pugi::xml_node parent, const char* list, const char* item, Visit visit) {
+    if (list)
+        xml::forEachListed(parent, list, item, visit);
+    else
+        for (pugi::xml_node node : parent.children(item))
+            visit(node);
+}
+
+// Reads every item (see forEachItem) into `records`, paying for all of them before the first is
+// made, so that a file of millions of empty elements is refused before it costs their records.
+template <typename Record, typename Read>
+void readAll(pugi::xml_node parent, const char* list, const char* item, std::vector<Record>& records,
+             Read read) {
+    std::size_t count = 0;
+    forEachItem(parent, list, item, [&count](pugi::xml_node) { ++count; });
+    xml::chargeRecords(count * sizeof(Record));
+    records.reserve(records.size() + count);
+    forEachItem(parent, list, item, [&](pugi::xml_node node) { records.push_back(read(node)); });
+}
+
+std::vector<std::string> texts(pugi::xml_node parent, const char* list, const char* item) {
     std::vector<std::string> values;
-    for (pugi::xml_node node : parent.children(name)) {
-        xml::chargeRecords(sizeof(std::string));
-        values.push_back(xml::text(node));
-    }
+    readAll(parent, list, item, values, [](pugi::xml_node node) { return xml::text(node); });
     return values;
+}
+
+// The Index child of `node`: a value that is there but is no xs:int is left out and remembered.
+std::optional<int> readIndex(pugi::xml_node node, std::vector<UnreadContent>& unread) {
+    const std::string text = childText(node, "Index");
+    const std::optional<int> index = xml::parseInt(text);
+    if (!index && !xml::isBlank(text))
+        xml::addUnread(unread, UnreadContent::Kind::Invalid, node.name(), '/', "Index");
+    return index;
 }
 
 File readFile(pugi::xml_node node, BcfVersion version) {
@@ -60,12 +88,12 @@ Comment readComment(pugi::xml_node node) {
     return comment;
 }
 
-ViewPoint readViewPoint(pugi::xml_node node) {
+ViewPoint readViewPoint(pugi::xml_node node, std::vector<UnreadContent>& unread) {
     ViewPoint viewPoint;
     viewPoint.guid = attribute(node, "Guid");
     viewPoint.viewpoint = childText(node, "Viewpoint");
     viewPoint.snapshot = childText(node, "Snapshot");
-    viewPoint.index = xml::parseInt(childText(node, "Index"));
+    viewPoint.index = readIndex(node, unread);
     return viewPoint;
 }
 
@@ -83,18 +111,17 @@ DocumentReference readDocumentReference(pugi::xml_node node, BcfVersion version)
     return reference;
 }
 
-void readTopic(pugi::xml_node node, Topic& topic, BcfVersion version) {
+void readTopic(pugi::xml_node node, Topic& topic, BcfVersion version, std::vector<UnreadContent>& unread) {
     const bool v3 = xml::isV3(version);
     topic.guid = attribute(node, "Guid");
     topic.serverAssignedId = attribute(node, "ServerAssignedId");
     topic.topicType = attribute(node, "TopicType");
     topic.topicStatus = attribute(node, "TopicStatus");
-    topic.referenceLinks =
-        v3 ? texts(node.child("ReferenceLinks"), "ReferenceLink") : texts(node, "ReferenceLink");
+    topic.referenceLinks = texts(node, v3 ? "ReferenceLinks" : nullptr, "ReferenceLink");
     topic.title = childText(node, "Title");
     topic.priority = childText(node, "Priority");
-    topic.index = xml::parseInt(childText(node, "Index"));
-    topic.labels = v3 ? texts(node.child("Labels"), "Label") : texts(node, "Labels");
+    topic.index = readIndex(node, unread);
+    topic.labels = v3 ? texts(node, "Labels", "Label") : texts(node, nullptr, "Labels");
     topic.creationDate = childText(node, "CreationDate");
     topic.creationAuthor = childText(node, "CreationAuthor");
     topic.modifiedDate = optionalText(node, "ModifiedDate");
@@ -110,27 +137,10 @@ void readTopic(pugi::xml_node node, Topic& topic, BcfVersion version) {
         bimSnippet.reference = childText(snippet, "Reference");
         bimSnippet.referenceSchema = childText(snippet, "ReferenceSchema");
     }
-    const pugi::xml_node references = v3 ? node.child("DocumentReferences") : node;
-    for (pugi::xml_node reference : references.children("DocumentReference")) {
-        xml::chargeRecords(sizeof(DocumentReference));
-        topic.documentReferences.push_back(readDocumentReference(reference, version));
-    }
-    const pugi::xml_node related = v3 ? node.child("RelatedTopics") : node;
-    for (pugi::xml_node relatedTopic : related.children("RelatedTopic")) {
-        xml::chargeRecords(sizeof(RelatedTopic));
-        topic.relatedTopics.push_back(RelatedTopic{attribute(relatedTopic, "Guid")});
-    }
-}
-
-// Reads every node of `nodes` into `records`, paying for all of them before the first is made, so
-// that a file of millions of empty elements is refused before it costs their records.
-template <typename Nodes, typename Record, typename Read>
-void readAll(const Nodes& nodes, std::vector<Record>& records, Read read) {
-    const auto count = static_cast<std::size_t>(std::distance(nodes.begin(), nodes.end()));
-    xml::chargeRecords(count * sizeof(Record));
-    records.reserve(count);
-    for (pugi::xml_node node : nodes)
-        records.push_back(read(node));
+    readAll(node, v3 ? "DocumentReferences" : nullptr, "DocumentReference", topic.documentReferences,
+            [version](pugi::xml_node reference) { return readDocumentReference(reference, version); });
+    readAll(node, v3 ? "RelatedTopics" : nullptr, "RelatedTopic", topic.relatedTopics,
+            [](pugi::xml_node related) { return RelatedTopic{attribute(related, "Guid")}; });
 }
 
 // Writes one markup in one version; notes what it had to change.
@@ -396,23 +406,32 @@ Markup readMarkup(const pugi::xml_document& document, BcfVersion version) {
     Markup markup;
     const pugi::xml_node root = document.child("Markup");
     const pugi::xml_node topicNode = root.child("Topic");
-    if (const pugi::xml_node headerNode = root.child("Header")) {
+    const bool v3 = xml::isV3(version);
+    // A file that repeats a list (Header, 3.0 Files, Comments, Viewpoints) is read as one list.
+    if (root.child("Header")) {
         Header& header = markup.header.emplace();
-        const pugi::xml_node files = xml::isV3(version) ? headerNode.child("Files") : headerNode;
-        for (pugi::xml_node file : files.children("File")) {
-            xml::chargeRecords(sizeof(File));
-            header.files.push_back(readFile(file, version));
+        const auto readFiles = [&](pugi::xml_node files) {
+            readAll(files, nullptr, "File", header.files,
+                    [version](pugi::xml_node file) { return readFile(file, version); });
+        };
+        for (pugi::xml_node headerNode : root.children("Header")) {
+            if (v3)
+                for (pugi::xml_node files : headerNode.children("Files"))
+                    readFiles(files);
+            else
+                readFiles(headerNode);
         }
     }
-    readTopic(topicNode, markup.topic, version);
-
+    readTopic(topicNode, markup.topic, version, markup.unread);
+    const auto readViewPoints = [&markup](pugi::xml_node node) { return readViewPoint(node, markup.unread); };
     if (version == BcfVersion::V2_1) {
-        readAll(root.children("Comment"), markup.comments, readComment);
-        readAll(root.children("Viewpoints"), markup.viewPoints, readViewPoint);
-    } else if (version == BcfVersion::V3_0) {
-        readAll(topicNode.child("Comments").children("Comment"), markup.comments, readComment);
-        readAll(topicNode.child("Viewpoints").children("ViewPoint"), markup.viewPoints, readViewPoint);
+        readAll(root, nullptr, "Comment", markup.comments, readComment);
+        readAll(root, nullptr, "Viewpoints", markup.viewPoints, readViewPoints);
+    } else if (v3) {
+        readAll(topicNode, "Comments", "Comment", markup.comments, readComment);
+        readAll(topicNode, "Viewpoints", "ViewPoint", markup.viewPoints, readViewPoints);
     }
+    xml::findUnread(document, xml::FileKind::Markup, version, markup.unread);
     return markup;
 }
 

@@ -3,6 +3,7 @@
 
 #include "codec/shared_bytes.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -19,6 +20,18 @@ struct Vector3 {
     double y = 0;
     double z = 0;
     bool operator==(const Vector3&) const = default;
+};
+
+// What reading a file could not carry into the model, kept so that a save can name what it leaves
+// out: an element or attribute the reader has no place for ("Comment/Status",
+// "Component@Visible"), a second one of what may occur once ("Markup/Topic"), or a value that is
+// not of its type ("Topic/Index" holding 1.5). Counted per name.
+struct UnreadContent {
+    enum class Kind : std::int32_t { Unknown, Repeated, Invalid };
+    Kind kind = Kind::Unknown;
+    std::string name; // "Parent/Element" or "Element@attribute"; empty for names beyond the first few
+    std::size_t count = 0;
+    bool operator==(const UnreadContent&) const = default;
 };
 
 // A 32-bit payload flag: 0 while the payload lies only in the document's archive, 1 once held here.
@@ -122,6 +135,8 @@ struct VisualizationInfo {
     std::optional<std::vector<Line>> lines;
     std::optional<std::vector<ClippingPlane>> clippingPlanes;
     std::optional<std::vector<Bitmap>> bitmaps;
+    // What the file held that no field above takes.
+    std::vector<UnreadContent> unread;
     bool operator==(const VisualizationInfo&) const = default;
 
     // True when the perspective camera holds anything (a file without one reads as all zeros).
@@ -252,6 +267,8 @@ struct Markup {
     std::optional<Header> header;
     // Other files of the topic folder, names relative to it.
     std::vector<OtherFile> otherFiles;
+    // What markup.bcf held that the fields above do not take.
+    std::vector<UnreadContent> unread;
     bool operator==(const Markup&) const = default;
 };
 
@@ -286,6 +303,9 @@ struct BcfData {
     std::vector<OtherFile> otherFiles;
     // GUIDs of topics deleted since loading: saving drops the relations other topics hold to them.
     std::vector<std::string> deletedTopics;
+    // What bcf.version, project.bcfp, the 3.0 extensions.xml and documents.xml held that the
+    // fields above do not take.
+    std::vector<UnreadContent> unread;
     bool operator==(const BcfData&) const = default;
 };
 

@@ -2,6 +2,7 @@
 
 #include "codec/entry_names.h"
 #include "codec/guid.h"
+#include "codec/unread_content_p.h"
 #include "codec/xml_util_p.h"
 
 namespace bcf {
@@ -14,6 +15,7 @@ void readProject(const pugi::xml_document& document, BcfData& data) {
     data.name = xml::childText(project, "Name");
     if (data.version == BcfVersion::V2_1)
         data.extensionSchema = xml::childText(root, "ExtensionSchema");
+    xml::findUnread(document, xml::FileKind::Project, data.version, data.unread);
 }
 
 std::string extensionsEntryName(const BcfData& data, BcfVersion version) {

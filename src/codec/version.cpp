@@ -1,6 +1,7 @@
 #include "codec/version.h"
 
 #include "codec/bcf_error.h"
+#include "codec/unread_content_p.h"
 #include "codec/xml_util_p.h"
 
 #include <stdexcept>
@@ -28,6 +29,7 @@ void readVersion(const pugi::xml_document& document, BcfData& data) {
             if (data.version == BcfVersion::V2_0)
                 throw BcfError("unsupported BCF version 2.0", "bcf.version",
                                "only BCF 2.1 and 3.0 archives can be read");
+            xml::findUnread(document, xml::FileKind::Version, data.version, data.unread);
             return;
         }
     }

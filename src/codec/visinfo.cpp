@@ -3,13 +3,13 @@
 #include "codec/bcf_error.h"
 #include "codec/guid.h"
 #include "codec/large_buffer_p.h"
+#include "codec/unread_content_p.h"
 #include "codec/xml_util_p.h"
 #include "codec/zip/zip_archive.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cmath>
-#include <iterator>
 
 namespace bcf {
 
@@ -63,17 +63,27 @@ std::optional<bool> readBool(pugi::xml_node node, const char* name) {
     return std::nullopt;
 }
 
-std::vector<Component> readComponents(pugi::xml_node parent) {
-    std::vector<Component> components;
-    const auto nodes = parent.children("Component");
-    const auto count = static_cast<std::size_t>(std::distance(nodes.begin(), nodes.end()));
+// Appends the components of every `list` child of `parent`, or of `parent` itself when `list` is
+// null: a list that a file repeats is read as one.
+void readComponents(pugi::xml_node parent, const char* list, std::vector<Component>& components) {
+    std::size_t count = 0;
+    const auto each = [&](auto visit) {
+        if (list)
+            xml::forEachListed(parent, list, "Component", visit);
+        else
+            for (pugi::xml_node node : parent.children("Component"))
+                visit(node);
+    };
+    each([&count](pugi::xml_node) { ++count; });
+    if (count == 0)
+        return;
     xml::chargeRecords(count * sizeof(Component));
-    components.reserve(count);
-    adviseHugePages(components.data(), count * sizeof(Component));
-    for (pugi::xml_node node : nodes)
+    components.reserve(components.size() + count);
+    adviseHugePages(components.data(), components.capacity() * sizeof(Component));
+    each([&components](pugi::xml_node node) {
         components.push_back({xml::attribute(node, "IfcGuid"), xml::childText(node, "OriginatingSystem"),
                               xml::childText(node, "AuthoringToolId")});
-    return components;
+    });
 }
 
 ViewSetupHints readHints(pugi::xml_node node) {
@@ -81,41 +91,44 @@ ViewSetupHints readHints(pugi::xml_node node) {
             readBool(node, "OpeningsVisible")};
 }
 
-Components readComponentsElement(pugi::xml_node node, std::vector<Component>& selection) {
+Components readComponentsElement(pugi::xml_node node, VisualizationInfo& info) {
     Components c;
     c.present = bool(node);
-    const pugi::xml_node selectionNode = node.child("Selection");
-    c.selectionPresent = bool(selectionNode);
-    selection = readComponents(selectionNode);
+    c.selectionPresent = bool(node.child("Selection"));
+    readComponents(node, "Selection", info.selection);
     const pugi::xml_node visibility = node.child("Visibility");
-    // 2.1 keeps the hints in Components, 3.0 in Visibility.
-    if (const pugi::xml_node hints = node.child("ViewSetupHints"))
-        c.viewSetupHints = readHints(hints);
-    else if (const pugi::xml_node inner = visibility.child("ViewSetupHints"))
-        c.viewSetupHints = readHints(inner);
+    // 2.1 keeps the hints in Components, 3.0 in Visibility; a file with both is read from the first.
+    const pugi::xml_node hints = node.child("ViewSetupHints");
+    const pugi::xml_node inner = visibility.child("ViewSetupHints");
+    if (hints && inner)
+        xml::addUnread(info.unread, UnreadContent::Kind::Repeated, "Visibility", '/', "ViewSetupHints");
+    if (hints || inner)
+        c.viewSetupHints = readHints(hints ? hints : inner);
     if (visibility) {
         Visibility v;
         v.defaultVisibility = readBool(visibility, "DefaultVisibility");
-        if (const pugi::xml_node exceptions = visibility.child("Exceptions"))
-            v.exceptions = readComponents(exceptions);
+        if (visibility.child("Exceptions"))
+            readComponents(visibility, "Exceptions", v.exceptions.emplace());
         c.visibility = std::move(v);
     }
-    if (const pugi::xml_node coloring = node.child("Coloring")) {
+    if (node.child("Coloring")) {
         c.coloring.emplace();
-        for (pugi::xml_node color : coloring.children("Color")) {
+        xml::forEachListed(node, "Coloring", "Color", [&c](pugi::xml_node color) {
             // 2.1 lists the components in Color, 3.0 in Color/Components.
-            std::vector<Component> components = readComponents(color);
-            for (Component& component : readComponents(color.child("Components")))
-                components.push_back(std::move(component));
+            std::vector<Component> components;
+            readComponents(color, nullptr, components);
+            readComponents(color, "Components", components);
             c.coloring->push_back({xml::attribute(color, "Color"), std::move(components)});
-        }
+        });
     }
     return c;
 }
 
-Bitmap readBitmap(pugi::xml_node node) {
+Bitmap readBitmap(pugi::xml_node node, std::vector<UnreadContent>& unread) {
     Bitmap bitmap;
-    // 3.0 names the format `Format`, 2.1 names it `Bitmap`.
+    // 3.0 names the format `Format`, 2.1 names it `Bitmap`; a file with both is read from Format.
+    if (node.child("Format") && node.child("Bitmap"))
+        xml::addUnread(unread, UnreadContent::Kind::Repeated, "Bitmap", '/', "Bitmap");
     bitmap.format = node.child("Format") ? xml::childText(node, "Format") : xml::childText(node, "Bitmap");
     bitmap.reference = xml::childText(node, "Reference");
     bitmap.location = readVector(node.child("Location"));
@@ -319,7 +332,7 @@ VisualizationInfo readVisualizationInfo(const pugi::xml_document& document) {
     VisualizationInfo info;
     const pugi::xml_node root = document.child("VisualizationInfo");
     info.guid = xml::attribute(root, "Guid");
-    info.components = readComponentsElement(root.child("Components"), info.selection);
+    info.components = readComponentsElement(root.child("Components"), info);
     const pugi::xml_node camera = root.child("PerspectiveCamera");
     info.cameraViewPoint = readVector(camera.child("CameraViewPoint"));
     info.cameraDirection = readVector(camera.child("CameraDirection"));
@@ -335,33 +348,31 @@ VisualizationInfo readVisualizationInfo(const pugi::xml_document& document) {
         o.aspectRatio = number(ortho, "AspectRatio");
         info.orthogonalCamera = o;
     }
-    if (const pugi::xml_node lines = root.child("Lines")) {
+    // A list that a file repeats is read as one.
+    if (root.child("Lines"))
         info.lines.emplace();
-        for (pugi::xml_node line : lines.children("Line")) {
-            xml::chargeRecords(sizeof(Line));
-            info.lines->push_back({readVector(line.child("StartPoint")), readVector(line.child("EndPoint"))});
-        }
-    }
-    if (const pugi::xml_node planes = root.child("ClippingPlanes")) {
+    xml::forEachListed(root, "Lines", "Line", [&info](pugi::xml_node line) {
+        xml::chargeRecords(sizeof(Line));
+        info.lines->push_back({readVector(line.child("StartPoint")), readVector(line.child("EndPoint"))});
+    });
+    if (root.child("ClippingPlanes"))
         info.clippingPlanes.emplace();
-        for (pugi::xml_node plane : planes.children("ClippingPlane")) {
-            xml::chargeRecords(sizeof(ClippingPlane));
-            info.clippingPlanes->push_back(
-                {readVector(plane.child("Location")), readVector(plane.child("Direction"))});
-        }
-    }
+    xml::forEachListed(root, "ClippingPlanes", "ClippingPlane", [&info](pugi::xml_node plane) {
+        xml::chargeRecords(sizeof(ClippingPlane));
+        info.clippingPlanes->push_back(
+            {readVector(plane.child("Location")), readVector(plane.child("Direction"))});
+    });
     // 3.0 lists the bitmaps in Bitmaps, 2.1 repeats Bitmap in the root.
-    const pugi::xml_node bitmaps = root.child("Bitmaps");
-    if (bitmaps || root.child("Bitmap"))
+    if (root.child("Bitmaps") || root.child("Bitmap"))
         info.bitmaps.emplace();
-    for (pugi::xml_node node : bitmaps.children("Bitmap")) {
+    const auto readBitmapNode = [&info](pugi::xml_node node) {
         xml::chargeRecords(sizeof(Bitmap));
-        info.bitmaps->push_back(readBitmap(node));
-    }
-    for (pugi::xml_node node : root.children("Bitmap")) {
-        xml::chargeRecords(sizeof(Bitmap));
-        info.bitmaps->push_back(readBitmap(node));
-    }
+        info.bitmaps->push_back(readBitmap(node, info.unread));
+    };
+    xml::forEachListed(root, "Bitmaps", "Bitmap", readBitmapNode);
+    for (pugi::xml_node node : root.children("Bitmap"))
+        readBitmapNode(node);
+    xml::findUnread(document, xml::FileKind::Visualization, BcfVersion::V3_0, info.unread);
     return info;
 }
 

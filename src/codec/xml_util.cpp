@@ -182,16 +182,33 @@ void stripPrefixes(pugi::xml_node root) {
     }
 }
 
+// True when a text may be split by a comment, a processing instruction or a CDATA section, between
+// which white space is text too: "x<!--c--> <?pi?>z" reads "x z". Beyond the XML declaration, since
+// pugixml drops white space with siblings unless told to keep all of it, which costs a node for
+// every indentation.
+bool mayHaveSplitTexts(const char* data, std::size_t size) {
+    std::size_t start = 0;
+    if (const void* declaration = ::memmem(data, std::min<std::size_t>(size, 8), "<?xml", 5)) {
+        const void* end =
+            ::memmem(declaration, size - (static_cast<const char*>(declaration) - data), "?>", 2);
+        start = end ? static_cast<std::size_t>(static_cast<const char*>(end) - data) + 2 : size;
+    }
+    return ::memmem(data + start, size - start, "<!", 2) || ::memmem(data + start, size - start, "<?", 2);
+}
+
 // Parses `size` bytes at `data`, in place (the document then refers into them) or from pugixml's
 // own copy.
 void parseBuffer(pugi::xml_document& document, void* data, std::size_t size, bool inPlace,
                  const std::string& entryName) {
     // Text that is only white space (a tab, a blank) is content too; white space between
-    // elements, which always has siblings, is still dropped.
+    // elements, which always has siblings, is dropped unless a text may be split (see above).
     (void)allocatorInstalled;
     // The document type declaration is kept as a node only to see whether it declares entities.
-    const unsigned options = pugi::parse_default | pugi::parse_ws_pcdata_single | pugi::parse_doctype;
     checkUtf8(static_cast<const char*>(data), size, entryName);
+    const unsigned options =
+        pugi::parse_default | pugi::parse_doctype |
+        (mayHaveSplitTexts(static_cast<const char*>(data), size) ? pugi::parse_ws_pcdata
+                                                                 : pugi::parse_ws_pcdata_single);
     parsedEntry = entryName;
     parsedBytes = 0;
     overBudget = false;

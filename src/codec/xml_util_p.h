@@ -45,6 +45,15 @@ void parseInPlace(pugi::xml_document& document, std::string& bytes, const std::s
 // every text reads back exactly.
 std::string serialize(const pugi::xml_document& document);
 
+// Calls `visit` with the `item` children of every `list` child of `parent`, in document order: a
+// list that a file repeats is read as one.
+template <typename Visit>
+void forEachListed(pugi::xml_node parent, const char* list, const char* item, Visit visit) {
+    for (pugi::xml_node group : parent.children(list))
+        for (pugi::xml_node node : group.children(item))
+            visit(node);
+}
+
 // The text of the first child element named `name` (empty when there is none).
 std::string childText(pugi::xml_node parent, const char* name);
 // The text of an element: all its character-data and CDATA children, joined.

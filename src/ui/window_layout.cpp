@@ -4,6 +4,7 @@
 
 #include <QEvent>
 #include <QHeaderView>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QSplitter>
 #include <QVBoxLayout>
@@ -74,6 +75,15 @@ void arrangeWindowPanes(Ui::MainWindow& ui) {
         label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
         label->setMinimumWidth(label->fontMetrics().averageCharWidth() * 12);
     }
+    // The details grid scrolls when its wrapped lines need more height than the pane has, instead
+    // of cutting the rows off; its width follows the pane.
+    auto* detailsScroll = new QScrollArea();
+    detailsScroll->setObjectName(QStringLiteral("saTopicDetails"));
+    detailsScroll->setWidgetResizable(true);
+    detailsScroll->setFrameShape(QFrame::NoFrame);
+    detailsScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    delete ui.horizontalLayout_5->replaceWidget(ui.wTopicDetails, detailsScroll);
+    detailsScroll->setWidget(ui.wTopicDetails);
     main->insertWidget(1, details);
 
     // Snapshots and documents beside the comments.

@@ -63,6 +63,7 @@ private slots:
             {"convert 3.0 documents to 2.1", "cases/3.0/Markup_Document_reference_internal.bcf", "bcf info IN; bcf convert IN OUT --to 2.1; bcf info OUT"},
             {"convert 3.0 wide camera to 2.1", "cases/3.0/Visualization_Perspective_camera.bcf", "bcf info IN; bcf convert IN OUT --to 2.1; bcf info OUT"},
             {"convert keeps 3.0 as 3.0", "cases/3.0/Markup_Labels.bcf", "bcf info IN; bcf convert IN OUT; bcf info OUT"},
+            {"convert names what it leaves out", "data/regressions/unread-content-2.1.bcf", "bcf convert IN OUT; bcf validate OUT; bcf convert IN OUT --to 3.0; bcf validate OUT"},
             {"archive comment is ignored", "data/tool/archive-comment.bcf", "bcf info IN; bcf convert IN OUT; bcf info OUT"},
             {"convert over the archive being read", "@", "bcf info IN; bcf convert IN IN; bcf info IN"},
             {"damaged snapshot costs only itself", "@!7ddc3ef0-0ab7-43f1-918a-45e38b42369c/Snapshot_4ab7514b-b216-4d56-98d2-45cf8500ff5a.png", "bcf info IN; bcf convert IN OUT; bcf info OUT"},

@@ -45,6 +45,16 @@ std::string markup21(const std::string& topicEnd, const std::string& markupEnd =
            topicEnd + "</Topic>" + markupEnd + "</Markup>";
 }
 
+// A 3.0 markup of topic kTopic with `topicAttributes`, `topicEnd` and `markupEnd`.
+std::string markup30(const std::string& topicEnd, const std::string& topicAttributes = {},
+                     const std::string& markupEnd = {}) {
+    return "<Markup><Topic Guid=\"" + kTopic + "\" TopicType=\"Issue\" TopicStatus=\"Open\"" +
+           topicAttributes +
+           "><Title>T</Title><CreationDate>2024-03-07T09:05:41Z</CreationDate><CreationAuthor>a</"
+           "CreationAuthor>" +
+           topicEnd + "</Topic>" + markupEnd + "</Markup>";
+}
+
 std::string viewpointRef(const std::string& guid, const std::string& viewpoint, const std::string& snapshot) {
     return "<Viewpoints Guid=\"" + guid + "\"><Viewpoint>" + viewpoint + "</Viewpoint><Snapshot>" + snapshot +
            "</Snapshot></Viewpoints>";
@@ -107,6 +117,81 @@ const std::vector<std::pair<const char*, Entries>>& archivesBuiltHere() {
          {{"bcf.version", kVersion21}, {"t/markup.bcf", markup21("", "", false)}}},
         {"2.1 two topics with one GUID cannot be saved",
          {{"bcf.version", kVersion21}, {"a/markup.bcf", markup21("")}, {"b/markup.bcf", markup21("")}}},
+        // What the readers do not take is left out of a save and named in its notes.
+        {"2.1 elements and attributes this tool does not read, 2.0 leftovers among them",
+         {{"bcf.version", "<Version VersionId=\"2.1\" Build=\"7\" />"},
+          {"project.bcfp",
+           "<ProjectExtension xsi:noNamespaceSchemaLocation=\"project.xsd\" "
+           "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\"><Project ProjectId=\"p\" Owner=\"o\">"
+           "<Name>N</Name></Project><ExtensionSchema /></ProjectExtension>"},
+          {markup, markup21("<Status>Open</Status>",
+                            "<Comment Guid=\"" + vp +
+                                "\" ReplyTo=\"x\"><Date>"
+                                "2024-03-07T09:05:41Z</Date><Author>a</Author><Comment>c"
+                                "</Comment><Status>Open</Status><VerbalStatus>open"
+                                "</VerbalStatus><Topic Guid=\"" +
+                                kTopic + "\" /></Comment>" + viewpointRef(vp, "v.bcfv", "s.png"))},
+          {kTopic + "/v.bcfv", "<VisualizationInfo Guid=\"" + vp +
+                                   "\"><Components><Selection><Component "
+                                   "IfcGuid=\"0fo7$fhbT0Y8BaEI2rUqT9\" Visible=\"false\" Color=\"FF0000\" />"
+                                   "</Selection><Component IfcGuid=\"1fo7$fhbT0Y8BaEI2rUqT9\" /></Components>"
+                                   "</VisualizationInfo>"},
+          {kTopic + "/s.png", "PNG"}}},
+        {"3.0 elements and attributes this tool does not read",
+         {{"bcf.version", kVersion30},
+          {"extensions.xml", "<Extensions><TopicTypes><TopicType>Issue</TopicType><Colour>red</Colour>"
+                             "</TopicTypes><Vendor /></Extensions>"},
+          {"documents.xml", "<DocumentInfo><Documents><Document Guid=\"" + vp +
+                                "\" Size=\"3\"><Filename>a.pdf"
+                                "</Filename></Document></Documents></DocumentInfo>"},
+          {"documents/" + vp, "PDF"},
+          {markup,
+           markup30("<Comments><Comment Guid=\"" + vp +
+                        "\"><Date>2024-03-07T09:05:41Z</Date>"
+                        "<Author>a</Author><Comment>c</Comment><Status>Open</Status></Comment></Comments>",
+                    " Vendor=\"v\"", "<Extra />")}}},
+        {"2.1 a second Topic, Title and attribute left out, two Headers read as one",
+         {{"bcf.version", kVersion21},
+          {markup,
+           "<Markup><Header><File><Filename>a.ifc</Filename></File></Header><Header><File><Filename>"
+           "b.ifc</Filename></File></Header><Topic Guid=\"" +
+               kTopic +
+               "\" TopicType=\"Issue\" "
+               "TopicType=\"Clash\" TopicStatus=\"Open\"><Title>T</Title><Title>U</Title><CreationDate>"
+               "2024-03-07T09:05:41Z</CreationDate><CreationAuthor>a</CreationAuthor></Topic><Topic Guid=\"" +
+               vp + "\"><Title>V</Title></Topic></Markup>"}}},
+        {"3.0 lists a file repeats read as one",
+         {{"bcf.version", kVersion30},
+          {markup, markup30("<Labels><Label>a</Label></Labels><Labels><Label>b</Label></Labels><Comments>"
+                            "<Comment Guid=\"" +
+                            vp +
+                            "\"><Date>2024-03-07T09:05:41Z</Date><Author>a</Author>"
+                            "<Comment>c</Comment></Comment></Comments><Comments><Comment Guid=\"2" +
+                            vp.substr(1) +
+                            "\"><Date>2024-03-07T09:05:41Z</Date><Author>b</Author><Comment>d</Comment>"
+                            "</Comment></Comments><Viewpoints><ViewPoint Guid=\"" +
+                            vp +
+                            "\" /></Viewpoints>"
+                            "<Viewpoints><ViewPoint Guid=\"3" +
+                            vp.substr(1) + "\" /></Viewpoints>")}}},
+        {"2.1 viewpoint files no markup names converted to 3.0",
+         {{"bcf.version", kVersion21},
+          {markup, markup21("")},
+          {kTopic + "/orphan.bcfv",
+           "<VisualizationInfo Guid=\"" + vp +
+               "\"><Components><ViewSetupHints "
+               "SpacesVisible=\"true\" /><Visibility DefaultVisibility=\"true\" />"
+               "</Components><PerspectiveCamera><CameraViewPoint><X>1</X><Y>2</Y><Z>3</Z>"
+               "</CameraViewPoint><FieldOfView>50</FieldOfView></PerspectiveCamera>"
+               "<Bitmap><Bitmap>PNG</Bitmap><Reference>b.png</Reference></Bitmap>"
+               "<Vendor /></VisualizationInfo>"},
+          {kTopic + "/broken.bcfv", "<VisualizationInfo"},
+          {"tool/left.bcfv", "<VisualizationInfo Guid=\"" + vp + "\" />"}}},
+        {"2.1 indexes that are no integer, text split by a comment and a processing instruction",
+         {{"bcf.version", kVersion21},
+          {markup, markup21("<Index>1.5</Index><Description>x<!--c--> <?pi?>z<![CDATA[a]]> <![CDATA[b]]>"
+                            "</Description>",
+                            "<Viewpoints Guid=\"" + vp + "\"><Index>first</Index></Viewpoints>")}}},
         {"3.0 documents named alike, in folders or without extension",
          documentsNamed(
              {"report.pdf", "report.pdf", "report.pdf", "a/notes.txt", "b/notes.txt", "README", "README"})},
@@ -136,11 +221,20 @@ Entries entriesOf(const std::string& path) {
     return zipEntries(path);
 }
 
-// Whether a saved entry is XML of our writers (printed and validated) rather than payload bytes.
+// Whether a saved entry is XML of our writers (printed and validated) rather than payload bytes. A
+// viewpoint file that no markup names is kept as it is in its own version, converted in the other.
 bool isWrittenXml(const std::string& name, const BcfData& data, BcfVersion version) {
+    const auto kept = [&] {
+        for (const Markup& markup : data.markups)
+            for (const OtherFile& file : markup.otherFiles)
+                if (name.ends_with('/' + file.name))
+                    return true;
+        return std::any_of(data.otherFiles.begin(), data.otherFiles.end(),
+                           [&](const OtherFile& file) { return file.name == name; });
+    };
     return name == "bcf.version" || name == "project.bcfp" || name == "documents.xml" ||
            name == extensionsEntryName(data, version) || name.ends_with("/markup.bcf") ||
-           name.ends_with(".bcfv");
+           (name.ends_with(".bcfv") && (version != data.version || !kept()));
 }
 
 class ArchiveReport {

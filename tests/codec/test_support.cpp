@@ -92,6 +92,13 @@ public:
         for (const OtherFile& file : files)
             bytes(path + "." + file.name + "(" + std::to_string(file.dataLoaded) + ")", file.data);
     }
+    // What the file held that the model does not, when it held anything.
+    void unread(const std::string& path, const std::vector<UnreadContent>& contents) {
+        static const char* const kinds[] = {"unknown", "repeated", "invalid"};
+        for (const UnreadContent& c : contents)
+            field(path + ".unread", std::string(kinds[static_cast<int>(c.kind)]) + " " + c.name + " (" +
+                                        std::to_string(c.count) + ")");
+    }
     void vector(const std::string& path, const Vector3& v) {
         field(path + ".x", v.x);
         field(path + ".y", v.y);
@@ -125,6 +132,7 @@ public:
         field(p + ".as3.0", "\n" + writeVisualizationInfo(info, BcfVersion::V3_0));
         for (const Bitmap& bitmap : info.bitmaps.value_or(std::vector<Bitmap>()))
             bytes(p + ".bitmap." + std::to_string(bitmap.dataLoaded), bitmap.data);
+        unread(p, info.unread);
     }
 
     void markup(const std::string& p, const Markup& m) {
@@ -196,6 +204,7 @@ public:
             visualization(q + ".visualizationInfo", v.visualizationInfo);
         }
         field(p + ".sourceFolder", m.sourceFolder);
+        unread(p, m.unread);
     }
 
     void data(const BcfData& d) {
@@ -221,6 +230,7 @@ public:
         }
         field("detailedVersion", d.detailedVersion);
         files("otherFiles", d.otherFiles);
+        unread("data", d.unread);
         field("markups.size", std::to_string(d.markups.size()));
         for (std::size_t i = 0; i < d.markups.size(); ++i)
             markup("markups[" + std::to_string(i) + "]", d.markups[i]);

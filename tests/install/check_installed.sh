@@ -15,8 +15,9 @@ cmake) # the example host, built with find_package, opens the archive and adds a
     cmake -S "$example" -B "$work/cmake" -DCMAKE_PREFIX_PATH="$prefix" >/dev/null
     cmake --build "$work/cmake" >/dev/null && "$work/cmake/minimal-bcf-host" 300 "$archive" ;;
 pkgconfig)
-    c++ -std=c++17 -fPIC "$example/main.cpp" -o "$work/pc-host" \
-        $(PKG_CONFIG_PATH=$prefix/$libdir/pkgconfig pkg-config --cflags --libs BcfQtUi)
+    # pkg-config escapes spaces in the paths it prints with backslashes, as a shell reads them
+    flags=$(PKG_CONFIG_PATH=$prefix/$libdir/pkgconfig pkg-config --cflags --libs BcfQtUi)
+    eval "c++ -std=c++17 -fPIC \"\$example/main.cpp\" -o \"\$work/pc-host\" $flags"
     LD_LIBRARY_PATH=$prefix/$libdir "$work/pc-host" 300 "$archive" ;;
 tools) # bcf validate finds the schemas of the installed tree (exit 1: the archive has a finding),
     # bcf report its program in libexec
