@@ -1,5 +1,6 @@
 // project.bcfp reader and writer, both versions; a 2.1 extension schema name comes back as the
-// entry name a save would use for it, a blank 3.0 project id as a generated one.
+// entry name a save would use for it, a blank 3.0 project id as a generated one; the reader takes
+// everything the writer wrote.
 #include "codec/project.h"
 #include "fuzz_support.h"
 
@@ -9,7 +10,7 @@ namespace {
 
 struct Project {
     std::string projectId, name, extensionSchema;
-    bool operator==(const Project&) const = default;
+    std::vector<UnreadContent> unread;
 };
 
 } // namespace
@@ -21,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             BcfData model;
             model.version = version;
             readProject(document, model);
-            return Project{model.projectId, model.name, model.extensionSchema};
+            return Project{model.projectId, model.name, model.extensionSchema, model.unread};
         };
         auto write = [&](const Project& project) {
             BcfData model;
@@ -37,7 +38,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             // 3.0 requires a project id: a blank one is generated.
             return (second.projectId == first.projectId || (v3 && xml::isBlank(first.projectId))) &&
                    second.name == (v3 && xml::isBlank(first.name) ? std::string() : first.name) &&
-                   (v3 || second.extensionSchema == extensionsEntryName(model, version));
+                   (v3 || second.extensionSchema == extensionsEntryName(model, version)) &&
+                   second.unread.empty();
         });
     }
     return 0;

@@ -24,7 +24,8 @@ inline std::string bytesOf(const std::uint8_t* data, std::size_t size) {
 inline void parseWritten(pugi::xml_document& document, const std::string& text) {
     try {
         xml::parse(document, text, "written");
-    } catch (const BcfError&) {
+    } catch (const BcfError& error) {
+        std::fprintf(stderr, "%s\n", error.what());
         finding("a writer produced XML that does not parse");
     }
 }

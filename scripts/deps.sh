@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages the build and the tests need, when any is missing
+# Installs the Debian 12 packages the build and the tests need, when any is missing (Qt Linguist
+# tools: the translations; Qt's own translations: its dialogs' buttons in the user's language)
 # (dpkg-dev and file: dpkg-shlibdeps, with which `cpack -G DEB` finds the packages' dependencies).
 set -euo pipefail
 packages=(build-essential cmake pkg-config qt6-base-dev libpugixml-dev libzip-dev zlib1g-dev zipcmp zipmerge ziptool
           libxml2-utils libxml2-dev xvfb xauth locales dpkg-dev file clang libclang-rt-14-dev
-          libxlsxwriter-dev fonts-dejavu-core poppler-utils ccache)
+          libxlsxwriter-dev fonts-dejavu-core poppler-utils ccache
+          qt6-tools-dev qt6-l10n-tools qt6-translations-l10n)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

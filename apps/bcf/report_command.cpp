@@ -2,9 +2,11 @@
 
 #include "codec/archive.h"
 #include "codec/bcf_error.h"
+#include "i18n/language.h"
 #include "report/report.h"
 
 #include <QGuiApplication>
+#include <QLocale>
 
 #include <iostream>
 
@@ -45,10 +47,24 @@ int runReportCommand(const std::vector<std::string>& args, std::string& usagePro
     TopicFilter filter;
     ReportOptions options;
     options.archiveFile = archive;
+    // English unless asked otherwise: the same command writes the same report on every machine.
+    std::string language = "en";
     for (std::size_t i = 3; i < args.size(); ++i) {
         const std::string& option = args[i];
         if (option == "--letter") {
             options.paperSize = PaperSize::Letter;
+            continue;
+        }
+        if (option == "--lang") {
+            if (i + 1 == args.size()) {
+                usageProblem = "--lang takes a language such as de or en";
+                return 2;
+            }
+            language = args[++i];
+            if (QLocale(QString::fromStdString(language)).language() == QLocale::C && language != "C") {
+                usageProblem = "unknown language \"" + language + "\"";
+                return 2;
+            }
             continue;
         }
         std::vector<std::string>* values = option == "--status"  ? &filter.statuses
@@ -80,6 +96,7 @@ int runReportCommand(const std::vector<std::string>& args, std::string& usagePro
     char program[] = "bcf";
     char* qtArgv[] = {program, nullptr};
     QGuiApplication application(qtArgc, qtArgv);
+    setLanguage(QLocale(QString::fromStdString(language)));
     try {
         writeReport(out, document, filterTopics(document.data, filter), options);
         return 0;

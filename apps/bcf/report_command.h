@@ -6,9 +6,10 @@
 
 namespace bcf::cli {
 
-// Runs `bcf report ARCHIVE OUT [--status S]... [--type T]... [--label L]... [--letter]`, with
-// `args` starting at "report". Returns the exit code; for wrong arguments it returns 2 with the
-// problem in `usageProblem` for the caller to print with the usage.
+// Runs `bcf report ARCHIVE OUT [--status S]... [--type T]... [--label L]... [--letter] [--lang L]`,
+// with `args` starting at "report"; the report is in English unless --lang names another language. Returns
+// the exit code; for wrong arguments it returns 2 with the problem in `usageProblem` for the caller to print
+// with the usage.
 int runReportCommand(const std::vector<std::string>& args, std::string& usageProblem);
 
 } // namespace bcf::cli

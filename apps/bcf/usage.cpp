@@ -8,7 +8,7 @@ const char* const kUsage =
     "usage: bcf info ARCHIVE\n"
     "       bcf convert IN OUT [--to 2.1|3.0]\n"
     "       bcf report ARCHIVE OUT.pdf|OUT.xlsx|OUT.csv [--status S]... [--type T]...\n"
-    "                  [--label L]... [--letter]\n"
+    "                  [--label L]... [--letter] [--lang de|en]\n"
     "       bcf validate ARCHIVE [--json]\n"
     "       bcf merge BASE OTHER... -o OUT [--to 2.1|3.0] [--json]\n"
     "       bcf --help\n";

@@ -1,10 +1,13 @@
 // bcf-host: a Qt Widgets desktop application that embeds the BCF viewer in its own window.
+#include "bcfqtui.h"
 #include "host_window.h"
 #include "viewer_driver.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QLocale>
 #include <QTimer>
+#include <QTranslator>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -23,8 +26,19 @@ int main(int argc, char* argv[]) {
     const QCommandLineOption screenshotOption(
         QStringLiteral("screenshot"), QStringLiteral("Saves the host window to FILE (PNG), then quits."),
         QStringLiteral("FILE"));
-    parser.addOptions({openOption, selectOption, newSnapshotOption, screenshotOption});
+    const QCommandLineOption languageOption(
+        QStringLiteral("lang"), QStringLiteral("Shows the host and the viewer in LANGUAGE (de, en, ...)."),
+        QStringLiteral("LANGUAGE"));
+    parser.addOptions({openOption, selectOption, newSnapshotOption, screenshotOption, languageOption});
     parser.process(app);
+
+    // The host's texts and the viewer's in one language: the one asked for, else the user's.
+    const QLocale language = parser.isSet(languageOption) ? QLocale(parser.value(languageOption)) : QLocale();
+    BcfQtUi::setLanguage(language);
+    QTranslator hostTexts;
+    if (hostTexts.load(language, QStringLiteral("bcfhost"), QStringLiteral("_"),
+                       QStringLiteral(":/bcf-host/i18n")))
+        QApplication::installTranslator(&hostTexts);
 
     HostWindow window;
     window.show();

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include <limits>
 #include <locale.h>
 #include <new>
@@ -92,33 +93,57 @@ void chargeRecords(std::uint64_t bytes) {
 
 namespace {
 
-// True when the declaration names an encoding other than UTF-8, or the bytes start with a UTF-16
-// or UTF-32 byte order mark or zero byte: pugixml converts those to UTF-8 itself.
-bool declaresOtherEncoding(const char* data, std::size_t size) {
-    const auto byte = [&](std::size_t i) { return i < size ? static_cast<unsigned char>(data[i]) : 0u; };
-    if (byte(0) == 0xfe || byte(0) == 0xff || byte(0) == 0 || byte(1) == 0)
+// The encoding of an XML file, which the parse is then told: UTF-32 and UTF-16 by their byte
+// order mark or by the zero bytes around the first "<"; ISO-8859-1 (or latin1) when the declaration
+// names it; anything else is read as UTF-8, as pugixml reads an encoding it does not know. The
+// declaration counts only as XML spells it: `<?xml version="1.0" encoding = 'latin1'?>`, before
+// any "?".
+pugi::xml_encoding encodingOf(const char* data, std::size_t size) {
+    const auto starts = [&](std::initializer_list<unsigned> bytes) {
+        std::size_t i = 0;
+        for (const unsigned b : bytes)
+            if (i >= size || static_cast<unsigned char>(data[i++]) != b)
+                return false;
         return true;
+    };
+    if (starts({0, 0, 0xfe, 0xff}) || starts({0, 0, 0, '<'}))
+        return pugi::encoding_utf32_be;
+    if (starts({0xff, 0xfe, 0, 0}) || starts({'<', 0, 0, 0}))
+        return pugi::encoding_utf32_le;
+    if (starts({0xfe, 0xff}) || starts({0, '<'}))
+        return pugi::encoding_utf16_be;
+    if (starts({0xff, 0xfe}) || starts({'<', 0}))
+        return pugi::encoding_utf16_le;
     const std::string_view head(data, std::min<std::size_t>(size, 256));
-    if (!head.starts_with("<?xml"))
-        return false;
-    const std::string_view declaration = head.substr(0, head.find("?>"));
-    const std::size_t at = declaration.find("encoding");
+    const auto isSpace = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    if (head.size() < 6 || !head.starts_with("<?xml") || !isSpace(head[5]))
+        return pugi::encoding_utf8;
+    const std::string_view declaration = head.substr(0, head.find('?', 2));
+    std::size_t at = declaration.find("encoding");
     if (at == std::string_view::npos)
-        return false;
-    const std::size_t quote = declaration.find_first_of("'\"", at);
-    if (quote == std::string_view::npos)
-        return false;
-    std::string name(
-        declaration.substr(quote + 1, declaration.find(declaration[quote], quote + 1) - quote - 1));
+        return pugi::encoding_utf8;
+    at += 8;
+    const auto skipSpace = [&] {
+        while (at < declaration.size() && isSpace(declaration[at]))
+            ++at;
+    };
+    skipSpace();
+    if (at >= declaration.size() || declaration[at] != '=')
+        return pugi::encoding_utf8;
+    ++at;
+    skipSpace();
+    if (at >= declaration.size() || (declaration[at] != '"' && declaration[at] != '\''))
+        return pugi::encoding_utf8;
+    const std::size_t end = declaration.find(declaration[at], at + 1);
+    if (end == std::string_view::npos)
+        return pugi::encoding_utf8;
+    std::string name(declaration.substr(at + 1, end - at - 1));
     std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
-    return name != "utf-8" && name != "utf8";
+    return name == "iso-8859-1" || name == "latin1" ? pugi::encoding_latin1 : pugi::encoding_utf8;
 }
 
-// XML text in UTF-8 must be valid UTF-8: anything else is refused with where it is, rather than
-// carried into texts that no other reader takes.
-void checkUtf8(const char* data, std::size_t size, const std::string& entryName) {
-    if (declaresOtherEncoding(data, size))
-        return;
+// The offset of the first byte of `data` that is no part of valid UTF-8, or npos.
+std::size_t invalidUtf8At(const char* data, std::size_t size) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(data);
     std::size_t i = 0;
     while (i < size) {
@@ -154,8 +179,41 @@ void checkUtf8(const char* data, std::size_t size, const std::string& entryName)
         for (std::size_t k = 2; valid && k < length; ++k)
             valid = bytes[i + k] >= 0x80 && bytes[i + k] <= 0xbf;
         if (!valid)
-            throw BcfError("invalid UTF-8", entryName, "at offset " + std::to_string(i));
+            return i;
         i += length;
+    }
+    return std::string::npos;
+}
+
+// XML text in UTF-8 must be valid UTF-8: anything else is refused with where it is, rather than
+// carried into texts that no other reader takes.
+void checkUtf8(const char* data, std::size_t size, const std::string& entryName) {
+    if (const std::size_t at = invalidUtf8At(data, size); at != std::string::npos)
+        throw BcfError("invalid UTF-8", entryName, "at offset " + std::to_string(at));
+}
+
+// A character reference that names no Unicode character (&#xD800;, &#1114112;) becomes bytes that
+// are no UTF-8, and so may a file in another encoding: such texts are refused as invalid UTF-8 is.
+void checkTexts(const pugi::xml_document& document, const std::string& entryName) {
+    const auto check = [&](const char* text, const char* where) {
+        if (invalidUtf8At(text, std::strlen(text)) != std::string::npos)
+            throw BcfError("invalid character", entryName,
+                           std::string("a character reference or byte in ") + where +
+                               " names no Unicode character");
+    };
+    pugi::xml_node node = document.first_child();
+    while (node) {
+        check(node.value(), node.parent().name());
+        for (pugi::xml_attribute attribute : node.attributes())
+            check(attribute.value(), node.name());
+        if (node.first_child()) {
+            node = node.first_child();
+            continue;
+        }
+        while (node && !node.next_sibling())
+            node = node.parent() == document ? pugi::xml_node() : node.parent();
+        if (node)
+            node = node.next_sibling();
     }
 }
 
@@ -204,7 +262,11 @@ void parseBuffer(pugi::xml_document& document, void* data, std::size_t size, boo
     // elements, which always has siblings, is dropped unless a text may be split (see above).
     (void)allocatorInstalled;
     // The document type declaration is kept as a node only to see whether it declares entities.
-    checkUtf8(static_cast<const char*>(data), size, entryName);
+    const pugi::xml_encoding encoding = encodingOf(static_cast<const char*>(data), size);
+    const bool utf8 = encoding == pugi::encoding_utf8;
+    if (utf8)
+        checkUtf8(static_cast<const char*>(data), size, entryName);
+    const bool references = ::memmem(data, size, "&#", 2) != nullptr;
     const unsigned options =
         pugi::parse_default | pugi::parse_doctype |
         (mayHaveSplitTexts(static_cast<const char*>(data), size) ? pugi::parse_ws_pcdata
@@ -212,8 +274,9 @@ void parseBuffer(pugi::xml_document& document, void* data, std::size_t size, boo
     parsedEntry = entryName;
     parsedBytes = 0;
     overBudget = false;
-    const pugi::xml_parse_result result = inPlace ? document.load_buffer_inplace(data, size, options)
-                                                  : document.load_buffer(data, size, options);
+    const pugi::xml_parse_result result = inPlace
+                                              ? document.load_buffer_inplace(data, size, options, encoding)
+                                              : document.load_buffer(data, size, options, encoding);
     if (overBudget && parseBudget)
         parseBudget->exceeded(entryName);
     if (result.status != pugi::status_ok)
@@ -225,6 +288,8 @@ void parseBuffer(pugi::xml_document& document, void* data, std::size_t size, boo
         if (node.type() == pugi::node_doctype && std::strstr(node.value(), "<!ENTITY"))
             throw BcfError("XML entity declarations are not supported", entryName,
                            "its texts could not be read as written");
+    if (!utf8 || references)
+        checkTexts(document, entryName);
     stripPrefixes(document.document_element());
     if (overBudget && parseBudget)
         parseBudget->exceeded(entryName);

@@ -3,6 +3,7 @@
 #include "placeholder.h"
 #include "viewpoint_conversion.h"
 
+#include "i18n/language.h"
 #include "ui/bcf_session.h"
 #include "ui/mainwindow.h"
 #include "ui/records.h"
@@ -10,6 +11,7 @@
 #include "ui/viewpoint_link.h"
 
 #include <QApplication>
+#include <QScrollArea>
 #include <QVBoxLayout>
 #include <QWindow>
 
@@ -116,9 +118,16 @@ BcfQtUi::BcfQtUi(WId host) : d(std::make_unique<BcfQtUiPrivate>(this)) {
     // top-level widget to Qt, at the main window's minimum size, past the edges of the host window.
     layout->setSizeConstraint(QLayout::SetNoConstraint);
     d->placeholder->setLayout(layout);
+    // Below the main window's minimum size the view scrolls rather than reaching past the host's
+    // area, where nothing could get at what is cut off.
+    auto* scroll = new QScrollArea;
+    scroll->setObjectName(QStringLiteral("saViewer"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    d->placeholder->layout()->addWidget(scroll);
     auto window = std::make_unique<MainWindow>();
     d->mainWindow = window.get();
-    d->placeholder->layout()->addWidget(window.get());
+    scroll->setWidget(window.get());
     window.release(); // now a Qt child of the placeholder
     d->connectWindow();
     d->placeholder->show();
@@ -134,6 +143,10 @@ BcfQtUi::~BcfQtUi() {
         d->mainWindow->viewpointLink().setCapture({});
     }
     d->placeholder.reset();
+}
+
+void BcfQtUi::setLanguage(const QLocale& language) {
+    bcf::setLanguage(language);
 }
 
 void BcfQtUi::resize(int width, int height) {

@@ -3,6 +3,7 @@
 
 #include "bcfviewpoint.h"
 
+#include <QLocale>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -55,6 +56,12 @@ public:
 
     BcfQtUi(const BcfQtUi&) = delete;
     BcfQtUi& operator=(const BcfQtUi&) = delete;
+
+    // The language of the views' texts and of the reports they write, for the whole application:
+    // views made afterwards show it; a view that exists keeps the texts it shows and shows new ones
+    // (messages, counts) in that language. German and English are built in, other languages show
+    // English. Until a host calls this, views follow QLocale() as it is when the first view is made.
+    static void setLanguage(const QLocale& language);
 
     // Sets the view's size in pixels and puts it at 0,0 of the host window.
     void resize(int width, int height);

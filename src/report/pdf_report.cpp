@@ -172,36 +172,39 @@ private:
 };
 
 QString valueOrNone(const QString& text) {
-    return text.isEmpty() ? QStringLiteral("(none)") : text;
+    return text.isEmpty() ? QCoreApplication::translate("Report", "(none)") : text;
 }
 
 // "2024-03-07 10:05 by Anna", or what of it is there.
 QString byLine(const QString& date, const std::string& author) {
     if (author.empty())
         return date;
-    return date.isEmpty() ? qtext(author) : date + QStringLiteral(" by ") + qtext(author);
+    return date.isEmpty()
+               ? qtext(author)
+               : QCoreApplication::translate("Report", "%1 by %2", "date by author").arg(date, qtext(author));
 }
 
 void titlePage(Section& section, const ReportInput& input) {
     const BcfData& data = input.data;
     const QDateTime now = QDateTime::currentDateTime();
-    section.heading(QStringLiteral("Issue report"), 22);
-    section.field(QStringLiteral("Project"), valueOrNone(qtext(data.name)));
-    section.field(QStringLiteral("Archive file"),
+    section.heading(QCoreApplication::translate("Report", "Issue report"), 22);
+    section.field(QCoreApplication::translate("Report", "Project"), valueOrNone(qtext(data.name)));
+    section.field(QCoreApplication::translate("Report", "Archive file"),
                   valueOrNone(QFileInfo(qtext(input.options.archiveFile)).fileName()));
-    section.field(QStringLiteral("Date"), now.toString(QStringLiteral("yyyy-MM-dd HH:mm")));
-    section.field(QStringLiteral("Topics"), QString::number(input.rows.size()));
+    section.field(QCoreApplication::translate("Report", "Date"),
+                  now.toString(QStringLiteral("yyyy-MM-dd HH:mm")));
+    section.field(QCoreApplication::translate("Report", "Topics"), QString::number(input.rows.size()));
     // The offset as the C library applies it to every date of the report.
     const int minutes = now.offsetFromUtc() / 60;
-    section.paragraph(QStringLiteral("All times are local times (UTC%1%2:%3).")
+    section.paragraph(QCoreApplication::translate("Report", "All times are local times (UTC%1%2:%3).")
                           .arg(minutes < 0 ? QLatin1Char('-') : QLatin1Char('+'))
                           .arg(std::abs(minutes) / 60, 2, 10, QLatin1Char('0'))
                           .arg(std::abs(minutes) % 60, 2, 10, QLatin1Char('0')),
                       6, true);
-    section.heading(QStringLiteral("Topics by status"), 13);
+    section.heading(QCoreApplication::translate("Report", "Topics by status"), 13);
     for (const auto& [status, count] : countBy(data, input.rows, &Topic::topicStatus))
         section.field(status, QString::number(count));
-    section.heading(QStringLiteral("Topics by type"), 13);
+    section.heading(QCoreApplication::translate("Report", "Topics by type"), 13);
     for (const auto& [type, count] : countBy(data, input.rows, &Topic::topicType))
         section.field(type, QString::number(count));
 }
@@ -212,7 +215,7 @@ void snapshots(Section& section, const ZipArchive& source, const Markup& markup)
         if (viewPoint.snapshot.empty() && !viewPoint.snapshotLoaded)
             continue;
         if (!any)
-            section.heading(QStringLiteral("Snapshots"), 12);
+            section.heading(QCoreApplication::translate("Report", "Snapshots"), 12);
         any = true;
         const QString name = qtext(viewPoint.snapshot);
         QImage picture;
@@ -222,9 +225,9 @@ void snapshots(Section& section, const ZipArchive& source, const Markup& markup)
             picture =
                 QImage::fromData(QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size())));
             if (bytes.empty())
-                problem = QStringLiteral("not in the archive");
+                problem = QCoreApplication::translate("Report", "not in the archive");
             else if (picture.isNull())
-                problem = QStringLiteral("not a readable image");
+                problem = QCoreApplication::translate("Report", "not a readable image");
         } catch (const std::exception& error) {
             problem = QString::fromUtf8(error.what());
         }
@@ -232,33 +235,39 @@ void snapshots(Section& section, const ZipArchive& source, const Markup& markup)
         if (problem.isEmpty())
             section.image(picture);
         else
-            section.paragraph(QStringLiteral("Snapshot %1 can't be shown: %2").arg(name, problem), 3, true);
+            section.paragraph(
+                QCoreApplication::translate("Report", "Snapshot %1 can't be shown: %2").arg(name, problem), 3,
+                true);
     }
 }
 
 void topicSection(Section& section, const ZipArchive& source, const Markup& markup, std::size_t number) {
     const Topic& topic = markup.topic;
     section.heading(QStringLiteral("%1. %2").arg(number).arg(qtext(topic.title)), 16);
-    section.field(QStringLiteral("GUID"), qtext(topic.guid));
-    section.field(QStringLiteral("Type"), qtext(topic.topicType));
-    section.field(QStringLiteral("Status"), qtext(topic.topicStatus));
-    section.field(QStringLiteral("Priority"), qtext(topic.priority));
-    section.field(QStringLiteral("Stage"), qtext(topic.stage));
-    section.field(QStringLiteral("Assigned to"), qtext(topic.assignedTo));
-    section.field(QStringLiteral("Labels"), topicLabels(topic).join(QStringLiteral(", ")));
-    section.field(QStringLiteral("Due date"), dateText(topic.dueDate));
-    section.field(QStringLiteral("Created"), byLine(dateText(topic.creationDate), topic.creationAuthor));
-    section.field(QStringLiteral("Modified"), byLine(dateText(topic.modifiedDate), topic.modifiedAuthor));
-    section.heading(QStringLiteral("Description"), 12);
+    section.field(QCoreApplication::translate("Report", "GUID"), qtext(topic.guid));
+    section.field(QCoreApplication::translate("Report", "Type"), qtext(topic.topicType));
+    section.field(QCoreApplication::translate("Report", "Status"), qtext(topic.topicStatus));
+    section.field(QCoreApplication::translate("Report", "Priority"), qtext(topic.priority));
+    section.field(QCoreApplication::translate("Report", "Stage"), qtext(topic.stage));
+    section.field(QCoreApplication::translate("Report", "Assigned to"), qtext(topic.assignedTo));
+    section.field(QCoreApplication::translate("Report", "Labels"),
+                  topicLabels(topic).join(QStringLiteral(", ")));
+    section.field(QCoreApplication::translate("Report", "Due date"), dateText(topic.dueDate));
+    section.field(QCoreApplication::translate("Report", "Created"),
+                  byLine(dateText(topic.creationDate), topic.creationAuthor));
+    section.field(QCoreApplication::translate("Report", "Modified"),
+                  byLine(dateText(topic.modifiedDate), topic.modifiedAuthor));
+    section.heading(QCoreApplication::translate("Report", "Description"), 12);
     section.paragraph(valueOrNone(qtext(topic.description)));
     snapshots(section, source, markup);
-    section.heading(QStringLiteral("Comments (%1)").arg(markup.comments.size()), 12);
+    section.heading(QCoreApplication::translate("Report", "Comments (%1)").arg(markup.comments.size()), 12);
     for (const Comment& comment : markup.comments) {
         // "Anna: 2024-03-07 10:05 (changed 2024-03-08 09:00 by Ben)", then the text.
         QString when = dateText(comment.date);
         if (!comment.modifiedDate.empty() || !comment.modifiedAuthor.empty())
-            when += QStringLiteral(" (changed %1)")
-                        .arg(byLine(dateText(comment.modifiedDate), comment.modifiedAuthor));
+            when +=
+                QLatin1Char(' ') + QCoreApplication::translate("Report", "(changed %1)")
+                                       .arg(byLine(dateText(comment.modifiedDate), comment.modifiedAuthor));
         section.field(valueOrNone(qtext(comment.author)), when, 7);
         section.paragraph(qtext(comment.comment), 1);
     }
@@ -272,7 +281,7 @@ void writePdfReport(QIODevice& out, const ReportInput& input) {
     writer.setPageSize(
         QPageSize(input.options.paperSize == PaperSize::Letter ? QPageSize::Letter : QPageSize::A4));
     writer.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
-    writer.setTitle(QStringLiteral("Issue report ") + qtext(input.data.name));
+    writer.setTitle(QCoreApplication::translate("Report", "Issue report %1").arg(qtext(input.data.name)));
     writer.setCreator(QStringLiteral("bcf"));
     QPainter painter;
     if (!painter.begin(&writer))

@@ -58,14 +58,14 @@ void writeReport(const std::string& path, const BcfDocument& document, const std
     const BcfData& data = document.data;
     const std::optional<ReportFormat> format = reportFormatForPath(path);
     if (!format)
-        writeFailed(QStringLiteral("the file name must end in .pdf, .xlsx or .csv"));
+        writeFailed(QCoreApplication::translate("Report", "the file name must end in .pdf, .xlsx or .csv"));
     for (const int row : rows) {
         if (row < 0 || static_cast<std::size_t>(row) >= data.markups.size())
-            writeFailed(QStringLiteral("no topic %1 in the archive").arg(row));
+            writeFailed(QCoreApplication::translate("Report", "no topic %1 in the archive").arg(row));
     }
     const QFileInfo target(qtext(path));
     if (target.isDir())
-        writeFailed(QStringLiteral("is a folder"));
+        writeFailed(QCoreApplication::translate("Report", "is a folder"));
 
     // The report goes to a file beside the target, which replaces the target only once it is
     // complete; a failure or a cancel leaves the target as it was.

@@ -25,15 +25,22 @@ QStringList topicLabels(const Topic& topic) {
     return labels;
 }
 
-const QStringList& reportColumns() {
-    static const QStringList columns = {
-        QStringLiteral("GUID"),        QStringLiteral("Title"),    QStringLiteral("Type"),
-        QStringLiteral("Status"),      QStringLiteral("Priority"), QStringLiteral("Stage"),
-        QStringLiteral("Assigned to"), QStringLiteral("Labels"),   QStringLiteral("Author"),
-        QStringLiteral("Created"),     QStringLiteral("Modified"), QStringLiteral("Due date"),
-        QStringLiteral("Description"), QStringLiteral("Comments"), QStringLiteral("Last comment"),
+QStringList reportColumns() {
+    // Translated for each report: the language may change between two reports.
+    static const char* const columns[] = {
+        QT_TRANSLATE_NOOP("Report", "GUID"),         QT_TRANSLATE_NOOP("Report", "Title"),
+        QT_TRANSLATE_NOOP("Report", "Type"),         QT_TRANSLATE_NOOP("Report", "Status"),
+        QT_TRANSLATE_NOOP("Report", "Priority"),     QT_TRANSLATE_NOOP("Report", "Stage"),
+        QT_TRANSLATE_NOOP("Report", "Assigned to"),  QT_TRANSLATE_NOOP("Report", "Labels"),
+        QT_TRANSLATE_NOOP("Report", "Author"),       QT_TRANSLATE_NOOP("Report", "Created"),
+        QT_TRANSLATE_NOOP("Report", "Modified"),     QT_TRANSLATE_NOOP("Report", "Due date"),
+        QT_TRANSLATE_NOOP("Report", "Description"),  QT_TRANSLATE_NOOP("Report", "Comments"),
+        QT_TRANSLATE_NOOP("Report", "Last comment"),
     };
-    return columns;
+    QStringList names;
+    for (const char* column : columns)
+        names.append(QCoreApplication::translate("Report", column));
+    return names;
 }
 
 const Comment* lastComment(const Markup& markup) {
@@ -82,7 +89,7 @@ std::vector<std::pair<QString, int>> countBy(const BcfData& data, const std::vec
     std::vector<std::pair<QString, int>> counts;
     for (const int row : rows) {
         const std::string& value = data.markups.at(static_cast<std::size_t>(row)).topic.*field;
-        const QString key = value.empty() ? QStringLiteral("(none)") : qtext(value);
+        const QString key = value.empty() ? QCoreApplication::translate("Report", "(none)") : qtext(value);
         const auto found =
             std::find_if(counts.begin(), counts.end(), [&](const auto& c) { return c.first == key; });
         if (found == counts.end())

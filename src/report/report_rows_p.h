@@ -6,6 +6,7 @@
 #include "datetime/local_date_time.h"
 #include "report/report.h"
 
+#include <QCoreApplication>
 #include <QString>
 #include <QStringList>
 
@@ -33,7 +34,7 @@ struct ReportCell {
     std::optional<double> number;
 };
 // The column headers of the spreadsheet formats.
-const QStringList& reportColumns();
+QStringList reportColumns();
 // The cells of one topic, one per column.
 std::vector<ReportCell> reportRow(const Markup& markup);
 // The comment of the topic with the latest date (the later one on equal or unreadable dates).

@@ -49,7 +49,8 @@ void writeXlsxReport(const QString& path, const ReportInput& input) {
     Workbook workbook(workbook_new(fileName.constData()));
     if (!workbook)
         throw std::runtime_error("cannot create the workbook");
-    lxw_worksheet* sheet = workbook_add_worksheet(workbook.get(), "Issues");
+    const QByteArray sheetName = QCoreApplication::translate("Report", "Issues", "sheet name").toUtf8();
+    lxw_worksheet* sheet = workbook_add_worksheet(workbook.get(), sheetName.constData());
     lxw_format* header = workbook_add_format(workbook.get());
     lxw_format* dateTime = workbook_add_format(workbook.get());
     lxw_format* dateOnly = workbook_add_format(workbook.get());
@@ -59,7 +60,7 @@ void writeXlsxReport(const QString& path, const ReportInput& input) {
     format_set_num_format(dateTime, "yyyy-mm-dd hh:mm");
     format_set_num_format(dateOnly, "yyyy-mm-dd");
 
-    const QStringList& columns = reportColumns();
+    const QStringList columns = reportColumns();
     std::vector<double> widths;
     for (qsizetype column = 0; column < columns.size(); ++column) {
         check(worksheet_write_string(sheet, 0, static_cast<lxw_col_t>(column),

@@ -9,6 +9,7 @@
 #include "ui/window_messages.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -22,6 +23,8 @@
 #include <QUndoCommand>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <climits>
 #include <utility>
 
 namespace {
@@ -30,7 +33,8 @@ namespace {
 class MergeCommand : public QUndoCommand {
 public:
     MergeCommand(BcfSession& session, bcf::BcfData merged)
-        : QUndoCommand(QStringLiteral("Merge Archive")), session_(session), other_(std::move(merged)) {}
+        : QUndoCommand(QCoreApplication::translate("EditCommands", "Merge Archive")), session_(session),
+          other_(std::move(merged)) {}
     void redo() override { session_.swapData(other_); }
     void undo() override { session_.swapData(other_); }
 
@@ -39,43 +43,46 @@ private:
     bcf::BcfData other_; // the model that is not the session's now
 };
 
-QString plural(std::size_t count, const char* one, const char* many) {
-    return QString::number(count) + QLatin1Char(' ') + QString::fromUtf8(count == 1 ? one : many);
+int n(std::size_t count) {
+    return static_cast<int>(std::min<std::size_t>(count, INT_MAX));
 }
 
 // "2 topics added, 1 updated, 4 comments added, ..., 1 conflict": the counts that are not zero.
 QString countsText(const bcf::MergeSummary& summary) {
     QStringList parts;
-    const auto add = [&parts](std::size_t count, const char* one, const char* many) {
+    const auto add = [&parts](std::size_t count, const QString& text) {
         if (count > 0)
-            parts << plural(count, one, many);
+            parts << text;
     };
-    add(summary.topicsAdded(), "topic added", "topics added");
-    add(summary.topicsUpdated(), "topic updated", "topics updated");
-    add(summary.commentsAdded, "comment added", "comments added");
-    add(summary.viewpointsAdded, "viewpoint added", "viewpoints added");
-    add(summary.documentsAdded, "document added", "documents added");
-    add(summary.extensionValuesAdded, "extension value added", "extension values added");
+    add(summary.topicsAdded(), ArchiveMerge::tr("%n topic(s) added", nullptr, n(summary.topicsAdded())));
+    add(summary.topicsUpdated(),
+        ArchiveMerge::tr("%n topic(s) updated", nullptr, n(summary.topicsUpdated())));
+    add(summary.commentsAdded, ArchiveMerge::tr("%n comment(s) added", nullptr, n(summary.commentsAdded)));
+    add(summary.viewpointsAdded,
+        ArchiveMerge::tr("%n viewpoint(s) added", nullptr, n(summary.viewpointsAdded)));
+    add(summary.documentsAdded, ArchiveMerge::tr("%n document(s) added", nullptr, n(summary.documentsAdded)));
+    add(summary.extensionValuesAdded,
+        ArchiveMerge::tr("%n extension value(s) added", nullptr, n(summary.extensionValuesAdded)));
     if (!summary.projectFields.empty())
-        parts << QStringLiteral("project updated");
-    add(summary.conflicts.size(), "conflict", "conflicts");
+        parts << ArchiveMerge::tr("project updated");
+    add(summary.conflicts.size(), ArchiveMerge::tr("%n conflict(s)", nullptr, n(summary.conflicts.size())));
     return parts.join(QStringLiteral(", "));
 }
 
 // What happened to one topic: "Added" or the fields and records taken from the other archive.
 QString changeText(const bcf::TopicMergeChange& change) {
     if (change.added)
-        return QStringLiteral("Added");
+        return ArchiveMerge::tr("Added", "topic added by the merge");
     QStringList parts;
     for (const std::string& field : change.fields)
         parts << QString::fromStdString(field);
     if (change.commentsAdded > 0)
-        parts << plural(change.commentsAdded, "comment added", "comments added");
+        parts << ArchiveMerge::tr("%n comment(s) added", nullptr, n(change.commentsAdded));
     if (change.commentsUpdated > 0)
-        parts << plural(change.commentsUpdated, "comment updated", "comments updated");
+        parts << ArchiveMerge::tr("%n comment(s) updated", nullptr, n(change.commentsUpdated));
     if (change.viewpointsAdded > 0)
-        parts << plural(change.viewpointsAdded, "viewpoint added", "viewpoints added");
-    return QStringLiteral("Updated: ") + parts.join(QStringLiteral(", "));
+        parts << ArchiveMerge::tr("%n viewpoint(s) added", nullptr, n(change.viewpointsAdded));
+    return ArchiveMerge::tr("Updated: %1").arg(parts.join(QStringLiteral(", ")));
 }
 
 QTreeWidget* summaryTable(QWidget* parent, const char* objectName, const QStringList& headers) {
@@ -101,11 +108,9 @@ QTreeWidgetItem* row(QTreeWidget* table, const QStringList& cells, const std::st
 ArchiveMerge::ArchiveMerge(QMainWindow* window, BcfSession& session, TopicSelection& selection,
                            WindowMessages& messages)
     : QObject(window), window_(window), session_(session), selection_(selection), messages_(messages),
-      action_(new QAction(QStringLiteral("Merge archive\u2026"), window)) {
+      action_(new QAction(tr("Merge archive\u2026"), window)) {
     action_->setObjectName(QStringLiteral("actionMergeArchive"));
-    action_->setToolTip(
-        QStringLiteral("Merge the topics, comments and viewpoints of another BCF archive into "
-                       "this one"));
+    action_->setToolTip(tr("Merge the topics, comments and viewpoints of another BCF archive into this one"));
     connect(action_, &QAction::triggered, this, &ArchiveMerge::chooseAndMerge);
     const auto update = [this] { action_->setEnabled(session_.hasDocument()); };
     connect(&session_, &BcfSession::documentReset, this, update);
@@ -114,9 +119,9 @@ ArchiveMerge::ArchiveMerge(QMainWindow* window, BcfSession& session, TopicSelect
 
 void ArchiveMerge::chooseAndMerge() {
     QString path;
-    messages_.run(QStringLiteral("Choosing the archive to merge"), QString(), [this, &path] {
-        path = QFileDialog::getOpenFileName(window_, QStringLiteral("Merge archive"), QString(),
-                                            QStringLiteral("BCF Files (*.bcf *.bcfzip);;All files (*.*)"));
+    messages_.run(tr("Choosing the archive to merge"), QString(), [this, &path] {
+        path = QFileDialog::getOpenFileName(window_, tr("Merge archive"), QString(),
+                                            tr("BCF Files (*.bcf *.bcfzip);;All files (*.*)"));
     });
     if (!path.isEmpty())
         merge(path.toStdString());
@@ -125,17 +130,16 @@ void ArchiveMerge::chooseAndMerge() {
 void ArchiveMerge::merge(const std::string& path) {
     const QString fileName = QFileInfo(QString::fromStdString(path)).fileName();
     // Loaded and merged whole before the document changes: a failure leaves it as it was.
-    messages_.run(QStringLiteral("Merging the BCF archive"),
-                  QDir::toNativeSeparators(QString::fromStdString(path)), [&] {
-                      if (!session_.hasDocument())
-                          throw std::runtime_error("there is no archive to merge into");
-                      const bcf::BcfDocument other = bcf::loadArchive(path);
-                      bcf::MergeResult result = bcf::mergeArchives(session_.document(), other);
-                      // Merging what is already here changes nothing and leaves no step to undo.
-                      if (result.summary.changed())
-                          session_.push(new MergeCommand(session_, std::move(result.data)));
-                      showSummary(result.summary, fileName);
-                  });
+    messages_.run(tr("Merging the BCF archive"), QDir::toNativeSeparators(QString::fromStdString(path)), [&] {
+        if (!session_.hasDocument())
+            throw std::runtime_error(tr("there is no archive to merge into").toStdString());
+        const bcf::BcfDocument other = bcf::loadArchive(path);
+        bcf::MergeResult result = bcf::mergeArchives(session_.document(), other);
+        // Merging what is already here changes nothing and leaves no step to undo.
+        if (result.summary.changed())
+            session_.push(new MergeCommand(session_, std::move(result.data)));
+        showSummary(result.summary, fileName);
+    });
 }
 
 void ArchiveMerge::showSummary(const bcf::MergeSummary& summary, const QString& fileName) {
@@ -145,22 +149,21 @@ void ArchiveMerge::showSummary(const bcf::MergeSummary& summary, const QString& 
     auto* dialog = new QDialog(window_);
     summary_ = dialog;
     dialog->setObjectName(QStringLiteral("bcfMergeSummary"));
-    dialog->setWindowTitle(QStringLiteral("Merged %1").arg(fileName));
+    dialog->setWindowTitle(tr("Merged %1").arg(fileName));
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     auto* layout = new QVBoxLayout(dialog);
 
     const QString counts = countsText(summary);
-    auto* heading = new QLabel(counts.isEmpty()
-                                   ? QStringLiteral("%1 holds nothing that this archive lacks.").arg(fileName)
-                                   : QStringLiteral("Merged %1: %2.").arg(fileName, counts),
-                               dialog);
+    auto* heading =
+        new QLabel(counts.isEmpty() ? tr("%1 holds nothing that this archive lacks.").arg(fileName)
+                                    : tr("Merged %1: %2.").arg(fileName, counts),
+                   dialog);
     heading->setObjectName(QStringLiteral("lMergeSummary"));
     heading->setTextFormat(Qt::PlainText);
     heading->setWordWrap(true);
     layout->addWidget(heading);
 
-    QTreeWidget* topics =
-        summaryTable(dialog, "twMergedTopics", {QStringLiteral("Topic"), QStringLiteral("Change")});
+    QTreeWidget* topics = summaryTable(dialog, "twMergedTopics", {tr("Topic"), tr("Change", "what changed")});
     for (const bcf::TopicMergeChange& change : summary.topics)
         row(topics, {QString::fromStdString(change.title), changeText(change)}, change.guid);
     topics->setVisible(!summary.topics.empty());
@@ -168,15 +171,14 @@ void ArchiveMerge::showSummary(const bcf::MergeSummary& summary, const QString& 
 
     QTreeWidget* conflicts =
         summaryTable(dialog, "twMergeConflicts",
-                     {QStringLiteral("Topic"), QStringLiteral("Field"), QStringLiteral("Kept (this archive)"),
-                      QStringLiteral("Other archive")});
+                     {tr("Topic"), tr("Field"), tr("Kept (this archive)"), tr("Other archive")});
     for (const bcf::MergeConflict& conflict : summary.conflicts) {
         const int topic = findTopic(session_.data(), conflict.topicGuid);
         QString where = topic >= 0 ? QString::fromStdString(session_.data().markups[topic].topic.title)
-                        : conflict.document.empty() ? QStringLiteral("Project")
+                        : conflict.document.empty() ? tr("Project")
                                                     : QString::fromStdString(conflict.document);
         if (!conflict.commentGuid.empty())
-            where += QStringLiteral(" (comment)");
+            where += QLatin1Char(' ') + tr("(comment)");
         row(conflicts,
             {where, QString::fromStdString(conflict.field), QString::fromStdString(conflict.baseValue),
              QString::fromStdString(conflict.otherValue)},
@@ -194,7 +196,7 @@ void ArchiveMerge::showSummary(const bcf::MergeSummary& summary, const QString& 
         notesText += QStringLiteral("\n- ") + QString::number(note.count) + QLatin1Char(' ') +
                      QString::fromStdString(note.text);
     if (!notesText.isEmpty())
-        notes->setText(QStringLiteral("Not everything of %1 could be merged:").arg(fileName) + notesText);
+        notes->setText(tr("Not everything of %1 could be merged:").arg(fileName) + notesText);
     notes->setVisible(!notesText.isEmpty());
     layout->addWidget(notes);
 

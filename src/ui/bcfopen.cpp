@@ -17,8 +17,8 @@ void BcfOpen::onPbOpenClicked() {
     // The dialog ends as accepted even when the file dialog was cancelled: the empty path tells
     // the main window that nothing was chosen.
     try {
-        const QString path = QFileDialog::getOpenFileName(
-            this, QString(), QString(), QStringLiteral("BCF Files (*.bcf *.bcfzip);;All files (*.*)"));
+        const QString path = QFileDialog::getOpenFileName(this, QString(), QString(),
+                                                          tr("BCF Files (*.bcf *.bcfzip);;All files (*.*)"));
         selectedFilePath_ = path.toUtf8().toStdString();
     } catch (...) {
         selectedFilePath_.clear();

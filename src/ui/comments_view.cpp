@@ -39,7 +39,7 @@ CommentsView::CommentsView(Ui::MainWindow& ui, BcfSession& session, TopicSelecti
     connect(ui.twComments, &QTreeWidget::itemChanged, this, &CommentsView::textEdited);
     connect(ui.twComments, &QTreeWidget::itemSelectionChanged, this, &CommentsView::commentSelected);
     connect(ui.pbNewComment, &QAbstractButton::clicked, this, &CommentsView::newComment);
-    auto* remove = new QAction(QStringLiteral("Delete comment"), ui.twComments);
+    auto* remove = new QAction(tr("Delete comment"), ui.twComments);
     remove->setObjectName(QStringLiteral("actionDeleteComment"));
     remove->setShortcut(QKeySequence::Delete);
     // Only while the view itself has the focus: the Delete key of a cell editor stays its own.
@@ -77,11 +77,11 @@ void CommentsView::show() {
     const int topic = selection_.topic();
     const bcf::BcfData& data = session_.data();
     if (topic < 0 || static_cast<std::size_t>(topic) >= data.markups.size()) {
-        ui_.lComments->setText(countText("Comments (", 0));
+        ui_.lComments->setText(tr("Comments (%1)").arg(0));
         return;
     }
     const std::vector<bcf::Comment>& comments = data.markups[static_cast<std::size_t>(topic)].comments;
-    ui_.lComments->setText(countText("Comments (", comments.size()));
+    ui_.lComments->setText(tr("Comments (%1)").arg(comments.size()));
     for (const bcf::Comment& comment : comments) {
         // The texts are set before the item joins the tree, so filling emits no itemChanged.
         auto* item = new QTreeWidgetItem();
@@ -104,7 +104,7 @@ void CommentsView::showRow(int comment) {
 void CommentsView::textEdited(QTreeWidgetItem* item, int column) {
     if (column != TextColumn || item == nullptr)
         return;
-    messages_.run(QStringLiteral("Editing the comment"), QString(), [&] {
+    messages_.run(tr("Editing the comment"), QString(), [&] {
         const int topic = selection_.topic();
         if (topic < 0)
             return;
@@ -144,7 +144,7 @@ void CommentsView::newComment() {
     const int topic = selection_.topic();
     if (topic < 0)
         return;
-    messages_.run(QStringLiteral("Adding a comment"), QString(), [&] {
+    messages_.run(tr("Adding a comment"), QString(), [&] {
         const bcf::Markup& markup = session_.data().markups.at(static_cast<std::size_t>(topic));
         bcf::Comment comment = ::newComment(toUtf8(authorName()));
         // Written while a snapshot is selected, the comment is about that snapshot's viewpoint.
@@ -165,11 +165,10 @@ void CommentsView::deleteComment() {
         session_.data().markups.at(static_cast<std::size_t>(topic)).comments;
     if (index < 0 || static_cast<std::size_t>(index) >= comments.size())
         return;
-    if (!messages_.confirmDelete(QStringLiteral("Delete the comment \u201c") +
-                                 fromUtf8(comments[static_cast<std::size_t>(index)].comment) +
-                                 QStringLiteral("\u201d?")))
+    if (!messages_.confirmDelete(tr("Delete the comment \u201c%1\u201d?")
+                                     .arg(fromUtf8(comments[static_cast<std::size_t>(index)].comment))))
         return;
-    messages_.run(QStringLiteral("Deleting the comment"), QString(),
+    messages_.run(tr("Deleting the comment"), QString(),
                   [&] { session_.push(new DeleteCommentCommand(session_, topic, index)); });
 }
 

@@ -57,22 +57,27 @@ QTreeWidgetItem* addRow(QTreeWidget* tree, ComponentRole role, const bcf::Compon
     return item;
 }
 
-QString flag(const char* name, const std::optional<bool>& value) {
-    // Unset hints read as the schema's default: not visible.
-    return QString::fromUtf8(name) +
-           (value.value_or(false) ? QStringLiteral(" shown") : QStringLiteral(" hidden"));
+// Unset hints read as the schema's default: not visible.
+QString flag(const std::optional<bool>& value, const QString& shown, const QString& hidden) {
+    return value.value_or(false) ? shown : hidden;
 }
 
 QString visibilityText(const bcf::Components& components) {
     const bool defaultVisible =
         components.visibility && components.visibility->defaultVisibility.value_or(false);
-    QString text = QStringLiteral("Default visibility: ") +
-                   (defaultVisible ? QStringLiteral("all shown") : QStringLiteral("all hidden"));
+    QString text = defaultVisible ? ComponentsView::tr("Default visibility: all shown")
+                                  : ComponentsView::tr("Default visibility: all hidden");
     if (components.viewSetupHints) {
         const bcf::ViewSetupHints& hints = *components.viewSetupHints;
-        text += QStringLiteral("; ") + flag("spaces", hints.spacesVisible) + QStringLiteral(", ") +
-                flag("space boundaries", hints.spaceBoundariesVisible) + QStringLiteral(", ") +
-                flag("openings", hints.openingsVisible);
+        text += QStringLiteral("; ") +
+                flag(hints.spacesVisible, ComponentsView::tr("spaces shown"),
+                     ComponentsView::tr("spaces hidden")) +
+                QStringLiteral(", ") +
+                flag(hints.spaceBoundariesVisible, ComponentsView::tr("space boundaries shown"),
+                     ComponentsView::tr("space boundaries hidden")) +
+                QStringLiteral(", ") +
+                flag(hints.openingsVisible, ComponentsView::tr("openings shown"),
+                     ComponentsView::tr("openings hidden"));
     }
     return text;
 }
@@ -93,19 +98,18 @@ QString vector(const bcf::Vector3& v) {
 QString cameraText(const bcf::VisualizationInfo& info) {
     if (info.orthogonalCamera) {
         const bcf::OrthogonalCamera& camera = *info.orthogonalCamera;
-        return QStringLiteral("Orthogonal camera at ") + vector(camera.cameraViewPoint) +
-               QStringLiteral(", direction ") + vector(camera.cameraDirection) + QStringLiteral(", up ") +
-               vector(camera.cameraUpVector) + QStringLiteral(", view to world scale ") +
-               number(camera.viewToWorldScale) + QStringLiteral(", aspect ratio ") +
-               number(camera.aspectRatio);
+        return ComponentsView::tr("Orthogonal camera at %1, direction %2, up %3, view to world scale %4, "
+                                  "aspect ratio %5")
+            .arg(vector(camera.cameraViewPoint), vector(camera.cameraDirection),
+                 vector(camera.cameraUpVector), number(camera.viewToWorldScale), number(camera.aspectRatio));
     }
     if (info.hasPerspectiveCamera()) {
-        return QStringLiteral("Perspective camera at ") + vector(info.cameraViewPoint) +
-               QStringLiteral(", direction ") + vector(info.cameraDirection) + QStringLiteral(", up ") +
-               vector(info.cameraUpVector) + QStringLiteral(", field of view ") + number(info.fieldOfView) +
-               QStringLiteral("°, aspect ratio ") + number(info.aspectRatio);
+        return ComponentsView::tr("Perspective camera at %1, direction %2, up %3, field of view %4\u00b0, "
+                                  "aspect ratio %5")
+            .arg(vector(info.cameraViewPoint), vector(info.cameraDirection), vector(info.cameraUpVector),
+                 number(info.fieldOfView), number(info.aspectRatio));
     }
-    return QStringLiteral("No camera");
+    return ComponentsView::tr("No camera");
 }
 
 QImage decoded(const std::string& bytes) {
@@ -119,13 +123,13 @@ QImage decoded(const std::string& bytes) {
 QString componentRoleText(ComponentRole role) {
     switch (role) {
     case ComponentRole::Selected:
-        return QStringLiteral("Selected");
+        return ComponentsView::tr("Selected", "component role");
     case ComponentRole::Visible:
-        return QStringLiteral("Visible");
+        return ComponentsView::tr("Visible", "component role");
     case ComponentRole::Hidden:
-        return QStringLiteral("Hidden");
+        return ComponentsView::tr("Hidden", "component role");
     case ComponentRole::Coloured:
-        return QStringLiteral("Coloured");
+        return ComponentsView::tr("Coloured", "component role");
     }
     return QString();
 }
@@ -167,7 +171,7 @@ void ComponentsView::show() {
     const bcf::Markup& markup = data.markups[static_cast<std::size_t>(topic)];
     if (static_cast<std::size_t>(viewPoint) >= markup.viewPoints.size())
         return;
-    messages_.run(QStringLiteral("Reading the viewpoint"),
+    messages_.run(tr("Reading the viewpoint"),
                   fromUtf8(bcf::payloadEntryName(
                       markup, markup.viewPoints[static_cast<std::size_t>(viewPoint)].viewpoint)),
                   [&] {
@@ -202,10 +206,11 @@ void ComponentsView::fill(const bcf::VisualizationInfo& info) {
     for (int column = RoleColumn; column < ColourColumn; ++column)
         ui_.twComponents->resizeColumnToContents(column);
     ui_.lVisibility->setText(visibilityText(components));
-    ui_.lCamera->setText(cameraText(info) + QStringLiteral(". Clipping planes: ") +
-                         QString::number(countOf(info.clippingPlanes)) + QStringLiteral(", lines: ") +
-                         QString::number(countOf(info.lines)) + QStringLiteral(", bitmaps: ") +
-                         QString::number(countOf(info.bitmaps)));
+    ui_.lCamera->setText(tr("%1. Clipping planes: %2, lines: %3, bitmaps: %4")
+                             .arg(cameraText(info))
+                             .arg(countOf(info.clippingPlanes))
+                             .arg(countOf(info.lines))
+                             .arg(countOf(info.bitmaps)));
     if (info.bitmaps && !info.bitmaps->empty()) {
         for (const bcf::Bitmap& bitmap : *info.bitmaps)
             ui_.lwBitmaps->addItem(fromUtf8(bitmap.reference));
@@ -229,7 +234,7 @@ void ComponentsView::showBitmaps(QListWidgetItem* item) {
     const int viewPoint = selection_.viewPoint();
     if (topic < 0 || viewPoint < 0 || item == nullptr)
         return;
-    messages_.run(QStringLiteral("Showing the bitmap"), item->text(), [&] {
+    messages_.run(tr("Showing the bitmap"), item->text(), [&] {
         const auto& bitmaps = session_.data()
                                   .markups.at(static_cast<std::size_t>(topic))
                                   .viewPoints.at(static_cast<std::size_t>(viewPoint))

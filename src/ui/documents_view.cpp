@@ -28,7 +28,7 @@ std::string readLocalFile(const QString& path) {
     if (!file.open(QIODevice::ReadOnly))
         throw std::runtime_error(file.errorString().toStdString());
     if (static_cast<std::uint64_t>(file.size()) > bcf::kMaxEntryBytes)
-        throw std::runtime_error("the file is too large for a BCF archive");
+        throw std::runtime_error(DocumentsView::tr("the file is too large for a BCF archive").toStdString());
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw std::runtime_error(file.errorString().toStdString());
@@ -38,7 +38,8 @@ std::string readLocalFile(const QString& path) {
 QTreeWidgetItem* documentItem(const bcf::DocumentInfo& document) {
     auto* item = new QTreeWidgetItem();
     item->setText(0, fromUtf8(document.filename));
-    item->setText(1, QStringLiteral("Project"));
+    // The document list's scope column: the document belongs to the project.
+    item->setText(1, QCoreApplication::translate("DocumentsView", "Project", "document scope"));
     // The whole name, for a column too narrow to show it.
     item->setToolTip(0, plainToolTip(item->text(0)));
     return item;
@@ -49,7 +50,7 @@ QTreeWidgetItem* documentItem(const bcf::DocumentInfo& document) {
 DocumentsView::DocumentsView(Ui::MainWindow& ui, BcfSession& session, WindowMessages& messages)
     : ui_(ui), session_(session), messages_(messages) {
     connect(ui.pbNewDocument, &QAbstractButton::clicked, this, &DocumentsView::newDocument);
-    auto* remove = new QAction(QStringLiteral("Delete document"), ui.twDocuments);
+    auto* remove = new QAction(tr("Delete document"), ui.twDocuments);
     remove->setObjectName(QStringLiteral("actionDeleteDocument"));
     remove->setShortcut(QKeySequence::Delete);
     remove->setShortcutContext(Qt::WidgetShortcut);
@@ -70,7 +71,7 @@ DocumentsView::~DocumentsView() = default;
 void DocumentsView::show() {
     const std::vector<bcf::DocumentInfo>& documents = session_.data().documents;
     ui_.twDocuments->clear();
-    ui_.tabWidget->setTabText(1, countText("Documents (", documents.size()));
+    ui_.tabWidget->setTabText(1, tr("Documents (%1)").arg(documents.size()));
     for (const bcf::DocumentInfo& document : documents)
         ui_.twDocuments->addTopLevelItem(documentItem(document));
 }
@@ -80,7 +81,7 @@ void DocumentsView::documentAdded(int document) {
     if (document != ui_.twDocuments->topLevelItemCount())
         return show();
     // One row more at the end: the rows there stay as they are.
-    ui_.tabWidget->setTabText(1, countText("Documents (", documents.size()));
+    ui_.tabWidget->setTabText(1, tr("Documents (%1)").arg(documents.size()));
     ui_.twDocuments->addTopLevelItem(documentItem(documents.at(static_cast<std::size_t>(document))));
 }
 
@@ -88,7 +89,7 @@ void DocumentsView::newDocument() {
     const QString path = QFileDialog::getOpenFileName(messages_.window(), QString(), QString());
     if (path.isEmpty())
         return;
-    messages_.run(QStringLiteral("Adding a document"), QDir::toNativeSeparators(path), [&] {
+    messages_.run(tr("Adding a document"), QDir::toNativeSeparators(path), [&] {
         // The content is taken now, while the file is at hand; only its name goes into the
         // archive, never the local folders.
         session_.push(new AddDocumentCommand(
@@ -108,13 +109,12 @@ void DocumentsView::deleteDocument() {
         citing += static_cast<std::size_t>(std::count_if(
             markup.topic.documentReferences.begin(), markup.topic.documentReferences.end(),
             [&](const auto& reference) { return referencedDocument(data, markup, reference) == &document; }));
-    QString question = QStringLiteral("Delete the document \u201c") + fromUtf8(document.filename) +
-                       QStringLiteral("\u201d?");
+    QString question = tr("Delete the document \u201c%1\u201d?").arg(fromUtf8(document.filename));
     if (citing > 0)
-        question += QStringLiteral(" Its ") + QString::number(citing) +
-                    QStringLiteral(" references in topics go too.");
+        question +=
+            QLatin1Char(' ') + tr("Its %n reference(s) in topics go too.", nullptr, static_cast<int>(citing));
     if (!messages_.confirmDelete(question))
         return;
-    messages_.run(QStringLiteral("Deleting the document"), QString(),
+    messages_.run(tr("Deleting the document"), QString(),
                   [&] { session_.push(new DeleteDocumentCommand(session_, row)); });
 }

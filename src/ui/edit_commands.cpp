@@ -5,6 +5,8 @@
 #include "ui/model_lookup.h"
 #include "ui/records.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 
 namespace {
@@ -64,7 +66,8 @@ bool EditTopicCommand::mergeWith(const QUndoCommand* other) {
 }
 
 EditCommentCommand::EditCommentCommand(BcfSession& session, int topic, int comment, bcf::Comment after)
-    : QUndoCommand(QStringLiteral("Edit Comment")), session_(session), topic_(topic), comment_(comment),
+    : QUndoCommand(QCoreApplication::translate("EditCommands", "Edit Comment")), session_(session),
+      topic_(topic), comment_(comment),
       before_(markupAt(session, topic).comments.at(static_cast<std::size_t>(comment))),
       after_(std::move(after)) {}
 
@@ -77,7 +80,7 @@ void EditCommentCommand::undo() {
 }
 
 AddTopicCommand::AddTopicCommand(BcfSession& session, bcf::Markup markup)
-    : QUndoCommand(QStringLiteral("New Issue")), session_(session),
+    : QUndoCommand(QCoreApplication::translate("EditCommands", "New Issue")), session_(session),
       topic_(endOf(session.data().markups.size())), markup_(std::move(markup)) {}
 
 void AddTopicCommand::redo() {
@@ -89,8 +92,8 @@ void AddTopicCommand::undo() {
 }
 
 DeleteTopicCommand::DeleteTopicCommand(BcfSession& session, int topic)
-    : QUndoCommand(QStringLiteral("Delete Issue")), session_(session), topic_(topic),
-      markup_(markupAt(session, topic)) {}
+    : QUndoCommand(QCoreApplication::translate("EditCommands", "Delete Issue")), session_(session),
+      topic_(topic), markup_(markupAt(session, topic)) {}
 
 void DeleteTopicCommand::redo() {
     // Topics that relate to this one keep their link, shown as missing; saving drops it.
@@ -104,8 +107,8 @@ void DeleteTopicCommand::undo() {
 }
 
 AddCommentCommand::AddCommentCommand(BcfSession& session, int topic, bcf::Comment comment)
-    : QUndoCommand(QStringLiteral("New Comment")), session_(session), topic_(topic),
-      comment_(endOf(markupAt(session, topic).comments.size())), value_(std::move(comment)) {}
+    : QUndoCommand(QCoreApplication::translate("EditCommands", "New Comment")), session_(session),
+      topic_(topic), comment_(endOf(markupAt(session, topic).comments.size())), value_(std::move(comment)) {}
 
 void AddCommentCommand::redo() {
     session_.insertComment(topic_, comment_, value_);
@@ -116,8 +119,9 @@ void AddCommentCommand::undo() {
 }
 
 DeleteCommentCommand::DeleteCommentCommand(BcfSession& session, int topic, int comment)
-    : QUndoCommand(QStringLiteral("Delete Comment")), session_(session), topic_(topic), comment_(comment),
-      before_(markupAt(session, topic).topic), after_(modifiedNow(before_)) {}
+    : QUndoCommand(QCoreApplication::translate("EditCommands", "Delete Comment")), session_(session),
+      topic_(topic), comment_(comment), before_(markupAt(session, topic).topic),
+      after_(modifiedNow(before_)) {}
 
 void DeleteCommentCommand::redo() {
     value_ = session_.takeComment(topic_, comment_);
@@ -130,8 +134,9 @@ void DeleteCommentCommand::undo() {
 }
 
 AddSnapshotCommand::AddSnapshotCommand(BcfSession& session, int topic, bcf::ViewPoint viewPoint)
-    : QUndoCommand(QStringLiteral("New Snapshot")), session_(session), topic_(topic),
-      viewPoint_(endOf(markupAt(session, topic).viewPoints.size())), value_(std::move(viewPoint)) {}
+    : QUndoCommand(QCoreApplication::translate("EditCommands", "New Snapshot")), session_(session),
+      topic_(topic), viewPoint_(endOf(markupAt(session, topic).viewPoints.size())),
+      value_(std::move(viewPoint)) {}
 
 void AddSnapshotCommand::redo() {
     session_.insertViewPoint(topic_, viewPoint_, value_);
@@ -143,8 +148,9 @@ void AddSnapshotCommand::undo() {
 }
 
 DeleteSnapshotCommand::DeleteSnapshotCommand(BcfSession& session, int topic, int viewPoint)
-    : QUndoCommand(QStringLiteral("Delete Snapshot")), session_(session), topic_(topic),
-      viewPoint_(viewPoint), before_(markupAt(session, topic).topic), after_(modifiedNow(before_)) {
+    : QUndoCommand(QCoreApplication::translate("EditCommands", "Delete Snapshot")), session_(session),
+      topic_(topic), viewPoint_(viewPoint), before_(markupAt(session, topic).topic),
+      after_(modifiedNow(before_)) {
     const bcf::Markup& markup = markupAt(session, topic);
     for (std::size_t i = 0; i < markup.comments.size(); ++i) {
         if (viewPointIndex(markup, markup.comments[i].viewpoint) == viewPoint)
@@ -170,7 +176,7 @@ void DeleteSnapshotCommand::undo() {
 }
 
 AddDocumentCommand::AddDocumentCommand(BcfSession& session, bcf::DocumentInfo document)
-    : QUndoCommand(QStringLiteral("New Document")), session_(session),
+    : QUndoCommand(QCoreApplication::translate("EditCommands", "New Document")), session_(session),
       document_(endOf(session.data().documents.size())), value_(std::move(document)) {}
 
 void AddDocumentCommand::redo() {
@@ -182,7 +188,8 @@ void AddDocumentCommand::undo() {
 }
 
 DeleteDocumentCommand::DeleteDocumentCommand(BcfSession& session, int document)
-    : QUndoCommand(QStringLiteral("Delete Document")), session_(session), document_(document) {
+    : QUndoCommand(QCoreApplication::translate("EditCommands", "Delete Document")), session_(session),
+      document_(document) {
     const bcf::Topic mark = modifiedNow({});
     modifiedDate_ = *mark.modifiedDate;
     modifiedAuthor_ = mark.modifiedAuthor;

@@ -1,5 +1,7 @@
 #include "ui/issue_editing.h"
 
+#include <QCoreApplication>
+
 namespace {
 
 // The topic field shown in `column`; TopicRef is Topic or const Topic.
@@ -27,19 +29,19 @@ template <typename TopicRef> auto issueField(TopicRef& topic, int column) -> dec
 QString issueColumnEditText(int column) {
     switch (column) {
     case IssueTitleColumn:
-        return QStringLiteral("Edit Title");
+        return QCoreApplication::translate("EditCommands", "Edit Title");
     case IssueTypeColumn:
-        return QStringLiteral("Edit Type");
+        return QCoreApplication::translate("EditCommands", "Edit Type");
     case IssueStatusColumn:
-        return QStringLiteral("Edit Status");
+        return QCoreApplication::translate("EditCommands", "Edit Status");
     case IssueAssignedToColumn:
-        return QStringLiteral("Edit Assignee");
+        return QCoreApplication::translate("EditCommands", "Edit Assignee");
     case IssueStageColumn:
-        return QStringLiteral("Edit Stage");
+        return QCoreApplication::translate("EditCommands", "Edit Stage");
     case IssuePriorityColumn:
-        return QStringLiteral("Edit Priority");
+        return QCoreApplication::translate("EditCommands", "Edit Priority");
     default:
-        return QStringLiteral("Edit Issue");
+        return QCoreApplication::translate("EditCommands", "Edit Issue");
     }
 }
 

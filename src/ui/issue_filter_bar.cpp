@@ -9,9 +9,8 @@
 namespace {
 
 // The entry of a topic without a value; its data is an empty text, "any value" has none.
-const QString& noValueText() {
-    static const QString text = QStringLiteral("(none)");
-    return text;
+QString noValueText() {
+    return IssueFilterBar::tr("(none)", "no value");
 }
 
 } // namespace
@@ -21,8 +20,10 @@ IssueFilterBar::IssueFilterBar(QWidget* parent) : QWidget(parent) {
     layout->setContentsMargins(0, 0, 0, 0);
     search_ = new QLineEdit(this);
     search_->setObjectName(QStringLiteral("leIssueSearch"));
-    search_->setPlaceholderText(QStringLiteral("Search issues"));
+    search_->setPlaceholderText(tr("Search issues"));
     search_->setClearButtonEnabled(true);
+    // Room for a word or two: a narrow viewer scrolls rather than squeezing the field to nothing.
+    search_->setMinimumWidth(search_->fontMetrics().averageCharWidth() * 14);
     layout->addWidget(search_, 1);
     connect(search_, &QLineEdit::textChanged, this, [this] {
         if (!quiet_)
@@ -35,17 +36,17 @@ IssueFilterBar::IssueFilterBar(QWidget* parent) : QWidget(parent) {
         std::string bcf::Topic::*member;
         const std::vector<std::string> bcf::BcfData::*extension;
     } fields[] = {
-        {"cbIssueType", "All types", &bcf::Topic::topicType, &bcf::BcfData::topicTypes},
-        {"cbIssueStatus", "All statuses", &bcf::Topic::topicStatus, &bcf::BcfData::topicStatuses},
-        {"cbIssueAssignedTo", "All assignees", &bcf::Topic::assignedTo, &bcf::BcfData::users},
-        {"cbIssuePriority", "All priorities", &bcf::Topic::priority, &bcf::BcfData::priorities},
-        {"cbIssueStage", "All stages", &bcf::Topic::stage, &bcf::BcfData::stages},
+        {"cbIssueType", QT_TR_NOOP("All types"), &bcf::Topic::topicType, &bcf::BcfData::topicTypes},
+        {"cbIssueStatus", QT_TR_NOOP("All statuses"), &bcf::Topic::topicStatus, &bcf::BcfData::topicStatuses},
+        {"cbIssueAssignedTo", QT_TR_NOOP("All assignees"), &bcf::Topic::assignedTo, &bcf::BcfData::users},
+        {"cbIssuePriority", QT_TR_NOOP("All priorities"), &bcf::Topic::priority, &bcf::BcfData::priorities},
+        {"cbIssueStage", QT_TR_NOOP("All stages"), &bcf::Topic::stage, &bcf::BcfData::stages},
     };
     for (const auto& field : fields) {
         auto* box = new QComboBox(this);
         box->setObjectName(QString::fromLatin1(field.name));
         box->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-        box->addItem(QString::fromLatin1(field.any));
+        box->addItem(tr(field.any));
         layout->addWidget(box);
         connect(box, &QComboBox::currentIndexChanged, this, [this] {
             if (!quiet_)

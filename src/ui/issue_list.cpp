@@ -247,7 +247,7 @@ IssueList::IssueList(Ui::MainWindow& ui, BcfSession& session, TopicSelection& se
     });
     connect(&selection_, &TopicSelection::topicChanged, this, &IssueList::followSelection);
     connect(ui.pbNewIssue, &QAbstractButton::clicked, this, &IssueList::newIssue);
-    auto* remove = new QAction(QStringLiteral("Delete issue"), tree_);
+    auto* remove = new QAction(tr("Delete issue"), tree_);
     remove->setObjectName(QStringLiteral("actionDeleteIssue"));
     remove->setShortcut(QKeySequence::Delete);
     // Only while the view itself has the focus: the Delete key of a cell editor stays its own.
@@ -352,7 +352,7 @@ void IssueList::cellEdited(QTreeWidgetItem* item, int column) {
     if (row < 0 || static_cast<std::size_t>(row) >= session_.data().markups.size() ||
         !isEditableIssueColumn(column))
         return;
-    messages_.run(QStringLiteral("Editing the topic"), QString(), [&] {
+    messages_.run(tr("Editing the topic"), QString(), [&] {
         const bcf::Topic& topic = session_.data().markups[static_cast<std::size_t>(row)].topic;
         bcf::Topic edited = topic;
         if (!applyIssueEdit(edited, column, toUtf8(item->text(column)), currentTimestampText(),
@@ -364,8 +364,9 @@ void IssueList::cellEdited(QTreeWidgetItem* item, int column) {
                     const QSignalBlocker blocker(tree_);
                     item->setText(column, kept);
                 }
-                messages_.reportError(QStringLiteral("Renaming the topic"), kept,
-                                      std::runtime_error("a title can't be empty or only spaces"));
+                messages_.reportError(
+                    tr("Renaming the topic"), kept,
+                    std::runtime_error(tr("a title can't be empty or only spaces").toStdString()));
             }
             return;
         }
@@ -396,7 +397,7 @@ void IssueList::rememberChoice(int column, const bcf::Topic& topic) {
 }
 
 void IssueList::newIssue() {
-    messages_.run(QStringLiteral("Adding an issue"), QString(), [this] {
+    messages_.run(tr("Adding an issue"), QString(), [this] {
         // One row more, not a new list: the rows already there stay as they are. The new row is
         // selected and shown, so that the next command works on it.
         bcf::Markup markup = ::newIssue(session_.data(), toUtf8(authorName()), newIssueChoices_);
@@ -411,16 +412,15 @@ void IssueList::deleteIssue() {
         return;
     const bcf::Markup& markup = session_.data().markups.at(static_cast<std::size_t>(topicIndex));
     const QString title = fromUtf8(markup.topic.title);
-    const auto counted = [](std::size_t count, const char* one, const char* many) {
-        return QString::number(count) + QLatin1Char(' ') + QString::fromUtf8(count == 1 ? one : many);
-    };
+    // %2 and %3 are the counts below, "2 comments" and "1 snapshot".
     const QString question =
-        QStringLiteral("Delete the issue ") + quotedText(markup.topic.title) + QStringLiteral(" with its ") +
-        counted(markup.comments.size(), "comment", "comments") + QStringLiteral(" and ") +
-        counted(markup.viewPoints.size(), "snapshot", "snapshots") + QStringLiteral("?");
+        tr("Delete the issue %1 with its %2 and %3?")
+            .arg(quotedText(markup.topic.title),
+                 tr("%n comment(s)", nullptr, static_cast<int>(markup.comments.size())),
+                 tr("%n snapshot(s)", nullptr, static_cast<int>(markup.viewPoints.size())));
     if (!messages_.confirmDelete(question))
         return;
-    messages_.run(QStringLiteral("Deleting the issue"), title,
+    messages_.run(tr("Deleting the issue"), title,
                   [&] { session_.push(new DeleteTopicCommand(session_, topicIndex)); });
 }
 
@@ -486,9 +486,9 @@ void IssueList::markStale(int markupIndex) {
 void IssueList::showCount(int shown) {
     const int total = tree_->topLevelItemCount();
     if (filterBar_->filter().active())
-        count_->setText(QStringLiteral("Issues (%1 of %2)").arg(shown).arg(total));
+        count_->setText(tr("Issues (%1 of %2)").arg(shown).arg(total));
     else
-        count_->setText(countText("Issues (", static_cast<std::size_t>(total)));
+        count_->setText(tr("Issues (%1)").arg(total));
 }
 
 void IssueList::sizeColumns() {

@@ -161,10 +161,10 @@ void LinkOpener::openLink(const QString& text, const QString& baseFolder) {
     const LinkTarget target = classifyLink(text, baseFolder);
     switch (target.kind) {
     case LinkTarget::Kind::Unsupported:
-        refuse(QStringLiteral("links of this kind are not opened: %1").arg(text));
+        refuse(tr("links of this kind are not opened: %1").arg(text));
     case LinkTarget::Kind::Web:
         if (!askBeforeWebLinks_ ||
-            ask(QStringLiteral("Open this web link?"), target.url.toDisplayString(), QString(), true))
+            ask(tr("Open this web link?"), target.url.toDisplayString(), QString(), true))
             handToDesktop(target.url);
         return;
     case LinkTarget::Kind::LocalFile:
@@ -173,22 +173,20 @@ void LinkOpener::openLink(const QString& text, const QString& baseFolder) {
     const QString path = target.localPath;
     const QFileInfo file(path);
     if (isProgramFile(path, {}))
-        refuse(QStringLiteral("%1 is a program or launcher and is not opened")
-                   .arg(QDir::toNativeSeparators(path)));
+        refuse(tr("%1 is a program or launcher and is not opened").arg(QDir::toNativeSeparators(path)));
     if (!file.exists())
-        refuse(QStringLiteral("%1 does not exist").arg(QDir::toNativeSeparators(path)));
+        refuse(tr("%1 does not exist").arg(QDir::toNativeSeparators(path)));
     // What the desktop would start is the file a link points to.
     const QFileInfo resolved(file.canonicalFilePath());
     if (!resolved.isDir()) {
         const QByteArray head = fileHead(resolved.filePath());
         if (resolved.isExecutable() || !resolved.isFile() || isProgramFile(resolved.filePath(), head))
-            refuse(QStringLiteral("%1 is a program or launcher and is not opened")
-                       .arg(QDir::toNativeSeparators(path)));
+            refuse(tr("%1 is a program or launcher and is not opened").arg(QDir::toNativeSeparators(path)));
     }
     const QString type = resolved.isDir()
-                             ? QStringLiteral("folder")
+                             ? tr("folder")
                              : describeFileType(resolved.filePath(), fileHead(resolved.filePath()));
-    if (ask(QStringLiteral("Open this file?"), QDir::toNativeSeparators(path), type, false))
+    if (ask(tr("Open this file?"), QDir::toNativeSeparators(path), type, false))
         handToDesktop(target.url);
 }
 
@@ -197,13 +195,12 @@ void LinkOpener::openContent(const std::string& name, const std::string& bytes) 
     // the private folder.
     QString fileName = QFileInfo(QDir::fromNativeSeparators(QString::fromUtf8(name))).fileName();
     if (fileName.isEmpty() || fileName == u"."_s || fileName == u".."_s)
-        fileName = QStringLiteral("document");
+        fileName = tr("document", "file name of a document without a name");
     const QByteArray head = QByteArray::fromRawData(
         bytes.data(), static_cast<qsizetype>(std::min<std::size_t>(bytes.size(), 4096)));
     if (isProgramFile(fileName, head))
-        refuse(QStringLiteral("%1 is a program or launcher and is not opened").arg(fileName));
-    if (!ask(QStringLiteral("Open this document from the archive?"), fileName,
-             describeFileType(fileName, head), false))
+        refuse(tr("%1 is a program or launcher and is not opened").arg(fileName));
+    if (!ask(tr("Open this document from the archive?"), fileName, describeFileType(fileName, head), false))
         return;
 
     if (!folder_) {
@@ -211,12 +208,12 @@ void LinkOpener::openContent(const std::string& name, const std::string& bytes) 
         QFile::setPermissions(folder_->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
     if (!folder_->isValid())
-        refuse(QStringLiteral("no private folder for the document"));
+        refuse(tr("no private folder for the document"));
     // A folder per file keeps earlier copies, still open in their applications, untouched.
     const QString folder = folder_->filePath(QString::number(++fileCount_));
     if (!QDir().mkdir(folder) ||
         !QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner))
-        refuse(QStringLiteral("the private folder can't be written"));
+        refuse(tr("the private folder can't be written"));
     QFile file(folder + QLatin1Char('/') + fileName);
     if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly, QFile::ReadOwner | QFile::WriteOwner) ||
         file.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size()))
@@ -230,14 +227,14 @@ bool LinkOpener::ask(const QString& question, const QString& target, const QStri
     // Plain text: the target comes from the archive and must show as it is, never as markup.
     QString text = question + u"\n\n"_s + target;
     if (!type.isEmpty())
-        text += u"\n"_s + QStringLiteral("Type: ") + type;
-    QMessageBox box(QMessageBox::Question, QStringLiteral("Open link"), text,
-                    QMessageBox::Open | QMessageBox::Cancel, parent_);
+        text += u"\n"_s + tr("Type: %1").arg(type);
+    QMessageBox box(QMessageBox::Question, tr("Open link"), text, QMessageBox::Open | QMessageBox::Cancel,
+                    parent_);
     box.setObjectName(QStringLiteral("bcfOpenLinkQuestion"));
     box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(QMessageBox::Cancel);
     if (offerNoMoreQuestions)
-        box.setCheckBox(new QCheckBox(QStringLiteral("Don't ask again for web links")));
+        box.setCheckBox(new QCheckBox(tr("Don't ask again for web links")));
     const bool open = box.exec() == QMessageBox::Open;
     if (open && box.checkBox() && box.checkBox()->isChecked())
         askBeforeWebLinks_ = false;
@@ -246,5 +243,5 @@ bool LinkOpener::ask(const QString& question, const QString& target, const QStri
 
 void LinkOpener::handToDesktop(const QUrl& url) {
     if (!url.isValid() || !QDesktopServices::openUrl(url))
-        refuse(QStringLiteral("no application of the desktop opens %1").arg(url.toDisplayString()));
+        refuse(tr("no application of the desktop opens %1").arg(url.toDisplayString()));
 }

@@ -3,6 +3,7 @@
 // run as a program is ever handed to the desktop.
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 #include <QUrl>
 
@@ -34,6 +35,8 @@ bool isProgramFile(const QString& fileName, const QByteArray& head);
 QString describeFileType(const QString& fileName, const QByteArray& head);
 
 class LinkOpener {
+    Q_DECLARE_TR_FUNCTIONS(LinkOpener)
+
 public:
     // Questions are asked in front of `parent`.
     explicit LinkOpener(QWidget* parent);

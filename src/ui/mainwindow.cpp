@@ -1,7 +1,7 @@
 #include "ui/mainwindow.h"
 
-#include "ui/archive_merge.h"
 #include "ui/archive_drop.h"
+#include "ui/archive_merge.h"
 #include "ui/author_setting.h"
 #include "ui/bcf_session.h"
 #include "ui/bcfopen.h"
@@ -25,6 +25,8 @@
 #include "ui/window_layout.h"
 #include "ui/window_messages.h"
 #include "ui_mainwindow.h"
+
+#include "i18n/language.h"
 
 #include <QBoxLayout>
 #include <QDir>
@@ -65,7 +67,7 @@ struct MainWindowPrivate {
     // views follow the change is shown like that of any command.
     QAction* stackAction(QMenu* menu, const char* objectName, bool undo);
     // A menu of the menu bar, made when the form has none of that name.
-    QMenu* menu(const char* objectName, const char* title);
+    QMenu* menu(const char* objectName, const QString& title);
 
     MainWindow* q;
     std::unique_ptr<Ui::MainWindow> ui;
@@ -86,6 +88,8 @@ struct MainWindowPrivate {
 };
 
 MainWindow::MainWindow() : d(std::make_unique<MainWindowPrivate>(this)) {
+    // The translations of the language chosen for the window, before the first text is set.
+    bcf::ensureLanguage();
     Ui::MainWindow& ui = *d->ui;
     ui.setupUi(this);
     applyToolIcons(ui);
@@ -104,19 +108,19 @@ MainWindow::MainWindow() : d(std::make_unique<MainWindowPrivate>(this)) {
     new ArchiveDrop(this, [this](const QString& path) { open(path); });
 
     // The File menu: each command with its shortcut, and on its tool button.
-    QMenu* file = d->menu("menuFile", "&File");
-    addCommand(this, file, "actionNewArchive", QStringLiteral("&New archive\u2026"), {}, nullptr,
+    QMenu* file = d->menu("menuFile", tr("&File"));
+    addCommand(this, file, "actionNewArchive", tr("&New archive\u2026"), {}, nullptr,
                [this] { d->newArchive(); });
-    addCommand(this, file, "actionOpen", QStringLiteral("&Open\u2026"), QKeySequence(Qt::CTRL | Qt::Key_O),
-               ui.tbOpen, [this] { d->open(); });
-    addCommand(this, file, "actionSave", QStringLiteral("&Save"), QKeySequence(Qt::CTRL | Qt::Key_S),
-               ui.tbSave, [this] { save(); });
-    addCommand(this, file, "actionSaveAs", QStringLiteral("Save &As\u2026"),
+    addCommand(this, file, "actionOpen", tr("&Open\u2026"), QKeySequence(Qt::CTRL | Qt::Key_O), ui.tbOpen,
+               [this] { d->open(); });
+    addCommand(this, file, "actionSave", tr("&Save"), QKeySequence(Qt::CTRL | Qt::Key_S), ui.tbSave,
+               [this] { save(); });
+    addCommand(this, file, "actionSaveAs", tr("Save &As\u2026"),
                QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), nullptr, [this] { saveAs(); });
-    addCommand(this, file, "actionClose", QStringLiteral("&Close"), QKeySequence(Qt::CTRL | Qt::Key_W),
-               ui.tbClose, [this] { d->close(); });
+    addCommand(this, file, "actionClose", tr("&Close"), QKeySequence(Qt::CTRL | Qt::Key_W), ui.tbClose,
+               [this] { d->close(); });
     file->addSeparator();
-    addCommand(this, file, "actionExportReport", QStringLiteral("&Export report\u2026"),
+    addCommand(this, file, "actionExportReport", tr("&Export report\u2026"),
                QKeySequence(Qt::CTRL | Qt::Key_E), ui.tbExportReport, [this] { d->exportReport(); });
     const auto updateExport = [this] { d->ui->tbExportReport->setEnabled(d->session.hasDocument()); };
     connect(&d->session, &BcfSession::documentReset, this, updateExport);
@@ -129,11 +133,11 @@ MainWindow::MainWindow() : d(std::make_unique<MainWindowPrivate>(this)) {
     d->merge = new ArchiveMerge(this, d->session, d->selection, d->messages);
     file->insertAction(findChild<QAction*>(QStringLiteral("actionClose")), d->merge->action());
     file->addSeparator();
-    addCommand(this, file, "actionAuthorName", QStringLiteral("Author name\u2026"), {}, nullptr,
+    addCommand(this, file, "actionAuthorName", tr("Author name\u2026"), {}, nullptr,
                [this] { d->setAuthor(); });
 
     // Undo and Redo named after the command they take back or do again ("Undo Delete Comment").
-    QMenu* edit = d->menu("menuEdit", "&Edit");
+    QMenu* edit = d->menu("menuEdit", tr("&Edit", "menu"));
     QAction* undo = d->stackAction(edit, "actionUndo", true);
     undo->setShortcuts(QKeySequence::Undo);
     QAction* redo = d->stackAction(edit, "actionRedo", false);
@@ -172,15 +176,13 @@ bool MainWindow::hasUnsavedChanges() const {
 
 bool MainWindow::save() {
     bool saved = false;
-    d->messages.run(QStringLiteral("Saving the BCF archive"), QString(),
-                    [this, &saved] { saved = d->saveInPlace(); });
+    d->messages.run(tr("Saving the BCF archive"), QString(), [this, &saved] { saved = d->saveInPlace(); });
     return saved;
 }
 
 bool MainWindow::saveAs() {
     bool saved = false;
-    d->messages.run(QStringLiteral("Saving the BCF archive"), QString(),
-                    [this, &saved] { saved = d->saveWithDialog(); });
+    d->messages.run(tr("Saving the BCF archive"), QString(), [this, &saved] { saved = d->saveWithDialog(); });
     return saved;
 }
 
@@ -208,10 +210,13 @@ QAction* MainWindowPrivate::stackAction(QMenu* menu, const char* objectName, boo
     auto* action = new QAction(menu);
     action->setObjectName(QString::fromUtf8(objectName));
     QUndoStack* stack = session.undoStack();
-    const QString verb = undo ? QStringLiteral("Undo") : QStringLiteral("Redo");
+    const QString verb = undo ? MainWindow::tr("Undo") : MainWindow::tr("Redo");
     const auto update = [action, stack, verb, undo] {
         const QString command = undo ? stack->undoText() : stack->redoText();
-        action->setText(command.isEmpty() ? verb : verb + QLatin1Char(' ') + command);
+        // "Undo Delete Comment", "Redo Delete Comment"
+        const QString named =
+            undo ? MainWindow::tr("Undo %1").arg(command) : MainWindow::tr("Redo %1").arg(command);
+        action->setText(command.isEmpty() ? verb : named);
         action->setEnabled(undo ? stack->canUndo() : stack->canRedo());
     };
     QObject::connect(stack, &QUndoStack::indexChanged, action, update);
@@ -223,10 +228,10 @@ QAction* MainWindowPrivate::stackAction(QMenu* menu, const char* objectName, boo
     return action;
 }
 
-QMenu* MainWindowPrivate::menu(const char* objectName, const char* title) {
+QMenu* MainWindowPrivate::menu(const char* objectName, const QString& title) {
     QMenu* found = q->menuBar()->findChild<QMenu*>(QString::fromUtf8(objectName));
     if (!found) {
-        found = q->menuBar()->addMenu(QString::fromUtf8(title));
+        found = q->menuBar()->addMenu(title);
         found->setObjectName(QString::fromUtf8(objectName));
     }
     return found;
@@ -235,7 +240,7 @@ QMenu* MainWindowPrivate::menu(const char* objectName, const char* title) {
 void MainWindowPrivate::open() {
     std::string path;
     bool chosen = false;
-    messages.run(QStringLiteral("Choosing the BCF archive"), QString(), [&] {
+    messages.run(MainWindow::tr("Choosing the BCF archive"), QString(), [&] {
         // Asked first, so that the edits are saved or given up before another archive is chosen.
         if (!confirmDiscard())
             return;
@@ -253,7 +258,7 @@ void MainWindowPrivate::open() {
 
 bool MainWindowPrivate::openPath(const std::string& path) {
     bool confirmed = false;
-    messages.run(QStringLiteral("Choosing the BCF archive"), QString(),
+    messages.run(MainWindow::tr("Choosing the BCF archive"), QString(),
                  [&] { confirmed = confirmDiscard(); });
     return confirmed && openArchive(path);
 }
@@ -261,7 +266,7 @@ bool MainWindowPrivate::openPath(const std::string& path) {
 bool MainWindowPrivate::openArchive(const std::string& path) {
     // A failed load changes nothing, so the archive on screen stays with its unsaved edits.
     bool opened = false;
-    messages.run(QStringLiteral("Opening the BCF archive"), QDir::toNativeSeparators(QString::fromUtf8(path)),
+    messages.run(MainWindow::tr("Opening the BCF archive"), QDir::toNativeSeparators(QString::fromUtf8(path)),
                  [&] {
                      session.open(path);
                      opened = true;
@@ -271,7 +276,7 @@ bool MainWindowPrivate::openArchive(const std::string& path) {
 
 bool MainWindowPrivate::close() {
     bool closed = false;
-    messages.run(QStringLiteral("Closing the BCF archive"), QString(), [&] {
+    messages.run(MainWindow::tr("Closing the BCF archive"), QString(), [&] {
         if (confirmDiscard()) {
             session.close();
             closed = true;
@@ -281,12 +286,12 @@ bool MainWindowPrivate::close() {
 }
 
 void MainWindowPrivate::newArchive() {
-    messages.run(QStringLiteral("Starting a new archive"), QString(), [this] {
+    messages.run(MainWindow::tr("Starting a new archive"), QString(), [this] {
         if (!confirmDiscard())
             return;
         bool accepted = false;
         const QString name =
-            QInputDialog::getText(q, QStringLiteral("New archive"), QStringLiteral("Project name:"),
+            QInputDialog::getText(q, MainWindow::tr("New archive"), MainWindow::tr("Project name:"),
                                   QLineEdit::Normal, QString(), &accepted);
         if (accepted)
             session.newArchive(name.trimmed().toStdString());
@@ -298,11 +303,11 @@ void MainWindowPrivate::exportReport() {
 }
 
 void MainWindowPrivate::setAuthor() {
-    messages.run(QStringLiteral("Setting the author name"), QString(), [this] {
+    messages.run(MainWindow::tr("Setting the author name"), QString(), [this] {
         bool accepted = false;
         const QString name = QInputDialog::getText(
-            q, QStringLiteral("Author name"),
-            QStringLiteral("New records and edits are signed with this name (empty: the login name %1):")
+            q, MainWindow::tr("Author name"),
+            MainWindow::tr("New records and edits are signed with this name (empty: the login name %1):")
                 .arg(loginName()),
             QLineEdit::Normal, authorName(), &accepted);
         if (accepted)
@@ -333,7 +338,7 @@ bool MainWindowPrivate::saveTo(const QString& path, bcf::BcfVersion version) {
     // leaves the file, the model and the current file as they were, ready for another try.
     bcf::SaveNotes notes;
     bool saved = false;
-    messages.run(QStringLiteral("Saving the BCF archive"), QDir::toNativeSeparators(path), [&] {
+    messages.run(MainWindow::tr("Saving the BCF archive"), QDir::toNativeSeparators(path), [&] {
         notes = session.save(path.toStdString(), version);
         saved = true;
     });
@@ -349,10 +354,10 @@ bool MainWindowPrivate::confirmDiscard() {
     if (!session.hasUnsavedChanges())
         return true;
     const QString name = session.filePath().empty()
-                             ? QStringLiteral("the new archive")
+                             ? MainWindow::tr("the new archive")
                              : QFileInfo(QString::fromUtf8(session.filePath())).fileName();
-    QMessageBox box(QMessageBox::Question, QStringLiteral("BCF"),
-                    QStringLiteral("Save changes to %1?").arg(name),
+    QMessageBox box(QMessageBox::Question, MainWindow::tr("BCF"),
+                    MainWindow::tr("Save changes to %1?").arg(name),
                     QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, q);
     box.setObjectName(QStringLiteral("bcfSaveChangesQuestion"));
     box.setDefaultButton(QMessageBox::Save);

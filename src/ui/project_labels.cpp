@@ -36,9 +36,10 @@ ProjectLabels::ProjectLabels(QLabel* project, QLabel* link, BcfSession& session)
 
 void ProjectLabels::showProject() {
     const std::string& name = session_.data().name;
-    QString text = QStringLiteral("Project: ") + fromUtf8(name);
+    QString shown = fromUtf8(name);
     // A project without a name that has changes is named for what it is, not by a lone mark.
     if (session_.hasUnsavedChanges())
-        text += name.empty() ? QStringLiteral("(unnamed) *") : QStringLiteral(" *");
+        shown += name.empty() ? tr("(unnamed) *") : QStringLiteral(" *");
+    const QString text = tr("Project: %1").arg(shown);
     project_->setText(text);
 }

@@ -10,6 +10,7 @@
 
 #include <QBuffer>
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QFileInfo>
 #include <QImage>
@@ -28,7 +29,8 @@ std::string pngBytes(const QImage& image) {
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
     if (!image.save(&buffer, "PNG"))
-        throw std::runtime_error("the snapshot image can't be written");
+        throw std::runtime_error(
+            QCoreApplication::translate("Records", "the snapshot image can't be written").toStdString());
     return png.toStdString();
 }
 
@@ -163,7 +165,7 @@ bcf::ViewPoint newSnapshot(const bcf::BcfData& data, bcf::VisualizationInfo info
 
 bcf::ViewPoint newImageSnapshot(const bcf::BcfData& data, const QImage& image) {
     if (image.isNull())
-        throw std::runtime_error("no image");
+        throw std::runtime_error(QCoreApplication::translate("Records", "no image").toStdString());
     const QImage scaled =
         std::max(image.width(), image.height()) > kMaxSnapshotSide
             ? image.scaled(kMaxSnapshotSide, kMaxSnapshotSide, Qt::KeepAspectRatio, Qt::SmoothTransformation)

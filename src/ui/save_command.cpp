@@ -1,5 +1,6 @@
 #include "ui/save_command.h"
 
+#include <QCoreApplication>
 #include <QString>
 
 namespace {
@@ -10,8 +11,10 @@ constexpr char kFilterBcf30[] = "BCF 3.0 (*.bcf *.bcfzip)";
 } // namespace
 
 QString saveFilters() {
-    return QStringLiteral("BCF Files (*.bcf *.bcfzip);;") + QString::fromUtf8(kFilterBcf21) +
-           QStringLiteral(";;") + QString::fromUtf8(kFilterBcf30) + QStringLiteral(";;All files (*.*)");
+    // The version filters name the format alone: the same in every language.
+    return QCoreApplication::translate("SaveCommand", "BCF Files (*.bcf *.bcfzip)") + QStringLiteral(";;") +
+           QString::fromUtf8(kFilterBcf21) + QStringLiteral(";;") + QString::fromUtf8(kFilterBcf30) +
+           QStringLiteral(";;") + QCoreApplication::translate("SaveCommand", "All files (*.*)");
 }
 
 bcf::BcfVersion saveVersionForFilter(const QString& selectedFilter, bcf::BcfVersion loadedVersion) {
@@ -23,7 +26,8 @@ bcf::BcfVersion saveVersionForFilter(const QString& selectedFilter, bcf::BcfVers
 }
 
 QString saveNotesText(const bcf::SaveNotes& notes) {
-    QString text = QStringLiteral("The archive was saved, but not everything could be carried:");
+    QString text = QCoreApplication::translate("SaveCommand",
+                                               "The archive was saved, but not everything could be carried:");
     for (const bcf::SaveNote& note : notes.all())
         text += QStringLiteral("\n- ") + QString::number(note.count) + QLatin1Char(' ') +
                 QString::fromStdString(note.text);

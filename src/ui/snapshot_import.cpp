@@ -56,7 +56,7 @@ SnapshotImport::SnapshotImport(QListWidget* list, QWidget* window, BcfSession& s
     : list_(list), session_(session), selection_(selection), messages_(messages), link_(link) {
     list_->viewport()->setAcceptDrops(true);
     list_->viewport()->installEventFilter(this);
-    auto* paste = new QAction(QStringLiteral("Paste snapshot"), window);
+    auto* paste = new QAction(tr("Paste snapshot"), window);
     paste->setObjectName(QStringLiteral("actionPasteSnapshot"));
     paste->setShortcuts(QKeySequence::Paste);
     paste->setShortcutContext(Qt::WindowShortcut);
@@ -69,7 +69,7 @@ SnapshotImport::~SnapshotImport() = default;
 
 int SnapshotImport::addImages(const QMimeData* mime) {
     int added = 0;
-    messages_.run(QStringLiteral("Adding the image"), QString(), [&] {
+    messages_.run(tr("Adding the image"), QString(), [&] {
         for (const QImage& image : imagesIn(mime)) {
             if (link_.addSnapshot([&] { return newImageSnapshot(session_.data(), image); }))
                 ++added;
@@ -82,7 +82,7 @@ void SnapshotImport::paste() {
     if (selection_.topic() < 0 || !session_.hasDocument())
         return;
     if (addImages(QGuiApplication::clipboard()->mimeData()) == 0)
-        messages_.showMessage(QMessageBox::Information, QStringLiteral("The clipboard holds no image."),
+        messages_.showMessage(QMessageBox::Information, tr("The clipboard holds no image."),
                               QStringLiteral("bcfNoImageToPaste"));
 }
 

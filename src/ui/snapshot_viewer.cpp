@@ -1,5 +1,6 @@
 #include "ui/snapshot_viewer.h"
 
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QKeySequence>
 #include <QLabel>
@@ -25,9 +26,10 @@ QToolButton* addButton(QWidget* parent, QHBoxLayout* row, const char* name, cons
                        const QKeySequence& key) {
     auto* button = new QToolButton(parent);
     button->setObjectName(QString::fromUtf8(name));
-    button->setText(QString::fromUtf8(text));
-    button->setToolTip(QString::fromUtf8(text) + QStringLiteral(" (") +
-                       key.toString(QKeySequence::NativeText) + QStringLiteral(")"));
+    const QString shown = QCoreApplication::translate("SnapshotViewer", text);
+    button->setText(shown);
+    button->setToolTip(shown + QStringLiteral(" (") + key.toString(QKeySequence::NativeText) +
+                       QStringLiteral(")"));
     row->addWidget(button);
     auto* shortcut = new QShortcut(key, parent);
     QObject::connect(shortcut, &QShortcut::activated, button, &QToolButton::click);
@@ -60,13 +62,20 @@ SnapshotViewer::SnapshotViewer(QWidget* parent) : QDialog(parent) {
 
     auto* layout = new QVBoxLayout(this);
     auto* row = new QHBoxLayout();
-    tbPrevious = addButton(this, row, "tbPrevious", "Previous", QKeySequence(Qt::Key_Left));
-    tbNext = addButton(this, row, "tbNext", "Next", QKeySequence(Qt::Key_Right));
-    tbFitToWindow = addButton(this, row, "tbFitToWindow", "Fit to window", QKeySequence(Qt::Key_F));
+    tbPrevious = addButton(this, row, "tbPrevious", QT_TRANSLATE_NOOP("SnapshotViewer", "Previous"),
+                           QKeySequence(Qt::Key_Left));
+    tbNext = addButton(this, row, "tbNext", QT_TRANSLATE_NOOP("SnapshotViewer", "Next"),
+                       QKeySequence(Qt::Key_Right));
+    tbFitToWindow = addButton(this, row, "tbFitToWindow",
+                              QT_TRANSLATE_NOOP("SnapshotViewer", "Fit to window"), QKeySequence(Qt::Key_F));
     tbFitToWindow->setCheckable(true);
-    QToolButton* tbZoomOut = addButton(this, row, "tbZoomOut", "Zoom out", QKeySequence(Qt::Key_Minus));
-    QToolButton* tbZoomIn = addButton(this, row, "tbZoomIn", "Zoom in", QKeySequence(Qt::Key_Plus));
-    QToolButton* tbActualSize = addButton(this, row, "tbActualSize", "Actual size", QKeySequence(Qt::Key_1));
+    QToolButton* tbZoomOut = addButton(
+        this, row, "tbZoomOut", QT_TRANSLATE_NOOP("SnapshotViewer", "Zoom out"), QKeySequence(Qt::Key_Minus));
+    QToolButton* tbZoomIn = addButton(this, row, "tbZoomIn", QT_TRANSLATE_NOOP("SnapshotViewer", "Zoom in"),
+                                      QKeySequence(Qt::Key_Plus));
+    QToolButton* tbActualSize =
+        addButton(this, row, "tbActualSize", QT_TRANSLATE_NOOP("SnapshotViewer", "Actual size"),
+                  QKeySequence(Qt::Key_1));
     lPosition = new QLabel(this);
     lPosition->setObjectName(QStringLiteral("lPosition"));
     row->addWidget(lPosition, 1);
@@ -145,19 +154,19 @@ void SnapshotViewer::showCurrent() {
 void SnapshotViewer::render() {
     tbFitToWindow->setChecked(fit);
     if (current < 0) {
-        setWindowTitle(QStringLiteral("Snapshot"));
-        lPosition->setText(QStringLiteral("No image"));
+        setWindowTitle(tr("Snapshot"));
+        lPosition->setText(tr("No image"));
         lImage->clear();
         return;
     }
     const ViewerImage& shown = images[static_cast<std::size_t>(current)];
     setWindowTitle(shown.title);
-    QString position = QString::number(current + 1) + QStringLiteral(" / ") + QString::number(images.size()) +
-                       QStringLiteral("  ") + shown.title;
+    // "2 / 5  snapshot.png"
+    QString position = tr("%1 / %2  %3").arg(current + 1).arg(images.size()).arg(shown.title);
     if (shown.image.isNull()) {
         lPosition->setText(position);
         lImage->setPixmap(QPixmap());
-        lImage->setText(QStringLiteral("The image can't be read."));
+        lImage->setText(tr("The image can't be read."));
         lImage->adjustSize();
         return;
     }
@@ -172,7 +181,7 @@ void SnapshotViewer::render() {
     lImage->setPixmap(QPixmap::fromImage(shown.image.scaled(
         size, Qt::IgnoreAspectRatio, zoom < 1 ? Qt::SmoothTransformation : Qt::FastTransformation)));
     lImage->resize(size);
-    position += QStringLiteral("  ") + QString::number(std::lround(zoom * 100)) + QStringLiteral(" %");
+    position += QStringLiteral("  ") + tr("%1 %", "zoom in percent").arg(std::lround(zoom * 100));
     lPosition->setText(position);
 }
 

@@ -65,14 +65,14 @@ SnapshotsView::SnapshotsView(Ui::MainWindow& ui, BcfSession& session, TopicSelec
         showFullSize(item);
     });
     connect(ui.pbNewSnapshot, &QAbstractButton::clicked, &link_, &ViewpointLink::addNewSnapshot);
-    auto* remove = new QAction(QStringLiteral("Delete snapshot"), ui.lwSnapshots);
+    auto* remove = new QAction(tr("Delete snapshot"), ui.lwSnapshots);
     remove->setObjectName(QStringLiteral("actionDeleteSnapshot"));
     remove->setShortcut(QKeySequence::Delete);
     remove->setShortcutContext(Qt::WidgetShortcut);
     ui.lwSnapshots->addAction(remove);
     ui.lwSnapshots->setContextMenuPolicy(Qt::ActionsContextMenu);
     connect(remove, &QAction::triggered, this, &SnapshotsView::deleteSnapshot);
-    auto* showIn = new QAction(QStringLiteral("Show in model"), ui.lwSnapshots);
+    auto* showIn = new QAction(tr("Show in model"), ui.lwSnapshots);
     showIn->setObjectName(QStringLiteral("actionShowInModel"));
     ui.lwSnapshots->addAction(showIn);
     connect(showIn, &QAction::triggered, this, &SnapshotsView::showInModel);
@@ -111,7 +111,7 @@ void SnapshotsView::show() {
     const bcf::BcfData& data = session_.data();
     const bool shown = topic >= 0 && static_cast<std::size_t>(topic) < data.markups.size();
     const std::size_t count = shown ? data.markups[static_cast<std::size_t>(topic)].viewPoints.size() : 0;
-    ui_.tabWidget->setTabText(0, countText("Snapshot (", count));
+    ui_.tabWidget->setTabText(0, tr("Snapshot (%1)").arg(count));
     // An image that can't be read or decoded still gets its row, so that rows keep matching
     // viewpoints.
     for (std::size_t i = 0; i < count; ++i)
@@ -132,13 +132,12 @@ QListWidgetItem* SnapshotsView::makeItem(int viewPoint) {
     const bcf::ViewPoint& shown = markup.viewPoints.at(static_cast<std::size_t>(viewPoint));
     const QImage thumbnail = snapshotThumbnail(shown.snapshotData);
     if (damage.isEmpty() && !shown.snapshotData.empty() && thumbnail.isNull())
-        damage = QStringLiteral("the image can't be decoded");
+        damage = tr("the image can't be decoded");
     if (!damage.isEmpty()) {
         // The row shows it as damaged and says why; the rest of the topic shows.
         item->setIcon(damagedThumbnail());
-        item->setToolTip(QStringLiteral("Damaged snapshot ") +
-                         fromUtf8(bcf::payloadEntryName(markup, shown.snapshot)) + QStringLiteral(": ") +
-                         damage);
+        item->setToolTip(tr("Damaged snapshot %1: %2")
+                             .arg(fromUtf8(bcf::payloadEntryName(markup, shown.snapshot)), damage));
     } else if (!thumbnail.isNull()) {
         item->setIcon(QIcon(QPixmap::fromImage(thumbnail)));
     }
@@ -152,7 +151,7 @@ void SnapshotsView::viewPointAdded(int topic, int viewPoint) {
     if (viewPoint != ui_.lwSnapshots->count() || static_cast<std::size_t>(viewPoint) + 1 != count)
         return show();
     // One row more at the end: the rows there and the selection stay as they are.
-    ui_.tabWidget->setTabText(0, countText("Snapshot (", count));
+    ui_.tabWidget->setTabText(0, tr("Snapshot (%1)").arg(count));
     ui_.lwSnapshots->addItem(makeItem(viewPoint));
 }
 
@@ -173,7 +172,7 @@ void SnapshotsView::showFullSize(QListWidgetItem* item) {
     const int topic = selection_.topic();
     if (topic < 0 || item == nullptr)
         return;
-    messages_.run(QStringLiteral("Showing the snapshot"), QString(), [&] {
+    messages_.run(tr("Showing the snapshot"), QString(), [&] {
         const bcf::Markup& markup = session_.data().markups.at(static_cast<std::size_t>(topic));
         SnapshotViewer::showIn(messages_.window(), viewerImages(markup), ui_.lwSnapshots->row(item),
                                {markup.topic.guid, {}});
@@ -218,11 +217,11 @@ void SnapshotsView::deleteSnapshot() {
     const bcf::Markup& markup = session_.data().markups.at(static_cast<std::size_t>(topic));
     if (static_cast<std::size_t>(viewPoint) >= markup.viewPoints.size())
         return;
-    if (!messages_.confirmDelete(QStringLiteral("Delete the snapshot \u201c") +
-                                 fromUtf8(markup.viewPoints[static_cast<std::size_t>(viewPoint)].snapshot) +
-                                 QStringLiteral("\u201d with its viewpoint?")))
+    if (!messages_.confirmDelete(
+            tr("Delete the snapshot \u201c%1\u201d with its viewpoint?")
+                .arg(fromUtf8(markup.viewPoints[static_cast<std::size_t>(viewPoint)].snapshot))))
         return;
-    messages_.run(QStringLiteral("Deleting the snapshot"), QString(),
+    messages_.run(tr("Deleting the snapshot"), QString(),
                   [&] { session_.push(new DeleteSnapshotCommand(session_, topic, viewPoint)); });
 }
 

@@ -1,5 +1,6 @@
 #include "ui/target_file_dialog.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -10,11 +11,13 @@ namespace {
 
 // "NAME already exists. Replace it?"; true for "Replace".
 bool confirmReplace(QWidget* parent, const QString& path) {
-    QMessageBox box(QMessageBox::Question, QStringLiteral("BCF"),
-                    QStringLiteral("%1 already exists.\nReplace it?").arg(QDir::toNativeSeparators(path)),
+    QMessageBox box(QMessageBox::Question, QCoreApplication::translate("TargetFileDialog", "BCF"),
+                    QCoreApplication::translate("TargetFileDialog", "%1 already exists.\nReplace it?")
+                        .arg(QDir::toNativeSeparators(path)),
                     QMessageBox::Cancel, parent);
     box.setObjectName(QStringLiteral("bcfReplaceQuestion"));
-    QPushButton* replace = box.addButton(QStringLiteral("Replace"), QMessageBox::AcceptRole);
+    QPushButton* replace =
+        box.addButton(QCoreApplication::translate("TargetFileDialog", "Replace"), QMessageBox::AcceptRole);
     box.setDefaultButton(QMessageBox::Cancel);
     box.exec();
     return box.clickedButton() == replace;

@@ -72,7 +72,7 @@ QString relatedTopics(const bcf::BcfData& data, const bcf::Topic& topic) {
         const int index = findTopic(data, related.guid);
         if (index < 0) {
             // A topic deleted here, or one that lives in another archive: there is nothing to select.
-            parts << fromUtf8(related.guid).toHtmlEscaped() + QStringLiteral(" (missing)");
+            parts << TopicDetails::tr("%1 (missing)").arg(fromUtf8(related.guid).toHtmlEscaped());
             continue;
         }
         const std::string& title = data.markups[static_cast<std::size_t>(index)].topic.title;
@@ -98,8 +98,8 @@ QString documentReferences(const bcf::BcfData& data, const bcf::Markup& markup) 
             name = fromUtf8(reference.description) + QStringLiteral(" (") + name + QStringLiteral(")");
         if (name.isEmpty() ||
             (!reference.documentGuid.empty() && !referencedDocument(data, markup, reference)))
-            parts << (name.isEmpty() ? fromUtf8(reference.documentGuid) : name).toHtmlEscaped() +
-                         QStringLiteral(" (missing)");
+            parts << TopicDetails::tr("%1 (missing)")
+                         .arg((name.isEmpty() ? fromUtf8(reference.documentGuid) : name).toHtmlEscaped());
         else
             parts << link(QString::fromUtf8(kDocumentReferenceLink) + QString::number(i), name);
     }
@@ -154,7 +154,7 @@ TopicDetails::TopicDetails(Ui::MainWindow& ui, BcfSession& session, TopicSelecti
     ui.pteDescription->installEventFilter(this);
     // The earliest date stands for "no due date", shown as "None".
     ui.deDueDate->setMinimumDate(QDate(1752, 9, 14));
-    ui.deDueDate->setSpecialValueText(QStringLiteral("None"));
+    ui.deDueDate->setSpecialValueText(tr("None", "no due date"));
     // A typed date counts once it is complete (Return or leaving the field), not per keystroke.
     ui.deDueDate->setKeyboardTracking(false);
     // Without a due date the calendar opens at today, and typing starts from today's date.
@@ -245,9 +245,11 @@ bool TopicDetails::eventFilter(QObject* watched, QEvent* event) {
             event->accept();
             if (event->type() == QEvent::KeyPress) {
                 ++descriptionRun_;
-                messages_.run(
-                    undo ? QStringLiteral("Undo") : QStringLiteral("Redo"), QString(),
-                    [this, undo] { undo ? session_.undoStack()->undo() : session_.undoStack()->redo(); });
+                messages_.run(undo ? QCoreApplication::translate("MainWindow", "Undo")
+                                   : QCoreApplication::translate("MainWindow", "Redo"),
+                              QString(), [this, undo] {
+                                  undo ? session_.undoStack()->undo() : session_.undoStack()->redo();
+                              });
             }
             return true;
         }
@@ -318,13 +320,14 @@ void TopicDetails::descriptionTyped() {
     const int topicIndex = selection_.topic();
     if (topicIndex < 0)
         return;
-    messages_.run(QStringLiteral("Editing the description"), QString(), [&] {
+    messages_.run(tr("Editing the description"), QString(), [&] {
         bcf::Topic edited = session_.data().markups.at(static_cast<std::size_t>(topicIndex)).topic;
         if (!applyDescriptionEdit(edited, toUtf8(ui_.pteDescription->toPlainText()), currentTimestampText(),
                                   toUtf8(authorName())))
             return;
         session_.push(new EditTopicCommand(session_, topicIndex, std::move(edited),
-                                           QStringLiteral("Edit Description"), descriptionRun_));
+                                           QCoreApplication::translate("EditCommands", "Edit Description"),
+                                           descriptionRun_));
     });
 }
 
@@ -332,14 +335,14 @@ void TopicDetails::removeLabel(const QString& target) {
     const int topicIndex = selection_.topic();
     if (topicIndex < 0 || !target.startsWith(QString::fromUtf8(kRemoveLabelLink)))
         return;
-    messages_.run(QStringLiteral("Removing the label"), QString(), [&] {
+    messages_.run(tr("Removing the label"), QString(), [&] {
         bcf::Topic edited = session_.data().markups.at(static_cast<std::size_t>(topicIndex)).topic;
         bool ok = false;
         const int index = linkSuffix(target, kRemoveLabelLink).toInt(&ok);
         if (!ok || index < 0 || static_cast<std::size_t>(index) >= edited.labels.size())
             return;
         edited.labels.erase(edited.labels.begin() + index);
-        pushEdit(std::move(edited), QStringLiteral("Remove Label"));
+        pushEdit(std::move(edited), QCoreApplication::translate("EditCommands", "Remove Label"));
     });
 }
 
@@ -348,14 +351,14 @@ void TopicDetails::addLabel(const QString& text) {
     const std::string label = toUtf8(text.trimmed());
     if (topicIndex < 0 || label.empty())
         return;
-    messages_.run(QStringLiteral("Adding the label"), text, [&] {
+    messages_.run(tr("Adding the label"), text, [&] {
         bcf::Topic edited = session_.data().markups.at(static_cast<std::size_t>(topicIndex)).topic;
         if (std::find(edited.labels.begin(), edited.labels.end(), label) != edited.labels.end()) {
             show();
             return;
         }
         edited.labels.push_back(label);
-        pushEdit(std::move(edited), QStringLiteral("Add Label"));
+        pushEdit(std::move(edited), QCoreApplication::translate("EditCommands", "Add Label"));
     });
 }
 
@@ -363,13 +366,13 @@ void TopicDetails::dueDateChosen(const QDate& date) {
     const int topicIndex = selection_.topic();
     if (topicIndex < 0)
         return;
-    messages_.run(QStringLiteral("Setting the due date"), QString(), [&] {
+    messages_.run(tr("Setting the due date"), QString(), [&] {
         bcf::Topic edited = session_.data().markups.at(static_cast<std::size_t>(topicIndex)).topic;
         if (date <= ui_.deDueDate->minimumDate()) {
             if (!edited.dueDate)
                 return;
             edited.dueDate.reset();
-            pushEdit(std::move(edited), QStringLiteral("Clear Due Date"));
+            pushEdit(std::move(edited), QCoreApplication::translate("EditCommands", "Clear Due Date"));
             return;
         }
         // The chosen day at the time the due date had, else at its start, where the user is, with
@@ -384,7 +387,7 @@ void TopicDetails::dueDateChosen(const QDate& date) {
         if (edited.dueDate == text)
             return;
         edited.dueDate = text;
-        pushEdit(std::move(edited), QStringLiteral("Set Due Date"));
+        pushEdit(std::move(edited), QCoreApplication::translate("EditCommands", "Set Due Date"));
     });
 }
 
@@ -392,7 +395,7 @@ void TopicDetails::openLink(const QString& target) {
     const int topicIndex = selection_.topic();
     if (topicIndex < 0)
         return;
-    messages_.run(QStringLiteral("Opening the link"), linkSubject(target), [&] {
+    messages_.run(tr("Opening the link"), linkSubject(target), [&] {
         const bcf::BcfData& data = session_.data();
         const bcf::Markup& markup = data.markups.at(static_cast<std::size_t>(topicIndex));
         if (target.startsWith(QString::fromUtf8(kRelatedTopicLink))) {
@@ -463,7 +466,7 @@ void TopicDetails::openDocumentReference(int topicIndex, const bcf::DocumentRefe
     // A file of the topic folder that is no document of the archive.
     const auto entry = bcf::resolveEntryPath(bcf::payloadFolder(markup), reference.referencedDocument);
     if (!entry)
-        throw std::runtime_error("the document is not in the archive");
+        throw std::runtime_error(tr("the document is not in the archive").toStdString());
     linkOpener_.openContent(*entry, session_.readEntry(*entry));
 }
 

@@ -17,11 +17,6 @@ inline std::string toUtf8(const QString& text) {
     return text.toUtf8().toStdString();
 }
 
-// A count as labels and tab titles show it: "Issues (" + count + ")".
-inline QString countText(const char* label, std::size_t count) {
-    return QString::fromUtf8(label) + QString::number(count) + QStringLiteral(")");
-}
-
 // `text` as a tooltip shows it: as written, never taken for markup; lines kept.
 inline QString plainToolTip(const QString& text) {
     return text.isEmpty() ? QString() : Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal);

@@ -76,9 +76,8 @@ void ValidationBanner::present(quint64 run, const bcf::ValidationReport& report)
         return;
     report_ = report;
     const std::size_t count = report.findings.size();
-    text_->setText(QStringLiteral("%1 %2 in this archive \u2014 <a href=\"details\">Details</a>")
-                       .arg(count)
-                       .arg(count == 1 ? QStringLiteral("problem") : QStringLiteral("problems")));
+    text_->setText(tr("%n problem(s) in this archive \u2014 <a href=\"details\">Details</a>", nullptr,
+                      static_cast<int>(count)));
     setVisible(count > 0);
     if (details_)
         details_->close();
@@ -91,14 +90,14 @@ void ValidationBanner::showDetails() {
     auto* dialog = new QDialog(window());
     details_ = dialog;
     dialog->setObjectName(QStringLiteral("bcfValidationDetails"));
-    dialog->setWindowTitle(QStringLiteral("Problems in this archive"));
+    dialog->setWindowTitle(tr("Problems in this archive"));
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     auto* layout = new QVBoxLayout(dialog);
     auto* table = new QTreeWidget(dialog);
     table->setObjectName(QStringLiteral("twValidationFindings"));
     table->setRootIsDecorated(false);
-    table->setHeaderLabels({QStringLiteral("Entry"), QStringLiteral("Line"), QStringLiteral("Column"),
-                            QStringLiteral("Rule"), QStringLiteral("Problem")});
+    table->setHeaderLabels({tr("Entry", "archive entry"), tr("Line"), tr("Column", "position in a line"),
+                            tr("Rule"), tr("Problem")});
     for (const bcf::ValidationFinding& finding : report_.findings) {
         const QStringList cells{QString::fromStdString(finding.entry), QString::number(finding.line),
                                 QString::number(finding.column),

@@ -26,7 +26,7 @@ bool ViewpointLink::addSnapshot(const std::function<bcf::ViewPoint()>& make) {
     if (topic < 0 || !session_.hasDocument())
         return false;
     bool added = false;
-    messages_.run(QStringLiteral("Adding a snapshot"), QString(), [&] {
+    messages_.run(tr("Adding a snapshot"), QString(), [&] {
         session_.push(new AddSnapshotCommand(session_, topic, make()));
         added = true;
     });
@@ -44,7 +44,7 @@ void ViewpointLink::activate(int topic, int viewPoint, bool reportFailure) {
     };
     if (reportFailure) {
         bool done = false;
-        messages_.run(QStringLiteral("Reading the viewpoint"), QString(), [&] {
+        messages_.run(tr("Reading the viewpoint"), QString(), [&] {
             read();
             done = true;
         });

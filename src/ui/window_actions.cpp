@@ -32,6 +32,7 @@ QAction* addCommand(QWidget* window, QMenu* menu, const char* objectName, const 
     if (button) {
         QString tip = text;
         tip.remove(QChar(0x2026)); // "Open…" names the command "Open"
+        tip = tip.trimmed();
         button->setToolTip(commandToolTip(tip, shortcut));
         QObject::connect(button, &QAbstractButton::clicked, window, [command] { command(); });
     }

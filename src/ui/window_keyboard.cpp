@@ -63,7 +63,7 @@ void addFocusCommands(QWidget* window, Ui::MainWindow& ui, QMenu* edit) {
     edit->addSeparator();
     // The button is the command: the issue list adds the issue when it is clicked.
     QPushButton* newIssue = ui.pbNewIssue;
-    auto* action = new QAction(QStringLiteral("&New issue"), window);
+    auto* action = new QAction(QCoreApplication::translate("MainWindow", "&New issue"), window);
     action->setObjectName(QStringLiteral("actionNewIssue"));
     action->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
     action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
@@ -73,8 +73,9 @@ void addFocusCommands(QWidget* window, Ui::MainWindow& ui, QMenu* edit) {
     });
     window->addAction(action);
     edit->addAction(action);
-    newIssue->setToolTip(commandToolTip(QStringLiteral("New issue"), action->shortcut()));
-    addCommand(window, edit, "actionSearchIssues", QStringLiteral("&Search issues"),
+    newIssue->setToolTip(commandToolTip(action->text(), action->shortcut()));
+    addCommand(window, edit, "actionSearchIssues",
+               QCoreApplication::translate("MainWindow", "&Search issues"),
                QKeySequence(Qt::CTRL | Qt::Key_F), nullptr, [window] {
                    if (auto* search = window->findChild<QLineEdit*>(QStringLiteral("leIssueSearch"))) {
                        search->setFocus(Qt::ShortcutFocusReason);
@@ -91,13 +92,14 @@ void addFocusCommands(QWidget* window, Ui::MainWindow& ui, QMenu* edit) {
                             QKeySequence(QKeySequence::Delete).toString(QKeySequence::NativeText));
         }
     }
-    addCommand(window, edit, "actionDelete", QStringLiteral("&Delete"), QKeySequence(QKeySequence::Delete),
-               nullptr, [window] {
+    addCommand(window, edit, "actionDelete", QCoreApplication::translate("MainWindow", "&Delete"),
+               QKeySequence(QKeySequence::Delete), nullptr, [window] {
                    if (QAction* remove = deleteActionInFocus(window))
                        remove->trigger();
                });
-    addCommand(window, edit, "actionEditCell", QStringLiteral("&Edit"), QKeySequence(Qt::Key_F2), nullptr,
-               [window] {
+    addCommand(window, edit, "actionEditCell",
+               QCoreApplication::translate("MainWindow", "&Edit", "edit a cell"), QKeySequence(Qt::Key_F2),
+               nullptr, [window] {
                    if (QAbstractItemView* view = viewInFocus(window))
                        view->edit(view->currentIndex());
                });

@@ -3,6 +3,7 @@
 #include "ui_mainwindow.h"
 
 #include <QEvent>
+#include <QGridLayout>
 #include <QHeaderView>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -67,21 +68,35 @@ void arrangeWindowPanes(Ui::MainWindow& ui) {
     ui.pteDescription->setMaximumHeight(QWIDGETSIZE_MAX);
     ui.pteDescription->setMinimumHeight(ui.pteDescription->fontMetrics().lineSpacing() * 3);
     ui.pteDescription->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-    ui.horizontalLayout_5->setStretch(0, 3);
-    ui.horizontalLayout_5->setStretch(1, 2);
+    ui.horizontalLayout_5->setStretch(0, 1);
+    ui.horizontalLayout_5->setStretch(1, 1);
     for (QLabel* label : {ui.lLabels, ui.lReferenceLinks, ui.lIfcFiles, ui.lRelatedTopics,
                           ui.lDocumentReferences, ui.lBimSnippet}) {
         label->setWordWrap(true);
         label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
         label->setMinimumWidth(label->fontMetrics().averageCharWidth() * 12);
     }
-    // The details grid scrolls when its wrapped lines need more height than the pane has, instead
-    // of cutting the rows off; its width follows the pane.
+    // One column of details: beside the description a second one leaves each too narrow for
+    // related topics' and documents' names, so those rows go below the others.
+    QGridLayout* grid = ui.gridLayout;
+    int row = grid->rowCount();
+    for (const auto& [title, value] :
+         {std::pair<QWidget*, QWidget*>{ui.lRelatedTopicsTitle, ui.lRelatedTopics},
+          {ui.lDocumentReferencesTitle, ui.lDocumentReferences},
+          {ui.lBimSnippetTitle, ui.lBimSnippet}}) {
+        grid->removeWidget(title);
+        grid->removeWidget(value);
+        grid->addWidget(title, row, 0);
+        grid->addWidget(value, row, 1, 1, 2);
+        ++row;
+    }
+    grid->setColumnStretch(4, 0);
+    // The details grid scrolls when its wrapped lines need more height than the pane has, or its
+    // columns more width, instead of cutting rows or columns off; otherwise it takes the pane's width.
     auto* detailsScroll = new QScrollArea();
     detailsScroll->setObjectName(QStringLiteral("saTopicDetails"));
     detailsScroll->setWidgetResizable(true);
     detailsScroll->setFrameShape(QFrame::NoFrame);
-    detailsScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     delete ui.horizontalLayout_5->replaceWidget(ui.wTopicDetails, detailsScroll);
     detailsScroll->setWidget(ui.wTopicDetails);
     main->insertWidget(1, details);

@@ -6,9 +6,8 @@
 
 void WindowMessages::reportError(const QString& action, const QString& subject, const std::exception& error) {
     try {
-        QString text = action + QStringLiteral(" failed");
-        if (!subject.isEmpty())
-            text += QStringLiteral(": ") + subject;
+        QString text =
+            subject.isEmpty() ? tr("%1 failed").arg(action) : tr("%1 failed: %2").arg(action, subject);
         text += QStringLiteral("\n\n") + QString::fromUtf8(error.what());
         showMessage(QMessageBox::Warning, text, QStringLiteral("bcfErrorMessage"));
     } catch (...) {
@@ -18,7 +17,7 @@ void WindowMessages::reportError(const QString& action, const QString& subject, 
 
 void WindowMessages::showMessage(QMessageBox::Icon icon, const QString& text, const QString& objectName) {
     // Window-modal and opened without a nested event loop: the slot that shows it returns at once.
-    auto* box = new QMessageBox(icon, QStringLiteral("BCF"), text, QMessageBox::Ok, window_);
+    auto* box = new QMessageBox(icon, tr("BCF"), text, QMessageBox::Ok, window_);
     box->setObjectName(objectName);
     box->setTextFormat(Qt::PlainText);
     box->setAttribute(Qt::WA_DeleteOnClose);
@@ -27,10 +26,10 @@ void WindowMessages::showMessage(QMessageBox::Icon icon, const QString& text, co
 }
 
 bool WindowMessages::confirmDelete(const QString& question) {
-    QMessageBox box(QMessageBox::Question, QStringLiteral("BCF"), question, QMessageBox::NoButton, window_);
+    QMessageBox box(QMessageBox::Question, tr("BCF"), question, QMessageBox::NoButton, window_);
     box.setObjectName(QStringLiteral("bcfConfirmDelete"));
     box.setTextFormat(Qt::PlainText);
-    QPushButton* yes = box.addButton(QStringLiteral("Delete"), QMessageBox::AcceptRole);
+    QPushButton* yes = box.addButton(tr("Delete"), QMessageBox::AcceptRole);
     box.addButton(QMessageBox::Cancel);
     box.setDefaultButton(QMessageBox::Cancel);
     box.exec();

@@ -2,6 +2,7 @@
 // message box over the window.
 #pragma once
 
+#include <QCoreApplication>
 #include <QMessageBox>
 #include <QString>
 
@@ -11,6 +12,8 @@
 class QWidget;
 
 class WindowMessages {
+    Q_DECLARE_TR_FUNCTIONS(WindowMessages)
+
 public:
     explicit WindowMessages(QWidget* window) : window_(window) {}
 
@@ -29,7 +32,7 @@ public:
         } catch (const std::exception& error) {
             reportError(action, errorSubject(error, subject), error);
         } catch (...) {
-            reportError(action, subject, std::runtime_error("unknown error"));
+            reportError(action, subject, std::runtime_error(tr("unknown error").toStdString()));
         }
     }
 

@@ -27,7 +27,7 @@ foreach(line IN LISTS lines)
     message(FATAL_ERROR "unexpected export: ${name}")
   endif()
 endforeach()
-foreach(member IN ITEMS "BcfQtUi::BcfQtUi(" "BcfQtUi::~BcfQtUi()" "BcfQtUi::resize(int, int)"
+foreach(member IN ITEMS "BcfQtUi::BcfQtUi(" "BcfQtUi::~BcfQtUi()" "BcfQtUi::resize(int, int)" "BcfQtUi::setLanguage(QLocale const&)"
                         "BcfQtUi::hasUnsavedChanges() const" "BcfQtUi::save()" "BcfQtUi::widget() const"
                         "BcfQtUi::open(QString const&)" "BcfQtUi::saveAs(QString const&, BcfQtUi::Version)"
                         "BcfQtUi::close()" "BcfQtUi::currentFile() const" "BcfQtUi::currentVersion() const"

@@ -9,6 +9,8 @@
 #include <QMainWindow>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
@@ -32,6 +34,7 @@ class TestEmbed : public QObject {
 
 private slots:
     void initTestCase() {
+        BcfQtUi::setLanguage(QLocale(QLocale::English)); // the texts compared are English
         // Green, and away from the screen's origin, so that a stray top-level placeholder cannot
         // pass for an embedded one in the grabs below.
         host.setPalette(QPalette(Qt::green, Qt::green));
@@ -59,7 +62,10 @@ private slots:
                          (handle == host.winId() || handle == area->winId());
         const int top = handle == area->winId() ? 30 : 0; // where the host's window starts in the grab
         BcfQtUi view(handle);
-        auto* mainWindow = view.widget()->findChild<QMainWindow*>(QString(), Qt::FindDirectChildrenOnly);
+        // The main window sits in a scroll area that fills the view, so that a host area smaller than
+        // the window's minimum size scrolls instead of cutting the window off.
+        auto* scroll = view.widget()->findChild<QScrollArea*>(QString(), Qt::FindDirectChildrenOnly);
+        QVERIFY(scroll && qobject_cast<QMainWindow*>(scroll->widget()));
         QWindow* parent = view.widget()->windowHandle() ? view.widget()->windowHandle()->parent() : nullptr;
         QCOMPARE(parent && parent->winId() == handle && parent->type() == Qt::ForeignWindow, onX);
         for (const QSize& size : {QSize(200, 100), QSize(0, 0), QSize(1900, 1200), QSize(400, 300)}) {
@@ -67,7 +73,12 @@ private slots:
             view.resize(size.width(), size.height());
             QCOMPARE(QRect(view.widget()->pos(), view.widget()->size()), QRect(QPoint(0, 0), size));
         }
-        QTRY_COMPARE_WITH_TIMEOUT(mainWindow->geometry(), view.widget()->layout()->contentsRect(), 2000);
+        QTRY_COMPARE_WITH_TIMEOUT(scroll->geometry(), view.widget()->layout()->contentsRect(), 2000);
+        const QSize shown = scroll->widget()->size();
+        QVERIFY(shown.width() >= scroll->viewport()->width() &&
+                shown.height() >= scroll->viewport()->height());
+        QCOMPARE(scroll->horizontalScrollBar()->maximum(), shown.width() - scroll->viewport()->width());
+        QCOMPARE(scroll->verticalScrollBar()->maximum(), shown.height() - scroll->viewport()->height());
         if (!onX)
             return;
         // On X the native window follows, drawn at the top left of the host's window (the layout
@@ -76,7 +87,7 @@ private slots:
         view.widget()->setPalette(QPalette(Qt::magenta, Qt::magenta));
         view.widget()->setAutoFillBackground(true);
         QTRY_COMPARE_WITH_TIMEOUT(shownAt(2, top + 2), QColor(Qt::magenta), 5000);
-        QCOMPARE(shownAt(398, top + 298), QColor(Qt::magenta));
+        QTRY_COMPARE_WITH_TIMEOUT(shownAt(398, top + 298), QColor(Qt::magenta), 5000);
         if (top == 0)
             QCOMPARE(shownAt(500, 350), QColor(Qt::green));
     }
@@ -100,17 +111,19 @@ private slots:
         host.removeAction(&quit);
     }
 
-    // The main window is the placeholder's one child in its layout. A new topic is an unsaved
-    // change, which a cancelled save keeps; the view goes with its main window, exactly once.
+    // The main window, in its scroll area, is the placeholder's one child in its layout. A new topic is an
+    // unsaved change, which a cancelled save keeps; the view goes with its main window, exactly once.
     void viewHoldsMainWindowAndItsChanges() {
         int deletions = 0;
         {
             BcfQtUi view(host.winId());
-            auto* mainWindow = view.widget()->findChild<QMainWindow*>(QString(), Qt::FindDirectChildrenOnly);
-            QCOMPARE(mainWindow->parentWidget(), view.widget());
+            auto* scroll = view.widget()->findChild<QScrollArea*>(QString(), Qt::FindDirectChildrenOnly);
+            QVERIFY(scroll);
+            auto* mainWindow = qobject_cast<QMainWindow*>(scroll->widget());
+            QVERIFY(mainWindow);
             QVERIFY(!mainWindow->isWindow() && mainWindow->isVisible() && view.widget()->isVisible());
             QCOMPARE(view.widget()->layout()->count(), 1);
-            QCOMPARE(view.widget()->layout()->indexOf(mainWindow), 0);
+            QCOMPARE(view.widget()->layout()->indexOf(scroll), 0);
             connect(mainWindow, &QObject::destroyed, this, [&deletions] { ++deletions; });
             QVERIFY(!view.hasUnsavedChanges());
             mainWindow->findChild<QPushButton*>(QStringLiteral("pbNewIssue"))->click();

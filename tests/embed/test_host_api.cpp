@@ -52,6 +52,8 @@ class TestHostApi : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase() { BcfQtUi::setLanguage(QLocale(QLocale::English)); } // the texts compared are English
+
     void roundTrip_data() {
         QTest::addColumn<QString>("archive");
         QTest::addColumn<BcfQtUi::Version>("version");

@@ -4,6 +4,7 @@
 
 #include "codec/archive.h"
 #include "codec/model.h"
+#include "i18n/language.h"
 #include "test_support.h"
 #include "ui/author_setting.h"
 #include "ui/bcfopen.h"
@@ -332,6 +333,11 @@ inline void compareWithGolden(const QString& actual, const QString& temp = {}) {
 
 } // namespace uitest
 
+// The window in English, whatever the machine's language: the tests compare its texts.
+inline void useEnglish() {
+    bcf::setLanguage(QLocale(QLocale::English, QLocale::UnitedStates));
+}
+
 // main() of a window test: Qt's own file dialogs, which the tests drive, settings of its own (never the
 // user's) with the author "tiv", who signs new records whoever runs the test, and a watchdog over dialogs.
 #define UI_TEST_MAIN(TestClass)                                                                              \
@@ -340,6 +346,7 @@ inline void compareWithGolden(const QString& actual, const QString& temp = {}) {
         QTemporaryDir config;                                                                                \
         qputenv("XDG_CONFIG_HOME", config.path().toUtf8());                                                  \
         QApplication app(argc, argv);                                                                        \
+        useEnglish();                                                                                        \
         setAuthorName(QStringLiteral("tiv"));                                                                \
         uitest::ModalWatchdog watchdog;                                                                      \
         TestClass test;                                                                                      \

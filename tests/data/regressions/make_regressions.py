@@ -146,6 +146,19 @@ archive("invalid-utf8-2.1.bcf", [
     (TOPIC + "/markup.bcf", markup21("T").encode().replace(b"<Title>T</Title>", b"<Title>caf\xe9</Title>")),
 ])
 
+# The same under a declared encoding that XML readers do not convert (it reads as UTF-8), and a
+# character reference that names no Unicode character: both refused, never written back as bytes
+# that are no UTF-8.
+archive("invalid-utf8-other-encoding-2.1.bcf", [
+    ("bcf.version", version("2.1")),
+    (TOPIC + "/markup.bcf", markup21("T").replace('<?xml version="1.0"?>', '<?xml version="1.0" encoding="windows-1252"?>')
+     .encode().replace(b"<Title>T</Title>", b"<Title>caf\xe9</Title>")),
+])
+archive("character-reference-to-no-character-2.1.bcf", [
+    ("bcf.version", version("2.1")),
+    (TOPIC + "/markup.bcf", markup21("&#xD800;")),
+])
+
 # What the readers do not take, which a save leaves out and names: vendor elements and attributes,
 # 2.0 leftovers, a second Topic and Title, an Index that is no integer, a viewpoint file that no
 # markup names; and a text split by a comment and a processing instruction, which is kept.
