@@ -47,6 +47,15 @@ private slots:
         QCOMPARE(shownMarkupRows(issues()).size(), std::size_t(205));
     }
 
+    // Opened with a title far wider than the window, the list still shows the columns after it.
+    void longTitleLeavesTheOtherColumnsInView() {
+        Scenario(*window).run(u"open data/list.bcf; title 0 "_s + QString(400, u'W') +
+                              u"; answer Discard; reopen"_s);
+        QCOMPARE(issues()->topLevelItem(0)->text(IssueTitleColumn).size(), 400);
+        QVERIFY(issues()->header()->sectionViewportPosition(IssueStatusColumn) <
+                issues()->viewport()->width());
+    }
+
     void toolTipsShowWhatACellCuts_data() {
         QTest::addColumn<int>("row");
         QTest::addColumn<int>("column");
