@@ -463,6 +463,34 @@
         <source>All stages</source>
         <translation>Alle Phasen</translation>
     </message>
+    <message>
+        <source>Shows only the topics whose texts contain what is typed</source>
+        <translation>Zeigt nur die Themen, deren Texte das Eingegebene enthalten</translation>
+    </message>
+    <message>
+        <source>Type filter</source>
+        <translation>Filter nach Typ</translation>
+    </message>
+    <message>
+        <source>Status filter</source>
+        <translation>Filter nach Status</translation>
+    </message>
+    <message>
+        <source>Assignee filter</source>
+        <translation>Filter nach Zuständigen</translation>
+    </message>
+    <message>
+        <source>Priority filter</source>
+        <translation>Filter nach Priorität</translation>
+    </message>
+    <message>
+        <source>Stage filter</source>
+        <translation>Filter nach Phase</translation>
+    </message>
+    <message>
+        <source>Shows only the topics with the chosen value</source>
+        <translation>Zeigt nur die Themen mit dem gewählten Wert</translation>
+    </message>
 </context>
 <context>
     <name>IssueList</name>
@@ -861,6 +889,66 @@
         <comment>edit a cell</comment>
         <translation>&amp;Ändern</translation>
     </message>
+    <message>
+        <source>Issues</source>
+        <translation>Themen</translation>
+    </message>
+    <message>
+        <source>The topics of the archive, one per row; the selected topic is shown beside and below</source>
+        <translation>Die Themen des Archivs, eines pro Zeile; das gewählte Thema wird daneben und darunter gezeigt</translation>
+    </message>
+    <message>
+        <source>Description</source>
+        <translation>Beschreibung</translation>
+    </message>
+    <message>
+        <source>Add label</source>
+        <translation>Label hinzufügen</translation>
+    </message>
+    <message>
+        <source>Type or choose a label to add to the topic</source>
+        <translation>Label eingeben oder wählen, um es dem Thema hinzuzufügen</translation>
+    </message>
+    <message>
+        <source>Snapshots and documents</source>
+        <translation>Snapshots und Dokumente</translation>
+    </message>
+    <message>
+        <source>Snapshots</source>
+        <translation>Snapshots</translation>
+    </message>
+    <message>
+        <source>The snapshots of the topic; activating one shows it in full size</source>
+        <translation>Die Snapshots des Themas; ein aktivierter wird in voller Größe gezeigt</translation>
+    </message>
+    <message>
+        <source>Components</source>
+        <translation>Komponenten</translation>
+    </message>
+    <message>
+        <source>The components of the selected snapshot’s viewpoint</source>
+        <translation>Die Komponenten des Blickpunkts des gewählten Snapshots</translation>
+    </message>
+    <message>
+        <source>Bitmaps</source>
+        <translation>Bitmaps</translation>
+    </message>
+    <message>
+        <source>Documents</source>
+        <translation>Dokumente</translation>
+    </message>
+    <message>
+        <source>Comments</source>
+        <translation>Kommentare</translation>
+    </message>
+    <message>
+        <source>The comments of the topic</source>
+        <translation>Die Kommentare des Themas</translation>
+    </message>
+    <message>
+        <source>Topic details</source>
+        <translation>Details des Themas</translation>
+    </message>
 </context>
 <context>
     <name>ProjectLabels</name>
@@ -1176,6 +1264,10 @@
         <source>Deleting the snapshot</source>
         <translation>Löschen des Snapshots</translation>
     </message>
+    <message>
+        <source>Snapshot %1: %2</source>
+        <translation>Snapshot %1: %2</translation>
+    </message>
 </context>
 <context>
     <name>TargetFileDialog</name>
@@ -1228,6 +1320,15 @@ Ersetzen?</translation>
     <message>
         <source>the document is not in the archive</source>
         <translation>das Dokument ist nicht im Archiv</translation>
+    </message>
+    <message>
+        <source>None</source>
+        <comment>no value in the field</comment>
+        <translation>Keine</translation>
+    </message>
+    <message>
+        <source>Each × link removes its label.</source>
+        <translation>Jeder ×-Link entfernt sein Label.</translation>
     </message>
 </context>
 <context>

@@ -64,7 +64,7 @@ constexpr const char* kOtherFileDamaged = "other files that could not be read le
 constexpr const char* kUnreadNotes[] = {
     "elements and attributes this tool does not read left out: ",
     "repeated elements and attributes left out (the first of each is read): ",
-    "values not of their schema type left out: ",
+    "values not of their schema type left out (numbers read as 0 or as the number they start with): ",
 };
 
 // "Comment/Status, Component@Visible, others".

@@ -1,6 +1,10 @@
 #include "codec/unread_content_p.h"
 
+#include "codec/xml_util_p.h"
+
 #include <algorithm>
+#include <cctype>
+#include <charconv>
 #include <cstring>
 
 namespace bcf::xml {
@@ -19,6 +23,8 @@ struct Shape {
     Occurs occurs;
     std::vector<const char*> attributes;
     std::vector<Shape> children;
+    bool number = false;                    // the text is an xs:double
+    std::vector<const char*> booleans = {}; // attributes that are xs:boolean
 };
 
 Shape once(const char* name, std::vector<const char*> attributes = {}, std::vector<Shape> children = {}) {
@@ -29,8 +35,14 @@ Shape many(const char* name, std::vector<const char*> attributes = {}, std::vect
     return {name, Shape::Occurs::Many, std::move(attributes), std::move(children)};
 }
 
+Shape number(const char* name) {
+    Shape shape = once(name);
+    shape.number = true;
+    return shape;
+}
+
 Shape point(const char* name) {
-    return once(name, {}, {once("X"), once("Y"), once("Z")});
+    return once(name, {}, {number("X"), number("Y"), number("Z")});
 }
 
 Shape versionShape() {
@@ -112,18 +124,21 @@ Shape markupShape(bool v3) {
 Shape visualizationShape() {
     Shape component = many("Component", {"IfcGuid"}, {once("OriginatingSystem"), once("AuthoringToolId")});
     Shape hints = once("ViewSetupHints", {"SpacesVisible", "SpaceBoundariesVisible", "OpeningsVisible"});
+    hints.booleans = hints.attributes;
+    Shape visibility =
+        once("Visibility", {"DefaultVisibility"}, {hints, many("Exceptions", {}, {component})});
+    visibility.booleans = visibility.attributes;
     Shape components = once(
         "Components", {},
-        {hints, many("Selection", {}, {component}),
-         once("Visibility", {"DefaultVisibility"}, {hints, many("Exceptions", {}, {component})}),
+        {hints, many("Selection", {}, {component}), visibility,
          many("Coloring", {}, {many("Color", {"Color"}, {component, many("Components", {}, {component})})})});
     Shape bitmap = many("Bitmap", {},
                         {once("Format"), once("Bitmap"), once("Reference"), point("Location"),
-                         point("Normal"), point("Up"), once("Height")});
-    const auto camera = [](const char* name, const char* number) {
+                         point("Normal"), point("Up"), number("Height")});
+    const auto camera = [](const char* name, const char* scale) {
         return once(name, {},
                     {point("CameraViewPoint"), point("CameraDirection"), point("CameraUpVector"),
-                     once(number), once("AspectRatio")});
+                     number(scale), number("AspectRatio")});
     };
     return once(
         "VisualizationInfo", {"Guid"},
@@ -161,6 +176,35 @@ const Shape& shapeOf(FileKind kind, BcfVersion version) {
     return visualization;
 }
 
+bool isBlank(const char* text) {
+    return text[std::strspn(text, " \t\r\n")] == '\0';
+}
+
+// What the viewpoint reader takes as a number: white space, an optional plus sign, then all of a
+// number (too large or too small ones included). A blank text reads as 0 and is no value.
+bool isNumberText(const std::string& text) {
+    const char* begin = text.data();
+    const char* end = begin + text.size();
+    while (begin != end && std::isspace(static_cast<unsigned char>(*begin)))
+        ++begin;
+    while (end != begin && std::isspace(static_cast<unsigned char>(end[-1])))
+        --end;
+    if (begin == end)
+        return true;
+    if (*begin == '+')
+        ++begin;
+    double value = 0;
+    const auto result = std::from_chars(begin, end, value);
+    return (result.ec == std::errc() || result.ec == std::errc::result_out_of_range) && result.ptr == end;
+}
+
+// What the viewpoint reader takes as a boolean, white space aside.
+bool isBooleanText(const char* text) {
+    std::string value(text);
+    std::erase_if(value, [](unsigned char c) { return std::isspace(c) != 0; });
+    return value == "true" || value == "false" || value == "1" || value == "0";
+}
+
 // Namespace declarations and the schema instance attributes (xsi:schemaLocation, ...) are no content.
 bool isMarkupOfXml(const char* name) {
     return std::strcmp(name, "xmlns") == 0 || std::strncmp(name, "xmlns:", 6) == 0 ||
@@ -179,9 +223,26 @@ void walk(pugi::xml_node element, const Shape& shape, std::vector<UnreadContent>
             addUnread(unread, Kind::Unknown, element.name(), '@', name);
         else if (element.attribute(name) != attribute) // a repeated attribute: the first one counts
             addUnread(unread, Kind::Repeated, element.name(), '@', name);
+        else if (std::any_of(shape.booleans.begin(), shape.booleans.end(),
+                             [name](const char* known) { return std::strcmp(known, name) == 0; }) &&
+                 !isBooleanText(attribute.value()))
+            addUnread(unread, Kind::Invalid, element.name(), '@', name);
     }
+    if (shape.number && !isNumberText(text(element)))
+        addUnread(unread, Kind::Invalid, element.parent().name(), '/', element.name());
+    // Text is read only from elements of neither attributes nor children; in any other it is no
+    // content of the schema's either ("Topic/text()").
+    const bool textRead = shape.attributes.empty() && shape.children.empty();
+    bool textSeen = false;
     std::uint64_t seen = 0; // the children read once that occurred already
     for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling()) {
+        if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata) {
+            if (!textRead && !textSeen && !isBlank(child.value())) {
+                textSeen = true;
+                addUnread(unread, Kind::Unknown, element.name(), '/', "text()");
+            }
+            continue;
+        }
         if (child.type() != pugi::node_element)
             continue;
         const auto known = std::find_if(shape.children.begin(), shape.children.end(), [&](const Shape& s) {

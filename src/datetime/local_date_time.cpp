@@ -1,6 +1,7 @@
 #include "datetime/local_date_time.h"
 
 #include <QLocale>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <cstdio>
@@ -24,6 +25,16 @@ std::pair<QDate, QTime> writtenParts(const DateTime& value) {
     return {date, QTime(value.hour, value.minute, std::min(value.second, 59), value.nanoseconds / 1000000)};
 }
 
+// The forms of the locale set last; none while dates are shown in the English forms.
+struct LocaleForms {
+    QLocale locale;
+    QString date, time;
+};
+std::optional<LocaleForms>& localeForms() {
+    static std::optional<LocaleForms> forms;
+    return forms;
+}
+
 // The wall-clock time of a value without an offset, in local time.
 QDateTime wallClock(const DateTime& value) {
     const auto [date, time] = writtenParts(value);
@@ -45,6 +56,17 @@ qint64 sortKey(const DateTime& value) {
     return instant.seconds * 1000 + instant.nanoseconds / 1000000;
 }
 
+void setDateLocale(const std::optional<QLocale>& locale) {
+    if (!locale) {
+        localeForms().reset();
+        return;
+    }
+    // Four digits for the year whatever the locale writes ("yy" in German's short form).
+    QString date = locale->dateFormat(QLocale::ShortFormat);
+    date.replace(QRegularExpression(QStringLiteral("y+")), QStringLiteral("yyyy"));
+    localeForms() = LocaleForms{*locale, date, locale->timeFormat(QLocale::ShortFormat)};
+}
+
 QString formatDateTime(std::string_view text, DateTimeStyle style) {
     const std::optional<DateTime> value = readDateTime(text);
     if (!value)
@@ -55,6 +77,13 @@ QString formatDateTime(std::string_view text, DateTimeStyle style) {
         const QDateTime local = localDateTime(*value);
         date = local.date();
         time = local.time();
+    }
+    if (const std::optional<LocaleForms>& forms = localeForms()) {
+        QString shown = forms->locale.toString(date, forms->date);
+        if (value->hasTime)
+            shown += (style == DateTimeStyle::Window ? QStringLiteral(", ") : QStringLiteral(" ")) +
+                     forms->locale.toString(time, forms->time);
+        return shown;
     }
     // Formatted by hand: lists format thousands of dates when they open.
     const bool window = style == DateTimeStyle::Window;

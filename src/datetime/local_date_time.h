@@ -5,8 +5,10 @@
 #include "codec/date_time.h"
 
 #include <QDateTime>
+#include <QLocale>
 #include <QString>
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -19,11 +21,16 @@ QDateTime localDateTime(const DateTime& value);
 // Milliseconds since 1970-01-01 UTC of that moment: the order lists sort dates in.
 qint64 sortKey(const DateTime& value);
 
-// The forms dates are shown in.
+// The forms dates are shown in, in English; another language set by setDateLocale() shows both
+// in its own short numeric form with a four-digit year ("07/03/2024, 10:05" in French).
 enum class DateTimeStyle {
     Window, // "07.03.2024, 10:05"; "07.03.2024" for a date alone
     Report, // "2024-03-07 10:05"; "2024-03-07" for a date alone
 };
+
+// The locale whose forms formatDateTime() uses from now on; none for the English forms above,
+// which it uses until this is called. Called from the GUI thread while nothing formats dates.
+void setDateLocale(const std::optional<QLocale>& locale);
 
 // `text` as `style` shows it: a time with an offset in local time, one without as written. A text
 // that is no date is shown as it stands.

@@ -1,5 +1,7 @@
 #include "i18n/language.h"
 
+#include "datetime/local_date_time.h"
+
 #include <QCoreApplication>
 #include <QLibraryInfo>
 #include <QPointer>
@@ -54,6 +56,8 @@ bool isEnglish(const QLocale& language) {
 void setLanguage(const QLocale& language) {
     Installed& state = installed();
     state.language = language;
+    // Dates in the language's forms; English keeps the library's own.
+    setDateLocale(isEnglish(language) ? std::nullopt : std::optional<QLocale>(language));
     if (QCoreApplication::instance() == nullptr)
         return; // installed with the first window
     remove(state.own);

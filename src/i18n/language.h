@@ -9,8 +9,9 @@ namespace bcf {
 // Installs in the running application the translations of the window and the reports for
 // `language`, replacing those this function installed before: the library's own catalogue for
 // the language (when it has one), Qt's catalogue for its dialogs' buttons (when installed on the
-// machine), and the English plural forms, which every other language falls back to. Texts shown
-// from then on are in that language; widgets made before keep theirs.
+// machine), and the English plural forms, which every other language falls back to; dates take
+// the language's forms (setDateLocale). Texts shown from then on are in that language; widgets
+// made before keep theirs.
 void setLanguage(const QLocale& language);
 
 // The language set last; QLocale() while none was set.

@@ -192,7 +192,7 @@ void titlePage(Section& section, const ReportInput& input) {
     section.field(QCoreApplication::translate("Report", "Archive file"),
                   valueOrNone(QFileInfo(qtext(input.options.archiveFile)).fileName()));
     section.field(QCoreApplication::translate("Report", "Date"),
-                  now.toString(QStringLiteral("yyyy-MM-dd HH:mm")));
+                  formatDateTime(storedDateTimeText(now), DateTimeStyle::Report));
     section.field(QCoreApplication::translate("Report", "Topics"), QString::number(input.rows.size()));
     // The offset as the C library applies it to every date of the report.
     const int minutes = now.offsetFromUtc() / 60;

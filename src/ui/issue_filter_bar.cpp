@@ -21,6 +21,8 @@ IssueFilterBar::IssueFilterBar(QWidget* parent) : QWidget(parent) {
     search_ = new QLineEdit(this);
     search_->setObjectName(QStringLiteral("leIssueSearch"));
     search_->setPlaceholderText(tr("Search issues"));
+    search_->setAccessibleName(tr("Search issues"));
+    search_->setAccessibleDescription(tr("Shows only the topics whose texts contain what is typed"));
     search_->setClearButtonEnabled(true);
     // Room for a word or two: a narrow viewer scrolls rather than squeezing the field to nothing.
     search_->setMinimumWidth(search_->fontMetrics().averageCharWidth() * 14);
@@ -33,20 +35,28 @@ IssueFilterBar::IssueFilterBar(QWidget* parent) : QWidget(parent) {
     const struct {
         const char* name;
         const char* any;
+        const char* accessibleName;
         std::string bcf::Topic::*member;
         const std::vector<std::string> bcf::BcfData::*extension;
     } fields[] = {
-        {"cbIssueType", QT_TR_NOOP("All types"), &bcf::Topic::topicType, &bcf::BcfData::topicTypes},
-        {"cbIssueStatus", QT_TR_NOOP("All statuses"), &bcf::Topic::topicStatus, &bcf::BcfData::topicStatuses},
-        {"cbIssueAssignedTo", QT_TR_NOOP("All assignees"), &bcf::Topic::assignedTo, &bcf::BcfData::users},
-        {"cbIssuePriority", QT_TR_NOOP("All priorities"), &bcf::Topic::priority, &bcf::BcfData::priorities},
-        {"cbIssueStage", QT_TR_NOOP("All stages"), &bcf::Topic::stage, &bcf::BcfData::stages},
+        {"cbIssueType", QT_TR_NOOP("All types"), QT_TR_NOOP("Type filter"), &bcf::Topic::topicType,
+         &bcf::BcfData::topicTypes},
+        {"cbIssueStatus", QT_TR_NOOP("All statuses"), QT_TR_NOOP("Status filter"), &bcf::Topic::topicStatus,
+         &bcf::BcfData::topicStatuses},
+        {"cbIssueAssignedTo", QT_TR_NOOP("All assignees"), QT_TR_NOOP("Assignee filter"),
+         &bcf::Topic::assignedTo, &bcf::BcfData::users},
+        {"cbIssuePriority", QT_TR_NOOP("All priorities"), QT_TR_NOOP("Priority filter"),
+         &bcf::Topic::priority, &bcf::BcfData::priorities},
+        {"cbIssueStage", QT_TR_NOOP("All stages"), QT_TR_NOOP("Stage filter"), &bcf::Topic::stage,
+         &bcf::BcfData::stages},
     };
     for (const auto& field : fields) {
         auto* box = new QComboBox(this);
         box->setObjectName(QString::fromLatin1(field.name));
         box->setSizeAdjustPolicy(QComboBox::AdjustToContents);
         box->addItem(tr(field.any));
+        box->setAccessibleName(tr(field.accessibleName));
+        box->setAccessibleDescription(tr("Shows only the topics with the chosen value"));
         layout->addWidget(box);
         connect(box, &QComboBox::currentIndexChanged, this, [this] {
             if (!quiet_)

@@ -90,6 +90,8 @@ struct MainWindowPrivate {
 MainWindow::MainWindow() : d(std::make_unique<MainWindowPrivate>(this)) {
     // The translations of the language chosen for the window, before the first text is set.
     bcf::ensureLanguage();
+    // The date field and its calendar in that language too; the window's children inherit it.
+    setLocale(bcf::language());
     Ui::MainWindow& ui = *d->ui;
     ui.setupUi(this);
     applyToolIcons(ui);

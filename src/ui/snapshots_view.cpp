@@ -141,6 +141,12 @@ QListWidgetItem* SnapshotsView::makeItem(int viewPoint) {
     } else if (!thumbnail.isNull()) {
         item->setIcon(QIcon(QPixmap::fromImage(thumbnail)));
     }
+    // A thumbnail has no text: screen readers read its number and file name, and why it is damaged.
+    item->setData(Qt::AccessibleTextRole, tr("Snapshot %1: %2")
+                                              .arg(viewPoint + 1)
+                                              .arg(fromUtf8(bcf::payloadEntryName(markup, shown.snapshot))));
+    if (!damage.isEmpty())
+        item->setData(Qt::AccessibleDescriptionRole, item->toolTip());
     return item;
 }
 

@@ -25,6 +25,7 @@
 #include <QPlainTextEdit>
 #include <QSignalBlocker>
 #include <QStyle>
+#include <QTextDocumentFragment>
 #include <QToolButton>
 #include <QUndoStack>
 
@@ -295,6 +296,7 @@ void TopicDetails::showDetails() {
         for (QLabel* label : {ui_.lLabels, ui_.lReferenceLinks, ui_.lRelatedTopics, ui_.lDocumentReferences,
                               ui_.lBimSnippet, ui_.lIfcFiles})
             label->clear();
+        describeFields();
         return;
     }
     const bcf::Markup& markup = data.markups[static_cast<std::size_t>(topicIndex)];
@@ -308,6 +310,31 @@ void TopicDetails::showDetails() {
     ui_.lDocumentReferences->setText(documentReferences(data, markup));
     ui_.lBimSnippet->setText(bimSnippet(topic));
     ui_.lIfcFiles->setText(ifcFiles(markup));
+    describeFields();
+}
+
+void TopicDetails::describeFields() {
+    // Each field named by its title ("Labels:"), what it shows in its description: a screen
+    // reader reads both, also while a field is empty.
+    const std::pair<QLabel*, QLabel*> fields[] = {
+        {ui_.lLabels, ui_.lLabelsTitle},
+        {ui_.lReferenceLinks, ui_.lReferenceLinksTitle},
+        {ui_.lIfcFiles, ui_.lIfcFilesTitle},
+        {ui_.lRelatedTopics, ui_.lRelatedTopicsTitle},
+        {ui_.lDocumentReferences, ui_.lDocumentReferencesTitle},
+        {ui_.lBimSnippet, ui_.lBimSnippetTitle},
+    };
+    for (const auto& [field, title] : fields) {
+        QString name = title->text();
+        if (name.endsWith(QLatin1Char(':')))
+            name.chop(1);
+        field->setAccessibleName(name);
+        const QString shown = QTextDocumentFragment::fromHtml(field->text()).toPlainText().trimmed();
+        field->setAccessibleDescription(shown.isEmpty() ? tr("None", "no value in the field") : shown);
+    }
+    if (!ui_.lLabels->text().isEmpty())
+        ui_.lLabels->setAccessibleDescription(ui_.lLabels->accessibleDescription() + QLatin1Char('\n') +
+                                              tr("Each \u00d7 link removes its label."));
 }
 
 void TopicDetails::pushEdit(bcf::Topic edited, const QString& text) {

@@ -56,6 +56,8 @@ private:
     void openArchiveLink(const std::string& text);
     // Pushes the selected topic changed to `edited`, marked modified now by the author.
     void pushEdit(bcf::Topic edited, const QString& text);
+    // Names the fields of links and labels for screen readers and describes what they show.
+    void describeFields();
 
     Ui::MainWindow& ui_;
     BcfSession& session_;

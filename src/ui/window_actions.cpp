@@ -34,6 +34,8 @@ QAction* addCommand(QWidget* window, QMenu* menu, const char* objectName, const 
         tip.remove(QChar(0x2026)); // "Open…" names the command "Open"
         tip = tip.trimmed();
         button->setToolTip(commandToolTip(tip, shortcut));
+        // The button shows an icon only: screen readers read the command's name.
+        button->setAccessibleName(commandToolTip(tip, {}));
         QObject::connect(button, &QAbstractButton::clicked, window, [command] { command(); });
     }
     return action;

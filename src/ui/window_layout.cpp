@@ -2,6 +2,7 @@
 
 #include "ui_mainwindow.h"
 
+#include <QCoreApplication>
 #include <QEvent>
 #include <QGridLayout>
 #include <QHeaderView>
@@ -95,6 +96,7 @@ void arrangeWindowPanes(Ui::MainWindow& ui) {
     // columns more width, instead of cutting rows or columns off; otherwise it takes the pane's width.
     auto* detailsScroll = new QScrollArea();
     detailsScroll->setObjectName(QStringLiteral("saTopicDetails"));
+    detailsScroll->setAccessibleName(QCoreApplication::translate("MainWindow", "Topic details"));
     detailsScroll->setWidgetResizable(true);
     detailsScroll->setFrameShape(QFrame::NoFrame);
     delete ui.horizontalLayout_5->replaceWidget(ui.wTopicDetails, detailsScroll);

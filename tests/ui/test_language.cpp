@@ -2,6 +2,9 @@
 // plural forms in English and German, and the live window under German without an English text.
 #include "ui_test_support.h"
 
+#include "datetime/local_date_time.h"
+
+#include <QAccessible>
 #include <QProcess>
 #include <QXmlStreamReader>
 
@@ -198,6 +201,29 @@ private slots:
                  shown);
     }
 
+    // Dates in the language's own form, with a four-digit year; English keeps the window's and the
+    // reports' forms. A time without an offset is shown as written, whatever the time zone.
+    void datesFollowTheLanguage_data() {
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<bool>("report");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("English window") << u"en"_s << false << u"07.03.2024, 09:05"_s;
+        QTest::newRow("English report") << u"en"_s << true << u"2024-03-07 09:05"_s;
+        QTest::newRow("German window") << u"de"_s << false << u"07.03.2024, 09:05"_s;
+        QTest::newRow("German report") << u"de"_s << true << u"07.03.2024 09:05"_s;
+        QTest::newRow("French window") << u"fr"_s << false << u"07/03/2024, 09:05"_s;
+    }
+
+    void datesFollowTheLanguage() {
+        QFETCH(QString, language);
+        QFETCH(bool, report);
+        QFETCH(QString, shown);
+        bcf::setLanguage(QLocale(language));
+        QCOMPARE(bcf::formatDateTime("2024-03-07T09:05:00",
+                                     report ? bcf::DateTimeStyle::Report : bcf::DateTimeStyle::Window),
+                 shown);
+    }
+
     // Under German no text of the window (labels, buttons, tabs, headers, filters, menus, tooltips)
     // is still an English source text, except those German writes the same ("Status", "BCF").
     void germanWindowShowsNoEnglish() {
@@ -221,6 +247,45 @@ private slots:
             ++checked;
         }
         QVERIFY(checked > 40);
+    }
+
+    // A screen reader can name every control the keyboard reaches, in English and German, and the
+    // rows of the lists say what they hold.
+    void everyControlHasAName_data() {
+        QTest::addColumn<QString>("language");
+        QTest::newRow("English") << u"en"_s;
+        QTest::newRow("German") << u"de"_s;
+    }
+
+    void everyControlHasAName() {
+        QFETCH(QString, language);
+        bcf::setLanguage(QLocale(language));
+        MainWindow window;
+        window.show();
+        QVERIFY(window.open(QStringLiteral(BCF_TEST_DATA_DIR "/ui/list.bcf")));
+        auto* issues = child<QTreeWidget>(&window, "twIssues");
+        issues->setCurrentItem(issues->topLevelItem(0));
+        int named = 0;
+        QStringList unnamed;
+        for (QWidget* widget : window.findChildren<QWidget*>()) {
+            QWidget* parent = widget->parentWidget();
+            if (!widget->isVisibleTo(&window) || widget->focusPolicy() == Qt::NoFocus ||
+                qobject_cast<QAbstractScrollArea*>(parent) || qobject_cast<QComboBox*>(parent) ||
+                qobject_cast<QAbstractSpinBox*>(parent))
+                continue; // the viewport of a list is the list, the field of a combo box the box
+            QAccessibleInterface* control = QAccessible::queryAccessibleInterface(widget);
+            QVERIFY(control != nullptr);
+            const QString where =
+                widget->objectName() + u'/' + QLatin1String(widget->metaObject()->className());
+            if (control->text(QAccessible::Name).trimmed().isEmpty())
+                unnamed << where;
+            ++named;
+        }
+        QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(u", "_s)));
+        QVERIFY(named > 15);
+        const QListWidget* snapshots = child<QListWidget>(&window, "lwSnapshots");
+        for (int i = 0; i < snapshots->count(); ++i)
+            QVERIFY(!snapshots->item(i)->data(Qt::AccessibleTextRole).toString().isEmpty());
     }
 };
 

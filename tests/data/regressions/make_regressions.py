@@ -160,24 +160,27 @@ archive("character-reference-to-no-character-2.1.bcf", [
 ])
 
 # What the readers do not take, which a save leaves out and names: vendor elements and attributes,
-# 2.0 leftovers, a second Topic and Title, an Index that is no integer, a viewpoint file that no
-# markup names; and a text split by a comment and a processing instruction, which is kept.
+# 2.0 leftovers, a second Topic and Title, an Index, a number and a boolean that are none, text
+# among a topic's elements, a viewpoint file that no markup names; and a text split by a comment
+# and a processing instruction, which is kept.
 VIEWPOINT = "0c1d2e3f-4a5b-4c6d-8e7f-8091a2b3c4d5"
 archive("unread-content-2.1.bcf", [
     ("bcf.version", version("2.1")),
     (TOPIC + "/markup.bcf",
      '<?xml version="1.0"?>\n<Markup %s><Topic Guid="%s" TopicType="Issue" TopicStatus="Open" Vendor="v">'
      '<Title>x<!--c--> <?pi?>z</Title><Title>second</Title><Index>1.5</Index>'
-     '<CreationDate>2024-03-07T09:05:41Z</CreationDate><CreationAuthor>a@b.c</CreationAuthor></Topic>'
+     '<CreationDate>2024-03-07T09:05:41Z</CreationDate><CreationAuthor>a@b.c</CreationAuthor>stray</Topic>'
      '<Topic Guid="%s"><Title>another</Title></Topic>'
      '<Comment Guid="%s"><Date>2024-03-07T09:05:41Z</Date><Author>a@b.c</Author><Comment>c</Comment>'
      '<Status>Open</Status><VerbalStatus>open</VerbalStatus></Comment>'
      '<Viewpoints Guid="%s"><Viewpoint>v.bcfv</Viewpoint></Viewpoints></Markup>\n'
      % (NS, TOPIC, DOCUMENT, DOCUMENT, VIEWPOINT)),
     (TOPIC + "/v.bcfv",
-     '<?xml version="1.0"?>\n<VisualizationInfo Guid="%s"><Components><Selection>'
-     '<Component IfcGuid="0fo7$fhbT0Y8BaEI2rUqT9" Visible="false" Selected="true"/></Selection>'
-     '</Components></VisualizationInfo>\n' % VIEWPOINT),
+     '<?xml version="1.0"?>\n<VisualizationInfo Guid="%s"><Components><ViewSetupHints SpacesVisible="maybe"/>'
+     '<Selection><Component IfcGuid="0fo7$fhbT0Y8BaEI2rUqT9" Visible="false" Selected="true"/></Selection>'
+     '</Components><PerspectiveCamera><CameraViewPoint><X>1.5m</X><Y>2</Y><Z>3</Z></CameraViewPoint>'
+     '<CameraDirection><X>1</X><Y>0</Y><Z>0</Z></CameraDirection><CameraUpVector><X>0</X><Y>0</Y><Z>1</Z>'
+     '</CameraUpVector><FieldOfView>wide</FieldOfView></PerspectiveCamera></VisualizationInfo>\n' % VIEWPOINT),
     (TOPIC + "/orphan.bcfv",
      '<?xml version="1.0"?>\n<VisualizationInfo Guid="%s"><Components><ViewSetupHints SpacesVisible="true"/>'
      '<Visibility DefaultVisibility="true"/></Components></VisualizationInfo>\n' % DOCUMENT),
