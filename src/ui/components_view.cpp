@@ -9,11 +9,13 @@
 #include "ui_mainwindow.h"
 
 #include "codec/payloads.h"
+#include "i18n/language.h"
 
 #include <QColor>
 #include <QIcon>
 #include <QLabel>
 #include <QListWidget>
+#include <QLocale>
 #include <QPainter>
 #include <QPixmap>
 #include <QSignalBlocker>
@@ -86,13 +88,19 @@ template <typename T> std::size_t countOf(const std::optional<std::vector<T>>& l
     return list ? list->size() : 0;
 }
 
+// A number as the window's language writes it ("0,4308" in German), without group separators.
 QString number(double value) {
-    return QString::number(value, 'g', 6);
+    QLocale language = bcf::language();
+    language.setNumberOptions(QLocale::OmitGroupSeparator);
+    return language.toString(value, 'g', 6);
 }
 
+// "(1.5, 2, 3)"; where the decimal sign is a comma the coordinates are parted by semicolons.
 QString vector(const bcf::Vector3& v) {
-    return QStringLiteral("(") + number(v.x) + QStringLiteral(", ") + number(v.y) + QStringLiteral(", ") +
-           number(v.z) + QStringLiteral(")");
+    const QString separator =
+        bcf::language().decimalPoint() == QStringLiteral(",") ? QStringLiteral("; ") : QStringLiteral(", ");
+    return QStringLiteral("(") + number(v.x) + separator + number(v.y) + separator + number(v.z) +
+           QStringLiteral(")");
 }
 
 QString cameraText(const bcf::VisualizationInfo& info) {
