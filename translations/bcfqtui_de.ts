@@ -433,6 +433,13 @@
     </message>
 </context>
 <context>
+    <name>IssueComboDelegate</name>
+    <message>
+        <source>Choosing a value sets it for the topic</source>
+        <translation>Der gewählte Wert wird für das Thema gesetzt</translation>
+    </message>
+</context>
+<context>
     <name>IssueFilterBar</name>
     <message>
         <source>(none)</source>

@@ -80,8 +80,11 @@ bool IssueComboDelegate::editorEvent(QEvent* event, QAbstractItemModel* model,
 }
 
 QWidget* IssueComboDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&,
-                                          const QModelIndex&) const {
+                                          const QModelIndex& index) const {
     auto* box = new QComboBox(parent);
+    // Named by its column ("Status"), for screen readers.
+    box->setAccessibleName(index.model()->headerData(index.column(), Qt::Horizontal).toString());
+    box->setAccessibleDescription(tr("Choosing a value sets it for the topic"));
     for (const std::string& value : *values_)
         box->addItem(QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size())));
     // A choice ends the edit at once; closing the list without one leaves the cell as it was.

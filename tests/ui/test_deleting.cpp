@@ -1,5 +1,5 @@
 // Deleting a topic, a comment, a snapshot or a document from its view, and the full-size viewer.
-#include "ui_test_support.h"
+#include "scenario.h"
 
 #include "ui/snapshot_viewer.h"
 
@@ -9,24 +9,25 @@ class TestDeleting : public QObject {
     Q_OBJECT
 
 private slots:
-    // Each deletion of tests/data/ui/test_deleting.steps asks first; the window after it against its golden
+    // Each deletion of test_deleting/scenarios.steps asks first; the window after it against its golden
     // file, and the model saved and read back the same.
     void scenarios_data() { scenarioRows(); }
 
     void scenarios() {
         QFETCH(QString, steps);
         MainWindow window;
-        runSteps(window, steps);
+        Scenario scenario(window);
+        scenario.run(steps);
         for (const char* view : {"twIssues", "twComments", "lwSnapshots", "twDocuments"})
             QCOMPARE(child<QWidget>(&window, view)->contextMenuPolicy(), Qt::ActionsContextMenu);
-        compareWithGolden(windowDump(window));
+        scenario.compareWithGolden();
     }
 
     // Relations to a deleted topic go on save, with a note saying so.
     void relationsToADeletedTopicGoOnSave() {
         MainWindow window;
-        runSteps(window, QStringLiteral("open 2.1/Markup_MaximumInformation.bcf; topic 1; answer Delete; "
-                                        "trigger actionDeleteIssue"));
+        Scenario(window).run(QStringLiteral("open 2.1/Markup_MaximumInformation.bcf; topic 1; answer Delete; "
+                                            "trigger actionDeleteIssue"));
         QTemporaryDir folder;
         bcf::BcfDocument document = window.document();
         const bcf::SaveNotes notes = bcf::saveArchive(
@@ -37,7 +38,7 @@ private slots:
 
     void viewerShowsTheTopicsSnapshots() {
         MainWindow window;
-        runSteps(window, QStringLiteral("open 2.1/Markup_MaximumInformation.bcf; topic 0"));
+        Scenario(window).run(QStringLiteral("open 2.1/Markup_MaximumInformation.bcf; topic 0"));
         auto* snapshots = child<QListWidget>(&window, "lwSnapshots");
         emit snapshots->itemDoubleClicked(snapshots->item(1));
         auto* viewer = window.findChild<SnapshotViewer*>(QStringLiteral("snapshotViewer"));
@@ -63,8 +64,8 @@ private slots:
         QTest::addColumn<QString>("steps");
         QTest::addColumn<QString>("shown");
         QTest::newRow("its topic deleted") << u"answer Delete; trigger actionDeleteIssue"_s << u"closed"_s;
-        QTest::newRow("a snapshot deleted") << u"snapshot 0; answer Delete; trigger actionDeleteSnapshot"_s
-                                            << u"2 / 2"_s;
+        QTest::newRow("a snapshot deleted")
+            << u"snapshot 0; answer Delete; trigger actionDeleteSnapshot"_s << u"2 / 2"_s;
         QTest::newRow("the deletion undone")
             << u"snapshot 0; answer Delete; trigger actionDeleteSnapshot; trigger actionUndo"_s << u"2 / 3"_s;
         QTest::newRow("another archive opened") << u"open 3.0/Markup_Labels.bcf"_s << u"closed"_s;
@@ -73,15 +74,16 @@ private slots:
         QFETCH(QString, steps);
         QFETCH(QString, shown);
         MainWindow window;
-        runSteps(window, QStringLiteral("open 2.1/Markup_MaximumInformation.bcf; topic 0"));
+        Scenario(window).run(QStringLiteral("open 2.1/Markup_MaximumInformation.bcf; topic 0"));
         auto* snapshots = child<QListWidget>(&window, "lwSnapshots");
         emit snapshots->itemDoubleClicked(snapshots->item(1));
         QPointer<SnapshotViewer> viewer = window.findChild<SnapshotViewer*>(QStringLiteral("snapshotViewer"));
         QVERIFY(viewer);
-        runSteps(window, steps);
+        Scenario(window).run(steps);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QCOMPARE(viewer && viewer->isVisible() ? child<QLabel>(viewer, "lPosition")->text().section(u"  "_s, 0, 0)
-                                               : u"closed"_s,
+        QCOMPARE(viewer && viewer->isVisible()
+                     ? child<QLabel>(viewer, "lPosition")->text().section(u"  "_s, 0, 0)
+                     : u"closed"_s,
                  shown);
     }
 };

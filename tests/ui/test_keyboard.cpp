@@ -1,6 +1,6 @@
 // The window's keyboard: where Tab goes, what the commands' shortcuts do in the view with the focus,
 // and the tooltips and menu entries that show the keys.
-#include "ui_test_support.h"
+#include "scenario.h"
 
 using namespace uitest;
 
@@ -8,11 +8,6 @@ class TestKeyboard : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() {
-        QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
-        useEnglish();
-    }
-
     // Each row: the widget with the focus, the key, then the issue count and the focus (or the
     // question asked). Tab never types into the description nor marks the topic modified.
     void keysMoveAndRunCommands_data() {
@@ -48,27 +43,25 @@ private slots:
         QFETCH(QKeyCombination, key);
         QFETCH(QString, expected);
         MainWindow window;
-        runSteps(window, u"open 2.1/Markup_MaximumInformation.bcf; topic 0; comment 0; show"_s);
+        Scenario(window).run(u"open 2.1/Markup_MaximumInformation.bcf; topic 0; comment 0; show"_s);
         const QString description = child<QPlainTextEdit>(&window, "pteDescription")->toPlainText();
         auto* start = child<QWidget>(&window, focus.toUtf8().constData());
         start->setFocus(Qt::OtherFocusReason);
         QVERIFY(start->hasFocus());
-        auto asked = std::make_shared<QString>();
-        if (expected.contains(u"asked"_s)) // only where one comes, so that no other row's box is taken
-            whenModal<QMessageBox>([asked](QMessageBox* box) {
-                *asked = u"asked "_s + box->text().section(u' ', 0, 2);
-                for (QAbstractButton* button : box->buttons())
-                    if (button->text() == u"Delete"_s)
-                        button->click();
-                return true;
-            });
+        QString asked;
+        ModalDriver<QMessageBox> answer([&asked](QMessageBox* box) {
+            asked = u"asked "_s + box->text().section(u' ', 0, 2);
+            for (QAbstractButton* button : box->buttons())
+                if (button->text() == u"Delete"_s)
+                    button->click();
+        });
         QTest::keyClick(start, key.key(), key.keyboardModifiers());
         QWidget* now = QApplication::focusWidget();
         QWidget* viewport = now ? now->parentWidget() : nullptr;
         auto* view = viewport ? qobject_cast<QAbstractItemView*>(viewport->parentWidget()) : nullptr;
-        const QString where = !asked->isEmpty() ? *asked
-                              : view            ? u"editor of "_s + view->objectName()
-                                                : (now ? now->objectName() : u"no focus"_s);
+        const QString where = !asked.isEmpty() ? asked
+                              : view           ? u"editor of "_s + view->objectName()
+                                               : (now ? now->objectName() : u"no focus"_s);
         QCOMPARE(child<QLabel>(&window, "lIssues")->text() + u" | "_s + where, expected);
         QVERIFY(expected.contains(u"Issues (2)"_s) == !window.hasUnsavedChanges() ||
                 key.key() == Qt::Key_Delete);
@@ -96,5 +89,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestKeyboard)
+UI_TEST_MAIN(TestKeyboard)
 #include "test_keyboard.moc"

@@ -1,6 +1,6 @@
 // The main window and its open dialog: the forms as they come up, opening, cancelling and closing archives,
 // and what the window then shows.
-#include "ui_test_support.h"
+#include "scenario.h"
 
 using namespace uitest;
 
@@ -16,15 +16,16 @@ class TestMainWindow : public QObject {
     Q_OBJECT
 
 private slots:
-    // The whole window after each scenario of tests/data/ui/test_mainwindow.steps, against its golden file.
+    // The whole window after each scenario of test_mainwindow/scenarios.steps, against its golden file.
     void scenarios_data() { scenarioRows(); }
 
     void scenarios() {
         QFETCH(QString, steps);
         MainWindow window;
         window.show();
-        runSteps(window, steps);
-        compareWithGolden(windowDump(window));
+        Scenario scenario(window);
+        scenario.run(steps);
+        scenario.compareWithGolden();
         const QString opened = steps.section(u"open "_s, -1).section(u';', 0, 0);
         const bool closed = !steps.contains(u"open "_s) || steps.contains(u"tbClose"_s);
         QCOMPARE(canonical(QString::fromUtf8(window.bcfFilePath())),
@@ -48,7 +49,7 @@ private slots:
         const QString path = temporary.filePath(folder + u'/' + name);
         QVERIFY(QFile::copy(testCase("2.1/Markup_MinimumInformation.bcf"), path));
         MainWindow window;
-        openThroughDialog(window, path);
+        openArchive(window, path);
         QCOMPARE(child<QLabel>(&window, "lIssues")->text(), QStringLiteral("Issues (1)"));
         QTextDocument link;
         link.setHtml(child<QLabel>(&window, "llink")->text());
@@ -67,14 +68,7 @@ private slots:
         QTemporaryDir temporary;
         const QString path = temporary.filePath(QStringLiteral("gone.bcf"));
         QVERIFY(QFile::copy(testCase("2.1/Markup_MinimumInformation.bcf"), path));
-        whenModal<BcfOpen>([path](BcfOpen* dialog) {
-            whenModal<QFileDialog>([path](QFileDialog* fileDialog) {
-                return chooseFile(fileDialog, path) && QFile::remove(path);
-            });
-            child<QPushButton>(dialog, "pbOpen")->click();
-            return true;
-        });
-        child<QToolButton>(&window, "tbOpen")->click();
+        openArchive(window, path, [path] { QFile::remove(path); });
         const QString message = errorBox(window) ? errorBox(window)->text() : QString();
         QVERIFY2(message.contains(QStringLiteral("gone.bcf")) && message.contains(QStringLiteral("bad zip")),
                  qPrintable(message));
@@ -94,11 +88,11 @@ private slots:
         QFETCH(QSize, size);
         QFETCH(int, rows);
         MainWindow window;
-        runSteps(window,
-                 QStringLiteral("open 3.0/Markup_Labels.bcf; topic 0; label Fassade; label Dach; "
-                                "label Tragwerk Nord; label Brandschutz; label Haustechnik Lüftung Ost; "
-                                "label Elektro Südflügel; label Statik Kern; label Akustik Büros; "
-                                "label Fluchtweg Treppenhaus 2; label Abstimmung Fachplaner"));
+        Scenario(window).run(
+            QStringLiteral("open 3.0/Markup_Labels.bcf; topic 0; label Fassade; label Dach; "
+                           "label Tragwerk Nord; label Brandschutz; label Haustechnik Lüftung Ost; "
+                           "label Elektro Südflügel; label Statik Kern; label Akustik Büros; "
+                           "label Fluchtweg Treppenhaus 2; label Abstimmung Fachplaner"));
         window.resize(size);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));

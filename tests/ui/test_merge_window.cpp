@@ -1,10 +1,10 @@
 // "Merge archive…" in the window: one undoable step whose result is what the codec's merge gives,
 // a summary whose topics select, and the banner that lists an archive's problems.
 #include "codec/merge.h"
+#include "scenario.h"
 #include "ui/bcf_session.h"
 #include "ui/issue_editing.h"
 #include "ui/validation_banner.h"
-#include "ui_test_support.h"
 #include "validate/validation.h"
 
 using namespace uitest;
@@ -32,8 +32,7 @@ QDialog* shownSummary(const MainWindow& window) {
 }
 
 void triggerMerge(MainWindow& window, const QString& path) {
-    whenModal<QFileDialog>([path](QFileDialog* dialog) { return chooseFile(dialog, path); });
-    child<QAction>(&window, "actionMergeArchive")->trigger();
+    answerFileDialog(child<QAction>(&window, "actionMergeArchive"), path);
 }
 
 } // namespace
@@ -42,11 +41,6 @@ class TestMergeWindow : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() {
-        QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
-        useEnglish();
-    }
-
     // Each row: an official archive split in two (the base keeps the first `keep` topics, the
     // other holds all of them with the first topic's title changed later), merged in the window.
     void mergeIsOneUndoableStep_data() {
@@ -78,7 +72,7 @@ private slots:
                          otherVersion == u"2.1"_s ? bcf::BcfVersion::V2_1 : bcf::BcfVersion::V3_0);
 
         MainWindow window;
-        runSteps(window, u"open "_s + QString::fromStdString(basePath) + u"; show"_s);
+        Scenario(window).run(u"open "_s + QString::fromStdString(basePath) + u"; show"_s);
         const QStringList before = topicLines(window.bcfData());
         const bcf::MergeResult expected =
             bcf::mergeArchives(bcf::loadArchive(basePath), bcf::loadArchive(otherPath.toStdString()));
@@ -128,7 +122,7 @@ private slots:
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write("PK not really") > 0);
         file.close();
         MainWindow window;
-        runSteps(window, u"open 2.1/Markup_MaximumInformation.bcf; show"_s);
+        Scenario(window).run(u"open 2.1/Markup_MaximumInformation.bcf; show"_s);
         const QStringList before = topicLines(window.bcfData());
         triggerMerge(window, broken);
         QVERIFY(errorBox(window));
@@ -156,7 +150,7 @@ private slots:
         MainWindow window;
         auto* banner = child<ValidationBanner>(&window, "validationBanner");
         QSignalSpy checked(banner, &ValidationBanner::checked);
-        runSteps(window, u"open "_s + archive + u"; show"_s);
+        Scenario(window).run(u"open "_s + archive + u"; show"_s);
         QTRY_COMPARE_WITH_TIMEOUT(checked.count(), 1, 60000);
         QCOMPARE(banner->isVisible(), problems);
         QCOMPARE(banner->report().findings, expected.findings);
@@ -182,5 +176,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestMergeWindow)
+UI_TEST_MAIN(TestMergeWindow)
 #include "test_merge_window.moc"

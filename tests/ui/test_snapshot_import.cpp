@@ -31,8 +31,6 @@ class TestSnapshotImport : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { useEnglish(); }
-
     void addImage_data() {
         QTest::addColumn<Way>("way");
         QTest::addColumn<QSize>("size");
@@ -99,5 +97,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestSnapshotImport)
+UI_TEST_MAIN(TestSnapshotImport)
 #include "test_snapshot_import.moc"

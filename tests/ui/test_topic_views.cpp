@@ -1,6 +1,6 @@
 // The views of the selected topic: description, details and their links, snapshots, components, comments, and
 // the edits made in them.
-#include "ui_test_support.h"
+#include "scenario.h"
 
 #include "codec/archive.h"
 #include "codec/zip/zip_archive.h"
@@ -25,19 +25,19 @@ class TestTopicViews : public QObject {
 
 private slots:
     void initTestCase() {
-        QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
         for (const char* scheme : {"http", "https", "file"})
             QDesktopServices::setUrlHandler(QString::fromUtf8(scheme), &catcher, "open");
     }
 
-    // The whole window after each scenario of tests/data/ui/test_topic_views.steps, against its golden file.
+    // The whole window after each scenario of test_topic_views/scenarios.steps, against its golden file.
     void scenarios_data() { scenarioRows(); }
 
     void scenarios() {
         QFETCH(QString, steps);
         MainWindow window;
-        runSteps(window, steps);
-        compareWithGolden(windowDump(window));
+        Scenario scenario(window);
+        scenario.run(steps);
+        scenario.compareWithGolden();
         // Images are read for the topic shown, viewpoint files only for the snapshot selected; a damaged
         // image is not taken for read, so that saving can't drop it silently.
         const int topic = markupRow(child<QTreeWidget>(&window, "twIssues")->selectedItems().value(0));
@@ -52,7 +52,7 @@ private slots:
     // A date-time written with a blank instead of the "T" is shown with its time.
     void dateWithABlankForTheTShowsItsTime() {
         MainWindow window;
-        runSteps(window, QStringLiteral("open data/damaged.bcf; topic 0"));
+        Scenario(window).run(QStringLiteral("open data/damaged.bcf; topic 0"));
         QCOMPARE(child<QTreeWidget>(&window, "twIssues")->topLevelItem(0)->text(3),
                  QStringLiteral("07.03.2024, 09:05"));
         QCOMPARE(child<QTreeWidget>(&window, "twComments")->topLevelItem(0)->text(2),
@@ -63,12 +63,12 @@ private slots:
     // other opened since, exactly as a fresh load of its file saves.
     void twoWindowsKeepTheirOwnArchives() {
         MainWindow first;
-        runSteps(first, QStringLiteral("open 2.1/Markup_MaximumInformation.bcf; topic 0; snapshot 0"));
+        Scenario(first).run(QStringLiteral("open 2.1/Markup_MaximumInformation.bcf; topic 0; snapshot 0"));
         const QString shown = windowDump(first);
-        runSteps(first, QStringLiteral("topic 1"));
+        Scenario(first).run(QStringLiteral("topic 1"));
         MainWindow second;
-        runSteps(second, QStringLiteral("open 2.1/Markup_MinimumInformation.bcf; topic 0"));
-        runSteps(first, QStringLiteral("topic 0; snapshot 0"));
+        Scenario(second).run(QStringLiteral("open 2.1/Markup_MinimumInformation.bcf; topic 0"));
+        Scenario(first).run(QStringLiteral("topic 0; snapshot 0"));
         QCOMPARE(windowDump(first), shown);
 
         // Saved in its own version (a conversion gives new document GUIDs on every save).
@@ -89,7 +89,7 @@ private slots:
     // A double click on a bitmap opens it in the image viewer.
     void bitmapsOpenInTheImageViewer() {
         MainWindow window;
-        runSteps(window, QStringLiteral("open 2.1/Markup_MaximumInformation.bcf; topic 0; snapshot 0"));
+        Scenario(window).run(QStringLiteral("open 2.1/Markup_MaximumInformation.bcf; topic 0; snapshot 0"));
         auto* bitmaps = child<QListWidget>(&window, "lwBitmaps");
         emit bitmaps->itemDoubleClicked(bitmaps->item(1));
         auto* viewer = window.findChild<SnapshotViewer*>(QStringLiteral("snapshotViewer"));
@@ -101,8 +101,8 @@ private slots:
     // agreed.
     void documentLinkOpensTheDocument() {
         MainWindow window;
-        runSteps(window, QStringLiteral("open 3.0/Markup_Document_reference_internal.bcf; topic 0; "
-                                        "answer Open; link lDocumentReferences document:0"));
+        Scenario(window).run(QStringLiteral("open 3.0/Markup_Document_reference_internal.bcf; topic 0; "
+                                            "answer Open; link lDocumentReferences document:0"));
         QCOMPARE(catcher.opened.size(), 1);
         QFile written(catcher.opened[0].toLocalFile());
         QVERIFY(written.open(QIODevice::ReadOnly));

@@ -1,6 +1,6 @@
 // Two windows in one process, each with its own archive: whatever the other opens, each reads its
 // payloads from its own archive and saves exactly what the codec saves of the same archive.
-#include "ui_test_support.h"
+#include "scenario.h"
 
 using namespace uitest;
 
@@ -26,12 +26,12 @@ private slots:
         QTemporaryDir folder;
         MainWindow windows[2];
         for (int i = 0; i < 2; ++i)
-            runSteps(windows[i], u"open "_s + QString::fromUtf8(archives[i]) + u"; show"_s);
+            Scenario(windows[i]).run(u"open "_s + QString::fromUtf8(archives[i]) + u"; show"_s);
         for (MainWindow& window : windows)
-            runSteps(window, steps);
+            Scenario(window).run(steps);
         for (int i = 0; i < 2; ++i) {
             const QString saved = folder.filePath(u"saved-%1.bcf"_s.arg(i));
-            whenModal<QFileDialog>([saved](QFileDialog* dialog) { return chooseFile(dialog, saved); });
+            ModalDriver<QFileDialog> files([saved](QFileDialog* dialog) { chooseFile(dialog, saved); });
             QVERIFY(windows[i].saveAs());
             // A note of what the version can't carry (the editor joining 2.1's user list) is no error.
             const QMessageBox* box = errorBox(windows[i]);

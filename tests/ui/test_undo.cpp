@@ -1,7 +1,7 @@
 // Undo and redo of every kind of edit in the real window: the model and the archive a save writes
 // are as before the edit after an undo and as after it after a redo, the Edit menu names the
 // command, and the unsaved mark is the undo stack's clean state.
-#include "ui_test_support.h"
+#include "scenario.h"
 
 #include "ui/bcf_session.h"
 
@@ -74,11 +74,11 @@ private slots:
         row("", "link lLabels remove-label:0", "Remove Label");
         row("", "due 2030-01-02", "Set Due Date");
         row("", "click tbClearDueDate", "Clear Due Date");
-        row("", "write 1 Changed on site", "Edit Comment");
+        row("", "comment-text 1 Changed on site", "Edit Comment");
         row("", "click pbNewIssue", "New Issue");
         row("snapshot 1", "click pbNewComment", "New Comment");
         row("", "click pbNewSnapshot", "New Snapshot");
-        row("", "newdocument plan.pdf", "New Document");
+        row("", "file plan.pdf %PDF-1.4; add-document plan.pdf", "New Document");
         row("topic 1", "answer Delete; trigger actionDeleteIssue", "Delete Issue");
         row("comment 2", "answer Delete; delete twComments", "Delete Comment");
         row("comment 2", "answer Delete; delete lwSnapshots", "Delete Snapshot");
@@ -91,33 +91,14 @@ private slots:
         QFETCH(QString, command);
         QTemporaryDir folder;
         MainWindow window;
-        runSteps(window, u"open 2.1/Markup_MaximumInformation.bcf; show; topic 0; "_s + setup);
+        Scenario scenario(window);
+        scenario.run(u"open 2.1/Markup_MaximumInformation.bcf; show; topic 0; "_s + setup);
         QUndoStack* stack = window.session().undoStack();
         const QString before = model(window), beforeSaved = saved(window, folder.path());
         const QString name = child<QLabel>(&window, "lProject")->text();
         QVERIFY(!window.hasUnsavedChanges() && !name.endsWith(u'*'));
 
-        const QString verb = edit.section(u' ', 0, 0), argument = edit.section(u' ', 1);
-        if (verb == u"title"_s) {
-            auto* issues = child<QTreeWidget>(&window, "twIssues");
-            issues->editItem(issues->topLevelItem(argument.section(u' ', 0, 0).toInt()), 0);
-            auto* editor = issues->viewport()->findChild<QLineEdit*>();
-            QVERIFY(editor);
-            editor->setText(argument.section(u' ', 1));
-            QTest::keyClick(editor, Qt::Key_Return);
-        } else if (verb == u"type"_s) {
-            auto* description = child<QPlainTextEdit>(&window, "pteDescription");
-            description->setFocus();
-            description->moveCursor(QTextCursor::End);
-            QTest::keyClicks(description, edit.mid(5));
-        } else if (verb == u"newdocument"_s) {
-            const QString file = folder.filePath(argument);
-            QVERIFY(bcf::test::writeFile(file, "%PDF-1.4"));
-            whenModal<QFileDialog>([file](QFileDialog* dialog) { return chooseFile(dialog, file); });
-            child<QPushButton>(&window, "pbNewDocument")->click();
-        } else {
-            runSteps(window, edit);
-        }
+        scenario.run(edit);
         // The dialogs of the edit are gone: the window takes the keys again.
         window.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&window));

@@ -1,5 +1,5 @@
-// Helpers of the UI tests: the open dialog and the issue list's combo boxes driven as a user does,
-// scripted steps, and the window's whole visible state as text compared with golden files.
+// Helpers of the window tests: drivers of the window's dialogs, the issue list's combo boxes driven as a
+// user does, the window's whole visible state as text and its comparison with golden files.
 #pragma once
 
 #include "codec/archive.h"
@@ -17,7 +17,6 @@
 #include <functional>
 #include <map>
 #include <memory>
-#include <utility>
 
 namespace uitest {
 
@@ -27,83 +26,142 @@ inline QString testCase(const char* relativePath) {
     return QDir::cleanPath(QStringLiteral(BCF_TESTCASES_DIR "/") + QString::fromUtf8(relativePath));
 }
 
+// The child of `parent` named `name`; null when there is none.
 template <typename T> T* child(const QObject* parent, const char* name) {
     return parent->findChild<T*>(QString::fromUtf8(name));
 }
 
-// Calls `action` with the active modal widget of type T as soon as there is one, and again later
-// while `action` returns false (a dialog that was not ready yet). After five seconds it closes
-// whatever modal widget is up, so that a failing test can't hang.
-template <typename T> void whenModal(std::function<bool(T*)> action) {
-    auto* timer = new QTimer();
-    auto clock = std::make_shared<QElapsedTimer>();
-    clock->start();
-    QObject::connect(timer, &QTimer::timeout, [timer, clock, action] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (auto* widget = qobject_cast<T*>(modal)) {
-            timer->stop(); // while the action runs: it may itself run a modal loop
-            if (action(widget))
-                return timer->deleteLater();
-            timer->start();
-        }
-        if (clock->elapsed() < 5000)
-            return;
-        if (modal) { // closed one by one until the modal loops have all ended
-            qWarning("closing %s, which did not take the test's input", modal->metaObject()->className());
-            modal->close();
-        } else {
-            timer->stop();
-            timer->deleteLater();
-        }
-    });
-    timer->start(10);
-}
-
-// Chooses `path` in a file dialog; false when the dialog did not take it yet.
-inline bool chooseFile(QFileDialog* fileDialog, const QString& path) {
-    // Typed as a user would: selectFile() leaves the name field alone while it has the focus.
-    const QFileInfo file(path);
-    fileDialog->setDirectory(file.absolutePath());
-    if (auto* name = fileDialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
-        name->setText(file.fileName());
-    else
-        fileDialog->selectFile(path);
-    static_cast<QDialog*>(fileDialog)->accept(); // QFileDialog::accept is protected
-    return !fileDialog->isVisible();
-}
-
-// What the user does in the open dialog.
-enum class OpenChoice { ChooseFile, CancelFileDialog, CancelOpenDialog };
-
-// Presses the open tool button of `window`, presses "Open" in the dialog and chooses `path` in the
-// file dialog (or cancels as `choice` says). Returns when the open command has finished.
-inline void openThroughDialog(MainWindow& window, const QString& path,
-                              OpenChoice choice = OpenChoice::ChooseFile) {
-    whenModal<BcfOpen>([path, choice](BcfOpen* dialog) {
-        if (choice == OpenChoice::CancelOpenDialog) {
-            dialog->reject();
-            return true;
-        }
-        whenModal<QFileDialog>([path, choice](QFileDialog* fileDialog) {
-            if (choice == OpenChoice::CancelFileDialog) {
-                fileDialog->reject();
-                return true;
+// Runs `action` once on the first modal dialog of type T, in the dialog's own event loop, if one comes up
+// while the driver lives. `fired()` tells whether it did.
+template <typename T> class ModalDriver {
+public:
+    explicit ModalDriver(std::function<void(T*)> action) : state_(std::make_shared<State>()) {
+        auto* timer = new QTimer();
+        auto state = state_;
+        QObject::connect(timer, &QTimer::timeout, timer, [timer, state, action] {
+            auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
+            if (state->cancelled || dialog) {
+                timer->stop(); // before the action, which may run a modal loop of its own
+                timer->deleteLater();
             }
-            return chooseFile(fileDialog, path);
+            if (dialog && !state->cancelled) {
+                state->fired = true;
+                action(dialog);
+            }
         });
+        timer->start(5);
+    }
+    ~ModalDriver() { state_->cancelled = true; }
+    bool fired() const { return state_->fired; }
+
+private:
+    struct State {
+        bool fired = false, cancelled = false;
+    };
+    std::shared_ptr<State> state_;
+};
+
+// Fails the running test and closes the modal widget when one stays up for two seconds, which no driver
+// answered: a test fails instead of hanging. UI_TEST_MAIN starts one for the whole run.
+class ModalWatchdog {
+public:
+    ModalWatchdog() {
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (modal != seen_) {
+                seen_ = modal;
+                clock_.start();
+            } else if (modal && clock_.elapsed() > 2000 && !modal->inherits("QProgressDialog")) {
+                const QByteArray what =
+                    QByteArray("no answer to a modal ") + modal->metaObject()->className();
+                if (++unanswered_ >
+                    3) // a fault that leaves every dialog unanswered: stop before time runs out
+                    qFatal("%s", what.constData());
+                QTest::qFail(what, __FILE__, __LINE__);
+                modal->close();
+            }
+        });
+        timer_.start(50);
+    }
+
+private:
+    QTimer timer_;
+    QPointer<QWidget> seen_;
+    QElapsedTimer clock_;
+    int unanswered_ = 0;
+};
+
+// Chooses `path` in a file dialog, or cancels it when `path` is empty; `filter` is selected first when given.
+// An existing target is overwritten without asking.
+inline void chooseFile(QFileDialog* dialog, const QString& path, const QString& filter = {}) {
+    if (path.isEmpty())
+        return static_cast<QDialog*>(dialog)->reject();
+    if (!filter.isEmpty())
+        dialog->selectNameFilter(filter);
+    dialog->setOption(QFileDialog::DontConfirmOverwrite);
+    // Typed as a user does: selectFile() leaves the name field alone while it has the focus.
+    dialog->setDirectory(QFileInfo(path).absolutePath());
+    if (auto* name = dialog->findChild<QLineEdit*>(u"fileNameEdit"_s))
+        name->setText(QFileInfo(path).fileName());
+    else
+        dialog->selectFile(path);
+    static_cast<QDialog*>(dialog)->accept(); // QFileDialog::accept checks the choice first
+}
+
+// Opens the archive at `path` as a user does: open button, "Open", the file in the file dialog (cancelled for
+// an empty path); `chosen` runs once the file dialog took the file.
+inline void openArchive(MainWindow& window, const QString& path, std::function<void()> chosen = {}) {
+    ModalDriver<BcfOpen> open([path, chosen](BcfOpen* dialog) {
+        auto* files = new ModalDriver<QFileDialog>([path, chosen](QFileDialog* d) {
+            chooseFile(d, path);
+            if (chosen)
+                chosen();
+        });
+        QObject::connect(dialog, &QObject::destroyed, [files] { delete files; });
         child<QPushButton>(dialog, "pbOpen")->click();
-        return true;
     });
     child<QToolButton>(&window, "tbOpen")->click();
 }
 
-// The error message box the window shows, if any.
+// Clicks `button` (or triggers the action) and answers the file dialog it shows with `path` under `filter`
+// (cancels for an empty path); `proposed` receives the file the dialog proposed. Returns whether a dialog
+// came.
+template <typename Command>
+inline bool answerFileDialog(Command* command, const QString& path, const QString& filter = {},
+                             QString* proposed = nullptr) {
+    ModalDriver<QFileDialog> driver([=](QFileDialog* dialog) {
+        if (proposed)
+            *proposed = dialog->selectedFiles().value(0);
+        chooseFile(dialog, path, filter);
+    });
+    if constexpr (std::is_base_of_v<QAction, Command>)
+        command->trigger();
+    else
+        command->click();
+    return driver.fired();
+}
+
+// The message box the window shows, if any.
 inline QMessageBox* errorBox(const MainWindow& window) {
     for (QMessageBox* box : window.findChildren<QMessageBox*>()) {
         if (box->isVisible())
             return box;
     }
     return nullptr;
+}
+
+// The text of every message box the window shows ("name (modality): text"), which are closed.
+inline QStringList takeMessages(MainWindow& window) {
+    QStringList texts;
+    for (QMessageBox* box : window.findChildren<QMessageBox*>()) {
+        if (box->isVisible())
+            texts.append(box->objectName() +
+                         (box->windowModality() == Qt::WindowModal ? u" (window-modal): "_s : u": "_s) +
+                         box->text());
+        box->close();
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return texts;
 }
 
 // Closes the combo box open over a cell of the issue list, if any, as Escape does.
@@ -140,6 +198,14 @@ inline bool chooseInCombo(QComboBox* box, const QString& text) {
     return true;
 }
 
+// A combo box as text: its current value, then every value it offers.
+inline QString comboLine(const QString& name, const QComboBox* box) {
+    QStringList values;
+    for (int index = 0; index < box->count(); ++index)
+        values << box->itemText(index);
+    return name + u": "_s + box->currentText() + u" of "_s + values.join(u", "_s);
+}
+
 // A tree as text: its header, then a line per row ("> " selected, "- " hidden), cells joined by
 // " | ", "*" after a cell with an icon, the row's tooltip in brackets.
 inline QStringList treeLines(const QTreeWidget* tree) {
@@ -158,20 +224,7 @@ inline QStringList treeLines(const QTreeWidget* tree) {
     return lines;
 }
 
-// The temporary folder of the steps' files, this process's own.
-inline const QTemporaryDir& stepsFolder() {
-    static const QTemporaryDir folder;
-    return folder;
-}
-
-// The questions the window asked the steps of `runSteps`, listed (and forgotten) by `windowDump`.
-inline QStringList& askedQuestions() {
-    static QStringList asked;
-    return asked;
-}
-
-// Everything the main window shows, a line per widget or row, the model's counts behind it and
-// the questions asked since the last dump.
+// Everything the main window shows, a line per widget or row, and the model's counts behind it.
 inline QString windowDump(const MainWindow& window) {
     QStringList lines;
     for (const char* name :
@@ -187,22 +240,18 @@ inline QString windowDump(const MainWindow& window) {
     auto* due = child<QDateEdit>(&window, "deDueDate");
     lines << u"deDueDate: "_s +
                  (due->text() == due->specialValueText() ? due->text() : due->date().toString(Qt::ISODate));
-    for (const char* name : {"pbNewIssue", "pbNewSnapshot", "pbNewDocument", "pbNewComment"})
+    for (const char* name :
+         {"pbNewIssue", "pbNewSnapshot", "pbNewDocument", "pbNewComment", "tbExportReport"})
         lines << QString::fromUtf8(name) + (child<QWidget>(&window, name)->isEnabled() ? u""_s : u" off"_s);
-    QStringList filters{child<QLineEdit>(&window, "leIssueSearch")->text()};
+    lines << u"leIssueSearch: "_s + child<QLineEdit>(&window, "leIssueSearch")->text();
     for (const char* name :
          {"cbIssueType", "cbIssueStatus", "cbIssueAssignedTo", "cbIssuePriority", "cbIssueStage"})
-        filters << child<QComboBox>(&window, name)->currentText();
-    lines << u"filters: "_s + filters.join(u" | "_s);
+        lines << comboLine(QString::fromUtf8(name), child<QComboBox>(&window, name));
     for (const char* name : {"twIssues", "twComments", "twComponents", "twDocuments"})
         lines << treeLines(child<QTreeWidget>(&window, name));
-    // The combo box open over a cell of the issue list: its value, then the values it offers.
-    if (auto* box = child<QTreeWidget>(&window, "twIssues")->viewport()->findChild<QComboBox*>()) {
-        QStringList values;
-        for (int index = 0; index < box->count(); ++index)
-            values << box->itemText(index);
-        lines << u"combo box: "_s + box->currentText() + u" of "_s + values.join(u", "_s);
-    }
+    // The combo box open over a cell of the issue list.
+    if (auto* box = child<QTreeWidget>(&window, "twIssues")->viewport()->findChild<QComboBox*>())
+        lines << comboLine(u"combo box"_s, box);
     for (const char* name : {"lwSnapshots", "lwBitmaps"}) {
         const auto* list = child<QListWidget>(&window, name);
         lines << QString::fromUtf8(name) + u':';
@@ -221,162 +270,65 @@ inline QString windowDump(const MainWindow& window) {
     lines << model;
     if (QMessageBox* box = errorBox(window))
         lines << u"message: "_s + box->text();
-    for (const QString& question : std::exchange(askedQuestions(), {}))
-        lines << u"asked: "_s + question;
     return lines.join(u'\n') + u'\n';
 }
 
-// Rows of a `scenarios` test from tests/data/ui/<program>.steps: per line a name, a tab and steps.
+// `text` with what changes from run to run masked: the folders of the test data and `temp`, the login name,
+// today's date-times, and GUIDs, numbered in order of appearance (the same GUID, the same number).
+inline QString masked(QString text, const QString& temp) {
+    text = bcf::test::maskFolders(text, {{QStringLiteral(BCF_TESTCASES_DIR), u"<testcases>"_s},
+                                         {QStringLiteral(BCF_TEST_DATA_DIR), u"<data>"_s},
+                                         {temp, u"<tmp>"_s}});
+    // The login name signs while the author name is blank: masked as a whole cell or author field.
+    const QString login = loginName().isEmpty() ? u"(?!)"_s : QRegularExpression::escape(loginName());
+    text.replace(QRegularExpression(u"(?<=\\| |Author: )"_s + login + u"(?= \\||$)"_s,
+                                    QRegularExpression::MultilineOption),
+                 u"<login>"_s);
+    const QDate today = QDate::currentDate();
+    text.replace(QRegularExpression(QRegularExpression::escape(today.toString(u"dd.MM.yyyy"_s)) +
+                                    u", \\d\\d:\\d\\d"_s),
+                 u"<now>"_s);
+    text.replace(QRegularExpression(today.toString(u"yyyy-MM-dd'T\\d\\d:\\d\\d:\\d\\d'"_s)), u"<now>"_s);
+    static const QRegularExpression guid(u"[0-9a-fA-F]{8}(-[0-9a-fA-F]{4}){3}-[0-9a-fA-F]{12}"_s);
+    std::map<QString, int> numbers;
+    QString result;
+    qsizetype at = 0;
+    for (const QRegularExpressionMatch& m : guid.globalMatch(text)) {
+        const auto [it, added] = numbers.emplace(m.captured().toLower(), int(numbers.size()) + 1);
+        result += text.mid(at, m.capturedStart() - at) + u"<g%1>"_s.arg(it->second);
+        at = m.capturedEnd();
+    }
+    return result + text.mid(at);
+}
+
+// The folder of this program's scenarios and golden files: tests/data/ui/<program>/.
+inline QString goldenFolder() {
+    return QStringLiteral(BCF_TEST_DATA_DIR "/ui/") + QCoreApplication::applicationName() + u'/';
+}
+
+// Rows of a scenario test from <program>/<test function>.steps: per line a name, a tab and steps.
 inline void scenarioRows() {
     QTest::addColumn<QString>("steps");
-    QFile file(QStringLiteral(BCF_TEST_DATA_DIR "/ui/") + QCoreApplication::applicationName() + u".steps"_s);
-    QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
+    QString function = QString::fromUtf8(QTest::currentTestFunction());
+    QFile file(goldenFolder() + function.remove(u"_data"_s) + u".steps"_s);
+    QVERIFY2(file.open(QIODevice::ReadOnly | QIODevice::Text), qPrintable(file.fileName()));
     while (!file.atEnd()) {
-        const QString line = QString::fromUtf8(file.readLine()).trimmed();
-        if (!line.isEmpty() && !line.startsWith(u'#'))
+        const QString line = QString::fromUtf8(file.readLine()).chopped(1);
+        if (!line.trimmed().isEmpty() && !line.startsWith(u'#'))
             QTest::newRow(line.section(u'\t', 0, 0).toUtf8().constData()) << line.section(u'\t', 1);
     }
 }
 
-// Compares `actual` with the golden file named after the test function and its data row
-// (tests/data/ui/<program>/<function>-<row>.txt); BCF_UPDATE_GOLDEN=1 rewrites the file instead.
-inline void compareWithGolden(const QString& actual) {
+// Compares `actual`, masked, with the golden file named after the test function and its data row
+// (<program>/<function>_<row>.txt); BCF_UPDATE_GOLDEN=1 rewrites the file instead.
+inline void compareWithGolden(const QString& actual, const QString& temp = {}) {
     QString name = QString::fromUtf8(QTest::currentTestFunction());
     if (QTest::currentDataTag())
         name += u'-' + QString::fromUtf8(QTest::currentDataTag());
     name.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9]+")), QStringLiteral("_"));
-    const QString path = QStringLiteral(BCF_TEST_DATA_DIR "/ui/") + QCoreApplication::applicationName() +
-                         u'/' + name + u".txt"_s;
-    // The time of now, which a new topic or comment carries, is masked.
-    QString masked = actual;
-    const QString today = QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"));
-    masked.replace(QRegularExpression(today + QStringLiteral(", \\d\\d:\\d\\d")), QStringLiteral("<now>"));
-    // So are the folders of the test archives and the temporary one of the steps.
-    masked = bcf::test::maskFolders(masked, {{QStringLiteral(BCF_TESTCASES_DIR), u"<testcases>"_s},
-                                             {QStringLiteral(BCF_TEST_DATA_DIR), u"<data>"_s},
-                                             {stepsFolder().path(), u"<tmp>"_s}});
-    const QString difference = bcf::test::goldenDifference(path, masked.toStdString());
+    const QString difference =
+        bcf::test::goldenDifference(goldenFolder() + name + u".txt"_s, masked(actual, temp).toStdString());
     QVERIFY2(difference.isEmpty(), qPrintable(difference));
-}
-
-// Runs `steps`, separated by "; ", on the window as a user would (a step that fails fails the test):
-//   "open A": opens the official archive A, tests/data/ui/A for "data/A", or the file at the path A;
-//   "show": shows the window and makes it active;
-//   "topic N", "comment N", "document N", "snapshot N": selects row N of that view (none if N < 0);
-//   "click B", "trigger A": clicks the button B, triggers the action A (as its menu entry does);
-//   "delete V": presses the Delete key in the view V;
-//   "cancel dialog", "cancel files": cancels the open dialog, or the file dialog it opens;
-//   "write N T": writes T over the text of comment N, as an edit in the view does;
-//   "label T": chooses the listed label T, or types the new label T and presses Return;
-//   "due D": sets the due date D (yyyy-MM-dd); "link L T": activates the link to T of the label L;
-//   "reopen": saves the model as 3.0 into a file of `stepsFolder()` through the codec and opens it;
-//   "answer T": answers the next question of the window with its button T (it must come);
-//   "sort C": clicks the header of column C of the issue list;
-//   "search T", "filter F E": types T into the search field (after clearing it), chooses E in filter box F;
-//   "combo R C", "choose V": opens the combo box over cell (R, C) of the issue list, chooses V in it;
-//   "nocombo R C": clicks cell (R, C), which must open no combo box.
-inline void runSteps(MainWindow& window, const QString& steps) {
-    auto unanswered = std::make_shared<int>(0);
-    auto* issues = child<QTreeWidget>(&window, "twIssues");
-    int headerClicks = 0;
-    for (const QString& step : steps.split(QStringLiteral("; "), Qt::SkipEmptyParts)) {
-        const QString verb = step.section(u' ', 0, 0), argument = step.section(u' ', 1);
-        const QByteArray name = argument.toUtf8();
-        const int row = argument.toInt();
-        const std::map<QString, const char*> views{{u"topic"_s, "twIssues"},
-                                                   {u"comment"_s, "twComments"},
-                                                   {u"document"_s, "twDocuments"},
-                                                   {u"snapshot"_s, "lwSnapshots"}};
-        if (verb == QLatin1String("open")) {
-            const bool data = argument.startsWith(QLatin1String("data/"));
-            openThroughDialog(window, QDir::isAbsolutePath(argument) ? argument
-                                      : data ? QStringLiteral(BCF_TEST_DATA_DIR "/ui/") + argument.mid(5)
-                                             : testCase(name));
-        } else if (verb == QLatin1String("cancel")) {
-            openThroughDialog(window, {},
-                              argument == QLatin1String("files") ? OpenChoice::CancelFileDialog
-                                                                 : OpenChoice::CancelOpenDialog);
-        } else if (verb == QLatin1String("show")) {
-            window.show();
-            window.activateWindow();
-            QVERIFY(QTest::qWaitForWindowActive(&window));
-        } else if (views.count(verb)) {
-            auto* view = child<QAbstractItemView>(&window, views.at(verb));
-            row < 0 ? view->clearSelection() : view->setCurrentIndex(view->model()->index(row, 0));
-        } else if (verb == QLatin1String("sort")) {
-            // Apart, so that no two clicks make a double click.
-            const QPoint at(issues->header()->sectionViewportPosition(row) + 4 + 10 * headerClicks++, 5);
-            QTest::mouseClick(issues->header()->viewport(), Qt::LeftButton, {}, at);
-        } else if (verb == QLatin1String("search")) {
-            child<QLineEdit>(&window, "leIssueSearch")->clear();
-            QTest::keyClicks(child<QLineEdit>(&window, "leIssueSearch"), argument);
-        } else if (verb == QLatin1String("filter")) {
-            auto* box = child<QComboBox>(&window, argument.section(u' ', 0, 0).toUtf8().constData());
-            QVERIFY2(box && box->findText(argument.section(u' ', 1)) >= 0, qPrintable(step));
-            box->setCurrentIndex(box->findText(argument.section(u' ', 1)));
-        } else if (verb == QLatin1String("combo") || verb == QLatin1String("nocombo")) {
-            const bool opened = clickIssueCombo(issues, row, argument.section(u' ', 1).toInt());
-            QVERIFY2(opened == (verb == QLatin1String("combo")), qPrintable(step));
-        } else if (verb == QLatin1String("choose")) {
-            auto* box = issues->viewport()->findChild<QComboBox*>();
-            QVERIFY2(box && chooseInCombo(box, argument), qPrintable(step));
-            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        } else if (verb == QLatin1String("write")) {
-            child<QTreeWidget>(&window, "twComments")
-                ->topLevelItem(row)
-                ->setText(0, argument.section(u' ', 1));
-        } else if (verb == QLatin1String("label")) {
-            auto* labels = child<QComboBox>(&window, "cbLabels");
-            if (labels->findText(argument) >= 0) {
-                labels->setCurrentIndex(labels->findText(argument));
-                emit labels->textActivated(argument);
-            } else {
-                labels->lineEdit()->setText(argument);
-                QTest::keyClick(labels->lineEdit(), Qt::Key_Return);
-            }
-        } else if (verb == QLatin1String("due")) {
-            child<QDateEdit>(&window, "deDueDate")->setDate(QDate::fromString(argument, Qt::ISODate));
-        } else if (verb == QLatin1String("link")) {
-            auto* label = child<QLabel>(&window, argument.section(u' ', 0, 0).toUtf8().constData());
-            const QString target = argument.section(u' ', 1);
-            QVERIFY2(label && label->text().contains(u"href=\""_s + target + u'"'), qPrintable(step));
-            emit label->linkActivated(target);
-        } else if (verb == QLatin1String("reopen")) {
-            const QString path = stepsFolder().filePath(QCoreApplication::applicationName() + u".bcf"_s);
-            bcf::BcfDocument document = window.document();
-            bcf::saveArchive(path.toStdString(), document, bcf::BcfVersion::V3_0);
-            openThroughDialog(window, path);
-        } else if (verb == QLatin1String("answer")) {
-            ++*unanswered;
-            whenModal<QMessageBox>([argument, unanswered](QMessageBox* box) {
-                if (*unanswered < 0)
-                    return true; // the steps are over: the question is another test's
-                for (QAbstractButton* button : box->buttons()) {
-                    if (button->text() == argument) {
-                        askedQuestions() << box->text();
-                        --*unanswered;
-                        button->click();
-                        return true;
-                    }
-                }
-                return false;
-            });
-        } else if (auto* target = child<QObject>(&window, name.constData())) {
-            if (verb == QLatin1String("click"))
-                qobject_cast<QAbstractButton*>(target)->click();
-            else if (verb == QLatin1String("trigger"))
-                qobject_cast<QAction*>(target)->trigger();
-            else if (verb == QLatin1String("delete")) {
-                qobject_cast<QWidget*>(target)->setFocus();
-                QTest::keyClick(qobject_cast<QWidget*>(target), Qt::Key_Delete);
-            }
-        } else {
-            QFAIL(qPrintable(u"no such step: "_s + step));
-        }
-    }
-    const bool answered = *unanswered == 0;
-    *unanswered = -1;
-    QVERIFY2(answered, "a question the steps answer did not come");
 }
 
 } // namespace uitest
@@ -386,8 +338,8 @@ inline void useEnglish() {
     bcf::setLanguage(QLocale(QLocale::English, QLocale::UnitedStates));
 }
 
-// main() of a window test: Qt's own file dialogs, which the steps drive, and settings of its own
-// (never the user's) with the author "tiv", who signs new records whoever runs the test.
+// main() of a window test: Qt's own file dialogs, which the tests drive, settings of its own (never the
+// user's) with the author "tiv", who signs new records whoever runs the test, and a watchdog over dialogs.
 #define UI_TEST_MAIN(TestClass)                                                                              \
     int main(int argc, char** argv) {                                                                        \
         QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);                                         \
@@ -396,6 +348,7 @@ inline void useEnglish() {
         QApplication app(argc, argv);                                                                        \
         useEnglish();                                                                                        \
         setAuthorName(QStringLiteral("tiv"));                                                                \
+        uitest::ModalWatchdog watchdog;                                                                      \
         TestClass test;                                                                                      \
         return QTest::qExec(&test, argc, argv);                                                              \
     }
