@@ -36,7 +36,9 @@ template <typename T> T* child(const QObject* parent, const char* name) {
 template <typename T> class ModalDriver {
 public:
     explicit ModalDriver(std::function<void(T*)> action) : state_(std::make_shared<State>()) {
-        auto* timer = new QTimer();
+        // Owned by the application as well, so that a driver whose timer never fires again before the
+        // program ends leaves nothing behind.
+        auto* timer = new QTimer(QCoreApplication::instance());
         auto state = state_;
         QObject::connect(timer, &QTimer::timeout, timer, [timer, state, action] {
             auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
