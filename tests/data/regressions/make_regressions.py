@@ -185,3 +185,20 @@ archive("unread-content-2.1.bcf", [
      '<?xml version="1.0"?>\n<VisualizationInfo Guid="%s"><Components><ViewSetupHints SpacesVisible="true"/>'
      '<Visibility DefaultVisibility="true"/></Components></VisualizationInfo>\n' % DOCUMENT),
 ])
+
+# A topic whose folder is not named after its GUID, whose viewpoint file is missing, and a viewpoint
+# file that no markup names in the folder named after that GUID, under the name the viewpoint
+# refers to: saved, the topic's folder holds it, and the viewpoint reads it from then on.
+OTHER = "5e6f7a8b-9c0d-4e1f-8a2b-3c4d5e6f7a8b"
+archive("kept-viewpoint-in-topic-folder-3.0.bcf", [
+    ("bcf.version", version("3.0")),
+    (OTHER + "/markup.bcf",
+     '<?xml version="1.0"?>\n<Markup %s><Topic Guid="%s" TopicType="Issue" TopicStatus="Open">'
+     '<Title>T</Title><CreationDate>2024-03-07T09:05:41Z</CreationDate><CreationAuthor>a@b.c</CreationAuthor>'
+     '<Viewpoints><ViewPoint Guid="%s"><Viewpoint>hints.bcfv</Viewpoint></ViewPoint></Viewpoints></Topic>'
+     '</Markup>\n' % (NS, TOPIC, VIEWPOINT)),
+    (TOPIC + "/hints.bcfv",
+     '<?xml version="1.0"?>\n<VisualizationInfo Guid="%s"><Components><ViewSetupHints SpacesVisible="true"/>'
+     '<Visibility DefaultVisibility="true"/></Components></VisualizationInfo>\n' % DOCUMENT),
+])
+
