@@ -202,3 +202,26 @@ archive("kept-viewpoint-in-topic-folder-3.0.bcf", [
      '<Visibility DefaultVisibility="true"/></Components></VisualizationInfo>\n' % DOCUMENT),
 ])
 
+# Characters XML does not allow, as character references (which would cut a text short or make a
+# file other readers refuse) and as they stand, also in a file in UTF-16: all refused.
+archive("character-reference-to-nul-2.1.bcf", [
+    ("bcf.version", version("2.1")),
+    (TOPIC + "/markup.bcf", markup21("a&#0;b")),
+])
+archive("character-reference-to-control-3.0.bcf", [
+    ("bcf.version", version("3.0")),
+    (TOPIC + "/markup.bcf",
+     '<?xml version="1.0"?>\n<Markup %s><Topic Guid="%s" TopicType="Issue" TopicStatus="Open"><Title>T</Title>'
+     '<CreationDate>2024-03-07T09:05:41Z</CreationDate><CreationAuthor>a@b.c&#x1F;</CreationAuthor></Topic>'
+     '</Markup>\n' % (NS, TOPIC)),
+])
+archive("character-reference-to-noncharacter-2.1.bcf", [
+    ("bcf.version", version("2.1")),
+    (TOPIC + "/markup.bcf", markup21("T", body='<Comment Guid="c1"><Date>2024-03-07T09:05:41Z</Date>'
+                                               '<Author>a</Author><Comment>&#xFFFE;</Comment></Comment>')),
+])
+archive("control-byte-utf16-2.1.bcf", [
+    ("bcf.version", version("2.1")),
+    (TOPIC + "/markup.bcf", markup21("a\x01b").replace('<?xml version="1.0"?>', '<?xml version="1.0" encoding="UTF-16"?>')
+     .encode("utf-16")),
+])
