@@ -162,6 +162,8 @@ private:
     // A kept file goes as it is, but a viewpoint file that no markup names is no file of the
     // other version: converted there, it is written anew in that version's form.
     void addKept(const std::string& name, const std::string& bytes) {
+        if (written_.contains(name))
+            return; // a viewpoint of a topic took it (claimKeptViewpoint)
         if (version_ == data_.version || !isViewpointFileName(name)) {
             if (isSafeOtherName(name, !bytes.empty()))
                 addRef(name, bytes);
@@ -291,7 +293,6 @@ private:
                 snapshotRead[i] = fetchOrNote([&] { fetchSnapshot(source_, markup, viewPoint); }, notes_,
                                               kSnapshotDamaged, overSource_);
             }
-            const std::vector<bool> writeImage = namePayloads(markup, snapshotRead);
             // The folder is named after the topic's GUID unless that cannot name a folder;
             // loading finds a topic by its markup file, whatever the folder is called.
             std::string folder = normalizedGuid(markup.topic.guid, version_);
@@ -300,6 +301,10 @@ private:
                 folder = generateGuid();
             }
             folder += "/";
+            for (std::size_t i = 0; i < markup.viewPoints.size(); ++i)
+                if (viewpointRead[i])
+                    viewpointRead[i] = claimKeptViewpoint(folder, markup.viewPoints[i]);
+            const std::vector<bool> writeImage = namePayloads(markup, snapshotRead);
             add(folder + "markup.bcf", writeMarkup(markup, version_, context_));
             for (std::size_t i = 0; i < markup.viewPoints.size(); ++i) {
                 ViewPoint& viewPoint = markup.viewPoints[i];
@@ -337,6 +342,39 @@ private:
                                 kOtherFileDamaged, overSource_))
                     addKept(folder + file.name, file.data);
         }
+    }
+
+    // A viewpoint file missing from the topic's source folder may be a kept file, one that no
+    // markup named, which lands in the topic's folder (named after its GUID, not after its source
+    // folder) under the name the viewpoint refers to. Read back, the reference finds that file: the
+    // viewpoint takes it now, so that a second save writes what this one did. Unreadable, it is
+    // left out, as it would be read back. False when it is.
+    bool claimKeptViewpoint(const std::string& folder, ViewPoint& viewPoint) {
+        if (viewPoint.viewpoint.empty() || !viewPoint.visualizationMissing)
+            return true;
+        const std::string name = folder + viewPoint.viewpoint;
+        const auto kept = std::find_if(data_.otherFiles.begin(), data_.otherFiles.end(),
+                                       [&](const OtherFile& file) { return file.name == name; });
+        if (kept == data_.otherFiles.end())
+            return true;
+        VisualizationInfo info;
+        const bool read = fetchOrNote(
+            [&] {
+                fetchOtherFile(source_, *kept, {});
+                pugi::xml_document document;
+                xml::parse(document, kept->data, name);
+                info = readVisualizationInfo(document);
+            },
+            notes_, kViewpointDamaged, overSource_);
+        if (!read) {
+            written_.insert(name);
+            return false;
+        }
+        if (info.guid.empty())
+            info.guid = viewPoint.guid;
+        viewPoint.visualizationInfo = std::move(info);
+        viewPoint.visualizationMissing = false;
+        return true;
     }
 
     // A payload name that cannot be a file of the topic folder, or that another file of the

@@ -8,6 +8,7 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
@@ -15,6 +16,7 @@
 #include <locale.h>
 #include <new>
 #include <string_view>
+#include <utility>
 
 namespace bcf::xml {
 
@@ -192,8 +194,130 @@ void checkUtf8(const char* data, std::size_t size, const std::string& entryName)
         throw BcfError("invalid UTF-8", entryName, "at offset " + std::to_string(at));
 }
 
-// A character reference that names no Unicode character (&#xD800;, &#1114112;) becomes bytes that
-// are no UTF-8, and so may a file in another encoding: such texts are refused as invalid UTF-8 is.
+// Whether XML 1.0 allows `c` in a document: tab, line feed, carriage return and the rest of Unicode
+// but the other C0 controls, the surrogates and U+FFFE and U+FFFF.
+bool isXmlChar(std::uint32_t c) {
+    return c == 0x9 || c == 0xa || c == 0xd || (c >= 0x20 && c <= 0xd7ff) || (c >= 0xe000 && c <= 0xfffd) ||
+           (c >= 0x10000 && c <= 0x10ffff);
+}
+
+std::string codePoint(std::uint32_t c) {
+    if (c > 0x10ffff)
+        return "a number beyond Unicode";
+    char text[16];
+    std::snprintf(text, sizeof text, "U+%04X", static_cast<unsigned>(c));
+    return text;
+}
+
+// Refuses a file that holds a character XML does not allow, literally or as a character reference
+// (&#0; cuts a text short, &#1; and &#xFFFE; make files other readers refuse), naming the byte
+// offset. `unit(k)` is the k-th of `count` code units of `width` bytes (0 past the end); comments,
+// CDATA sections and processing instructions hold no references. The units of a UTF-8 file
+// (`utf8`) are its bytes, in which U+FFFE and U+FFFF are EF BF BE and EF BF BF.
+template <typename Unit>
+void checkCharacters(Unit unit, std::size_t count, std::size_t width, bool utf8,
+                     const std::string& entryName) {
+    const auto refuse = [&](std::size_t k, const std::string& what) {
+        throw BcfError("invalid character", entryName,
+                       what + " at offset " + std::to_string(k * width) + ": XML does not allow it");
+    };
+    const auto startsAt = [&](std::size_t k, std::string_view text) {
+        for (std::size_t i = 0; i < text.size(); ++i)
+            if (unit(k + i) != static_cast<unsigned char>(text[i]))
+                return false;
+        return true;
+    };
+    std::string_view end; // of the comment, CDATA section or processing instruction the scan is in
+    for (std::size_t k = 0; k < count; ++k) {
+        const std::uint32_t c = unit(k);
+        if (c < 0x20 && c != 0x9 && c != 0xa && c != 0xd)
+            refuse(k, codePoint(c));
+        if (utf8 ? c == 0xef && unit(k + 1) == 0xbf && (unit(k + 2) & 0xfe) == 0xbe
+                 : c == 0xfffe || c == 0xffff)
+            refuse(k, codePoint(utf8 ? 0xfffe | (unit(k + 2) & 1) : c));
+        if (!end.empty()) {
+            if (c == static_cast<unsigned char>(end.front()) && startsAt(k, end)) {
+                k += end.size() - 1;
+                end = {};
+            }
+        } else if (c == '<') {
+            for (const auto& [start, stop] : {std::pair<std::string_view, std::string_view>("<!--", "-->"),
+                                              {"<![CDATA[", "]]>"},
+                                              {"<?", "?>"}})
+                if (startsAt(k, start)) {
+                    k += start.size() - 1;
+                    end = stop;
+                    break;
+                }
+        } else if (c == '&' && unit(k + 1) == '#') {
+            const bool hex = unit(k + 2) == 'x';
+            std::size_t j = k + (hex ? 3 : 2);
+            std::uint32_t value = 0;
+            std::string text = hex ? "&#x" : "&#";
+            for (;; ++j) {
+                const std::uint32_t d = unit(j);
+                std::uint32_t digit = 16;
+                if (d >= '0' && d <= '9')
+                    digit = d - '0';
+                else if (hex && (d | 0x20) >= 'a' && (d | 0x20) <= 'f')
+                    digit = (d | 0x20) - 'a' + 10;
+                if (digit >= (hex ? 16u : 10u))
+                    break;
+                value = std::min<std::uint32_t>(value * (hex ? 16 : 10) + digit, 0x110000);
+                if (text.size() < 16)
+                    text += static_cast<char>(d);
+                else if (text.size() == 16)
+                    text += "...";
+            }
+            // Anything but digits ending in ";" is no character reference: left to the parser.
+            if (unit(j) == ';' && j > k + (hex ? 3 : 2) && !isXmlChar(value))
+                refuse(k, text + "; (" + codePoint(value) + ")");
+        }
+    }
+}
+
+// Runs checkCharacters over the code units of `size` bytes at `data` in `encoding`.
+void checkCharacters(const char* data, std::size_t size, pugi::xml_encoding encoding,
+                     const std::string& entryName) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(data);
+    switch (encoding) {
+    case pugi::encoding_utf16_le:
+    case pugi::encoding_utf16_be: {
+        const bool big = encoding == pugi::encoding_utf16_be;
+        const std::size_t count = size / 2;
+        checkCharacters(
+            [&](std::size_t k) -> std::uint32_t {
+                if (k >= count)
+                    return 0;
+                const unsigned char* u = bytes + 2 * k;
+                return big ? (u[0] << 8 | u[1]) : (u[1] << 8 | u[0]);
+            },
+            count, 2, false, entryName);
+        break;
+    }
+    case pugi::encoding_utf32_le:
+    case pugi::encoding_utf32_be: {
+        const bool big = encoding == pugi::encoding_utf32_be;
+        const std::size_t count = size / 4;
+        checkCharacters(
+            [&](std::size_t k) -> std::uint32_t {
+                if (k >= count)
+                    return 0;
+                const unsigned char* u = bytes + 4 * k;
+                return big ? std::uint32_t(u[0]) << 24 | u[1] << 16 | u[2] << 8 | u[3]
+                           : std::uint32_t(u[3]) << 24 | u[2] << 16 | u[1] << 8 | u[0];
+            },
+            count, 4, false, entryName);
+        break;
+    }
+    default:
+        checkCharacters([&](std::size_t k) -> std::uint32_t { return k < size ? bytes[k] : 0; }, size, 1,
+                        encoding == pugi::encoding_utf8, entryName);
+    }
+}
+
+// A file in another encoding may hold bytes that make no UTF-8 when converted: such texts are
+// refused as invalid UTF-8 is.
 void checkTexts(const pugi::xml_document& document, const std::string& entryName) {
     const auto check = [&](const char* text, const char* where) {
         if (invalidUtf8At(text, std::strlen(text)) != std::string::npos)
@@ -266,7 +390,7 @@ void parseBuffer(pugi::xml_document& document, void* data, std::size_t size, boo
     const bool utf8 = encoding == pugi::encoding_utf8;
     if (utf8)
         checkUtf8(static_cast<const char*>(data), size, entryName);
-    const bool references = ::memmem(data, size, "&#", 2) != nullptr;
+    checkCharacters(static_cast<const char*>(data), size, encoding, entryName);
     const unsigned options =
         pugi::parse_default | pugi::parse_doctype |
         (mayHaveSplitTexts(static_cast<const char*>(data), size) ? pugi::parse_ws_pcdata
@@ -288,7 +412,7 @@ void parseBuffer(pugi::xml_document& document, void* data, std::size_t size, boo
         if (node.type() == pugi::node_doctype && std::strstr(node.value(), "<!ENTITY"))
             throw BcfError("XML entity declarations are not supported", entryName,
                            "its texts could not be read as written");
-    if (!utf8 || references)
+    if (!utf8)
         checkTexts(document, entryName);
     stripPrefixes(document.document_element());
     if (overBudget && parseBudget)

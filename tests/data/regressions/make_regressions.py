@@ -185,3 +185,43 @@ archive("unread-content-2.1.bcf", [
      '<?xml version="1.0"?>\n<VisualizationInfo Guid="%s"><Components><ViewSetupHints SpacesVisible="true"/>'
      '<Visibility DefaultVisibility="true"/></Components></VisualizationInfo>\n' % DOCUMENT),
 ])
+
+# A topic whose folder is not named after its GUID, whose viewpoint file is missing, and a viewpoint
+# file that no markup names in the folder named after that GUID, under the name the viewpoint
+# refers to: saved, the topic's folder holds it, and the viewpoint reads it from then on.
+OTHER = "5e6f7a8b-9c0d-4e1f-8a2b-3c4d5e6f7a8b"
+archive("kept-viewpoint-in-topic-folder-3.0.bcf", [
+    ("bcf.version", version("3.0")),
+    (OTHER + "/markup.bcf",
+     '<?xml version="1.0"?>\n<Markup %s><Topic Guid="%s" TopicType="Issue" TopicStatus="Open">'
+     '<Title>T</Title><CreationDate>2024-03-07T09:05:41Z</CreationDate><CreationAuthor>a@b.c</CreationAuthor>'
+     '<Viewpoints><ViewPoint Guid="%s"><Viewpoint>hints.bcfv</Viewpoint></ViewPoint></Viewpoints></Topic>'
+     '</Markup>\n' % (NS, TOPIC, VIEWPOINT)),
+    (TOPIC + "/hints.bcfv",
+     '<?xml version="1.0"?>\n<VisualizationInfo Guid="%s"><Components><ViewSetupHints SpacesVisible="true"/>'
+     '<Visibility DefaultVisibility="true"/></Components></VisualizationInfo>\n' % DOCUMENT),
+])
+
+# Characters XML does not allow, as character references (which would cut a text short or make a
+# file other readers refuse) and as they stand, also in a file in UTF-16: all refused.
+archive("character-reference-to-nul-2.1.bcf", [
+    ("bcf.version", version("2.1")),
+    (TOPIC + "/markup.bcf", markup21("a&#0;b")),
+])
+archive("character-reference-to-control-3.0.bcf", [
+    ("bcf.version", version("3.0")),
+    (TOPIC + "/markup.bcf",
+     '<?xml version="1.0"?>\n<Markup %s><Topic Guid="%s" TopicType="Issue" TopicStatus="Open"><Title>T</Title>'
+     '<CreationDate>2024-03-07T09:05:41Z</CreationDate><CreationAuthor>a@b.c&#x1F;</CreationAuthor></Topic>'
+     '</Markup>\n' % (NS, TOPIC)),
+])
+archive("character-reference-to-noncharacter-2.1.bcf", [
+    ("bcf.version", version("2.1")),
+    (TOPIC + "/markup.bcf", markup21("T", body='<Comment Guid="c1"><Date>2024-03-07T09:05:41Z</Date>'
+                                               '<Author>a</Author><Comment>&#xFFFE;</Comment></Comment>')),
+])
+archive("control-byte-utf16-2.1.bcf", [
+    ("bcf.version", version("2.1")),
+    (TOPIC + "/markup.bcf", markup21("a\x01b").replace('<?xml version="1.0"?>', '<?xml version="1.0" encoding="UTF-16"?>')
+     .encode("utf-16")),
+])
