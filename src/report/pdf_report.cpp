@@ -1,18 +1,23 @@
 // The PDF report: a title page, then one section per topic starting on a new page, each laid out
-// as a QTextDocument and drawn page by page through QPdfWriter, so the text stays real text and
-// only one topic's snapshots are in memory at a time.
+// as a QTextDocument for the pages of a QPdfWriter and written by PdfPages, so the text stays real
+// text and only one topic's snapshots are in memory at a time. QPdfWriter only lends its page
+// metrics to the layout: drawing through it writes every glyph as an operator of its own, which
+// made large reports many times slower.
+#include "report/pdf_pages_p.h"
 #include "report/report_rows_p.h"
 #include "report/report_writers_p.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QBuffer>
 #include <QFileDevice>
 #include <QFileInfo>
 #include <QImage>
 #include <QPageSize>
-#include <QPainter>
 #include <QPdfWriter>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextLayout>
 #include <QUrl>
 
 #include <algorithm>
@@ -57,7 +62,7 @@ public:
         cursor_.removeSelectedText();
         editing_ = true;
         first_ = true;
-        images_ = 0;
+        images_.clear();
     }
 
     void heading(const QString& text, qreal pointSize) {
@@ -84,8 +89,9 @@ public:
         cursor_.insertText(oneParagraph(text), format);
     }
 
-    // The image scaled down to the page width (and to most of a page's height), never up.
-    void image(const QImage& picture) {
+    // The image scaled down to the page width (and to most of a page's height), never up; `file` is
+    // the image file it was read from.
+    void image(const QImage& picture, const QByteArray& file) {
         const qreal pageWidth = writer_.width() * kScreenDpi / kResolution;
         const qreal pageHeight = writer_.height() * kScreenDpi / kResolution * 0.75;
         const qreal scale = std::min({1.0, pageWidth / picture.width(), pageHeight / picture.height()});
@@ -95,19 +101,28 @@ public:
         QImage stored = picture;
         if (picture.width() > needed.width() && needed.width() > 0 && needed.height() > 0)
             stored = picture.scaled(needed, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-        const QUrl url(QStringLiteral("snapshot:%1").arg(++images_));
-        document_.addResource(QTextDocument::ImageResource, url, stored);
+        const QString name = QStringLiteral("snapshot:%1").arg(images_.size() + 1);
+        images_[name] = pdfImage(stored, file, stored.size() == picture.size());
+        // The layout only asks whether the image exists, to scale its size from screen pixels to the
+        // PDF's dots; a placeholder answers that without a copy of the snapshot.
+        document_.addResource(QTextDocument::ImageResource, QUrl(name), placeholder_);
         newBlock(6);
         QTextImageFormat format;
-        format.setName(url.toString());
+        format.setName(name);
         format.setWidth(printed.width());
         format.setHeight(printed.height());
         cursor_.insertImage(format);
     }
 
+    const std::map<QString, PdfImage>& images() const { return images_; }
+
     // The finished section, laid out for the PDF's pages.
     QTextDocument& document() {
         if (editing_) {
+            // Each block keeps its glyphs from the layout for PdfPages, instead of shaping its text
+            // a second time.
+            for (QTextBlock block = document_.begin(); block.isValid(); block = block.next())
+                block.layout()->setCacheEnabled(true);
             cursor_.endEditBlock();
             editing_ = false;
         }
@@ -140,35 +155,8 @@ private:
     QTextCursor cursor_;
     bool first_ = true;
     bool editing_ = true;
-    int images_ = 0;
-};
-
-// Draws sections one after another, each from a new page on.
-class PageSink {
-public:
-    PageSink(QPdfWriter& writer, QPainter& painter) : writer_(writer), painter_(painter) {}
-
-    void draw(Section& section) {
-        QTextDocument& document = section.document();
-        const QSizeF page = document.pageSize();
-        for (int index = 0; index < document.pageCount(); ++index) {
-            if (!first_ && !writer_.newPage())
-                throw std::runtime_error("cannot add a page");
-            first_ = false;
-            const QRectF clip(0, index * page.height(), page.width(), page.height());
-            painter_.save();
-            painter_.translate(0, -clip.top());
-            QAbstractTextDocumentLayout::PaintContext context;
-            context.clip = clip;
-            document.documentLayout()->draw(&painter_, context);
-            painter_.restore();
-        }
-    }
-
-private:
-    QPdfWriter& writer_;
-    QPainter& painter_;
-    bool first_ = true;
+    std::map<QString, PdfImage> images_;
+    const QImage placeholder_{1, 1, QImage::Format_RGB32};
 };
 
 QString valueOrNone(const QString& text) {
@@ -220,8 +208,9 @@ void snapshots(Section& section, const ZipArchive& source, const Markup& markup)
         const QString name = qtext(viewPoint.snapshot);
         QImage picture;
         QString problem;
+        std::string bytes;
         try {
-            const std::string bytes = snapshotBytes(source, markup, viewPoint);
+            bytes = snapshotBytes(source, markup, viewPoint);
             picture =
                 QImage::fromData(QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size())));
             if (bytes.empty())
@@ -233,7 +222,7 @@ void snapshots(Section& section, const ZipArchive& source, const Markup& markup)
         }
         // A snapshot that can't be shown costs only itself: the section says so and goes on.
         if (problem.isEmpty())
-            section.image(picture);
+            section.image(picture, QByteArray::fromRawData(bytes.data(), qsizetype(bytes.size())));
         else
             section.paragraph(
                 QCoreApplication::translate("Report", "Snapshot %1 can't be shown: %2").arg(name, problem), 3,
@@ -276,32 +265,29 @@ void topicSection(Section& section, const ZipArchive& source, const Markup& mark
 } // namespace
 
 void writePdfReport(QIODevice& out, const ReportInput& input) {
-    QPdfWriter writer(&out);
+    // The page metrics the sections are laid out for; nothing is drawn through it.
+    QBuffer unused;
+    QPdfWriter writer(&unused);
     writer.setResolution(kResolution);
     writer.setPageSize(
         QPageSize(input.options.paperSize == PaperSize::Letter ? QPageSize::Letter : QPageSize::A4));
     writer.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
-    writer.setTitle(QCoreApplication::translate("Report", "Issue report %1").arg(qtext(input.data.name)));
-    writer.setCreator(QStringLiteral("bcf"));
-    QPainter painter;
-    if (!painter.begin(&writer))
-        throw std::runtime_error("cannot start the PDF");
-    PageSink pages(writer, painter);
+    PdfPages pages(out, writer.pageLayout(), kResolution);
     {
         Section title(writer);
         titlePage(title, input);
-        pages.draw(title);
+        pages.draw(title.document(), title.images());
     }
     std::size_t done = 0;
     Section section(writer);
     for (const int row : input.rows) {
         section.restart();
         topicSection(section, input.source, input.data.markups.at(static_cast<std::size_t>(row)), done + 1);
-        pages.draw(section);
+        pages.draw(section.document(), section.images());
         reportStep(input.progress, ++done, input.rows.size());
     }
-    if (!painter.end())
-        throw std::runtime_error("cannot finish the PDF");
+    pages.finish(QCoreApplication::translate("Report", "Issue report %1").arg(qtext(input.data.name)),
+                 QStringLiteral("bcf"));
     if (const auto* file = qobject_cast<const QFileDevice*>(&out);
         file && file->error() != QFileDevice::NoError)
         throw std::runtime_error(file->errorString().toStdString());
