@@ -1,13 +1,16 @@
 // The PDF report: a title page, then one section per topic starting on a new page, each laid out
 // as a QTextDocument and drawn page by page through QPdfWriter, so the text stays real text and
 // only one topic's snapshots are in memory at a time.
+#include "codec/bcf_error.h"
 #include "report/report_rows_p.h"
 #include "report/report_writers_p.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QBuffer>
 #include <QFileDevice>
 #include <QFileInfo>
 #include <QImage>
+#include <QImageReader>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
@@ -17,6 +20,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <map>
+#include <utility>
 
 namespace bcf::report_detail {
 
@@ -24,13 +29,22 @@ namespace {
 
 // Dots per inch of the PDF's coordinate space.
 constexpr int kResolution = 300;
+// What a PDF report may lay out in all, counted in characters: a paragraph costs its characters
+// and kBlockCost, a snapshot kImageCost and one character for every kPixelsPerCharacter pixels
+// decoded. Some 4,000 pages of text, laid out in about ten seconds; a small archive whose texts
+// or snapshots repeat could otherwise ask for hours of layout.
+constexpr std::size_t kMaxLayout = 12'000'000;
+constexpr std::size_t kBlockCost = 64;
+constexpr std::size_t kImageCost = 2'000;
+constexpr std::size_t kPixelsPerCharacter = 16;
 // A snapshot pixel prints as large as a pixel of a 96 dpi screen, the size a browser gives it.
 constexpr qreal kScreenDpi = 96;
 
 // One section of the report being built: a text document laid out for the PDF's pages.
 class Section {
 public:
-    explicit Section(QPdfWriter& writer) : writer_(writer) {
+    // `laidOut` counts what every section of the report has laid out (see kMaxLayout).
+    Section(QPdfWriter& writer, std::size_t& laidOut) : writer_(writer), laidOut_(laidOut) {
         document_.documentLayout()->setPaintDevice(&writer);
         document_.setPageSize(QSizeF(writer.width(), writer.height()));
         document_.setDocumentMargin(0);
@@ -58,18 +72,32 @@ public:
         editing_ = true;
         first_ = true;
         images_ = 0;
+        imageUrls_.clear();
+    }
+
+    // Counts `cost` against the report's layout; beyond kMaxLayout the report is refused.
+    void charge(std::size_t cost) {
+        laidOut_ += cost;
+        if (laidOut_ > kMaxLayout)
+            throw std::runtime_error(
+                QCoreApplication::translate("Report", "too much to lay out in a PDF report (more than "
+                                                      "%1 million characters of text); choose fewer topics")
+                    .arg(kMaxLayout / 1'000'000)
+                    .toStdString());
     }
 
     void heading(const QString& text, qreal pointSize) {
         QTextCharFormat format;
         format.setFontPointSize(pointSize);
         format.setFontWeight(QFont::Bold);
+        charge(kBlockCost + static_cast<std::size_t>(text.size()));
         newBlock(pointSize * 0.6);
         cursor_.insertText(text, format);
     }
 
     // "Label: value" on a line of its own, the label in bold.
     void field(const QString& label, const QString& value, qreal spaceAbove = 1) {
+        charge(kBlockCost + static_cast<std::size_t>(label.size() + value.size()));
         newBlock(spaceAbove);
         QTextCharFormat bold;
         bold.setFontWeight(QFont::Bold);
@@ -78,14 +106,23 @@ public:
     }
 
     void paragraph(const QString& text, qreal spaceAbove = 3, bool italic = false) {
+        charge(kBlockCost + static_cast<std::size_t>(text.size()));
         newBlock(spaceAbove);
         QTextCharFormat format;
         format.setFontItalic(italic);
         cursor_.insertText(oneParagraph(text), format);
     }
 
-    // The image scaled down to the page width (and to most of a page's height), never up.
+    // The image scaled down to the page width (and to most of a page's height), never up. One
+    // picture shown again is stored once.
     void image(const QImage& picture) {
+        charge(kImageCost);
+        const auto [shown, added] = imageUrls_.try_emplace(picture.cacheKey());
+        if (!added) {
+            newBlock(6);
+            cursor_.insertImage(shown->second);
+            return;
+        }
         const qreal pageWidth = writer_.width() * kScreenDpi / kResolution;
         const qreal pageHeight = writer_.height() * kScreenDpi / kResolution * 0.75;
         const qreal scale = std::min({1.0, pageWidth / picture.width(), pageHeight / picture.height()});
@@ -103,6 +140,7 @@ public:
         format.setWidth(printed.width());
         format.setHeight(printed.height());
         cursor_.insertImage(format);
+        shown->second = format;
     }
 
     // The finished section, laid out for the PDF's pages.
@@ -136,6 +174,8 @@ private:
     }
 
     QPdfWriter& writer_;
+    std::size_t& laidOut_;
+    std::map<qint64, QTextImageFormat> imageUrls_;
     QTextDocument document_;
     QTextCursor cursor_;
     bool first_ = true;
@@ -179,16 +219,16 @@ QString valueOrNone(const QString& text) {
 QString byLine(const QString& date, const std::string& author) {
     if (author.empty())
         return date;
-    return date.isEmpty()
-               ? qtext(author)
-               : QCoreApplication::translate("Report", "%1 by %2", "date by author").arg(date, qtext(author));
+    return date.isEmpty() ? fieldText(author)
+                          : QCoreApplication::translate("Report", "%1 by %2", "date by author")
+                                .arg(date, fieldText(author));
 }
 
 void titlePage(Section& section, const ReportInput& input) {
     const BcfData& data = input.data;
     const QDateTime now = QDateTime::currentDateTime();
     section.heading(QCoreApplication::translate("Report", "Issue report"), 22);
-    section.field(QCoreApplication::translate("Report", "Project"), valueOrNone(qtext(data.name)));
+    section.field(QCoreApplication::translate("Report", "Project"), valueOrNone(fieldText(data.name)));
     section.field(QCoreApplication::translate("Report", "Archive file"),
                   valueOrNone(QFileInfo(qtext(input.options.archiveFile)).fileName()));
     section.field(QCoreApplication::translate("Report", "Date"),
@@ -209,56 +249,78 @@ void titlePage(Section& section, const ReportInput& input) {
         section.field(type, QString::number(count));
 }
 
+// A snapshot decoded, or why it can't be shown.
+struct Picture {
+    QImage image;
+    QString problem;
+};
+
+Picture decodedSnapshot(Section& section, const ZipArchive& source, const Markup& markup,
+                        const ViewPoint& viewPoint) {
+    Picture picture;
+    try {
+        const std::string bytes = snapshotBytes(source, markup, viewPoint);
+        QByteArray data = QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size()));
+        QBuffer buffer(&data);
+        buffer.open(QIODevice::ReadOnly);
+        QImageReader reader(&buffer);
+        // Counted before it is decoded: a tiny file may unpack into millions of pixels.
+        if (const QSize size = reader.size(); size.isValid())
+            section.charge(static_cast<std::size_t>(size.width()) * static_cast<std::size_t>(size.height()) /
+                           kPixelsPerCharacter);
+        picture.image = reader.read();
+        if (bytes.empty())
+            picture.problem = QCoreApplication::translate("Report", "not in the archive");
+        else if (picture.image.isNull())
+            picture.problem = QCoreApplication::translate("Report", "not a readable image");
+    } catch (const BcfError& error) {
+        picture.problem = QString::fromUtf8(error.what());
+    }
+    return picture;
+}
+
 void snapshots(Section& section, const ZipArchive& source, const Markup& markup) {
     bool any = false;
+    // Viewpoints that name one image (or share its bytes) have it decoded once.
+    std::map<std::pair<std::string, const char*>, Picture> decoded;
     for (const ViewPoint& viewPoint : markup.viewPoints) {
         if (viewPoint.snapshot.empty() && !viewPoint.snapshotLoaded)
             continue;
         if (!any)
             section.heading(QCoreApplication::translate("Report", "Snapshots"), 12);
         any = true;
-        const QString name = qtext(viewPoint.snapshot);
-        QImage picture;
-        QString problem;
-        try {
-            const std::string bytes = snapshotBytes(source, markup, viewPoint);
-            picture =
-                QImage::fromData(QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size())));
-            if (bytes.empty())
-                problem = QCoreApplication::translate("Report", "not in the archive");
-            else if (picture.isNull())
-                problem = QCoreApplication::translate("Report", "not a readable image");
-        } catch (const std::exception& error) {
-            problem = QString::fromUtf8(error.what());
-        }
+        const auto [found, added] = decoded.try_emplace(
+            {viewPoint.snapshot, viewPoint.snapshotLoaded ? viewPoint.snapshotData.data() : nullptr});
+        if (added)
+            found->second = decodedSnapshot(section, source, markup, viewPoint);
+        const Picture& picture = found->second;
         // A snapshot that can't be shown costs only itself: the section says so and goes on.
-        if (problem.isEmpty())
-            section.image(picture);
+        if (picture.problem.isEmpty())
+            section.image(picture.image);
         else
-            section.paragraph(
-                QCoreApplication::translate("Report", "Snapshot %1 can't be shown: %2").arg(name, problem), 3,
-                true);
+            section.paragraph(QCoreApplication::translate("Report", "Snapshot %1 can't be shown: %2")
+                                  .arg(fieldText(viewPoint.snapshot), picture.problem),
+                              3, true);
     }
 }
 
 void topicSection(Section& section, const ZipArchive& source, const Markup& markup, std::size_t number) {
     const Topic& topic = markup.topic;
-    section.heading(QStringLiteral("%1. %2").arg(number).arg(qtext(topic.title)), 16);
-    section.field(QCoreApplication::translate("Report", "GUID"), qtext(topic.guid));
-    section.field(QCoreApplication::translate("Report", "Type"), qtext(topic.topicType));
-    section.field(QCoreApplication::translate("Report", "Status"), qtext(topic.topicStatus));
-    section.field(QCoreApplication::translate("Report", "Priority"), qtext(topic.priority));
-    section.field(QCoreApplication::translate("Report", "Stage"), qtext(topic.stage));
-    section.field(QCoreApplication::translate("Report", "Assigned to"), qtext(topic.assignedTo));
-    section.field(QCoreApplication::translate("Report", "Labels"),
-                  topicLabels(topic).join(QStringLiteral(", ")));
+    section.heading(QStringLiteral("%1. %2").arg(number).arg(fieldText(topic.title)), 16);
+    section.field(QCoreApplication::translate("Report", "GUID"), fieldText(topic.guid));
+    section.field(QCoreApplication::translate("Report", "Type"), fieldText(topic.topicType));
+    section.field(QCoreApplication::translate("Report", "Status"), fieldText(topic.topicStatus));
+    section.field(QCoreApplication::translate("Report", "Priority"), fieldText(topic.priority));
+    section.field(QCoreApplication::translate("Report", "Stage"), fieldText(topic.stage));
+    section.field(QCoreApplication::translate("Report", "Assigned to"), fieldText(topic.assignedTo));
+    section.field(QCoreApplication::translate("Report", "Labels"), labelsText(topic));
     section.field(QCoreApplication::translate("Report", "Due date"), dateText(topic.dueDate));
     section.field(QCoreApplication::translate("Report", "Created"),
                   byLine(dateText(topic.creationDate), topic.creationAuthor));
     section.field(QCoreApplication::translate("Report", "Modified"),
                   byLine(dateText(topic.modifiedDate), topic.modifiedAuthor));
     section.heading(QCoreApplication::translate("Report", "Description"), 12);
-    section.paragraph(valueOrNone(qtext(topic.description)));
+    section.paragraph(valueOrNone(fieldText(topic.description)));
     snapshots(section, source, markup);
     section.heading(QCoreApplication::translate("Report", "Comments (%1)").arg(markup.comments.size()), 12);
     for (const Comment& comment : markup.comments) {
@@ -268,8 +330,8 @@ void topicSection(Section& section, const ZipArchive& source, const Markup& mark
             when +=
                 QLatin1Char(' ') + QCoreApplication::translate("Report", "(changed %1)")
                                        .arg(byLine(dateText(comment.modifiedDate), comment.modifiedAuthor));
-        section.field(valueOrNone(qtext(comment.author)), when, 7);
-        section.paragraph(qtext(comment.comment), 1);
+        section.field(valueOrNone(fieldText(comment.author)), when, 7);
+        section.paragraph(fieldText(comment.comment), 1);
     }
 }
 
@@ -281,19 +343,20 @@ void writePdfReport(QIODevice& out, const ReportInput& input) {
     writer.setPageSize(
         QPageSize(input.options.paperSize == PaperSize::Letter ? QPageSize::Letter : QPageSize::A4));
     writer.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
-    writer.setTitle(QCoreApplication::translate("Report", "Issue report %1").arg(qtext(input.data.name)));
+    writer.setTitle(QCoreApplication::translate("Report", "Issue report %1").arg(fieldText(input.data.name)));
     writer.setCreator(QStringLiteral("bcf"));
     QPainter painter;
     if (!painter.begin(&writer))
         throw std::runtime_error("cannot start the PDF");
     PageSink pages(writer, painter);
+    std::size_t laidOut = 0;
     {
-        Section title(writer);
+        Section title(writer, laidOut);
         titlePage(title, input);
         pages.draw(title);
     }
     std::size_t done = 0;
-    Section section(writer);
+    Section section(writer, laidOut);
     for (const int row : input.rows) {
         section.restart();
         topicSection(section, input.source, input.data.markups.at(static_cast<std::size_t>(row)), done + 1);
