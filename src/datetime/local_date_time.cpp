@@ -67,6 +67,25 @@ void setDateLocale(const std::optional<QLocale>& locale) {
     localeForms() = LocaleForms{*locale, date, locale->timeFormat(QLocale::ShortFormat)};
 }
 
+QString localCount(qint64 count) {
+    static const QLocale english(QLocale::English, QLocale::UnitedStates);
+    const std::optional<LocaleForms>& forms = localeForms();
+    return (forms ? forms->locale : english).toString(count);
+}
+
+QString withLocalCount(QString text, qint64 count) {
+    if (count > -1000 && count < 1000)
+        return text; // no digits to group
+    const QString digits = QString::number(count);
+    // The whole number only, not digits inside a longer one.
+    for (qsizetype at = text.indexOf(digits); at >= 0; at = text.indexOf(digits, at + 1)) {
+        const qsizetype end = at + digits.size();
+        if ((at == 0 || !text[at - 1].isDigit()) && (end == text.size() || !text[end].isDigit()))
+            return text.replace(at, digits.size(), localCount(count));
+    }
+    return text;
+}
+
 QString formatDateTime(std::string_view text, DateTimeStyle style) {
     const std::optional<DateTime> value = readDateTime(text);
     if (!value)

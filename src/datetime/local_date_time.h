@@ -32,6 +32,14 @@ enum class DateTimeStyle {
 // which it uses until this is called. Called from the GUI thread while nothing formats dates.
 void setDateLocale(const std::optional<QLocale>& locale);
 
+// A count as the language set by setDateLocale() groups its digits ("2.000" in German); in the
+// English forms "2,000".
+QString localCount(qint64 count);
+
+// `text`, which holds `count` in plain digits (as tr() writes %n), with the first of them as
+// localCount() writes it.
+QString withLocalCount(QString text, qint64 count);
+
 // `text` as `style` shows it: a time with an offset in local time, one without as written. A text
 // that is no date is shown as it stands.
 QString formatDateTime(std::string_view text, DateTimeStyle style = DateTimeStyle::Window);

@@ -1,7 +1,10 @@
 // The PDF report: a title page, then one section per topic starting on a new page, each laid out
-// as a QTextDocument and drawn page by page through QPdfWriter, so the text stays real text and
-// only one topic's snapshots are in memory at a time.
+// as a QTextDocument for the pages of a QPdfWriter and written by PdfPages, so the text stays real
+// text and only one topic's snapshots are in memory at a time. QPdfWriter only lends its page
+// metrics to the layout: drawing through it writes every glyph as an operator of its own, which
+// made large reports many times slower.
 #include "codec/bcf_error.h"
+#include "report/pdf_pages_p.h"
 #include "report/report_rows_p.h"
 #include "report/report_writers_p.h"
 
@@ -12,15 +15,17 @@
 #include <QImage>
 #include <QImageReader>
 #include <QPageSize>
-#include <QPainter>
 #include <QPdfWriter>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextLayout>
 #include <QUrl>
 
 #include <algorithm>
 #include <cstdlib>
 #include <map>
+#include <string>
 #include <utility>
 
 namespace bcf::report_detail {
@@ -29,6 +34,8 @@ namespace {
 
 // Dots per inch of the PDF's coordinate space.
 constexpr int kResolution = 300;
+// A snapshot pixel prints as large as a pixel of a 96 dpi screen, the size a browser gives it.
+constexpr qreal kScreenDpi = 96;
 // What a PDF report may lay out in all, counted in characters: a paragraph costs its characters
 // and kBlockCost, a snapshot kImageCost and one character for every kPixelsPerCharacter pixels
 // decoded. Some 4,000 pages of text, laid out in about ten seconds; a small archive whose texts
@@ -37,8 +44,6 @@ constexpr std::size_t kMaxLayout = 12'000'000;
 constexpr std::size_t kBlockCost = 64;
 constexpr std::size_t kImageCost = 2'000;
 constexpr std::size_t kPixelsPerCharacter = 16;
-// A snapshot pixel prints as large as a pixel of a 96 dpi screen, the size a browser gives it.
-constexpr qreal kScreenDpi = 96;
 
 // One section of the report being built: a text document laid out for the PDF's pages.
 class Section {
@@ -71,8 +76,8 @@ public:
         cursor_.removeSelectedText();
         editing_ = true;
         first_ = true;
-        images_ = 0;
-        imageUrls_.clear();
+        images_.clear();
+        shown_.clear();
     }
 
     // Counts `cost` against the report's layout; beyond kMaxLayout the report is refused.
@@ -113,11 +118,11 @@ public:
         cursor_.insertText(oneParagraph(text), format);
     }
 
-    // The image scaled down to the page width (and to most of a page's height), never up. One
-    // picture shown again is stored once.
-    void image(const QImage& picture) {
+    // The image scaled down to the page width (and to most of a page's height), never up; `file` is
+    // the image file it was read from. One picture shown again is stored once.
+    void image(const QImage& picture, const QByteArray& file) {
         charge(kImageCost);
-        const auto [shown, added] = imageUrls_.try_emplace(picture.cacheKey());
+        const auto [shown, added] = shown_.try_emplace(picture.cacheKey());
         if (!added) {
             newBlock(6);
             cursor_.insertImage(shown->second);
@@ -132,20 +137,29 @@ public:
         QImage stored = picture;
         if (picture.width() > needed.width() && needed.width() > 0 && needed.height() > 0)
             stored = picture.scaled(needed, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-        const QUrl url(QStringLiteral("snapshot:%1").arg(++images_));
-        document_.addResource(QTextDocument::ImageResource, url, stored);
+        const QString name = QStringLiteral("snapshot:%1").arg(images_.size() + 1);
+        images_[name] = pdfImage(stored, file, stored.size() == picture.size());
+        // The layout only asks whether the image exists, to scale its size from screen pixels to the
+        // PDF's dots; a placeholder answers that without a copy of the snapshot.
+        document_.addResource(QTextDocument::ImageResource, QUrl(name), placeholder_);
         newBlock(6);
         QTextImageFormat format;
-        format.setName(url.toString());
+        format.setName(name);
         format.setWidth(printed.width());
         format.setHeight(printed.height());
         cursor_.insertImage(format);
         shown->second = format;
     }
 
+    const std::map<QString, PdfImage>& images() const { return images_; }
+
     // The finished section, laid out for the PDF's pages.
     QTextDocument& document() {
         if (editing_) {
+            // Each block keeps its glyphs from the layout for PdfPages, instead of shaping its text
+            // a second time.
+            for (QTextBlock block = document_.begin(); block.isValid(); block = block.next())
+                block.layout()->setCacheEnabled(true);
             cursor_.endEditBlock();
             editing_ = false;
         }
@@ -175,40 +189,13 @@ private:
 
     QPdfWriter& writer_;
     std::size_t& laidOut_;
-    std::map<qint64, QTextImageFormat> imageUrls_;
+    std::map<qint64, QTextImageFormat> shown_; // by the QImage's cache key
     QTextDocument document_;
     QTextCursor cursor_;
     bool first_ = true;
     bool editing_ = true;
-    int images_ = 0;
-};
-
-// Draws sections one after another, each from a new page on.
-class PageSink {
-public:
-    PageSink(QPdfWriter& writer, QPainter& painter) : writer_(writer), painter_(painter) {}
-
-    void draw(Section& section) {
-        QTextDocument& document = section.document();
-        const QSizeF page = document.pageSize();
-        for (int index = 0; index < document.pageCount(); ++index) {
-            if (!first_ && !writer_.newPage())
-                throw std::runtime_error("cannot add a page");
-            first_ = false;
-            const QRectF clip(0, index * page.height(), page.width(), page.height());
-            painter_.save();
-            painter_.translate(0, -clip.top());
-            QAbstractTextDocumentLayout::PaintContext context;
-            context.clip = clip;
-            document.documentLayout()->draw(&painter_, context);
-            painter_.restore();
-        }
-    }
-
-private:
-    QPdfWriter& writer_;
-    QPainter& painter_;
-    bool first_ = true;
+    std::map<QString, PdfImage> images_;
+    const QImage placeholder_{1, 1, QImage::Format_RGB32};
 };
 
 QString valueOrNone(const QString& text) {
@@ -249,9 +236,10 @@ void titlePage(Section& section, const ReportInput& input) {
         section.field(type, QString::number(count));
 }
 
-// A snapshot decoded, or why it can't be shown.
+// A snapshot decoded with the bytes of its file, or why it can't be shown.
 struct Picture {
     QImage image;
+    std::string file;
     QString problem;
 };
 
@@ -259,17 +247,18 @@ Picture decodedSnapshot(Section& section, const ZipArchive& source, const Markup
                         const ViewPoint& viewPoint) {
     Picture picture;
     try {
-        const std::string bytes = snapshotBytes(source, markup, viewPoint);
-        QByteArray data = QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size()));
+        picture.file = snapshotBytes(source, markup, viewPoint);
+        QByteArray data =
+            QByteArray::fromRawData(picture.file.data(), static_cast<qsizetype>(picture.file.size()));
         QBuffer buffer(&data);
         buffer.open(QIODevice::ReadOnly);
         QImageReader reader(&buffer);
-        // Counted before it is decoded: a tiny file may unpack into millions of pixels.
+        // Counted before it is decoded: a small file may unpack into millions of pixels.
         if (const QSize size = reader.size(); size.isValid())
             section.charge(static_cast<std::size_t>(size.width()) * static_cast<std::size_t>(size.height()) /
                            kPixelsPerCharacter);
         picture.image = reader.read();
-        if (bytes.empty())
+        if (picture.file.empty())
             picture.problem = QCoreApplication::translate("Report", "not in the archive");
         else if (picture.image.isNull())
             picture.problem = QCoreApplication::translate("Report", "not a readable image");
@@ -296,7 +285,9 @@ void snapshots(Section& section, const ZipArchive& source, const Markup& markup)
         const Picture& picture = found->second;
         // A snapshot that can't be shown costs only itself: the section says so and goes on.
         if (picture.problem.isEmpty())
-            section.image(picture.image);
+            section.image(
+                picture.image,
+                QByteArray::fromRawData(picture.file.data(), static_cast<qsizetype>(picture.file.size())));
         else
             section.paragraph(QCoreApplication::translate("Report", "Snapshot %1 can't be shown: %2")
                                   .arg(fieldText(viewPoint.snapshot), picture.problem),
@@ -338,33 +329,30 @@ void topicSection(Section& section, const ZipArchive& source, const Markup& mark
 } // namespace
 
 void writePdfReport(QIODevice& out, const ReportInput& input) {
-    QPdfWriter writer(&out);
+    // The page metrics the sections are laid out for; nothing is drawn through it.
+    QBuffer unused;
+    QPdfWriter writer(&unused);
     writer.setResolution(kResolution);
     writer.setPageSize(
         QPageSize(input.options.paperSize == PaperSize::Letter ? QPageSize::Letter : QPageSize::A4));
     writer.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
-    writer.setTitle(QCoreApplication::translate("Report", "Issue report %1").arg(fieldText(input.data.name)));
-    writer.setCreator(QStringLiteral("bcf"));
-    QPainter painter;
-    if (!painter.begin(&writer))
-        throw std::runtime_error("cannot start the PDF");
-    PageSink pages(writer, painter);
+    PdfPages pages(out, writer.pageLayout(), kResolution);
     std::size_t laidOut = 0;
     {
         Section title(writer, laidOut);
         titlePage(title, input);
-        pages.draw(title);
+        pages.draw(title.document(), title.images());
     }
     std::size_t done = 0;
     Section section(writer, laidOut);
     for (const int row : input.rows) {
         section.restart();
         topicSection(section, input.source, input.data.markups.at(static_cast<std::size_t>(row)), done + 1);
-        pages.draw(section);
+        pages.draw(section.document(), section.images());
         reportStep(input.progress, ++done, input.rows.size());
     }
-    if (!painter.end())
-        throw std::runtime_error("cannot finish the PDF");
+    pages.finish(QCoreApplication::translate("Report", "Issue report %1").arg(fieldText(input.data.name)),
+                 QStringLiteral("bcf"));
     if (const auto* file = qobject_cast<const QFileDevice*>(&out);
         file && file->error() != QFileDevice::NoError)
         throw std::runtime_error(file->errorString().toStdString());

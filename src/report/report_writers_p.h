@@ -19,7 +19,8 @@ struct ReportInput {
     const ReportProgress& progress;
 };
 
-// A PDF with a title page and one section per topic, drawn by Qt's PDF writer into `out`.
+// A PDF with a title page and one section per topic, laid out by Qt and written
+// page by page into `out`.
 void writePdfReport(QIODevice& out, const ReportInput& input);
 // An XLSX workbook with one row per topic, written by libxlsxwriter to the file `path`.
 void writeXlsxReport(const QString& path, const ReportInput& input);

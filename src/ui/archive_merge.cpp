@@ -2,8 +2,10 @@
 
 #include "codec/archive.h"
 #include "codec/merge.h"
+#include "datetime/local_date_time.h"
 #include "ui/bcf_session.h"
 #include "ui/model_lookup.h"
+#include "ui/save_command.h"
 #include "ui/topic_selection.h"
 #include "ui/utf8_text.h"
 #include "ui/window_messages.h"
@@ -47,6 +49,11 @@ int n(std::size_t count) {
     return static_cast<int>(std::min<std::size_t>(count, INT_MAX));
 }
 
+// A count text of tr() with its number grouped as the language groups digits.
+QString counted(const QString& text, std::size_t count) {
+    return bcf::withLocalCount(text, static_cast<qint64>(n(count)));
+}
+
 // "2 topics added, 1 updated, 4 comments added, ..., 1 conflict": the counts that are not zero.
 QString countsText(const bcf::MergeSummary& summary) {
     QStringList parts;
@@ -54,18 +61,29 @@ QString countsText(const bcf::MergeSummary& summary) {
         if (count > 0)
             parts << text;
     };
-    add(summary.topicsAdded(), ArchiveMerge::tr("%n topic(s) added", nullptr, n(summary.topicsAdded())));
+    add(summary.topicsAdded(),
+        counted(ArchiveMerge::tr("%n topic(s) added", nullptr, n(summary.topicsAdded())),
+                summary.topicsAdded()));
     add(summary.topicsUpdated(),
-        ArchiveMerge::tr("%n topic(s) updated", nullptr, n(summary.topicsUpdated())));
-    add(summary.commentsAdded, ArchiveMerge::tr("%n comment(s) added", nullptr, n(summary.commentsAdded)));
+        counted(ArchiveMerge::tr("%n topic(s) updated", nullptr, n(summary.topicsUpdated())),
+                summary.topicsUpdated()));
+    add(summary.commentsAdded,
+        counted(ArchiveMerge::tr("%n comment(s) added", nullptr, n(summary.commentsAdded)),
+                summary.commentsAdded));
     add(summary.viewpointsAdded,
-        ArchiveMerge::tr("%n viewpoint(s) added", nullptr, n(summary.viewpointsAdded)));
-    add(summary.documentsAdded, ArchiveMerge::tr("%n document(s) added", nullptr, n(summary.documentsAdded)));
+        counted(ArchiveMerge::tr("%n viewpoint(s) added", nullptr, n(summary.viewpointsAdded)),
+                summary.viewpointsAdded));
+    add(summary.documentsAdded,
+        counted(ArchiveMerge::tr("%n document(s) added", nullptr, n(summary.documentsAdded)),
+                summary.documentsAdded));
     add(summary.extensionValuesAdded,
-        ArchiveMerge::tr("%n extension value(s) added", nullptr, n(summary.extensionValuesAdded)));
+        counted(ArchiveMerge::tr("%n extension value(s) added", nullptr, n(summary.extensionValuesAdded)),
+                summary.extensionValuesAdded));
     if (!summary.projectFields.empty())
         parts << ArchiveMerge::tr("project updated");
-    add(summary.conflicts.size(), ArchiveMerge::tr("%n conflict(s)", nullptr, n(summary.conflicts.size())));
+    add(summary.conflicts.size(),
+        counted(ArchiveMerge::tr("%n conflict(s)", nullptr, n(summary.conflicts.size())),
+                summary.conflicts.size()));
     return parts.join(QStringLiteral(", "));
 }
 
@@ -77,11 +95,14 @@ QString changeText(const bcf::TopicMergeChange& change) {
     for (const std::string& field : change.fields)
         parts << QString::fromStdString(field);
     if (change.commentsAdded > 0)
-        parts << ArchiveMerge::tr("%n comment(s) added", nullptr, n(change.commentsAdded));
+        parts << counted(ArchiveMerge::tr("%n comment(s) added", nullptr, n(change.commentsAdded)),
+                         change.commentsAdded);
     if (change.commentsUpdated > 0)
-        parts << ArchiveMerge::tr("%n comment(s) updated", nullptr, n(change.commentsUpdated));
+        parts << counted(ArchiveMerge::tr("%n comment(s) updated", nullptr, n(change.commentsUpdated)),
+                         change.commentsUpdated);
     if (change.viewpointsAdded > 0)
-        parts << ArchiveMerge::tr("%n viewpoint(s) added", nullptr, n(change.viewpointsAdded));
+        parts << counted(ArchiveMerge::tr("%n viewpoint(s) added", nullptr, n(change.viewpointsAdded)),
+                         change.viewpointsAdded);
     return ArchiveMerge::tr("Updated: %1").arg(parts.join(QStringLiteral(", ")));
 }
 
@@ -191,13 +212,8 @@ void ArchiveMerge::showSummary(const bcf::MergeSummary& summary, const QString& 
     notes->setObjectName(QStringLiteral("lMergeNotes"));
     notes->setTextFormat(Qt::PlainText);
     notes->setWordWrap(true);
-    QString notesText;
-    for (const bcf::SaveNote& note : summary.notes.all())
-        notesText += QStringLiteral("\n- ") + QString::number(note.count) + QLatin1Char(' ') +
-                     QString::fromStdString(note.text);
-    if (!notesText.isEmpty())
-        notes->setText(tr("Not everything of %1 could be merged:").arg(fileName) + notesText);
-    notes->setVisible(!notesText.isEmpty());
+    notes->setText(notesList(tr("Not everything of %1 could be merged:").arg(fileName), summary.notes));
+    notes->setVisible(!notes->text().isEmpty());
     layout->addWidget(notes);
 
     // Selecting a listed topic selects it in the window.

@@ -81,7 +81,7 @@ void CommentsView::show() {
         return;
     }
     const std::vector<bcf::Comment>& comments = data.markups[static_cast<std::size_t>(topic)].comments;
-    ui_.lComments->setText(tr("Comments (%1)").arg(comments.size()));
+    ui_.lComments->setText(tr("Comments (%1)").arg(bcf::localCount(static_cast<qint64>(comments.size()))));
     for (const bcf::Comment& comment : comments) {
         // The texts are set before the item joins the tree, so filling emits no itemChanged.
         auto* item = new QTreeWidgetItem();

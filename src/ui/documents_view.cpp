@@ -1,5 +1,6 @@
 #include "ui/documents_view.h"
 
+#include "datetime/local_date_time.h"
 #include "ui/bcf_session.h"
 #include "ui/edit_commands.h"
 #include "ui/model_lookup.h"
@@ -71,7 +72,8 @@ DocumentsView::~DocumentsView() = default;
 void DocumentsView::show() {
     const std::vector<bcf::DocumentInfo>& documents = session_.data().documents;
     ui_.twDocuments->clear();
-    ui_.tabWidget->setTabText(1, tr("Documents (%1)").arg(documents.size()));
+    ui_.tabWidget->setTabText(
+        1, tr("Documents (%1)").arg(bcf::localCount(static_cast<qint64>(documents.size()))));
     for (const bcf::DocumentInfo& document : documents)
         ui_.twDocuments->addTopLevelItem(documentItem(document));
 }
@@ -81,7 +83,8 @@ void DocumentsView::documentAdded(int document) {
     if (document != ui_.twDocuments->topLevelItemCount())
         return show();
     // One row more at the end: the rows there stay as they are.
-    ui_.tabWidget->setTabText(1, tr("Documents (%1)").arg(documents.size()));
+    ui_.tabWidget->setTabText(
+        1, tr("Documents (%1)").arg(bcf::localCount(static_cast<qint64>(documents.size()))));
     ui_.twDocuments->addTopLevelItem(documentItem(documents.at(static_cast<std::size_t>(document))));
 }
 
@@ -111,8 +114,9 @@ void DocumentsView::deleteDocument() {
             [&](const auto& reference) { return referencedDocument(data, markup, reference) == &document; }));
     QString question = tr("Delete the document \u201c%1\u201d?").arg(fromUtf8(document.filename));
     if (citing > 0)
-        question +=
-            QLatin1Char(' ') + tr("Its %n reference(s) in topics go too.", nullptr, static_cast<int>(citing));
+        question += QLatin1Char(' ') + bcf::withLocalCount(tr("Its %n reference(s) in topics go too.",
+                                                              nullptr, static_cast<int>(citing)),
+                                                           static_cast<qint64>(citing));
     if (!messages_.confirmDelete(question))
         return;
     messages_.run(tr("Deleting the document"), QString(),

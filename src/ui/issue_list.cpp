@@ -415,9 +415,12 @@ void IssueList::deleteIssue() {
     // %2 and %3 are the counts below, "2 comments" and "1 snapshot".
     const QString question =
         tr("Delete the issue %1 with its %2 and %3?")
-            .arg(quotedText(markup.topic.title),
-                 tr("%n comment(s)", nullptr, static_cast<int>(markup.comments.size())),
-                 tr("%n snapshot(s)", nullptr, static_cast<int>(markup.viewPoints.size())));
+            .arg(
+                quotedText(markup.topic.title),
+                bcf::withLocalCount(tr("%n comment(s)", nullptr, static_cast<int>(markup.comments.size())),
+                                    static_cast<qint64>(markup.comments.size())),
+                bcf::withLocalCount(tr("%n snapshot(s)", nullptr, static_cast<int>(markup.viewPoints.size())),
+                                    static_cast<qint64>(markup.viewPoints.size())));
     if (!messages_.confirmDelete(question))
         return;
     messages_.run(tr("Deleting the issue"), title,

@@ -1,5 +1,7 @@
 #include "ui/save_command.h"
 
+#include "datetime/local_date_time.h"
+
 #include <QCoreApplication>
 #include <QString>
 
@@ -26,10 +28,17 @@ bcf::BcfVersion saveVersionForFilter(const QString& selectedFilter, bcf::BcfVers
 }
 
 QString saveNotesText(const bcf::SaveNotes& notes) {
-    QString text = QCoreApplication::translate("SaveCommand",
-                                               "The archive was saved, but not everything could be carried:");
+    return notesList(QCoreApplication::translate(
+                         "SaveCommand", "The archive was saved, but not everything could be carried:"),
+                     notes);
+}
+
+QString notesList(const QString& heading, const bcf::SaveNotes& notes) {
+    if (notes.all().empty())
+        return {};
+    QString text = heading;
     for (const bcf::SaveNote& note : notes.all())
-        text += QStringLiteral("\n- ") + QString::number(note.count) + QLatin1Char(' ') +
+        text += QStringLiteral("\n- ") + bcf::localCount(static_cast<qint64>(note.count)) + QLatin1Char(' ') +
                 QString::fromStdString(note.text);
     return text;
 }

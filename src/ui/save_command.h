@@ -16,3 +16,5 @@ bcf::BcfVersion saveVersionForFilter(const QString& selectedFilter, bcf::BcfVers
 
 // The message that lists what a save could not carry, one line per note ("2 snapshot images ...").
 QString saveNotesText(const bcf::SaveNotes& notes);
+// `heading` followed by the notes, one line each; empty when there are none.
+QString notesList(const QString& heading, const bcf::SaveNotes& notes);

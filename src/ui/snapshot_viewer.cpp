@@ -1,5 +1,7 @@
 #include "ui/snapshot_viewer.h"
 
+#include "datetime/local_date_time.h"
+
 #include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QKeySequence>
@@ -162,7 +164,9 @@ void SnapshotViewer::render() {
     const ViewerImage& shown = images[static_cast<std::size_t>(current)];
     setWindowTitle(shown.title);
     // "2 / 5  snapshot.png"
-    QString position = tr("%1 / %2  %3").arg(current + 1).arg(images.size()).arg(shown.title);
+    QString position = tr("%1 / %2  %3")
+                           .arg(bcf::localCount(current + 1),
+                                bcf::localCount(static_cast<qint64>(images.size())), shown.title);
     if (shown.image.isNull()) {
         lPosition->setText(position);
         lImage->setPixmap(QPixmap());

@@ -1,5 +1,6 @@
 #include "ui/snapshots_view.h"
 
+#include "datetime/local_date_time.h"
 #include "ui/bcf_session.h"
 #include "ui/edit_commands.h"
 #include "ui/model_lookup.h"
@@ -112,7 +113,7 @@ void SnapshotsView::show() {
     const bcf::BcfData& data = session_.data();
     const bool shown = topic >= 0 && static_cast<std::size_t>(topic) < data.markups.size();
     const std::size_t count = shown ? data.markups[static_cast<std::size_t>(topic)].viewPoints.size() : 0;
-    ui_.tabWidget->setTabText(0, tr("Snapshot (%1)").arg(count));
+    ui_.tabWidget->setTabText(0, tr("Snapshot (%1)").arg(bcf::localCount(static_cast<qint64>(count))));
     // An image that can't be read or decoded still gets its row, so that rows keep matching
     // viewpoints.
     for (std::size_t i = 0; i < count; ++i)
@@ -158,7 +159,7 @@ void SnapshotsView::viewPointAdded(int topic, int viewPoint) {
     if (viewPoint != ui_.lwSnapshots->count() || static_cast<std::size_t>(viewPoint) + 1 != count)
         return show();
     // One row more at the end: the rows there and the selection stay as they are.
-    ui_.tabWidget->setTabText(0, tr("Snapshot (%1)").arg(count));
+    ui_.tabWidget->setTabText(0, tr("Snapshot (%1)").arg(bcf::localCount(static_cast<qint64>(count))));
     ui_.lwSnapshots->addItem(makeItem(viewPoint));
 }
 

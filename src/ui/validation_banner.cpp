@@ -1,5 +1,6 @@
 #include "ui/validation_banner.h"
 
+#include "datetime/local_date_time.h"
 #include "ui/bcf_session.h"
 #include "ui/utf8_text.h"
 
@@ -8,10 +9,31 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QThread>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include <string>
+
+#ifdef Q_OS_LINUX
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+// Validating a large archive takes seconds of a core: the validating thread yields to the window and
+// to other programs, so that scrolling and editing stay as quick as without it.
+void runInTheBackground() {
+    QThread::currentThread()->setPriority(QThread::LowestPriority);
+#ifdef Q_OS_LINUX
+    // Linux threads share one scheduling priority; a thread's own nice value sets its share.
+    setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), 10);
+#endif
+}
+
+} // namespace
 
 ValidationBanner::ValidationBanner(QWidget* parent, BcfSession& session)
     : QFrame(parent), session_(session), text_(new QLabel(this)) {
@@ -57,6 +79,7 @@ void ValidationBanner::check() {
         return;
     pool_.clear();
     pool_.start([this, run, path] {
+        runInTheBackground();
         bcf::ValidationReport report;
         try {
             const std::string schemas = bcf::findSchemaDirectory();
@@ -76,8 +99,10 @@ void ValidationBanner::present(quint64 run, const bcf::ValidationReport& report)
         return;
     report_ = report;
     const std::size_t count = report.findings.size();
-    text_->setText(tr("%n problem(s) in this archive \u2014 <a href=\"details\">Details</a>", nullptr,
-                      static_cast<int>(count)));
+    text_->setText(
+        bcf::withLocalCount(tr("%n problem(s) in this archive \u2014 <a href=\"details\">Details</a>",
+                               nullptr, static_cast<int>(count)),
+                            static_cast<qint64>(count)));
     setVisible(count > 0);
     if (details_)
         details_->close();

@@ -187,6 +187,14 @@ private slots:
             << u"de"_s << u"ArchiveMerge"_s << u"%n conflict(s)"_s << 3 << u"3 Konflikte"_s;
         QTest::newRow("French falls back to English")
             << u"fr"_s << u"IssueList"_s << snapshots << 2 << u"2 snapshots"_s;
+        QTest::newRow("English, 2,000 snapshots")
+            << u"en"_s << u"IssueList"_s << snapshots << 2000 << u"2,000 snapshots"_s;
+        QTest::newRow("German, 12.345 comments")
+            << u"de"_s << u"IssueList"_s << comments << 12345 << u"12.345 Kommentaren"_s;
+        QTest::newRow("German, 1.000 problems")
+            << u"de"_s << u"ValidationBanner"_s
+            << u"%n problem(s) in this archive \u2014 <a href=\"details\">Details</a>"_s << 1000
+            << u"1.000 Probleme in diesem Archiv \u2014 <a href=\"details\">Details</a>"_s;
     }
 
     void pluralForms() {
@@ -196,8 +204,9 @@ private slots:
         QFETCH(int, count);
         QFETCH(QString, shown);
         bcf::setLanguage(QLocale(language));
-        QCOMPARE(QCoreApplication::translate(context.toUtf8().constData(), source.toUtf8().constData(),
-                                             nullptr, count),
+        QCOMPARE(bcf::withLocalCount(QCoreApplication::translate(context.toUtf8().constData(),
+                                                                 source.toUtf8().constData(), nullptr, count),
+                                     count),
                  shown);
     }
 
