@@ -36,11 +36,13 @@ namespace {
 constexpr int kResolution = 300;
 // A snapshot pixel prints as large as a pixel of a 96 dpi screen, the size a browser gives it.
 constexpr qreal kScreenDpi = 96;
-// What a PDF report may lay out in all, counted in characters: a paragraph costs its characters
-// and kBlockCost, a snapshot kImageCost and one character for every kPixelsPerCharacter pixels
-// decoded. Some 4,000 pages of text, laid out in about ten seconds; a small archive whose texts
-// or snapshots repeat could otherwise ask for hours of layout.
-constexpr std::size_t kMaxLayout = 12'000'000;
+// What a PDF report may lay out, counted in characters: a paragraph costs its characters and
+// kBlockCost, a snapshot kImageCost and one character for every kPixelsPerCharacter pixels decoded.
+// In all some 13,000 pages of text, laid out in well under half a minute; in one topic, whose
+// layout is held whole, about 170 MB. A small archive whose texts or snapshots repeat could
+// otherwise ask for hours of layout and gigabytes of memory.
+constexpr std::size_t kMaxLayout = 40'000'000;
+constexpr std::size_t kMaxTopicLayout = 4'000'000;
 constexpr std::size_t kBlockCost = 64;
 constexpr std::size_t kImageCost = 2'000;
 constexpr std::size_t kPixelsPerCharacter = 16;
@@ -78,17 +80,22 @@ public:
         first_ = true;
         images_.clear();
         shown_.clear();
+        sectionLaidOut_ = 0;
     }
 
-    // Counts `cost` against the report's layout; beyond kMaxLayout the report is refused.
+    // Counts `cost` against the report's and the section's layout; beyond kMaxLayout or
+    // kMaxTopicLayout the report is refused.
     void charge(std::size_t cost) {
         laidOut_ += cost;
-        if (laidOut_ > kMaxLayout)
-            throw std::runtime_error(
-                QCoreApplication::translate("Report", "too much to lay out in a PDF report (more than "
-                                                      "%1 million characters of text); choose fewer topics")
-                    .arg(kMaxLayout / 1'000'000)
-                    .toStdString());
+        sectionLaidOut_ += cost;
+        if (laidOut_ > kMaxLayout || sectionLaidOut_ > kMaxTopicLayout)
+            throw std::runtime_error(QCoreApplication::translate("Report",
+                                                                 "too much to lay out in a PDF report: more "
+                                                                 "than %1 million characters of text, or %2 "
+                                                                 "million in one topic")
+                                         .arg(kMaxLayout / 1'000'000)
+                                         .arg(kMaxTopicLayout / 1'000'000)
+                                         .toStdString());
     }
 
     void heading(const QString& text, qreal pointSize) {
@@ -189,6 +196,7 @@ private:
 
     QPdfWriter& writer_;
     std::size_t& laidOut_;
+    std::size_t sectionLaidOut_ = 0;
     std::map<qint64, QTextImageFormat> shown_; // by the QImage's cache key
     QTextDocument document_;
     QTextCursor cursor_;
