@@ -1138,6 +1138,10 @@
         <source>too much to lay out in a PDF report: more than %1 million characters of text, or %2 million in one topic</source>
         <translation>zu viel für einen PDF-Bericht: mehr als %1 Millionen Zeichen Text oder %2 Millionen in einem Thema</translation>
     </message>
+    <message>
+        <source>too large to show (%1 × %2 pixels)</source>
+        <translation>zu groß zum Anzeigen (%1 × %2 Pixel)</translation>
+    </message>
 </context>
 <context>
     <name>ReportExport</name>

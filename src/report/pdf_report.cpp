@@ -44,8 +44,10 @@ constexpr qreal kScreenDpi = 96;
 constexpr std::size_t kMaxLayout = 40'000'000;
 constexpr std::size_t kMaxTopicLayout = 4'000'000;
 constexpr std::size_t kBlockCost = 64;
-constexpr std::size_t kImageCost = 2'000;
+constexpr std::size_t kImageCost = 500;
 constexpr std::size_t kPixelsPerCharacter = 16;
+// A snapshot of more pixels is not shown (8,000 × 5,000; a snapshot of a screen has far fewer).
+constexpr std::size_t kMaxSnapshotPixels = 40'000'000;
 
 // One section of the report being built: a text document laid out for the PDF's pages.
 class Section {
@@ -263,9 +265,17 @@ Picture decodedSnapshot(Section& section, const ZipArchive& source, const Markup
         buffer.open(QIODevice::ReadOnly);
         QImageReader reader(&buffer);
         // Counted before it is decoded: a small file may unpack into millions of pixels.
-        if (const QSize size = reader.size(); size.isValid())
-            section.charge(static_cast<std::size_t>(size.width()) * static_cast<std::size_t>(size.height()) /
-                           kPixelsPerCharacter);
+        if (const QSize size = reader.size(); size.isValid()) {
+            const std::size_t pixels =
+                static_cast<std::size_t>(size.width()) * static_cast<std::size_t>(size.height());
+            if (pixels > kMaxSnapshotPixels) {
+                picture.problem = QCoreApplication::translate("Report", "too large to show (%1 × %2 pixels)")
+                                      .arg(size.width())
+                                      .arg(size.height());
+                return picture;
+            }
+            section.charge(pixels / kPixelsPerCharacter);
+        }
         picture.image = reader.read();
         if (picture.file.empty())
             picture.problem = QCoreApplication::translate("Report", "not in the archive");
