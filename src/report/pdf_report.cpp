@@ -22,6 +22,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <optional>
+#include <utility>
 
 namespace bcf::report_detail {
 
@@ -92,26 +94,20 @@ public:
     // The image scaled down to the page width (and to most of a page's height), never up; `file` is
     // the image file it was read from.
     void image(const QImage& picture, const QByteArray& file) {
-        const qreal pageWidth = writer_.width() * kScreenDpi / kResolution;
-        const qreal pageHeight = writer_.height() * kScreenDpi / kResolution * 0.75;
-        const qreal scale = std::min({1.0, pageWidth / picture.width(), pageHeight / picture.height()});
-        const QSizeF printed(picture.width() * scale, picture.height() * scale);
-        // Pixels beyond what the PDF's resolution can show only make the file larger.
-        const QSize needed = (printed * kResolution / kScreenDpi).toSize();
+        const auto [printed, needed] = printedSize(picture.size());
         QImage stored = picture;
         if (picture.width() > needed.width() && needed.width() > 0 && needed.height() > 0)
             stored = picture.scaled(needed, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-        const QString name = QStringLiteral("snapshot:%1").arg(images_.size() + 1);
-        images_[name] = pdfImage(stored, file, stored.size() == picture.size());
-        // The layout only asks whether the image exists, to scale its size from screen pixels to the
-        // PDF's dots; a placeholder answers that without a copy of the snapshot.
-        document_.addResource(QTextDocument::ImageResource, QUrl(name), placeholder_);
-        newBlock(6);
-        QTextImageFormat format;
-        format.setName(name);
-        format.setWidth(printed.width());
-        format.setHeight(printed.height());
-        cursor_.insertImage(format);
+        insertImage(pdfImage(stored, file, stored.size() == picture.size()), printed);
+    }
+
+    // An image file kept as it is, unless it has more pixels than the PDF can show: then false.
+    bool imageAsItIs(PdfImage image) {
+        const auto [printed, needed] = printedSize(image.size);
+        if (image.size.width() > needed.width())
+            return false;
+        insertImage(std::move(image), printed);
+        return true;
     }
 
     const std::map<QString, PdfImage>& images() const { return images_; }
@@ -130,6 +126,31 @@ public:
     }
 
 private:
+    // The size of an image of `pixels` on the page, in pixels of a 96 dpi screen, and the pixels
+    // the PDF's resolution can show at that size.
+    std::pair<QSizeF, QSize> printedSize(QSize pixels) const {
+        const qreal pageWidth = writer_.width() * kScreenDpi / kResolution;
+        const qreal pageHeight = writer_.height() * kScreenDpi / kResolution * 0.75;
+        const qreal scale = std::min({1.0, pageWidth / pixels.width(), pageHeight / pixels.height()});
+        const QSizeF printed(pixels.width() * scale, pixels.height() * scale);
+        // Pixels beyond what the PDF's resolution can show only make the file larger.
+        return {printed, (printed * kResolution / kScreenDpi).toSize()};
+    }
+
+    void insertImage(PdfImage image, QSizeF printed) {
+        const QString name = QStringLiteral("snapshot:%1").arg(images_.size() + 1);
+        images_[name] = std::move(image);
+        // The layout only asks whether the image exists, to scale its size from screen pixels to the
+        // PDF's dots; a placeholder answers that without a copy of the snapshot.
+        document_.addResource(QTextDocument::ImageResource, QUrl(name), placeholder_);
+        newBlock(6);
+        QTextImageFormat format;
+        format.setName(name);
+        format.setWidth(printed.width());
+        format.setHeight(printed.height());
+        cursor_.insertImage(format);
+    }
+
     // Text with its line breaks kept inside one paragraph.
     static QString oneParagraph(QString text) {
         text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -156,7 +177,11 @@ private:
     bool first_ = true;
     bool editing_ = true;
     std::map<QString, PdfImage> images_;
-    const QImage placeholder_{1, 1, QImage::Format_RGB32};
+    QImage placeholder_ = [] {
+        QImage image(1, 1, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        return image;
+    }();
 };
 
 QString valueOrNone(const QString& text) {
@@ -211,8 +236,12 @@ void snapshots(Section& section, const ZipArchive& source, const Markup& markup)
         std::string bytes;
         try {
             bytes = snapshotBytes(source, markup, viewPoint);
-            picture =
-                QImage::fromData(QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size())));
+            const QByteArray file =
+                QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size()));
+            // Most snapshots are PNG files that can go into the PDF without decoding their pixels.
+            if (std::optional<PdfImage> png = intactPng(file); png && section.imageAsItIs(std::move(*png)))
+                continue;
+            picture = QImage::fromData(file);
             if (bytes.empty())
                 problem = QCoreApplication::translate("Report", "not in the archive");
             else if (picture.isNull())
