@@ -89,6 +89,9 @@ void CommentsView::show() {
         setTexts(item, comment);
         tree->addTopLevelItem(item);
     }
+    // Refilled after a dialog closed (a deleted comment), the view repaints only the rows its
+    // header resized, leaving the old rows' pixels below them; every row has changed.
+    tree->viewport()->update();
 }
 
 void CommentsView::showRow(int comment) {

@@ -76,6 +76,9 @@ void DocumentsView::show() {
         1, tr("Documents (%1)").arg(bcf::localCount(static_cast<qint64>(documents.size()))));
     for (const bcf::DocumentInfo& document : documents)
         ui_.twDocuments->addTopLevelItem(documentItem(document));
+    // Refilled after a dialog closed, the view repaints only the rows its header resized; every
+    // row has changed.
+    ui_.twDocuments->viewport()->update();
 }
 
 void DocumentsView::documentAdded(int document) {
