@@ -206,7 +206,8 @@ void titlePage(Section& section, const ReportInput& input) {
                   valueOrNone(QFileInfo(qtext(input.options.archiveFile)).fileName()));
     section.field(QCoreApplication::translate("Report", "Date"),
                   formatDateTime(storedDateTimeText(now), DateTimeStyle::Report));
-    section.field(QCoreApplication::translate("Report", "Topics"), QString::number(input.rows.size()));
+    section.field(QCoreApplication::translate("Report", "Topics"),
+                  localCount(static_cast<qint64>(input.rows.size())));
     // The offset as the C library applies it to every date of the report.
     const int minutes = now.offsetFromUtc() / 60;
     section.paragraph(QCoreApplication::translate("Report", "All times are local times (UTC%1%2:%3).")
@@ -216,10 +217,10 @@ void titlePage(Section& section, const ReportInput& input) {
                       6, true);
     section.heading(QCoreApplication::translate("Report", "Topics by status"), 13);
     for (const auto& [status, count] : countBy(data, input.rows, &Topic::topicStatus))
-        section.field(status, QString::number(count));
+        section.field(status, localCount(static_cast<qint64>(count)));
     section.heading(QCoreApplication::translate("Report", "Topics by type"), 13);
     for (const auto& [type, count] : countBy(data, input.rows, &Topic::topicType))
-        section.field(type, QString::number(count));
+        section.field(type, localCount(static_cast<qint64>(count)));
 }
 
 void snapshots(Section& section, const ZipArchive& source, const Markup& markup) {
@@ -278,7 +279,9 @@ void topicSection(Section& section, const ZipArchive& source, const Markup& mark
     section.heading(QCoreApplication::translate("Report", "Description"), 12);
     section.paragraph(valueOrNone(qtext(topic.description)));
     snapshots(section, source, markup);
-    section.heading(QCoreApplication::translate("Report", "Comments (%1)").arg(markup.comments.size()), 12);
+    section.heading(QCoreApplication::translate("Report", "Comments (%1)")
+                        .arg(localCount(static_cast<qint64>(markup.comments.size()))),
+                    12);
     for (const Comment& comment : markup.comments) {
         // "Anna: 2024-03-07 10:05 (changed 2024-03-08 09:00 by Ben)", then the text.
         QString when = dateText(comment.date);
