@@ -25,6 +25,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <map>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -128,36 +129,26 @@ public:
     }
 
     // The image scaled down to the page width (and to most of a page's height), never up; `file` is
-    // the image file it was read from. One picture shown again is stored once.
-    void image(const QImage& picture, const QByteArray& file) {
+    // the image file it was read from. One picture (`key`) shown again is stored once.
+    void image(const void* key, const QImage& picture, const QByteArray& file) {
         charge(kImageCost);
-        const auto [shown, added] = shown_.try_emplace(picture.cacheKey());
-        if (!added) {
-            newBlock(6);
-            cursor_.insertImage(shown->second);
+        if (showAgain(key))
             return;
-        }
-        const qreal pageWidth = writer_.width() * kScreenDpi / kResolution;
-        const qreal pageHeight = writer_.height() * kScreenDpi / kResolution * 0.75;
-        const qreal scale = std::min({1.0, pageWidth / picture.width(), pageHeight / picture.height()});
-        const QSizeF printed(picture.width() * scale, picture.height() * scale);
-        // Pixels beyond what the PDF's resolution can show only make the file larger.
-        const QSize needed = (printed * kResolution / kScreenDpi).toSize();
+        const auto [printed, needed] = printedSize(picture.size());
         QImage stored = picture;
         if (picture.width() > needed.width() && needed.width() > 0 && needed.height() > 0)
             stored = picture.scaled(needed, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-        const QString name = QStringLiteral("snapshot:%1").arg(images_.size() + 1);
-        images_[name] = pdfImage(stored, file, stored.size() == picture.size());
-        // The layout only asks whether the image exists, to scale its size from screen pixels to the
-        // PDF's dots; a placeholder answers that without a copy of the snapshot.
-        document_.addResource(QTextDocument::ImageResource, QUrl(name), placeholder_);
-        newBlock(6);
-        QTextImageFormat format;
-        format.setName(name);
-        format.setWidth(printed.width());
-        format.setHeight(printed.height());
-        cursor_.insertImage(format);
-        shown->second = format;
+        insertImage(key, pdfImage(stored, file, stored.size() == picture.size()), printed);
+    }
+
+    // Whether an image of `pixels` is shown with all its pixels, so that its file can be kept.
+    bool fitsAsItIs(QSize pixels) const { return pixels.width() <= printedSize(pixels).second.width(); }
+
+    // An image file kept as it is (see fitsAsItIs); one picture (`key`) shown again is stored once.
+    void keptImage(const void* key, const PdfImage& image) {
+        charge(kImageCost);
+        if (!showAgain(key))
+            insertImage(key, image, printedSize(image.size).first);
     }
 
     const std::map<QString, PdfImage>& images() const { return images_; }
@@ -176,6 +167,42 @@ public:
     }
 
 private:
+    // The size of an image of `pixels` on the page, in pixels of a 96 dpi screen, and the pixels
+    // the PDF's resolution can show at that size.
+    std::pair<QSizeF, QSize> printedSize(QSize pixels) const {
+        const qreal pageWidth = writer_.width() * kScreenDpi / kResolution;
+        const qreal pageHeight = writer_.height() * kScreenDpi / kResolution * 0.75;
+        const qreal scale = std::min({1.0, pageWidth / pixels.width(), pageHeight / pixels.height()});
+        const QSizeF printed(pixels.width() * scale, pixels.height() * scale);
+        // Pixels beyond what the PDF's resolution can show only make the file larger.
+        return {printed, (printed * kResolution / kScreenDpi).toSize()};
+    }
+
+    // Shows the picture `key` again when the section has shown it before.
+    bool showAgain(const void* key) {
+        const auto shown = shown_.find(key);
+        if (shown == shown_.end())
+            return false;
+        newBlock(6);
+        cursor_.insertImage(shown->second);
+        return true;
+    }
+
+    void insertImage(const void* key, PdfImage image, QSizeF printed) {
+        const QString name = QStringLiteral("snapshot:%1").arg(images_.size() + 1);
+        images_[name] = std::move(image);
+        // The layout only asks whether the image exists, to scale its size from screen pixels to the
+        // PDF's dots; a placeholder answers that without a copy of the snapshot.
+        document_.addResource(QTextDocument::ImageResource, QUrl(name), placeholder_);
+        newBlock(6);
+        QTextImageFormat format;
+        format.setName(name);
+        format.setWidth(printed.width());
+        format.setHeight(printed.height());
+        cursor_.insertImage(format);
+        shown_[key] = format;
+    }
+
     // Text with its line breaks kept inside one paragraph.
     static QString oneParagraph(QString text) {
         text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -199,13 +226,17 @@ private:
     QPdfWriter& writer_;
     std::size_t& laidOut_;
     std::size_t sectionLaidOut_ = 0;
-    std::map<qint64, QTextImageFormat> shown_; // by the QImage's cache key
+    std::map<const void*, QTextImageFormat> shown_; // by the picture shown
     QTextDocument document_;
     QTextCursor cursor_;
     bool first_ = true;
     bool editing_ = true;
     std::map<QString, PdfImage> images_;
-    const QImage placeholder_{1, 1, QImage::Format_RGB32};
+    QImage placeholder_ = [] {
+        QImage image(1, 1, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        return image;
+    }();
 };
 
 QString valueOrNone(const QString& text) {
@@ -247,10 +278,11 @@ void titlePage(Section& section, const ReportInput& input) {
         section.field(type, localCount(static_cast<qint64>(count)));
 }
 
-// A snapshot decoded with the bytes of its file, or why it can't be shown.
+// A snapshot decoded with the bytes of its file, or kept as its file is, or why it can't be shown.
 struct Picture {
     QImage image;
     std::string file;
+    std::optional<PdfImage> kept;
     QString problem;
 };
 
@@ -275,6 +307,11 @@ Picture decodedSnapshot(Section& section, const ZipArchive& source, const Markup
                 return picture;
             }
             section.charge(pixels / kPixelsPerCharacter);
+        }
+        // Most snapshots are PNG files that can go into the PDF without decoding their pixels.
+        if (std::optional<PdfImage> png = intactPng(data); png && section.fitsAsItIs(png->size)) {
+            picture.kept = std::move(png);
+            return picture;
         }
         picture.image = reader.read();
         if (picture.file.empty())
@@ -303,9 +340,11 @@ void snapshots(Section& section, const ZipArchive& source, const Markup& markup)
             found->second = decodedSnapshot(section, source, markup, viewPoint);
         const Picture& picture = found->second;
         // A snapshot that can't be shown costs only itself: the section says so and goes on.
-        if (picture.problem.isEmpty())
+        if (picture.kept)
+            section.keptImage(&picture, *picture.kept);
+        else if (picture.problem.isEmpty())
             section.image(
-                picture.image,
+                &picture, picture.image,
                 QByteArray::fromRawData(picture.file.data(), static_cast<qsizetype>(picture.file.size())));
         else
             section.paragraph(QCoreApplication::translate("Report", "Snapshot %1 can't be shown: %2")
