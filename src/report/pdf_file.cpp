@@ -95,11 +95,11 @@ void PdfFile::object(int number, const QByteArray& body) {
     write(body + "\nendobj\n");
 }
 
-void PdfFile::stream(int number, const QByteArray& dictionary, const QByteArray& data) {
+void PdfFile::stream(int number, const QByteArray& dictionary, const char* data, qsizetype size) {
     start(number);
-    write("<<" + dictionary + (dictionary.isEmpty() ? "" : " ") + "/Length " +
-          QByteArray::number(data.size()) + ">>\nstream\n");
-    write(data);
+    write("<<" + dictionary + (dictionary.isEmpty() ? "" : " ") + "/Length " + QByteArray::number(size) +
+          ">>\nstream\n");
+    write(data, size);
     write("\nendstream\nendobj\n");
 }
 
@@ -117,10 +117,10 @@ void PdfFile::finish(int catalog, int info) {
     write(text);
 }
 
-void PdfFile::write(const QByteArray& bytes) {
-    if (out_.write(bytes) != bytes.size())
+void PdfFile::write(const char* data, qsizetype size) {
+    if (out_.write(data, size) != size)
         throw std::runtime_error("cannot write the PDF: " + out_.errorString().toStdString());
-    written_ += bytes.size();
+    written_ += size;
 }
 
 } // namespace bcf::report_detail

@@ -34,7 +34,12 @@ public:
     // Object `number` with the given body (a dictionary, an array, ...).
     void object(int number, const QByteArray& body);
     // Stream object `number`: `dictionary` holds the entries besides /Length (without << >>).
-    void stream(int number, const QByteArray& dictionary, const QByteArray& data);
+    void stream(int number, const QByteArray& dictionary, const QByteArray& data) {
+        stream(number, dictionary, data.constData(), data.size());
+    }
+    void stream(int number, const QByteArray& dictionary, const std::string& data) {
+        stream(number, dictionary, data.data(), qsizetype(data.size()));
+    }
     // `data` compressed for /FlateDecode, quickly rather than tightly: font programs shrink almost
     // as well as with zlib's default level.
     QByteArray deflate(const QByteArray& data) { return deflate(data.constData(), data.size()); }
@@ -44,7 +49,9 @@ public:
 
 private:
     QByteArray deflate(const char* data, qsizetype size);
-    void write(const QByteArray& bytes);
+    void stream(int number, const QByteArray& dictionary, const char* data, qsizetype size);
+    void write(const QByteArray& bytes) { write(bytes.constData(), bytes.size()); }
+    void write(const char* data, qsizetype size);
     void start(int number);
 
     QIODevice& out_;

@@ -5,6 +5,7 @@
 #include <QImageWriter>
 
 #include <algorithm>
+#include <climits>
 #include <stdexcept>
 
 #include <zlib.h>
@@ -80,6 +81,17 @@ QByteArray alphaMask(const QImage& image) {
 }
 
 } // namespace
+
+QSize pngSize(const QByteArray& file) {
+    // The signature, then the header chunk: its length (13), type, width and height.
+    if (!file.startsWith("\x89PNG\r\n\x1a\n") || file.mid(12, 4) != "IHDR")
+        return {};
+    const quint32 width = u32(file, 16);
+    const quint32 height = u32(file, 20);
+    if (width == 0 || height == 0 || width > INT_MAX || height > INT_MAX)
+        return {};
+    return {int(width), int(height)};
+}
 
 std::optional<PdfImage> intactPng(const QByteArray& file) {
     if (!file.startsWith("\x89PNG\r\n\x1a\n"))

@@ -24,6 +24,9 @@ struct PdfImage {
 // orientation to apply), the file is kept as it is; otherwise the image is stored as a JPEG.
 PdfImage pdfImage(const QImage& image, const QByteArray& file, bool asRead);
 
+// The size in the header of the PNG file `file`; not valid when `file` is no PNG file.
+QSize pngSize(const QByteArray& file);
+
 // The PNG file `file` as it is, when a PDF reader can show it (8 bits of gray or RGB, not
 // interlaced, no transparency, no orientation to apply) and its compressed rows are intact.
 // Checked without decoding its pixels: the rows stay compressed as the file holds them.

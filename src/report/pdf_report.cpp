@@ -296,8 +296,10 @@ Picture decodedSnapshot(Section& section, const ZipArchive& source, const Markup
         QBuffer buffer(&data);
         buffer.open(QIODevice::ReadOnly);
         QImageReader reader(&buffer);
-        // Counted before it is decoded: a small file may unpack into millions of pixels.
-        if (const QSize size = reader.size(); size.isValid()) {
+        // Counted before it is decoded: a small file may unpack into millions of pixels. A PNG file's
+        // size is read from its header, without a look for the image plugin that reads it.
+        const QSize pngPixels = pngSize(data);
+        if (const QSize size = pngPixels.isValid() ? pngPixels : reader.size(); size.isValid()) {
             const std::size_t pixels =
                 static_cast<std::size_t>(size.width()) * static_cast<std::size_t>(size.height());
             if (pixels > kMaxSnapshotPixels) {
@@ -309,7 +311,8 @@ Picture decodedSnapshot(Section& section, const ZipArchive& source, const Markup
             section.charge(pixels / kPixelsPerCharacter);
         }
         // Most snapshots are PNG files that can go into the PDF without decoding their pixels.
-        if (std::optional<PdfImage> png = intactPng(data); png && section.fitsAsItIs(png->size)) {
+        if (std::optional<PdfImage> png = pngPixels.isValid() ? intactPng(data) : std::nullopt;
+            png && section.fitsAsItIs(png->size)) {
             picture.kept = std::move(png);
             return picture;
         }
