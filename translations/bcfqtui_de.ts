@@ -1127,6 +1127,21 @@
         <comment>sheet name</comment>
         <translation>Themen</translation>
     </message>
+    <message numerus="yes">
+        <source>… (%n more character(s))</source>
+        <translation>
+            <numerusform>… (%n weiteres Zeichen)</numerusform>
+            <numerusform>… (%n weitere Zeichen)</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>too much to lay out in a PDF report: more than %1 million characters of text, or %2 million in one topic</source>
+        <translation>zu viel für einen PDF-Bericht: mehr als %1 Millionen Zeichen Text oder %2 Millionen in einem Thema</translation>
+    </message>
+    <message>
+        <source>too large to show (%1 × %2 pixels)</source>
+        <translation>zu groß zum Anzeigen (%1 × %2 Pixel)</translation>
+    </message>
 </context>
 <context>
     <name>ReportExport</name>

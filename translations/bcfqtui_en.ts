@@ -88,6 +88,16 @@
     </message>
 </context>
 <context>
+    <name>Report</name>
+    <message numerus="yes">
+        <source>… (%n more character(s))</source>
+        <translation>
+            <numerusform>… (%n more character)</numerusform>
+            <numerusform>… (%n more characters)</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
     <name>ValidationBanner</name>
     <message numerus="yes">
         <source>%n problem(s) in this archive — &lt;a href=&quot;details&quot;&gt;Details&lt;/a&gt;</source>

@@ -1,5 +1,6 @@
 #include "json_writer.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <sstream>
@@ -59,16 +60,19 @@ void JsonWriter::quoted(std::string_view text) {
     buffer_ += '"';
     std::size_t i = 0;
     while (i < text.size()) {
-        // Plain bytes go in as one run.
+        // Plain bytes go in as one run, at most a chunk at a time: a long text goes out in
+        // pieces, never copied whole (escaped, it can be six times its size).
         std::size_t run = i;
-        while (run < text.size() && !needsCare(static_cast<unsigned char>(text[run])))
+        const std::size_t end = std::min(text.size(), i + kChunk);
+        while (run < end && !needsCare(static_cast<unsigned char>(text[run])))
             ++run;
         buffer_.append(text.data() + i, run - i);
         i = run;
+        spill();
         if (i == text.size())
             break;
-        // A long text goes out in pieces: escaped, it can be six times its size.
-        spill();
+        if (run == end)
+            continue;
         const unsigned char c = static_cast<unsigned char>(text[i]);
         if (c >= 0x80) {
             const std::size_t length = utf8Length(text, i);

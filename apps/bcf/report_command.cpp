@@ -1,5 +1,6 @@
 #include "report_command.h"
 
+#include "archive_failure.h"
 #include "codec/archive.h"
 #include "codec/bcf_error.h"
 #include "i18n/language.h"
@@ -86,7 +87,7 @@ int runReportCommand(const std::vector<std::string>& args, std::string& usagePro
     try {
         document = loadArchive(archive);
     } catch (const std::exception& error) {
-        return failure(archive, error);
+        return archiveFailure(archive, error);
     }
     // The PDF is laid out with Qt's fonts and text layout, which need a GUI application; the
     // offscreen platform needs no display.

@@ -434,9 +434,12 @@ namespace {
 // Collects pugixml's output. pugixml escapes carriage returns in attributes but writes them raw
 // in text, where every reader turns them into line feeds; the writers make no CDATA sections or
 // comments, so a raw carriage return can only stand in text and becomes a reference here.
-// Output beyond what an archive entry may hold stops the write early.
+// Output beyond what an archive entry may hold stops the write early, and so does output that,
+// with the tree it comes from (`tree` bytes), no longer fits in the budget.
 class TextWriter : public pugi::xml_writer {
 public:
+    explicit TextWriter(std::uint64_t tree) : tree_(tree) {}
+
     std::string text = "<?xml version=\"1.0\"?>\n";
 
     void write(const void* data, std::size_t size) override {
@@ -452,7 +455,12 @@ public:
         }
         if (text.size() > kMaxEntryBytes)
             throw BcfError("write error", {}, "XML file larger than 256 MiB");
+        if (parseBudget && !parseBudget->fits(tree_ + text.capacity()))
+            parseBudget->exceeded("XML written");
     }
+
+private:
+    std::uint64_t tree_;
 };
 
 } // namespace
@@ -460,11 +468,12 @@ public:
 std::string serialize(const pugi::xml_document& document) {
     // The tree is complete unless the budget refused a part of it; the next tree counts anew.
     const bool incomplete = overBudget;
+    const std::uint64_t tree = parsedBytes;
     overBudget = false;
     parsedBytes = 0;
     if (incomplete && parseBudget)
         parseBudget->exceeded("XML written");
-    TextWriter writer;
+    TextWriter writer(tree);
     document.save(writer, "\t", pugi::format_indent | pugi::format_no_declaration, pugi::encoding_utf8);
     return std::move(writer.text);
 }

@@ -10,15 +10,14 @@
 
 namespace bcf::report_detail {
 
-void putNumber(QByteArray& out, double value) {
+void putNumber(std::string& out, double value) {
     long long hundredths = std::llround(value * 100);
     if (hundredths < 0) {
         out += '-';
         hundredths = -hundredths;
     }
     char digits[24];
-    const char* end = std::to_chars(digits, digits + sizeof digits, hundredths / 100).ptr;
-    out.append(digits, end - digits);
+    out.append(digits, std::to_chars(digits, digits + sizeof digits, hundredths / 100).ptr);
     if (const auto fraction = int(hundredths % 100); fraction != 0) {
         out += '.';
         out += char('0' + fraction / 10);
@@ -28,9 +27,9 @@ void putNumber(QByteArray& out, double value) {
 }
 
 QByteArray pdfNumber(double value) {
-    QByteArray text;
+    std::string text;
     putNumber(text, value);
-    return text;
+    return QByteArray::fromStdString(text);
 }
 
 QByteArray pdfText(const QString& text) {
@@ -67,12 +66,12 @@ PdfFile::PdfFile(QIODevice& out) : out_(out), zlib_(startDeflate(), &endDeflate)
 
 PdfFile::~PdfFile() = default;
 
-QByteArray PdfFile::deflate(const QByteArray& data) {
+QByteArray PdfFile::deflate(const char* data, qsizetype size) {
     z_stream_s& stream = *zlib_;
     deflateReset(&stream);
-    QByteArray compressed(qsizetype(deflateBound(&stream, uLong(data.size()))), Qt::Uninitialized);
-    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.constData()));
-    stream.avail_in = uInt(data.size());
+    QByteArray compressed(qsizetype(deflateBound(&stream, uLong(size))), Qt::Uninitialized);
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data));
+    stream.avail_in = uInt(size);
     stream.next_out = reinterpret_cast<Bytef*>(compressed.data());
     stream.avail_out = uInt(compressed.size());
     if (::deflate(&stream, Z_FINISH) != Z_STREAM_END)
@@ -96,10 +95,11 @@ void PdfFile::object(int number, const QByteArray& body) {
     write(body + "\nendobj\n");
 }
 
-void PdfFile::stream(int number, const QByteArray& dictionary, const QByteArray& data) {
+void PdfFile::stream(int number, const QByteArray& dictionary, const char* data, qsizetype size) {
     start(number);
-    write("<<" + dictionary + " /Length " + QByteArray::number(data.size()) + ">>\nstream\n");
-    write(data);
+    write("<<" + dictionary + (dictionary.isEmpty() ? "" : " ") + "/Length " + QByteArray::number(size) +
+          ">>\nstream\n");
+    write(data, size);
     write("\nendstream\nendobj\n");
 }
 
@@ -117,10 +117,10 @@ void PdfFile::finish(int catalog, int info) {
     write(text);
 }
 
-void PdfFile::write(const QByteArray& bytes) {
-    if (out_.write(bytes) != bytes.size())
+void PdfFile::write(const char* data, qsizetype size) {
+    if (out_.write(data, size) != size)
         throw std::runtime_error("cannot write the PDF: " + out_.errorString().toStdString());
-    written_ += bytes.size();
+    written_ += size;
 }
 
 } // namespace bcf::report_detail

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <memory>
+#include <string>
 #include <vector>
 
 class QIODevice;
@@ -16,7 +17,7 @@ namespace bcf::report_detail {
 // A number as PDF content writes it: at most two decimals, no trailing zeros.
 QByteArray pdfNumber(double value);
 // The same, appended to `out`.
-void putNumber(QByteArray& out, double value);
+void putNumber(std::string& out, double value);
 // A text string: UTF-16BE with a byte-order mark, in hexadecimal.
 QByteArray pdfText(const QString& text);
 
@@ -33,15 +34,24 @@ public:
     // Object `number` with the given body (a dictionary, an array, ...).
     void object(int number, const QByteArray& body);
     // Stream object `number`: `dictionary` holds the entries besides /Length (without << >>).
-    void stream(int number, const QByteArray& dictionary, const QByteArray& data);
-    // `data` compressed for /FlateDecode, quickly rather than tightly: page contents and font
-    // programs shrink almost as well as with zlib's default level.
-    QByteArray deflate(const QByteArray& data);
+    void stream(int number, const QByteArray& dictionary, const QByteArray& data) {
+        stream(number, dictionary, data.constData(), data.size());
+    }
+    void stream(int number, const QByteArray& dictionary, const std::string& data) {
+        stream(number, dictionary, data.data(), qsizetype(data.size()));
+    }
+    // `data` compressed for /FlateDecode, quickly rather than tightly: font programs shrink almost
+    // as well as with zlib's default level.
+    QByteArray deflate(const QByteArray& data) { return deflate(data.constData(), data.size()); }
+    QByteArray deflate(const std::string& data) { return deflate(data.data(), qsizetype(data.size())); }
     // The cross-reference table and the trailer naming the catalog and the information dictionary.
     void finish(int catalog, int info);
 
 private:
-    void write(const QByteArray& bytes);
+    QByteArray deflate(const char* data, qsizetype size);
+    void stream(int number, const QByteArray& dictionary, const char* data, qsizetype size);
+    void write(const QByteArray& bytes) { write(bytes.constData(), bytes.size()); }
+    void write(const char* data, qsizetype size);
     void start(int number);
 
     QIODevice& out_;

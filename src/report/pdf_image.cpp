@@ -5,7 +5,10 @@
 #include <QImageWriter>
 
 #include <algorithm>
+#include <climits>
 #include <stdexcept>
+
+#include <zlib.h>
 
 namespace bcf::report_detail {
 
@@ -61,46 +64,6 @@ bool keepJpeg(const QByteArray& file, PdfImage& image) {
     return false;
 }
 
-// A PNG file's compressed rows as they are: PDF's Flate filter with PNG predictors reads them.
-bool keepPng(const QByteArray& file, PdfImage& image) {
-    if (!file.startsWith("\x89PNG\r\n\x1a\n"))
-        return false;
-    int components = 0;
-    QByteArray rows;
-    for (qsizetype at = 8; at + 12 <= file.size();) {
-        const quint32 length = u32(file, at);
-        if (length > file.size() - at - 12)
-            return false;
-        const QByteArray type = file.mid(at + 4, 4);
-        const qsizetype data = at + 8;
-        if (type == "IHDR") {
-            // 8 bits of gray or RGB, the only compression and filter methods, not interlaced.
-            const quint32 colorType = byteAt(file, data + 9);
-            if (length < 13 || byteAt(file, data + 8) != 8 || (colorType != 0 && colorType != 2) ||
-                byteAt(file, data + 10) != 0 || byteAt(file, data + 11) != 0 ||
-                byteAt(file, data + 12) != 0 ||
-                QSize(int(u32(file, data)), int(u32(file, data + 4))) != image.size)
-                return false;
-            components = colorType == 0 ? 1 : 3;
-        } else if (type == "IDAT") {
-            rows.append(file.constData() + data, length);
-        } else if (type == "tRNS" || type == "eXIf") {
-            // A transparent colour, or an orientation to apply.
-            return false;
-        } else if (type == "IEND") {
-            break;
-        }
-        at += 12 + length;
-    }
-    if (components == 0 || rows.isEmpty())
-        return false;
-    image.data = rows;
-    image.dictionary =
-        colorSpace(components) + " /Filter /FlateDecode /DecodeParms <</Predictor 15 /Colors " +
-        QByteArray::number(components) + " /Columns " + QByteArray::number(image.size.width()) + ">>";
-    return true;
-}
-
 // The alpha channel of `image` as 8-bit gray, empty when every pixel is opaque.
 QByteArray alphaMask(const QImage& image) {
     if (!image.hasAlphaChannel())
@@ -119,10 +82,81 @@ QByteArray alphaMask(const QImage& image) {
 
 } // namespace
 
+QSize pngSize(const QByteArray& file) {
+    // The signature, then the header chunk: its length (13), type, width and height.
+    if (!file.startsWith("\x89PNG\r\n\x1a\n") || file.mid(12, 4) != "IHDR")
+        return {};
+    const quint32 width = u32(file, 16);
+    const quint32 height = u32(file, 20);
+    if (width == 0 || height == 0 || width > INT_MAX || height > INT_MAX)
+        return {};
+    return {int(width), int(height)};
+}
+
+std::optional<PdfImage> intactPng(const QByteArray& file) {
+    if (!file.startsWith("\x89PNG\r\n\x1a\n"))
+        return std::nullopt;
+    PdfImage image;
+    int components = 0;
+    bool ended = false;
+    for (qsizetype at = 8; !ended && at + 12 <= file.size();) {
+        const quint32 length = u32(file, at);
+        if (length > file.size() - at - 12)
+            return std::nullopt;
+        const QByteArray type = file.mid(at + 4, 4);
+        const qsizetype data = at + 8;
+        if (type == "IHDR") {
+            // 8 bits of gray or RGB, the only compression and filter methods, not interlaced.
+            const quint32 colorType = byteAt(file, data + 9);
+            if (length < 13 || byteAt(file, data + 8) != 8 || (colorType != 0 && colorType != 2) ||
+                byteAt(file, data + 10) != 0 || byteAt(file, data + 11) != 0 || byteAt(file, data + 12) != 0)
+                return std::nullopt;
+            image.size = QSize(int(std::min<quint32>(u32(file, data), 1 << 20)),
+                               int(std::min<quint32>(u32(file, data + 4), 1 << 20)));
+            components = colorType == 0 ? 1 : 3;
+        } else if (type == "IDAT") {
+            image.data.append(file.constData() + data, length);
+        } else if (type == "tRNS" || type == "eXIf") {
+            // A transparent colour, or an orientation to apply.
+            return std::nullopt;
+        } else if (type == "IEND") {
+            ended = true;
+        }
+        at += 12 + length;
+    }
+    // The rows must inflate to exactly a filter byte and the pixels of each row (zlib checks their
+    // sum), which also catches a damaged header; the other chunks are not read.
+    const qsizetype rowBytes = 1 + qsizetype(image.size.width()) * components;
+    const qsizetype expected = rowBytes * image.size.height();
+    if (!ended || components == 0 || image.size.isEmpty() || expected > (qsizetype(1) << 30))
+        return std::nullopt;
+    QByteArray rows(expected + 1, Qt::Uninitialized);
+    z_stream stream{};
+    if (inflateInit(&stream) != Z_OK)
+        return std::nullopt;
+    stream.next_in = reinterpret_cast<Bytef*>(image.data.data());
+    stream.avail_in = uInt(image.data.size());
+    stream.next_out = reinterpret_cast<Bytef*>(rows.data());
+    stream.avail_out = uInt(rows.size());
+    const int result = inflate(&stream, Z_FINISH);
+    const auto produced = qsizetype(stream.total_out);
+    inflateEnd(&stream);
+    if (result != Z_STREAM_END || produced != expected)
+        return std::nullopt;
+    for (qsizetype row = 0; row < expected; row += rowBytes) {
+        if (quint8(rows[row]) > 4)
+            return std::nullopt;
+    }
+    image.dictionary =
+        colorSpace(components) + " /Filter /FlateDecode /DecodeParms <</Predictor 15 /Colors " +
+        QByteArray::number(components) + " /Columns " + QByteArray::number(image.size.width()) + ">>";
+    return image;
+}
+
 PdfImage pdfImage(const QImage& image, const QByteArray& file, bool asRead) {
     PdfImage result;
     result.size = image.size();
-    if (asRead && (keepJpeg(file, result) || keepPng(file, result)))
+    if (asRead && keepJpeg(file, result))
         return result;
     QBuffer buffer(&result.data);
     buffer.open(QIODevice::WriteOnly);

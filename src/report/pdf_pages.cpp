@@ -18,6 +18,10 @@ QByteArray reference(int object) {
     return QByteArray::number(object) + " 0 R";
 }
 
+std::string& operator<<(std::string& out, const QByteArray& bytes) {
+    return out.append(bytes.constData(), std::size_t(bytes.size()));
+}
+
 } // namespace
 
 PdfPages::PdfPages(QIODevice& out, const QPageLayout& layout, int resolution)
@@ -88,14 +92,16 @@ void PdfPages::draw(const QTextDocument& document, const std::map<QString, PdfIm
 void PdfPages::startPage() {
     endText();
     // Keeps the capacity for the next page.
-    content_.resize(0);
+    content_.clear();
     pageResources_.clear();
 }
 
 void PdfPages::endPage() {
     endText();
     const int contents = file_.reserve();
-    file_.stream(contents, "/Filter /FlateDecode", file_.deflate(content_));
+    // Not compressed: deflating the pages took a sixth of the report's time, for a page of text
+    // that shrinks from about 3.5 KB to 1.1 KB.
+    file_.stream(contents, {}, content_);
     QByteArray fonts;
     QByteArray images;
     for (const auto& [name, object] : pageResources_)
@@ -154,7 +160,7 @@ void PdfPages::showRun(const QGlyphRun& run, QPointF offset, const QString& line
     }
     if (&font != textFont_ || size != textSize_) {
         pageResources_.emplace(font.resourceName(), font.object());
-        content_ += '/' + font.resourceName() + ' ';
+        content_ << '/' + font.resourceName() + ' ';
         putNumber(content_, size);
         content_ += " Tf\n";
         textFont_ = &font;
@@ -220,12 +226,12 @@ void PdfPages::drawShapes(const QGlyphRun& run, QPointF offset) {
         for (int e = 0; e < path.elementCount(); ++e) {
             const QPainterPath::Element element = path.elementAt(e);
             if (element.isMoveTo()) {
-                content_ += point(e) + " m\n";
+                content_ << point(e) + " m\n";
             } else if (element.isLineTo()) {
-                content_ += point(e) + " l\n";
+                content_ << point(e) + " l\n";
             } else if (element.isCurveTo() && e + 2 < path.elementCount()) {
                 // A curve is its first control point followed by two data elements.
-                content_ += point(e) + ' ' + point(e + 1) + ' ' + point(e + 2) + " c\n";
+                content_ << point(e) + ' ' + point(e + 1) + ' ' + point(e + 2) + " c\n";
                 e += 2;
             }
         }
@@ -251,8 +257,8 @@ void PdfPages::placeImage(const PdfImage& image, const QRectF& rect) {
     file_.stream(object, dictionary, image.data);
     const QByteArray name = "Im" + QByteArray::number(++images_);
     pageResources_.emplace(name, object);
-    content_ += "q " + pdfNumber(rect.width() * scale_) + " 0 0 " + pdfNumber(rect.height() * scale_) + ' ' +
-                x(rect.left()) + ' ' + y(rect.bottom()) + " cm /" + name + " Do Q\n";
+    content_ << "q " + pdfNumber(rect.width() * scale_) + " 0 0 " + pdfNumber(rect.height() * scale_) + ' ' +
+                    x(rect.left()) + ' ' + y(rect.bottom()) + " cm /" + name + " Do Q\n";
 }
 
 void PdfPages::finish(const QString& title, const QString& creator) {

@@ -12,6 +12,7 @@
 
 #include <map>
 #include <memory>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -47,7 +48,7 @@ private:
     QPointF origin_;
     qreal scale_;
     std::vector<int> pages_;
-    QByteArray content_;
+    std::string content_;
     // The text object open in content_, and its font.
     bool inText_ = false;
     const PdfFont* textFont_ = nullptr;

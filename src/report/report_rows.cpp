@@ -3,10 +3,14 @@
 #include "codec/payloads.h"
 
 #include <algorithm>
+#include <climits>
 
 namespace bcf::report_detail {
 
 QString dateText(const std::string& text) {
+    // No date is that long: a text that is none is shown as the others are.
+    if (text.size() > 256)
+        return fieldText(text);
     return formatDateTime(text, DateTimeStyle::Report);
 }
 
@@ -23,6 +27,61 @@ QStringList topicLabels(const Topic& topic) {
     for (const std::string& label : topic.labels)
         labels.append(qtext(label));
     return labels;
+}
+
+namespace {
+
+// The number of characters in UTF-8 `text`: the bytes that start one.
+std::size_t characterCount(std::string_view text) {
+    return static_cast<std::size_t>(std::count_if(
+        text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xc0) != 0x80; }));
+}
+
+} // namespace
+
+QString fieldText(std::string_view text, std::size_t moreCharacters) {
+    // A UTF-8 text has no more UTF-16 units than bytes.
+    if (text.size() <= static_cast<std::size_t>(kMaxFieldCharacters) && moreCharacters == 0)
+        return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    // Cut between two characters, with room for the note in the spreadsheet's cell.
+    constexpr qsizetype kKept = kMaxFieldCharacters - 64;
+    std::size_t end = 0;
+    qsizetype units = 0;
+    while (end < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[end]);
+        const std::size_t length = lead < 0xc0 ? 1 : lead < 0xe0 ? 2 : lead < 0xf0 ? 3 : 4;
+        const qsizetype width = length == 4 ? 2 : 1;
+        if (units + width > kKept)
+            break;
+        units += width;
+        end = std::min(end + length, text.size());
+    }
+    const std::size_t more = characterCount(text.substr(end)) + moreCharacters;
+    QString shown = QString::fromUtf8(text.data(), static_cast<qsizetype>(end));
+    if (more == 0)
+        return shown;
+    const int count = static_cast<int>(std::min<std::size_t>(more, INT_MAX));
+    return shown + QCoreApplication::translate("Report", "\u2026 (%n more character(s))", nullptr, count);
+}
+
+QString labelsText(const Topic& topic) {
+    // Joined only as far as fieldText can show (no character takes more than four bytes); the
+    // rest is counted.
+    constexpr std::size_t kShownBytes = 4 * static_cast<std::size_t>(kMaxFieldCharacters);
+    std::string joined;
+    std::size_t more = 0;
+    bool first = true;
+    for (const std::string& label : topic.labels) {
+        for (const std::string_view part : {std::string_view(first ? "" : ", "), std::string_view(label)}) {
+            std::size_t take = std::min(part.size(), kShownBytes - std::min(kShownBytes, joined.size()));
+            while (take > 0 && take < part.size() && (static_cast<unsigned char>(part[take]) & 0xc0) == 0x80)
+                --take;
+            joined.append(part.substr(0, take));
+            more += characterCount(part.substr(take));
+        }
+        first = false;
+    }
+    return fieldText(joined, more);
 }
 
 QStringList reportColumns() {
@@ -59,7 +118,9 @@ const Comment* lastComment(const Markup& markup) {
 
 std::vector<ReportCell> reportRow(const Markup& markup) {
     const Topic& topic = markup.topic;
-    auto text = [](const std::string& value) { return ReportCell{qtext(value), std::nullopt, std::nullopt}; };
+    auto text = [](const std::string& value) {
+        return ReportCell{fieldText(value), std::nullopt, std::nullopt};
+    };
     auto date = [](const std::optional<std::string>& value) {
         return ReportCell{dateText(value), value ? readDateTime(*value) : std::nullopt, std::nullopt};
     };
@@ -72,7 +133,7 @@ std::vector<ReportCell> reportRow(const Markup& markup) {
         text(topic.priority),
         text(topic.stage),
         text(topic.assignedTo),
-        ReportCell{topicLabels(topic).join(QStringLiteral(", ")), std::nullopt, std::nullopt},
+        ReportCell{labelsText(topic), std::nullopt, std::nullopt},
         text(topic.creationAuthor),
         date(topic.creationDate),
         date(topic.modifiedDate),
@@ -89,7 +150,8 @@ std::vector<std::pair<QString, int>> countBy(const BcfData& data, const std::vec
     std::vector<std::pair<QString, int>> counts;
     for (const int row : rows) {
         const std::string& value = data.markups.at(static_cast<std::size_t>(row)).topic.*field;
-        const QString key = value.empty() ? QCoreApplication::translate("Report", "(none)") : qtext(value);
+        const QString key =
+            value.empty() ? QCoreApplication::translate("Report", "(none)") : fieldText(value);
         const auto found =
             std::find_if(counts.begin(), counts.end(), [&](const auto& c) { return c.first == key; });
         if (found == counts.end())

@@ -12,6 +12,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -26,6 +27,16 @@ QString dateText(const std::optional<std::string>& text);
 QString qtext(const std::string& text);
 // The topic's labels, in file order.
 QStringList topicLabels(const Topic& topic);
+
+// The most characters (UTF-16 units) a report shows of one text: what a spreadsheet cell holds.
+// Beyond a few pages of print no reader takes in more, and a text of hundreds of megabytes (which
+// a small archive can hold when its text repeats) would cost gigabytes to lay out.
+constexpr qsizetype kMaxFieldCharacters = 32767;
+// A model text (UTF-8) as a report shows it: at most kMaxFieldCharacters characters, a longer one
+// cut and followed by "… (N more characters)". `moreCharacters` were left out before the text came.
+QString fieldText(std::string_view text, std::size_t moreCharacters = 0);
+// The topic's labels, joined by ", ", as fieldText shows them.
+QString labelsText(const Topic& topic);
 
 // One cell of a spreadsheet row: its text, and the date or number it stands for, if any.
 struct ReportCell {

@@ -6,6 +6,7 @@
 #include "report/report.h"
 #include "test_support.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFontInfo>
 #include <QGuiApplication>
@@ -57,25 +58,34 @@ private slots:
         QTest::addColumn<QString>("rows");
         QTest::addColumn<int>("cancelAfter");
         QTest::addColumn<int>("extraComments");
+        QTest::addColumn<bool>("extraSnapshots");
         const QString both = QStringLiteral("0 1");
         for (const QString& type : {QStringLiteral("pdf"), QStringLiteral("xlsx"), QStringLiteral("csv")}) {
             QTest::addRow("%s cancelled keeps the file", qPrintable(type))
-                << QStringLiteral("r.") + type << both << 1 << 0;
+                << QStringLiteral("r.") + type << both << 1 << 0 << false;
             QTest::addRow("%s in a missing folder", qPrintable(type))
-                << QStringLiteral("missing/r.") + type << both << 0 << 0;
+                << QStringLiteral("missing/r.") + type << both << 0 << 0 << false;
         }
-        QTest::newRow("CSV keeps formula-like text plain") << QStringLiteral("r.csv") << both << 0 << 0;
-        QTest::newRow("XLSX holds dates as dates") << QStringLiteral("r.xlsx") << both << 0 << 0;
-        QTest::newRow("PDF on Letter") << QStringLiteral("letter.pdf") << QStringLiteral("1 0") << 0 << 0;
-        QTest::newRow("PDF of one topic") << QStringLiteral("r.pdf") << QStringLiteral("0") << 0 << 0;
+        QTest::newRow("CSV keeps formula-like text plain")
+            << QStringLiteral("r.csv") << both << 0 << 0 << false;
+        QTest::newRow("XLSX holds dates as dates") << QStringLiteral("r.xlsx") << both << 0 << 0 << false;
+        QTest::newRow("PDF on Letter")
+            << QStringLiteral("letter.pdf") << QStringLiteral("1 0") << 0 << 0 << false;
+        QTest::newRow("PDF of one topic")
+            << QStringLiteral("r.pdf") << QStringLiteral("0") << 0 << 0 << false;
         QTest::newRow("PDF topic over several pages")
-            << QStringLiteral("r.pdf") << QStringLiteral("0") << 0 << 90;
+            << QStringLiteral("r.pdf") << QStringLiteral("0") << 0 << 90 << false;
+        // A gray JPEG and a gray PNG stored as their files are (still gray), a PNG with transparency
+        // as a JPEG with a soft mask.
+        QTest::newRow("PDF keeps JPEG and PNG files")
+            << QStringLiteral("r.pdf") << QStringLiteral("0") << 0 << 0 << true;
     }
     void reportMatchesGolden() {
         QFETCH(QString, file);
         QFETCH(QString, rows);
         QFETCH(int, cancelAfter);
         QFETCH(int, extraComments);
+        QFETCH(bool, extraSnapshots);
         std::vector<int> topics;
         for (const QString& row : rows.split(u' '))
             topics.push_back(row.toInt());
@@ -92,6 +102,26 @@ private slots:
         for (int i = 0; i < extraComments; ++i) {
             comment.comment = "Comment " + std::to_string(i) + (i == 0 ? "\r\nwritten on Windows" : "");
             data.markups[0].comments.push_back(comment);
+        }
+        QImage gray(64, 32, QImage::Format_Grayscale8);
+        gray.fill(128);
+        QImage translucent(64, 32, QImage::Format_ARGB32);
+        translucent.fill(qRgba(0, 128, 128, 100));
+        for (const auto& [name, image, format] :
+             {std::tuple("gray.jpg", gray, "jpeg"), std::tuple("gray.png", gray, "png"),
+              std::tuple("translucent.png", translucent, "png")}) {
+            if (!extraSnapshots)
+                break;
+            QByteArray bytes;
+            QBuffer buffer(&bytes);
+            QVERIFY(buffer.open(QIODevice::WriteOnly) && image.save(&buffer, format));
+            ViewPoint viewPoint;
+            viewPoint.guid = std::string("f0000000-0000-4000-8000-00000000000") +
+                             char('1' + data.markups[0].viewPoints.size());
+            viewPoint.snapshot = name;
+            viewPoint.snapshotData = bytes.toStdString();
+            viewPoint.snapshotLoaded = 1;
+            data.markups[0].viewPoints.push_back(viewPoint);
         }
         QString text;
         try {
