@@ -489,9 +489,9 @@ void IssueList::markStale(int markupIndex) {
 void IssueList::showCount(int shown) {
     const int total = tree_->topLevelItemCount();
     if (filterBar_->filter().active())
-        count_->setText(tr("Issues (%1 of %2)").arg(shown).arg(total));
+        count_->setText(tr("Issues (%1 of %2)").arg(bcf::localCount(shown), bcf::localCount(total)));
     else
-        count_->setText(tr("Issues (%1)").arg(total));
+        count_->setText(tr("Issues (%1)").arg(bcf::localCount(total)));
 }
 
 void IssueList::sizeColumns() {
