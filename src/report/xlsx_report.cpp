@@ -6,7 +6,12 @@
 #include <xlsxwriter.h>
 
 #include <algorithm>
+#include <clocale>
 #include <memory>
+
+#if defined(__unix__) || defined(__APPLE__)
+#include <locale.h>
+#endif
 
 namespace bcf::report_detail {
 
@@ -37,6 +42,28 @@ double fittedWidth(const QString& text) {
     return static_cast<double>(std::clamp<qsizetype>(widest + 2, 8, 60));
 }
 
+// libxlsxwriter prints numbers (widths, dates, values) with printf, which follows the C locale of
+// the thread: a Qt application runs in the user's, where "38.71" is printed "38,71" and the
+// workbook is broken. While it lives, this thread prints numbers in the C locale.
+class CNumbers {
+public:
+#if defined(__unix__) || defined(__APPLE__)
+    CNumbers() : c_(newlocale(LC_NUMERIC_MASK, "C", duplocale(uselocale(nullptr)))) {
+        if (c_ == nullptr)
+            throw std::runtime_error("cannot switch to the C locale for numbers");
+        previous_ = uselocale(c_);
+    }
+    ~CNumbers() {
+        uselocale(previous_);
+        freelocale(c_);
+    }
+
+private:
+    locale_t c_ = nullptr;
+    locale_t previous_ = nullptr;
+#endif
+};
+
 void check(lxw_error error) {
     if (error != LXW_NO_ERROR)
         throw std::runtime_error(lxw_strerror(error));
@@ -45,6 +72,7 @@ void check(lxw_error error) {
 } // namespace
 
 void writeXlsxReport(const QString& path, const ReportInput& input) {
+    const CNumbers numbers;
     const QByteArray fileName = path.toLocal8Bit();
     Workbook workbook(workbook_new(fileName.constData()));
     if (!workbook)

@@ -15,6 +15,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <clocale>
+
 using namespace bcf;
 using namespace bcf::test;
 
@@ -44,6 +46,9 @@ private slots:
         QVERIFY2(QFontInfo(font).family() == font.family(),
                  "DejaVu Sans is missing: install fonts-dejavu-core (scripts/deps.sh)");
         QGuiApplication::setFont(font);
+        // Numbers as a German user's programs print them ("38,7"), which no file may carry.
+        QVERIFY2(std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr,
+                 "the de_DE.UTF-8 locale is missing (scripts/deps.sh generates it)");
     }
 
     // `file` is written where r.pdf, r.xlsx and r.csv hold "old" (letter.pdf on Letter paper), of the

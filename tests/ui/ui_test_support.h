@@ -14,6 +14,7 @@
 #include <QtTest>
 #include <QtWidgets>
 
+#include <clocale>
 #include <functional>
 #include <map>
 #include <memory>
@@ -348,6 +349,8 @@ inline void useEnglish() {
         QTemporaryDir config;                                                                                \
         qputenv("XDG_CONFIG_HOME", config.path().toUtf8());                                                  \
         QApplication app(argc, argv);                                                                        \
+        /* The system's error texts ("Not a directory") in English, as the golden files hold them. */        \
+        std::setlocale(LC_MESSAGES, "C");                                                                    \
         useEnglish();                                                                                        \
         setAuthorName(QStringLiteral("tiv"));                                                                \
         uitest::ModalWatchdog watchdog;                                                                      \
