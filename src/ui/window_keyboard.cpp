@@ -3,6 +3,7 @@
 #include "ui/window_actions.h"
 #include "ui_mainwindow.h"
 
+#include <QAbstractItemModel>
 #include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
@@ -45,6 +46,19 @@ QAbstractItemView* viewInFocus(QWidget* window) {
     return nullptr;
 }
 
+// An empty list has no row to show the focus on, nor anything to do: Tab passes it by until it
+// has rows.
+void skipWhileEmpty(QAbstractItemView* view) {
+    QAbstractItemModel* model = view->model();
+    const auto update = [view, model] {
+        view->setFocusPolicy(model->rowCount() > 0 ? Qt::StrongFocus : Qt::NoFocus);
+    };
+    QObject::connect(model, &QAbstractItemModel::rowsInserted, view, update);
+    QObject::connect(model, &QAbstractItemModel::rowsRemoved, view, update);
+    QObject::connect(model, &QAbstractItemModel::modelReset, view, update);
+    update();
+}
+
 } // namespace
 
 void setWindowTabOrder(QWidget* window) {
@@ -56,6 +70,11 @@ void setWindowTabOrder(QWidget* window) {
         if (previous)
             QWidget::setTabOrder(previous, widget);
         previous = widget;
+    }
+    // After the chain is made: Qt leaves widgets without focus out of the chain it makes.
+    for (const char* name : kTabOrder) {
+        if (auto* view = window->findChild<QAbstractItemView*>(QString::fromUtf8(name)))
+            skipWhileEmpty(view);
     }
 }
 

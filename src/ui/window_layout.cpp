@@ -96,6 +96,8 @@ void arrangeWindowPanes(Ui::MainWindow& ui) {
     // columns more width, instead of cutting rows or columns off; otherwise it takes the pane's width.
     auto* detailsScroll = new QScrollArea();
     detailsScroll->setObjectName(QStringLiteral("saTopicDetails"));
+    // Tab goes to the details themselves (the area scrolls to each); the area shows no focus.
+    detailsScroll->setFocusPolicy(Qt::NoFocus);
     detailsScroll->setAccessibleName(QCoreApplication::translate("MainWindow", "Topic details"));
     detailsScroll->setWidgetResizable(true);
     detailsScroll->setFrameShape(QFrame::NoFrame);

@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
+#include <QUuid>
 
 namespace {
 
@@ -140,6 +141,17 @@ private slots:
                 activated.at(1).at(0).value<BcfViewpoint>() == back);
         snapshots->setCurrentRow(0);
         QCOMPARE(activated.takeLast().at(0).value<BcfViewpoint>().selection, official.selection);
+        // The host adds viewpoints: a GUID the archive has already is replaced, a new one is kept.
+        BcfViewpoint fresh = back;
+        fresh.guid = QUuid::createUuid().toString(QUuid::WithoutBraces);
+        QVERIFY(view.addViewpoint(back) && view.addViewpoint(fresh));
+        snapshots->setCurrentRow(2);
+        const QString replaced = activated.takeLast().at(0).value<BcfViewpoint>().guid;
+        QVERIFY(replaced.size() == 36 && replaced.compare(back.guid, Qt::CaseInsensitive) != 0);
+        snapshots->setCurrentRow(3);
+        QCOMPARE(activated.takeLast().at(0).value<BcfViewpoint>().guid, fresh.guid);
+        QVERIFY(view.selectTopic(QString()) && !view.addViewpoint(fresh)); // no topic to add it to
+        QVERIFY(view.saveAs(saved, version));
         QVERIFY(view.close() && view.currentFile().isEmpty() && files.takeLast().at(0).toString().isEmpty());
         QVERIFY(!showIn->isEnabled()); // no snapshot selected: nothing to show
     }

@@ -69,6 +69,31 @@ private slots:
             QCOMPARE(child<QPlainTextEdit>(&window, "pteDescription")->toPlainText(), description);
     }
 
+    // Tab reaches every part of the window and each shows that it has the focus: its image with the
+    // focus differs from its image once Tab moved on. (Tab also walks through the links of a label.)
+    void focusIsAlwaysVisible() {
+        MainWindow window;
+        Scenario(window).run(u"open 2.1/Markup_MaximumInformation.bcf; topic 0; comment 0; show"_s);
+        QWidget* first = child<QWidget>(&window, "twIssues");
+        first->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(first, Qt::Key_Tab); // from now on the window shows keyboard focus
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+        QSet<QWidget*> seen;
+        QStringList unseen;
+        for (int step = 0; step < 100 && (step == 0 || QApplication::focusWidget() != first); ++step) {
+            QWidget* focused = QApplication::focusWidget();
+            QVERIFY(focused != nullptr);
+            const QImage shown = focused->grab().toImage();
+            QTest::keyClick(focused, Qt::Key_Tab);
+            if (QApplication::focusWidget() != focused && focused->grab().toImage() == shown)
+                unseen << focused->objectName() + u'/' + QLatin1String(focused->metaObject()->className());
+            seen.insert(focused);
+        }
+        QCOMPARE(QApplication::focusWidget(), first); // the chain comes round
+        QVERIFY2(unseen.isEmpty(), qPrintable(unseen.join(u", "_s)));
+        QVERIFY(seen.size() > 15);
+    }
+
     // The commands' buttons name them and their keys, so do the menus; every tool button says what
     // it does.
     void shortcutsAreShown() {
