@@ -171,6 +171,37 @@ private slots:
                              maskFolders(text, {{dir.path(), QStringLiteral("DIR")}}).toStdString());
         QVERIFY2(difference.isEmpty(), qPrintable(difference));
     }
+
+    // A text longer than a spreadsheet cell holds is cut between two characters and says how much
+    // is left out, in every format; so is a long list of labels.
+    void longTextsAreCut_data() {
+        QTest::addColumn<QString>("file");
+        QTest::newRow("csv") << QStringLiteral("r.csv");
+        QTest::newRow("xlsx") << QStringLiteral("r.xlsx");
+    }
+    void longTextsAreCut() {
+        QFETCH(QString, file);
+        BcfDocument document = loadArchive(archive.toStdString());
+        Topic& topic = document.data.markups[1].topic;
+        std::string title;
+        for (int i = 0; i < 40000; ++i)
+            title += "\u00e9";
+        topic.title = title;
+        topic.labels.assign(20000, "label"); // 139,998 characters with their separators
+        QTemporaryDir dir;
+        const QString path = dir.filePath(file);
+        writeReport(path.toStdString(), document, {1}, {ReportOptions()});
+        std::string text = readFile(path);
+        if (file.endsWith(QStringLiteral(".xlsx"))) {
+            ZipArchive zip;
+            zip.load(path.toStdString());
+            text = zip.read("xl/sharedStrings.xml").value_or("missing");
+        }
+        const std::string kept = title.substr(0, 2 * 32703);
+        QVERIFY(text.find(kept + "\u2026 (7297 more character") != std::string::npos);
+        QVERIFY(text.find(kept + "\u00e9") == std::string::npos);
+        QVERIFY(text.find("\u2026 (107295 more character") != std::string::npos);
+    }
 };
 
 QTEST_MAIN(ReportTest)
