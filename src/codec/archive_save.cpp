@@ -252,8 +252,10 @@ private:
             // A document without bytes has nothing to write; in 2.1 that leaves no trace of it.
             if (damaged.contains(&document))
                 continue;
+            // In 3.0 documents.xml still lists it (name, description, GUID), without a file.
             if (document.data.isNull())
-                notes_.add("documents without content left out");
+                notes_.add(v3 ? "documents without content listed without their file"
+                              : "documents without content left out");
             else
                 addRef(name, document.data);
         }
