@@ -488,6 +488,36 @@ private:
     std::uint64_t tree_;
 };
 
+// libxml2, the XML library of many BCF tools and of `bcf validate`, refuses a text or attribute
+// value longer than this unless asked for "huge" documents.
+constexpr std::size_t kMaxValueBytes = 10'000'000;
+
+// Refuses a tree holding a value that common XML readers refuse, before anything is written.
+void checkValueSizes(const pugi::xml_document& document) {
+    const auto check = [](const char* value) {
+        const std::size_t size = std::strlen(value);
+        if (size > kMaxValueBytes)
+            throw BcfError("write error", {},
+                           "a text of " + std::to_string(size) +
+                               " bytes, more than the 10,000,000 that XML readers such as libxml2 take");
+    };
+    for (pugi::xml_node node = document.first_child(); node;) {
+        check(node.value());
+        for (pugi::xml_attribute attribute : node.attributes())
+            check(attribute.value());
+        pugi::xml_node next = node.first_child();
+        while (!next && node) {
+            next = node.next_sibling();
+            if (!next) {
+                node = node.parent();
+                if (node == document)
+                    node = pugi::xml_node();
+            }
+        }
+        node = next;
+    }
+}
+
 } // namespace
 
 std::string serialize(const pugi::xml_document& document) {
@@ -498,6 +528,7 @@ std::string serialize(const pugi::xml_document& document) {
     parsedBytes = 0;
     if (incomplete && parseBudget)
         parseBudget->exceeded("XML written");
+    checkValueSizes(document);
     TextWriter writer(tree);
     document.save(writer, "\t", pugi::format_indent | pugi::format_no_declaration, pugi::encoding_utf8);
     return std::move(writer.text);

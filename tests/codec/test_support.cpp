@@ -73,15 +73,22 @@ QString quoted(const std::vector<std::string>& lines, std::size_t index) {
 // Writes "path: value" lines; payload bytes appear as their size and SHA-1.
 class Dumper {
 public:
-    void field(const std::string& path, const std::string& value) { out << path << ": " << value << '\n'; }
+    // A value too long to read in a golden file is shown by its start, size and hash.
+    void field(const std::string& path, const std::string& value) {
+        if (value.size() > 4096)
+            return bytes(path, value.substr(0, 40), value);
+        out << path << ": " << value << '\n';
+    }
     void field(const std::string& path, double value) { out << path << ": " << value << '\n'; }
     void field(const std::string& path, const std::optional<std::string>& value) {
         field(path, value ? "present \"" + *value + "\"" : std::string("absent"));
     }
-    void bytes(const std::string& path, const std::string& value) {
+    void bytes(const std::string& path, const std::string& value) { bytes(path, {}, value); }
+    void bytes(const std::string& path, const std::string& start, const std::string& value) {
         const QByteArray hash =
             QCryptographicHash::hash(QByteArray::fromStdString(value), QCryptographicHash::Sha1);
-        field(path, std::to_string(value.size()) + " bytes " + hash.toHex().toStdString());
+        out << path << ": " << start << (start.empty() ? "" : "... ") << value.size() << " bytes "
+            << hash.toHex().toStdString() << '\n';
     }
     void list(const std::string& path, const std::vector<std::string>& values) {
         field(path + ".size", std::to_string(values.size()));

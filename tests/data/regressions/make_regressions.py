@@ -225,3 +225,9 @@ archive("control-byte-utf16-2.1.bcf", [
     (TOPIC + "/markup.bcf", markup21("a\x01b").replace('<?xml version="1.0"?>', '<?xml version="1.0" encoding="UTF-16"?>')
      .encode("utf-16")),
 ])
+
+# A value longer than libxml2 and the readers built on it take (10,000,000 bytes): saves refuse it.
+archive("value-beyond-xml-readers-2.1.bcf", [
+    ("bcf.version", version("2.1")),
+    (TOPIC + "/markup.bcf", markup21("T", topic_type="x" * 10_000_001)),
+])
