@@ -215,17 +215,25 @@ std::string codePoint(std::uint32_t c) {
 // offset. `unit(k)` is the k-th of `count` code units of `width` bytes (0 past the end); comments,
 // CDATA sections and processing instructions hold no references. The units of a UTF-8 file
 // (`utf8`) are its bytes, in which U+FFFE and U+FFFF are EF BF BE and EF BF BF.
+// Inside a tag, quoted values are followed to their closing quote: a "<?" or "<!--" in an
+// attribute value starts nothing, so it cannot hide the references after it. A '<' in an attribute
+// value is refused, as every conforming XML reader refuses it.
 template <typename Unit>
 void checkCharacters(Unit unit, std::size_t count, std::size_t width, bool utf8, const std::string& entryName,
                      const unsigned char* bytes = nullptr) {
+    enum State { Text, Tag, DoubleQuoted, SingleQuoted, Special };
     // In a file of bytes (`bytes`), most bytes are plain text that nothing below looks at: the scan
-    // skips them by a table, so that a viewpoint of 300,000 components costs little to check.
+    // skips them by a table per state, so that a viewpoint of 300,000 components costs little to check.
     static const auto notable = [] {
-        std::array<bool, 256> table{};
-        for (unsigned c = 0; c < 0x20; ++c)
-            table[c] = c != 0x9 && c != 0xa && c != 0xd;
-        table['<'] = table['&'] = table[0xef] = true;
-        return table;
+        std::array<std::array<bool, 256>, Special> tables{};
+        for (auto& table : tables) {
+            for (unsigned c = 0; c < 0x20; ++c)
+                table[c] = c != 0x9 && c != 0xa && c != 0xd;
+            table['<'] = table['&'] = table[0xef] = true;
+        }
+        tables[Tag]['"'] = tables[Tag]['\''] = tables[Tag]['>'] = true;
+        tables[DoubleQuoted]['"'] = tables[SingleQuoted]['\''] = true;
+        return tables;
     }();
     const auto refuse = [&](std::size_t k, const std::string& what) {
         throw BcfError("invalid character", entryName,
@@ -237,10 +245,13 @@ void checkCharacters(Unit unit, std::size_t count, std::size_t width, bool utf8,
                 return false;
         return true;
     };
+    State state = Text;
+    bool element = false; // the tag the scan is in starts an element (not a declaration)
     std::string_view end; // of the comment, CDATA section or processing instruction the scan is in
     for (std::size_t k = 0; k < count; ++k) {
-        if (bytes != nullptr && end.empty()) {
-            while (k < count && !notable[bytes[k]])
+        if (bytes != nullptr && state != Special) {
+            const auto& table = notable[state];
+            while (k < count && !table[bytes[k]])
                 ++k;
             if (k == count)
                 break;
@@ -251,21 +262,36 @@ void checkCharacters(Unit unit, std::size_t count, std::size_t width, bool utf8,
         if (utf8 ? c == 0xef && unit(k + 1) == 0xbf && (unit(k + 2) & 0xfe) == 0xbe
                  : c == 0xfffe || c == 0xffff)
             refuse(k, codePoint(utf8 ? 0xfffe | (unit(k + 2) & 1) : c));
-        if (!end.empty()) {
+        if (state == Special) {
             if (c == static_cast<unsigned char>(end.front()) && startsAt(k, end)) {
                 k += end.size() - 1;
-                end = {};
+                state = Text;
             }
+        } else if (state == DoubleQuoted || state == SingleQuoted) {
+            if (c == (state == DoubleQuoted ? '"' : '\''))
+                state = Tag;
+            else if (c == '<' && element)
+                throw BcfError("malformed XML", entryName,
+                               "'<' in an attribute value at offset " + std::to_string(k * width));
+        } else if (state == Tag && (c == '"' || c == '\'')) {
+            state = c == '"' ? DoubleQuoted : SingleQuoted;
+        } else if (state == Tag && c == '>') {
+            state = Text;
         } else if (c == '<') {
+            // A declaration's internal subset holds declarations, comments and instructions too.
+            state = Tag;
+            element = unit(k + 1) != '!';
             for (const auto& [start, stop] : {std::pair<std::string_view, std::string_view>("<!--", "-->"),
                                               {"<![CDATA[", "]]>"},
                                               {"<?", "?>"}})
                 if (startsAt(k, start)) {
                     k += start.size() - 1;
                     end = stop;
+                    state = Special;
                     break;
                 }
-        } else if (c == '&' && unit(k + 1) == '#') {
+        }
+        if (state != Special && c == '&' && unit(k + 1) == '#') {
             const bool hex = unit(k + 2) == 'x';
             std::size_t j = k + (hex ? 3 : 2);
             std::uint32_t value = 0;
@@ -492,10 +518,26 @@ private:
 // value longer than this unless asked for "huge" documents.
 constexpr std::size_t kMaxValueBytes = 10'000'000;
 
-// Refuses a tree holding a value that common XML readers refuse, before anything is written.
-void checkValueSizes(const pugi::xml_document& document) {
+// Refuses a tree holding a value that common XML readers refuse, before anything is written: one
+// too long, or one holding a character XML does not allow (a control character pasted into a text,
+// U+FFFE), which pugixml would write as a reference no reader takes.
+void checkValues(const pugi::xml_document& document) {
     const auto check = [](const char* value) {
-        const std::size_t size = std::strlen(value);
+        const auto* begin = reinterpret_cast<const unsigned char*>(value);
+        const unsigned char* p = begin;
+        for (; *p != 0; ++p) {
+            if ((*p < 0x20 && *p != 0x9 && *p != 0xa && *p != 0xd) ||
+                (*p == 0xef && p[1] == 0xbf && (p[2] & 0xfe) == 0xbe)) {
+                const std::uint32_t c = *p == 0xef ? 0xfffe | (p[2] & 1) : *p;
+                std::size_t shown = std::min<std::size_t>(static_cast<std::size_t>(p - begin), 40);
+                while (shown > 0 && (begin[shown] & 0xc0) == 0x80) // whole UTF-8 sequences only
+                    --shown;
+                throw BcfError("write error", {},
+                               "the text \"" + std::string(value, shown) + "\" is followed by " +
+                                   codePoint(c) + ", a character XML does not allow");
+            }
+        }
+        const std::size_t size = static_cast<std::size_t>(p - begin);
         if (size > kMaxValueBytes)
             throw BcfError("write error", {},
                            "a text of " + std::to_string(size) +
@@ -528,7 +570,7 @@ std::string serialize(const pugi::xml_document& document) {
     parsedBytes = 0;
     if (incomplete && parseBudget)
         parseBudget->exceeded("XML written");
-    checkValueSizes(document);
+    checkValues(document);
     TextWriter writer(tree);
     document.save(writer, "\t", pugi::format_indent | pugi::format_no_declaration, pugi::encoding_utf8);
     return std::move(writer.text);

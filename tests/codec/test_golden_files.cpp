@@ -132,6 +132,34 @@ private slots:
         QVERIFY(written.find("<X>1.5</X>") != std::string::npos);
         QVERIFY(written.find("<FieldOfView>47.25</FieldOfView>") != std::string::npos);
     }
+
+    // A text typed or pasted with a character XML does not allow is refused by the writer, never
+    // written as a reference other readers refuse.
+    void writersRefuseCharactersXmlDisallows_data() {
+        QTest::addColumn<QByteArray>("title");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("vertical tab")
+            << QByteArray("line\vbreak") << QStringLiteral("\"line\" is followed by U+000B");
+        QTest::newRow("U+FFFE") << QByteArray("\xc3\xa9\xef\xbf\xbe")
+                                << QStringLiteral("\"\u00e9\" is followed by U+FFFE");
+        QTest::newRow("NUL-free escape")
+            << QByteArray("\x1b[0m") << QStringLiteral("\"\" is followed by U+001B");
+    }
+    void writersRefuseCharactersXmlDisallows() {
+        QFETCH(QByteArray, title);
+        QFETCH(QString, named);
+        Markup markup;
+        markup.topic.guid = "0b8a1f4e-3c2d-4e5f-8a9b-0c1d2e3f4a5b";
+        markup.topic.title = title.toStdString();
+        for (BcfVersion to : {BcfVersion::V2_1, BcfVersion::V3_0}) {
+            try {
+                writeMarkup(markup, to);
+                QFAIL("written");
+            } catch (const BcfError& error) {
+                QVERIFY2(QString::fromUtf8(error.what()).contains(named), error.what());
+            }
+        }
+    }
 };
 
 QTEST_GUILESS_MAIN(GoldenFilesTest)

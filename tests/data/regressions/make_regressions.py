@@ -231,3 +231,14 @@ archive("value-beyond-xml-readers-2.1.bcf", [
     ("bcf.version", version("2.1")),
     (TOPIC + "/markup.bcf", markup21("T", topic_type="x" * 10_000_001)),
 ])
+
+# A "<?" or "<!--" in a quoted value must not hide the character references after it: a '<' in an
+# attribute value is refused (every conforming reader refuses it), one in a declaration is skipped.
+archive("less-than-in-attribute-2.1.bcf", [
+    ("bcf.version", version("2.1")),
+    (TOPIC + "/markup.bcf", markup21("a&#17;b", topic_type="Is<?sue")),
+])
+archive("instruction-start-in-declaration-2.1.bcf", [
+    ("bcf.version", version("2.1")),
+    (TOPIC + "/markup.bcf", markup21("a&#17;b").replace('<Markup', '<!DOCTYPE Markup SYSTEM "x<?y">\n<Markup')),
+])
