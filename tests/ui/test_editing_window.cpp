@@ -120,8 +120,10 @@ private slots:
         QCOMPARE(QString::fromStdString(actual), expected);
     }
 
+    // Random GUIDs of RFC 4122: version 4, variant bits 10.
     void newGuidsAreLowerCaseAndUnique() {
-        static const QRegularExpression guid(u"^[0-9a-f]{8}(-[0-9a-f]{4}){3}-[0-9a-f]{12}$"_s);
+        static const QRegularExpression guid(
+            u"^[0-9a-f]{8}-[0-9a-f]{4}-4[0-9a-f]{3}-[89ab][0-9a-f]{3}-[0-9a-f]{12}$"_s);
         std::set<std::string> seen;
         for (int i = 0; i < 100; ++i) {
             const std::string text = bcf::generateGuid();
