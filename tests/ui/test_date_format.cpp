@@ -1,5 +1,6 @@
-// Stored date-times as the window and the reports show and sort them, over every form of
-// tests/data/ui/date_formats.tsv.
+// Stored date-times as the window and the reports show and sort them and as saves write them,
+// over every form of tests/data/ui/date_formats.tsv.
+#include "codec/date_time.h"
 #include "datetime/local_date_time.h"
 
 #include <QtTest>
@@ -9,10 +10,10 @@
 namespace {
 
 struct FormRow {
-    QString name, stored, shown;
+    QString name, stored, shown, saved;
 };
 
-// The rows of the table: name, stored text, shown text.
+// The rows of the table: name, stored text, shown text, saved text.
 const QList<FormRow>& formRows() {
     static const QList<FormRow> rows = [] {
         QList<FormRow> read;
@@ -20,8 +21,8 @@ const QList<FormRow>& formRows() {
         if (table.open(QIODevice::ReadOnly | QIODevice::Text)) {
             while (!table.atEnd()) {
                 const QStringList columns = QString::fromUtf8(table.readLine()).chopped(1).split(u'\t');
-                if (columns.size() == 3 && !columns[0].startsWith(u'#'))
-                    read.append({columns[0], columns[1], columns[2]});
+                if (columns.size() == 4 && !columns[0].startsWith(u'#'))
+                    read.append({columns[0], columns[1], columns[2], columns[3]});
             }
         }
         return read;
@@ -51,16 +52,20 @@ private slots:
     void readsEveryForm_data() {
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("saved");
         for (const FormRow& row : formRows())
-            QTest::newRow(row.name.toUtf8().constData()) << row.stored << row.shown;
+            QTest::newRow(row.name.toUtf8().constData()) << row.stored << row.shown << row.saved;
     }
 
-    // Shown as the table says, by the reports as the same moment in their form, and sorted against
-    // every other row of the table as the shown texts are.
+    // Shown as the table says, by the reports as the same moment in their form, sorted against
+    // every other row of the table as the shown texts are, and written by saves as xs:dateTime.
     void readsEveryForm() {
         QFETCH(QString, stored);
         QFETCH(QString, shown);
+        QFETCH(QString, saved);
         const std::string text = stored.toStdString();
+        const std::optional<std::string> written = bcf::schemaDateTime(text);
+        QCOMPARE(written ? QString::fromStdString(*written) : u"-"_qs, saved == u"="_qs ? stored : saved);
         QCOMPARE(bcf::formatDateTime(text), shown);
         QString report = shown;
         report.replace(QRegularExpression(QStringLiteral("^(\\d\\d)\\.(\\d\\d)\\.(\\d{4})(, )?")),
