@@ -247,7 +247,7 @@ public:
         try {
             add(input);
         } catch (const BcfError& error) {
-            out << "error: " << error.reason() << " | " << error.subject() << "\n";
+            out << "error: " << error.what() << "\n";
         }
         return out.str();
     }
@@ -306,7 +306,7 @@ private:
             for (const SaveNote& note : notes.all())
                 out << "note: " << note.text << " (" << note.count << ")\n";
         } catch (const BcfError& error) {
-            out << "save error: " << error.reason() << " | " << error.subject() << "\n";
+            out << "save error: " << error.what() << "\n";
             if (readFile(QString::fromStdString(path)) != previous)
                 problems << QStringLiteral("a failed save changed the destination");
             return false;

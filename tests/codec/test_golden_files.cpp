@@ -93,7 +93,7 @@ private slots:
         try {
             report = readAndWrite(document, version, written);
         } catch (const BcfError& error) {
-            report = "error: " + error.reason() + " | " + error.subject() + "\n";
+            report = std::string("error: ") + error.what() + "\n";
         }
         for (const auto& [to, text] : written)
             report += "== written as " + std::string(versionText(to)) + "\n" + text;
