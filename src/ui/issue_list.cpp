@@ -117,7 +117,6 @@ public:
     IssueItem(const bcf::BcfData& data, int markupIndex)
         : QTreeWidgetItem(UserType), markupIndex_(markupIndex) {
         setFlags(flags() | Qt::ItemIsEditable);
-        setData(0, Qt::UserRole, markupIndex);
         setTexts(data.markups[static_cast<std::size_t>(markupIndex)].topic);
     }
 
@@ -169,13 +168,10 @@ private:
 };
 
 int markupRow(const QTreeWidgetItem* item) {
-    if (!item)
-        return -1;
-    if (item->type() == QTreeWidgetItem::UserType)
-        return static_cast<const IssueItem*>(item)->markupIndex();
-    bool ok = false;
-    const int row = item->data(0, Qt::UserRole).toInt(&ok);
-    return ok ? row : -1;
+    // The list holds issue rows only.
+    return item && item->type() == QTreeWidgetItem::UserType
+               ? static_cast<const IssueItem*>(item)->markupIndex()
+               : -1;
 }
 
 std::vector<int> shownMarkupRows(const QTreeWidget* twIssues) {
