@@ -1,6 +1,7 @@
 #include "viewpoint_conversion.h"
 
 #include "codec/guid.h"
+#include "ui/utf8_text.h"
 
 #include <QBuffer>
 
@@ -9,14 +10,6 @@
 #include <stdexcept>
 
 namespace {
-
-QString fromUtf8(const std::string& text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-std::string toUtf8(const QString& text) {
-    return text.toStdString();
-}
 
 BcfViewpoint::Vector fromCodec(const bcf::Vector3& v) {
     return {v.x, v.y, v.z};

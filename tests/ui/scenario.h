@@ -10,8 +10,9 @@
 
 namespace uitest {
 
-// Runs steps, separated by "; ", on a window as a user would. In texts "\n", "\t" and "\s" stand for a line
-// break, a tab and a space. A step that can't be taken fails the test. The steps:
+// Runs steps, separated by "; ", on a window as a user would. In texts "\n", "\t", "\s", "\v" and "\e" stand
+// for a line break, a tab, a space, a vertical tab and an escape character. A step that can't be taken fails
+// the test. The steps:
 //   "open A": opens through the open dialog the official archive A ("2.1/…", "3.0/…"), tests/data/ui/X for
 //     "data/X", the file at the absolute path A or the file A of the scenario's folder `temp`;
 //   "cancel dialog", "cancel files": cancels the open dialog, or the file dialog it opens;
@@ -58,6 +59,7 @@ public:
             const QString command = words.takeFirst();
             QString text = words.join(u' ');
             text.replace(u"\\n"_s, u"\n"_s).replace(u"\\t"_s, u"\t"_s).replace(u"\\s"_s, u" "_s);
+            text.replace(u"\\v"_s, u"\v"_s).replace(u"\\e"_s, u"\x1b"_s);
             if (command == u"answer"_s) {
                 answers_.append(text);
                 continue;
