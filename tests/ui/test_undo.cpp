@@ -129,6 +129,25 @@ private slots:
         QVERIFY(!window.hasUnsavedChanges());
         QCOMPARE(child<QLabel>(&window, "lProject")->text(), name);
     }
+
+    // A run of typing is one step whatever the number of keys; typed back to what was stored,
+    // nothing is left to undo and nothing is unsaved.
+    void typingBackLeavesNothing() {
+        MainWindow window;
+        Scenario scenario(window);
+        scenario.run(u"open 2.1/Markup_MaximumInformation.bcf; show; topic 0"_s);
+        const QString before = model(window);
+        scenario.run(u"type ab"_s);
+        QUndoStack* stack = window.session().undoStack();
+        QCOMPARE(stack->count(), 1);
+        QVERIFY(window.session().data().markups[0].topic.description.ends_with("ab"));
+        press(window, Qt::Key_Backspace);
+        press(window, Qt::Key_Backspace);
+        QCOMPARE(stack->count(), 0);
+        QVERIFY(!window.hasUnsavedChanges());
+        const QString after = model(window);
+        QVERIFY2(after == before, difference(after, before));
+    }
 };
 
 UI_TEST_MAIN(TestUndo)
