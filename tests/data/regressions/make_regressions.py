@@ -242,3 +242,10 @@ archive("instruction-start-in-declaration-2.1.bcf", [
     ("bcf.version", version("2.1")),
     (TOPIC + "/markup.bcf", markup21("a&#17;b").replace('<Markup', '<!DOCTYPE Markup SYSTEM "x<?y">\n<Markup')),
 ])
+
+# A file in ISO-8859-1 that says so in its declaration, written with blanks around "=" and single
+# quotes as XML allows: read in its encoding.
+archive("iso-8859-1-declared-with-blanks-2.1.bcf", [
+    ("bcf.version", version("2.1")),
+    (TOPIC + "/markup.bcf", markup21("Caf\u00e9 S\u00fcd").replace('<?xml version="1.0"?>', "<?xml version='1.0' encoding = 'ISO-8859-1' ?>").encode("latin-1")),
+])
