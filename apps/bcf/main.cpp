@@ -65,7 +65,7 @@ int convert(const std::string& in, const std::string& out, const std::string& to
 } // namespace
 
 int main(int argc, char** argv) {
-    bcf::cli::prepareHeapForOneCommand(true);
+    bcf::cli::prepareHeapForOneCommand();
     const std::vector<std::string> args(argv + 1, argv + argc);
     if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
         std::cout << kUsage;

@@ -2,7 +2,6 @@
 
 #include "codec/bcf_error.h"
 #include "codec/guid.h"
-#include "codec/large_buffer_p.h"
 #include "codec/unread_content_p.h"
 #include "codec/xml_util_p.h"
 #include "codec/zip/zip_archive.h"
@@ -79,7 +78,6 @@ void readComponents(pugi::xml_node parent, const char* list, std::vector<Compone
         return;
     xml::chargeRecords(count * sizeof(Component));
     components.reserve(components.size() + count);
-    adviseHugePages(components.data(), components.capacity() * sizeof(Component));
     each([&components](pugi::xml_node node) {
         components.push_back({xml::attribute(node, "IfcGuid"), xml::childText(node, "OriginatingSystem"),
                               xml::childText(node, "AuthoringToolId")});

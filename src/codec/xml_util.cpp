@@ -29,8 +29,9 @@ thread_local std::string parsedEntry;
 thread_local std::uint64_t parsedBytes = 0;
 thread_local bool overBudget = false;
 
-// A parse that has taken this much builds the rest of its tree on huge pages (large_buffer_p.h);
-// small trees come and go on the heap, which reuses their memory.
+// A parse that has taken this much builds the rest of its tree in mapped chunks (large_buffer_p.h),
+// which go back to the system with the tree; small trees come and go on the heap, which reuses
+// their memory.
 constexpr std::uint64_t kLargeTree = 1 << 20;
 
 // Precedes every block handed to pugixml: where it came from.

@@ -1,7 +1,6 @@
 #include "codec/zip/zip_archive.h"
 
 #include "codec/bcf_error.h"
-#include "codec/large_buffer_p.h"
 #include "codec/zip/file_io_p.h"
 #include "codec/zip/zip_direct_p.h"
 #include "codec/zip/zip_file_target_p.h"
@@ -271,7 +270,6 @@ std::uint64_t ZipArchive::extractAt(std::int64_t index, const std::string& name,
         if (bytes) {
             bytes->clear();
             bytes->reserve(static_cast<std::size_t>(st.size));
-            adviseHugePages(bytes->data(), static_cast<std::size_t>(st.size));
         }
     }
     std::unique_ptr<zip_file_t, decltype(&zip_fclose)> file(

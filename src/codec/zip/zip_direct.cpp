@@ -1,6 +1,5 @@
 #include "codec/zip/zip_direct_p.h"
 
-#include "codec/large_buffer_p.h"
 
 #include <algorithm>
 #include <climits>
@@ -157,7 +156,6 @@ bool extractDirect(std::string_view file, const DirectEntry& entry, std::string*
     if (bytes) {
         bytes->clear();
         bytes->reserve(entry.uncompressedSize);
-        adviseHugePages(bytes->data(), entry.uncompressedSize);
         bytes->resize(entry.uncompressedSize);
         out = bytes->data();
     }
