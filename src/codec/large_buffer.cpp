@@ -111,5 +111,4 @@ LargeBuffer allocateLargeBuffer(std::size_t size) {
     return LargeBuffer(data, LargeBufferRelease{mapped});
 }
 
-
 } // namespace bcf
