@@ -1,8 +1,10 @@
 #include "json_writer.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <sstream>
 
 namespace bcf::cli {
@@ -29,9 +31,26 @@ std::size_t utf8Length(std::string_view s, std::size_t i) {
 }
 
 // True for the bytes that a JSON string cannot hold as they are, or that start a multi-byte
-// sequence to be checked.
+// sequence to be checked: one look-up per byte in the loop that copies plain runs.
+const std::array<bool, 256> kNeedsCare = [] {
+    std::array<bool, 256> table{};
+    for (unsigned c = 0; c < 256; ++c)
+        table[c] = c < 0x20 || c == '"' || c == '\\' || c >= 0x7f;
+    return table;
+}();
+
 bool needsCare(unsigned char c) {
-    return c < 0x20 || c == '"' || c == '\\' || c >= 0x7f;
+    return kNeedsCare[c];
+}
+
+// True when none of the eight bytes in `word` needs care: no byte below 0x20, no quote, no
+// backslash, no 0x7f and no byte of 0x80 or above.
+bool plainWord(std::uint64_t word) {
+    constexpr std::uint64_t ones = 0x0101010101010101ull, highs = 0x8080808080808080ull;
+    const auto below = [&](std::uint64_t v, std::uint64_t n) { return (v - ones * n) & ~v & highs; };
+    const auto zero = [&](std::uint64_t v) { return below(v, 1); };
+    return ((word & highs) | below(word, 0x20) | zero(word ^ (ones * '"')) | zero(word ^ (ones * '\\')) |
+            zero(word ^ (ones * 0x7f))) == 0;
 }
 
 } // namespace
@@ -64,6 +83,11 @@ void JsonWriter::quoted(std::string_view text) {
         // pieces, never copied whole (escaped, it can be six times its size).
         std::size_t run = i;
         const std::size_t end = std::min(text.size(), i + kChunk);
+        for (std::uint64_t word; run + 8 <= end; run += 8) {
+            std::memcpy(&word, text.data() + run, 8);
+            if (!plainWord(word))
+                break;
+        }
         while (run < end && !needsCare(static_cast<unsigned char>(text[run])))
             ++run;
         buffer_.append(text.data() + i, run - i);

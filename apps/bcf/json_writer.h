@@ -55,7 +55,7 @@ private:
     static constexpr std::size_t kChunk = 1 << 16;
     std::ostream& out_;
     std::string buffer_;
-    std::vector<bool> hasItems_; // one per open container
+    std::vector<char> hasItems_; // one per open container: whether it has items yet
     bool afterKey_ = false;
 };
 

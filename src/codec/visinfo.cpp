@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstring>
 
 namespace bcf {
 
@@ -79,8 +80,21 @@ void readComponents(pugi::xml_node parent, const char* list, std::vector<Compone
     xml::chargeRecords(count * sizeof(Component));
     components.reserve(components.size() + count);
     each([&components](pugi::xml_node node) {
-        components.push_back({xml::attribute(node, "IfcGuid"), xml::childText(node, "OriginatingSystem"),
-                              xml::childText(node, "AuthoringToolId")});
+        Component& component = components.emplace_back();
+        component.ifcGuid = node.attribute("IfcGuid").value();
+        // One pass over the children, of which the first of each name counts (a viewpoint may
+        // name hundreds of thousands of components).
+        pugi::xml_node system, tool;
+        for (pugi::xml_node child = node.first_child(); child && !(system && tool);
+             child = child.next_sibling()) {
+            const char* name = child.name();
+            if (!system && std::strcmp(name, "OriginatingSystem") == 0)
+                system = child;
+            else if (!tool && std::strcmp(name, "AuthoringToolId") == 0)
+                tool = child;
+        }
+        component.originatingSystem = xml::text(system);
+        component.authoringToolId = xml::text(tool);
     });
 }
 
