@@ -11,6 +11,7 @@
 #include "usage.h"
 #include "validate_command.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <sstream>
@@ -62,10 +63,20 @@ int convert(const std::string& in, const std::string& out, const std::string& to
     }
 }
 
+// With TZ unset, glibc reads /etc/localtime again (a stat at least) on every local-time
+// conversion, and libzip converts the DOS time of every entry when it opens an archive: 6,000
+// stat calls for an archive of 2,000 topics. Naming the same file in TZ makes glibc read it once;
+// the zone is the same (and UTC where the file is missing, as before).
+void loadTimeZoneOnce() {
+    if (std::getenv("TZ") == nullptr)
+        ::setenv("TZ", ":/etc/localtime", 0);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     bcf::cli::prepareHeapForOneCommand();
+    loadTimeZoneOnce();
     const std::vector<std::string> args(argv + 1, argv + argc);
     if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
         std::cout << kUsage;
