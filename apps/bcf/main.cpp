@@ -23,12 +23,17 @@ namespace {
 using bcf::cli::kUsage;
 using bcf::cli::usageError;
 
+// The loaded model of a command that ends the process once it is done with it: left for the
+// system to take back at exit rather than freed piece by piece (a viewpoint of 300,000 components
+// is 600,000 strings). Held here, so that leak checkers still see it reachable.
+bcf::BcfDocument* keptToExit = nullptr;
+
 int info(const std::string& path) {
     try {
-        bcf::BcfDocument document = bcf::loadArchive(path);
+        keptToExit = new bcf::BcfDocument(bcf::loadArchive(path));
         // The JSON goes straight to stdout: a payload that can't be read is reported in its place,
         // so nothing fails once writing has begun.
-        bcf::cli::writeModelJson(std::cout, document);
+        bcf::cli::writeModelJson(std::cout, *keptToExit);
         return 0;
     } catch (const std::exception& error) {
         return bcf::cli::archiveFailure(path, error);
