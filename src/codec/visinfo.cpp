@@ -434,11 +434,11 @@ std::string writeVisualizationInfo(const VisualizationInfo& info, BcfVersion ver
 }
 
 VisualizationInfo loadVisualizationInfo(const ZipArchive& source, const std::string& entryName) {
-    auto bytes = source.read(entryName);
+    auto bytes = source.readBuffer(entryName);
     if (!bytes)
         throw BcfError("file not found", entryName);
     pugi::xml_document document;
-    xml::parseInPlace(document, *bytes, entryName);
+    xml::parseInPlace(document, bytes->data(), bytes->size(), entryName);
     return readVisualizationInfo(document);
 }
 

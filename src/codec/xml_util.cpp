@@ -223,18 +223,21 @@ enum ScanState { Text, Tag, DoubleQuoted, SingleQuoted, Special };
 // The first of the `count` bytes at `bytes` from `k` on that the scan stops at in `state`
 // (not Special), or `count`. Sixteen bytes at a time where SSE2 is there: most bytes of a BCF
 // file are plain text, and a viewpoint may hold hundreds of megabytes of them.
-std::size_t skipPlain(const unsigned char* bytes, std::size_t k, std::size_t count, ScanState state) {
-    static const auto notable = [] {
-        std::array<std::array<bool, 256>, Special> tables{};
-        for (auto& table : tables) {
-            for (unsigned c = 0; c < 0x20; ++c)
-                table[c] = c != 0x9 && c != 0xa && c != 0xd;
-            table['<'] = table['&'] = table[0xef] = true;
-        }
-        tables[Tag]['"'] = tables[Tag]['\''] = tables[Tag]['>'] = true;
-        tables[DoubleQuoted]['"'] = tables[SingleQuoted]['\''] = true;
-        return tables;
-    }();
+const std::array<std::array<bool, 256>, Special> kNotable = [] {
+    std::array<std::array<bool, 256>, Special> tables{};
+    for (auto& table : tables) {
+        for (unsigned c = 0; c < 0x20; ++c)
+            table[c] = c != 0x9 && c != 0xa && c != 0xd;
+        table['<'] = table['&'] = table[0xef] = true;
+    }
+    tables[Tag]['"'] = tables[Tag]['\''] = tables[Tag]['>'] = true;
+    tables[DoubleQuoted]['"'] = tables[SingleQuoted]['\''] = true;
+    return tables;
+}();
+
+// Inlined into the scan, so that its constants are made once per file.
+inline __attribute__((always_inline)) std::size_t skipPlain(const unsigned char* bytes, std::size_t k,
+                                                            std::size_t count, ScanState state) {
 #if defined(__SSE2__)
     const auto splat = [](char c) { return _mm_set1_epi8(c); };
     const __m128i controls = splat(0x1f), tab = splat('\t'), lineFeed = splat('\n'), carriage = splat('\r');
@@ -262,7 +265,7 @@ std::size_t skipPlain(const unsigned char* bytes, std::size_t k, std::size_t cou
         k += 16;
     }
 #endif
-    const auto& table = notable[state];
+    const auto& table = kNotable[state];
     while (k < count && !table[bytes[k]])
         ++k;
     return k;
@@ -551,6 +554,10 @@ void parse(pugi::xml_document& document, const std::string& bytes, const std::st
 
 void parseInPlace(pugi::xml_document& document, std::string& bytes, const std::string& entryName) {
     parseBuffer(document, bytes.data(), bytes.size(), true, entryName);
+}
+
+void parseInPlace(pugi::xml_document& document, char* bytes, std::size_t size, const std::string& entryName) {
+    parseBuffer(document, bytes, size, true, entryName);
 }
 
 namespace {

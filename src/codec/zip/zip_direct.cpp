@@ -129,7 +129,7 @@ std::vector<DirectEntry> readCentralDirectory(std::string_view file) {
     return entries;
 }
 
-bool extractDirect(std::string_view file, const DirectEntry& entry, std::string* bytes) {
+bool extractDirect(std::string_view file, const DirectEntry& entry, char* out) {
     if (entry.method != kStored && entry.method != kDeflated)
         return false;
     const std::uint64_t local = entry.localHeader;
@@ -147,19 +147,18 @@ bool extractDirect(std::string_view file, const DirectEntry& entry, std::string*
         if (entry.compressedSize != entry.uncompressedSize ||
             crcOf(stored.data(), stored.size()) != entry.crc32)
             return false;
-        if (bytes)
-            bytes->assign(stored);
+        if (out)
+            std::memcpy(out, stored.data(), stored.size());
         return true;
     }
     std::uint32_t crc = 0;
-    char* out = nullptr;
-    if (bytes) {
-        bytes->clear();
-        bytes->reserve(entry.uncompressedSize);
-        bytes->resize(entry.uncompressedSize);
-        out = bytes->data();
-    }
     return inflateExactly(stored, out, entry.uncompressedSize, crc) && crc == entry.crc32;
+}
+
+bool extractDirect(std::string_view file, const DirectEntry& entry, std::string* bytes) {
+    if (bytes)
+        bytes->resize(entry.uncompressedSize);
+    return extractDirect(file, entry, bytes ? bytes->data() : nullptr);
 }
 
 } // namespace bcf

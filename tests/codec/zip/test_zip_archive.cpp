@@ -64,7 +64,7 @@ private slots:
                 zip_fclose(entry);
                 std::string direct;
                 QVERIFY2(extractDirect(file, directory[i], &direct) && direct == expected, st.name);
-                QVERIFY2(extractDirect(file, directory[i], nullptr), st.name);
+                QVERIFY2(extractDirect(file, directory[i], static_cast<char*>(nullptr)), st.name);
             }
             zip_close(zip);
             ++archives;
