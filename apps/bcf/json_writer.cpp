@@ -1,8 +1,10 @@
 #include "json_writer.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <sstream>
 
 namespace bcf::cli {
@@ -29,9 +31,26 @@ std::size_t utf8Length(std::string_view s, std::size_t i) {
 }
 
 // True for the bytes that a JSON string cannot hold as they are, or that start a multi-byte
-// sequence to be checked.
+// sequence to be checked: one look-up per byte in the loop that copies plain runs.
+const std::array<bool, 256> kNeedsCare = [] {
+    std::array<bool, 256> table{};
+    for (unsigned c = 0; c < 256; ++c)
+        table[c] = c < 0x20 || c == '"' || c == '\\' || c >= 0x7f;
+    return table;
+}();
+
 bool needsCare(unsigned char c) {
-    return c < 0x20 || c == '"' || c == '\\' || c >= 0x7f;
+    return kNeedsCare[c];
+}
+
+// True when none of the eight bytes in `word` needs care: no byte below 0x20, no quote, no
+// backslash, no 0x7f and no byte of 0x80 or above.
+bool plainWord(std::uint64_t word) {
+    constexpr std::uint64_t ones = 0x0101010101010101ull, highs = 0x8080808080808080ull;
+    const auto below = [&](std::uint64_t v, std::uint64_t n) { return (v - ones * n) & ~v & highs; };
+    const auto zero = [&](std::uint64_t v) { return below(v, 1); };
+    return ((word & highs) | below(word, 0x20) | zero(word ^ (ones * '"')) | zero(word ^ (ones * '\\')) |
+            zero(word ^ (ones * 0x7f))) == 0;
 }
 
 } // namespace
@@ -42,31 +61,43 @@ std::string quote(std::string_view text) {
     return out.str();
 }
 
-JsonWriter::JsonWriter(std::ostream& out) : out_(out) {
-    buffer_.reserve(kChunk + 4096);
-}
+namespace {
+
+// Beyond two chunks: room for the longest piece put between two spills (a run of plain text of
+// at most a chunk after an escape) and an indentation step.
+constexpr std::size_t kSlack = 256;
+constexpr std::string_view kSpaces = "                                                                ";
+
+} // namespace
+
+JsonWriter::JsonWriter(std::ostream& out) : out_(out), buffer_(new char[2 * kChunk + kSlack]) {}
 
 JsonWriter::~JsonWriter() {
     flush();
 }
 
 void JsonWriter::flush() {
-    if (!buffer_.empty())
-        out_.write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
-    buffer_.clear();
+    if (used_ > 0)
+        out_.write(buffer_.get(), static_cast<std::streamsize>(used_));
+    used_ = 0;
 }
 
 void JsonWriter::quoted(std::string_view text) {
-    buffer_ += '"';
+    put('"');
     std::size_t i = 0;
     while (i < text.size()) {
         // Plain bytes go in as one run, at most a chunk at a time: a long text goes out in
         // pieces, never copied whole (escaped, it can be six times its size).
         std::size_t run = i;
         const std::size_t end = std::min(text.size(), i + kChunk);
+        for (std::uint64_t word; run + 8 <= end; run += 8) {
+            std::memcpy(&word, text.data() + run, 8);
+            if (!plainWord(word))
+                break;
+        }
         while (run < end && !needsCare(static_cast<unsigned char>(text[run])))
             ++run;
-        buffer_.append(text.data() + i, run - i);
+        put(text.data() + i, run - i);
         i = run;
         spill();
         if (i == text.size())
@@ -77,37 +108,42 @@ void JsonWriter::quoted(std::string_view text) {
         if (c >= 0x80) {
             const std::size_t length = utf8Length(text, i);
             if (length == 0) {
-                buffer_ += "\xef\xbf\xbd";
+                put("\xef\xbf\xbd", 3);
                 ++i;
             } else {
-                buffer_.append(text.data() + i, length);
+                put(text.data() + i, length);
                 i += length;
             }
             continue;
         }
         ++i;
         if (c == '"' || c == '\\') {
-            buffer_ += '\\';
-            buffer_ += static_cast<char>(c);
+            put('\\');
+            put(static_cast<char>(c));
         } else if (c == '\n') {
-            buffer_ += "\\n";
+            put("\\n", 2);
         } else if (c == '\r') {
-            buffer_ += "\\r";
+            put("\\r", 2);
         } else if (c == '\t') {
-            buffer_ += "\\t";
+            put("\\t", 2);
         } else {
             const char* hex = "0123456789abcdef";
             const char escaped[6] = {'\\', 'u', '0', '0', hex[c >> 4], hex[c & 15]};
-            buffer_.append(escaped, sizeof escaped);
+            put(escaped, sizeof escaped);
         }
     }
-    buffer_ += '"';
+    put('"');
     spill();
 }
 
 void JsonWriter::newline() {
-    buffer_ += '\n';
-    buffer_.append(hasItems_.size() * 2, ' ');
+    put('\n');
+    for (std::size_t indent = hasItems_.size() * 2; indent > 0;) {
+        const std::size_t step = std::min(indent, kSpaces.size());
+        put(kSpaces.data(), step);
+        indent -= step;
+        spill();
+    }
 }
 
 void JsonWriter::beforeValue() {
@@ -117,7 +153,7 @@ void JsonWriter::beforeValue() {
     }
     if (!hasItems_.empty()) {
         if (hasItems_.back())
-            buffer_ += ',';
+            put(',');
         hasItems_.back() = true;
         newline();
     }
@@ -125,8 +161,9 @@ void JsonWriter::beforeValue() {
 
 void JsonWriter::beginObject() {
     beforeValue();
-    buffer_ += '{';
+    put('{');
     hasItems_.push_back(false);
+    spill();
 }
 
 void JsonWriter::endObject() {
@@ -134,16 +171,17 @@ void JsonWriter::endObject() {
     hasItems_.pop_back();
     if (had)
         newline();
-    buffer_ += '}';
+    put('}');
     if (hasItems_.empty())
-        buffer_ += '\n';
+        put('\n');
     spill();
 }
 
 void JsonWriter::beginArray() {
     beforeValue();
-    buffer_ += '[';
+    put('[');
     hasItems_.push_back(false);
+    spill();
 }
 
 void JsonWriter::endArray() {
@@ -151,14 +189,15 @@ void JsonWriter::endArray() {
     hasItems_.pop_back();
     if (had)
         newline();
-    buffer_ += ']';
+    put(']');
     spill();
 }
 
 JsonWriter& JsonWriter::key(std::string_view name) {
     beforeValue();
     quoted(name);
-    buffer_ += ": ";
+    put(": ", 2);
+    spill();
     afterKey_ = true;
     return *this;
 }
@@ -183,29 +222,34 @@ void JsonWriter::value(double number) {
     beforeValue();
     char digits[64];
     const auto result = std::to_chars(digits, digits + sizeof digits, number);
-    buffer_.append(digits, result.ptr);
+    put(digits, static_cast<std::size_t>(result.ptr - digits));
+    spill();
 }
 
 void JsonWriter::value(std::uint64_t number) {
     beforeValue();
     char digits[32];
     const auto result = std::to_chars(digits, digits + sizeof digits, number);
-    buffer_.append(digits, result.ptr);
+    put(digits, static_cast<std::size_t>(result.ptr - digits));
+    spill();
 }
 
 void JsonWriter::boolean(const std::optional<bool>& flag) {
     beforeValue();
-    buffer_ += !flag ? "null" : *flag ? "true" : "false";
+    put(!flag ? "null" : *flag ? "true" : "false");
+    spill();
 }
 
 void JsonWriter::null() {
     beforeValue();
-    buffer_ += "null";
+    put("null", 4);
+    spill();
 }
 
 void JsonWriter::boolean(bool flag) {
     beforeValue();
-    buffer_ += flag ? "true" : "false";
+    put(flag ? std::string_view("true") : std::string_view("false"));
+    spill();
 }
 
 void JsonWriter::integer(const std::optional<int>& number) {
@@ -216,7 +260,8 @@ void JsonWriter::integer(const std::optional<int>& number) {
     beforeValue();
     char digits[16];
     const auto result = std::to_chars(digits, digits + sizeof digits, *number);
-    buffer_.append(digits, result.ptr);
+    put(digits, static_cast<std::size_t>(result.ptr - digits));
+    spill();
 }
 
 void JsonWriter::stringArray(const std::vector<std::string>& texts) {

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
+#include <memory>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -46,16 +48,25 @@ private:
     void beforeValue();
     void newline();
     void quoted(std::string_view text);
+    // Appends without a check: every public call starts with less than a chunk buffered and
+    // writes at most a chunk and a few bytes before it spills.
+    void put(char c) { buffer_[used_++] = c; }
+    void put(const char* data, std::size_t size) {
+        std::memcpy(buffer_.get() + used_, data, size);
+        used_ += size;
+    }
+    void put(std::string_view text) { put(text.data(), text.size()); }
     // Passes the buffer on once it has grown past a chunk.
     void spill() {
-        if (buffer_.size() >= kChunk)
+        if (used_ >= kChunk)
             flush();
     }
 
     static constexpr std::size_t kChunk = 1 << 16;
     std::ostream& out_;
-    std::string buffer_;
-    std::vector<bool> hasItems_; // one per open container
+    std::unique_ptr<char[]> buffer_; // 2 * kChunk + kSlack bytes
+    std::size_t used_ = 0;
+    std::vector<char> hasItems_; // one per open container: whether it has items yet
     bool afterKey_ = false;
 };
 

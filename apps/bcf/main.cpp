@@ -11,6 +11,7 @@
 #include "usage.h"
 #include "validate_command.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <sstream>
@@ -22,12 +23,17 @@ namespace {
 using bcf::cli::kUsage;
 using bcf::cli::usageError;
 
+// The loaded model of a command that ends the process once it is done with it: left for the
+// system to take back at exit rather than freed piece by piece (a viewpoint of 300,000 components
+// is 600,000 strings). Held here, so that leak checkers still see it reachable.
+bcf::BcfDocument* keptToExit = nullptr;
+
 int info(const std::string& path) {
     try {
-        bcf::BcfDocument document = bcf::loadArchive(path);
+        keptToExit = new bcf::BcfDocument(bcf::loadArchive(path));
         // The JSON goes straight to stdout: a payload that can't be read is reported in its place,
         // so nothing fails once writing has begun.
-        bcf::cli::writeModelJson(std::cout, document);
+        bcf::cli::writeModelJson(std::cout, *keptToExit);
         return 0;
     } catch (const std::exception& error) {
         return bcf::cli::archiveFailure(path, error);
@@ -62,10 +68,20 @@ int convert(const std::string& in, const std::string& out, const std::string& to
     }
 }
 
+// With TZ unset, glibc reads /etc/localtime again (a stat at least) on every local-time
+// conversion, and libzip converts the DOS time of every entry when it opens an archive: 6,000
+// stat calls for an archive of 2,000 topics. Naming the same file in TZ makes glibc read it once;
+// the zone is the same (and UTC where the file is missing, as before).
+void loadTimeZoneOnce() {
+    if (std::getenv("TZ") == nullptr)
+        ::setenv("TZ", ":/etc/localtime", 0);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    bcf::cli::prepareHeapForOneCommand(true);
+    bcf::cli::prepareHeapForOneCommand();
+    loadTimeZoneOnce();
     const std::vector<std::string> args(argv + 1, argv + argc);
     if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
         std::cout << kUsage;

@@ -8,7 +8,7 @@
 #include <vector>
 
 int main(int argc, char** argv) {
-    bcf::cli::prepareHeapForOneCommand(false);
+    bcf::cli::prepareHeapForOneCommand();
     // While TZ is unset, glibc looks at /etc/localtime again at every local-time conversion, and
     // a report converts every date it shows; naming that file, the default, lets it keep what it
     // read. Qt takes ":/etc/localtime" for the system's zone as well.

@@ -139,9 +139,9 @@ BcfDocument loadArchive(const std::string& path) {
         readExtensions(extensionsDocument, data);
 
     for (const std::string& name : markupEntries(entries)) {
-        std::string bytes = archive.read(name).value();
+        EntryBuffer bytes = archive.readBuffer(name).value();
         pugi::xml_document document;
-        xml::parseInPlace(document, bytes, name);
+        xml::parseInPlace(document, bytes.data(), bytes.size(), name);
         Markup markup = readMarkup(document, data.version);
         // Payloads lie beside markup.bcf, whatever the folder is called. Some Windows tools
         // separate folders with a backslash; the payloads then carry the same separator.

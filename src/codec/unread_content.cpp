@@ -207,6 +207,8 @@ bool isBooleanText(const char* text) {
 
 // Namespace declarations and the schema instance attributes (xsi:schemaLocation, ...) are no content.
 bool isMarkupOfXml(const char* name) {
+    if (name[0] != 'x')
+        return false;
     return std::strcmp(name, "xmlns") == 0 || std::strncmp(name, "xmlns:", 6) == 0 ||
            std::strncmp(name, "xsi:", 4) == 0;
 }
@@ -218,10 +220,12 @@ void walk(pugi::xml_node element, const Shape& shape, std::vector<UnreadContent>
         const char* name = attribute.name();
         if (isMarkupOfXml(name))
             continue;
-        if (std::none_of(shape.attributes.begin(), shape.attributes.end(),
-                         [name](const char* known) { return std::strcmp(known, name) == 0; }))
+        if (std::none_of(shape.attributes.begin(), shape.attributes.end(), [name](const char* known) {
+                return known[0] == name[0] && std::strcmp(known, name) == 0;
+            }))
             addUnread(unread, Kind::Unknown, element.name(), '@', name);
-        else if (element.attribute(name) != attribute) // a repeated attribute: the first one counts
+        else if (attribute != element.first_attribute() &&
+                 element.attribute(name) != attribute) // a repeated attribute: the first one counts
             addUnread(unread, Kind::Repeated, element.name(), '@', name);
         else if (std::any_of(shape.booleans.begin(), shape.booleans.end(),
                              [name](const char* known) { return std::strcmp(known, name) == 0; }) &&
@@ -245,8 +249,9 @@ void walk(pugi::xml_node element, const Shape& shape, std::vector<UnreadContent>
         }
         if (child.type() != pugi::node_element)
             continue;
-        const auto known = std::find_if(shape.children.begin(), shape.children.end(), [&](const Shape& s) {
-            return std::strcmp(s.name, child.name()) == 0;
+        const char* name = child.name();
+        const auto known = std::find_if(shape.children.begin(), shape.children.end(), [name](const Shape& s) {
+            return s.name[0] == name[0] && std::strcmp(s.name, name) == 0;
         });
         if (known == shape.children.end()) {
             addUnread(unread, Kind::Unknown, element.name(), '/', child.name());

@@ -2,7 +2,6 @@
 
 #include "codec/bcf_error.h"
 #include "codec/guid.h"
-#include "codec/large_buffer_p.h"
 #include "codec/unread_content_p.h"
 #include "codec/xml_util_p.h"
 #include "codec/zip/zip_archive.h"
@@ -10,6 +9,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstring>
 
 namespace bcf {
 
@@ -79,10 +79,22 @@ void readComponents(pugi::xml_node parent, const char* list, std::vector<Compone
         return;
     xml::chargeRecords(count * sizeof(Component));
     components.reserve(components.size() + count);
-    adviseHugePages(components.data(), components.capacity() * sizeof(Component));
     each([&components](pugi::xml_node node) {
-        components.push_back({xml::attribute(node, "IfcGuid"), xml::childText(node, "OriginatingSystem"),
-                              xml::childText(node, "AuthoringToolId")});
+        Component& component = components.emplace_back();
+        component.ifcGuid = node.attribute("IfcGuid").value();
+        // One pass over the children, of which the first of each name counts (a viewpoint may
+        // name hundreds of thousands of components).
+        pugi::xml_node system, tool;
+        for (pugi::xml_node child = node.first_child(); child && !(system && tool);
+             child = child.next_sibling()) {
+            const char* name = child.name();
+            if (!system && std::strcmp(name, "OriginatingSystem") == 0)
+                system = child;
+            else if (!tool && std::strcmp(name, "AuthoringToolId") == 0)
+                tool = child;
+        }
+        component.originatingSystem = xml::text(system);
+        component.authoringToolId = xml::text(tool);
     });
 }
 
@@ -422,11 +434,11 @@ std::string writeVisualizationInfo(const VisualizationInfo& info, BcfVersion ver
 }
 
 VisualizationInfo loadVisualizationInfo(const ZipArchive& source, const std::string& entryName) {
-    auto bytes = source.read(entryName);
+    auto bytes = source.readBuffer(entryName);
     if (!bytes)
         throw BcfError("file not found", entryName);
     pugi::xml_document document;
-    xml::parseInPlace(document, *bytes, entryName);
+    xml::parseInPlace(document, bytes->data(), bytes->size(), entryName);
     return readVisualizationInfo(document);
 }
 

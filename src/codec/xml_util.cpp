@@ -19,6 +19,10 @@
 #include <string_view>
 #include <utility>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace bcf::xml {
 
 namespace {
@@ -29,8 +33,9 @@ thread_local std::string parsedEntry;
 thread_local std::uint64_t parsedBytes = 0;
 thread_local bool overBudget = false;
 
-// A parse that has taken this much builds the rest of its tree on huge pages (large_buffer_p.h);
-// small trees come and go on the heap, which reuses their memory.
+// A parse that has taken this much builds the rest of its tree in mapped chunks (large_buffer_p.h),
+// which go back to the system with the tree; small trees come and go on the heap, which reuses
+// their memory.
 constexpr std::uint64_t kLargeTree = 1 << 20;
 
 // Precedes every block handed to pugixml: where it came from.
@@ -210,6 +215,62 @@ std::string codePoint(std::uint32_t c) {
     return text;
 }
 
+// Where the scan of checkCharacters() stops in a file of bytes: in every state, a control
+// character other than tab, line feed and carriage return, '<', '&' and 0xEF (which starts U+FFFE
+// and U+FFFF in UTF-8); in a tag also quotes and '>'; in a quoted value its closing quote.
+enum ScanState { Text, Tag, DoubleQuoted, SingleQuoted, Special };
+
+// The first of the `count` bytes at `bytes` from `k` on that the scan stops at in `state`
+// (not Special), or `count`. Sixteen bytes at a time where SSE2 is there: most bytes of a BCF
+// file are plain text, and a viewpoint may hold hundreds of megabytes of them.
+const std::array<std::array<bool, 256>, Special> kNotable = [] {
+    std::array<std::array<bool, 256>, Special> tables{};
+    for (auto& table : tables) {
+        for (unsigned c = 0; c < 0x20; ++c)
+            table[c] = c != 0x9 && c != 0xa && c != 0xd;
+        table['<'] = table['&'] = table[0xef] = true;
+    }
+    tables[Tag]['"'] = tables[Tag]['\''] = tables[Tag]['>'] = true;
+    tables[DoubleQuoted]['"'] = tables[SingleQuoted]['\''] = true;
+    return tables;
+}();
+
+// Inlined into the scan, so that its constants are made once per file.
+inline __attribute__((always_inline)) std::size_t skipPlain(const unsigned char* bytes, std::size_t k,
+                                                            std::size_t count, ScanState state) {
+#if defined(__SSE2__)
+    const auto splat = [](char c) { return _mm_set1_epi8(c); };
+    const __m128i controls = splat(0x1f), tab = splat('\t'), lineFeed = splat('\n'), carriage = splat('\r');
+    const __m128i lessThan = splat('<'), ampersand = splat('&'), ef = splat(static_cast<char>(0xef));
+    const __m128i quote = splat('"'), apostrophe = splat('\''), greaterThan = splat('>');
+    while (k + 16 <= count) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + k));
+        const __m128i control = _mm_cmpeq_epi8(_mm_min_epu8(v, controls), v);
+        const __m128i allowed = _mm_or_si128(
+            _mm_or_si128(_mm_cmpeq_epi8(v, tab), _mm_cmpeq_epi8(v, lineFeed)), _mm_cmpeq_epi8(v, carriage));
+        __m128i hit =
+            _mm_or_si128(_mm_andnot_si128(allowed, control),
+                         _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, lessThan), _mm_cmpeq_epi8(v, ampersand)),
+                                      _mm_cmpeq_epi8(v, ef)));
+        if (state == Tag)
+            hit = _mm_or_si128(
+                hit, _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, quote), _mm_cmpeq_epi8(v, apostrophe)),
+                                  _mm_cmpeq_epi8(v, greaterThan)));
+        else if (state == DoubleQuoted)
+            hit = _mm_or_si128(hit, _mm_cmpeq_epi8(v, quote));
+        else if (state == SingleQuoted)
+            hit = _mm_or_si128(hit, _mm_cmpeq_epi8(v, apostrophe));
+        if (const int mask = _mm_movemask_epi8(hit))
+            return k + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
+        k += 16;
+    }
+#endif
+    const auto& table = kNotable[state];
+    while (k < count && !table[bytes[k]])
+        ++k;
+    return k;
+}
+
 // Refuses a file that holds a character XML does not allow, literally or as a character reference
 // (&#0; cuts a text short, &#1; and &#xFFFE; make files other readers refuse), naming the byte
 // offset. `unit(k)` is the k-th of `count` code units of `width` bytes (0 past the end); comments,
@@ -221,20 +282,7 @@ std::string codePoint(std::uint32_t c) {
 template <typename Unit>
 void checkCharacters(Unit unit, std::size_t count, std::size_t width, bool utf8, const std::string& entryName,
                      const unsigned char* bytes = nullptr) {
-    enum State { Text, Tag, DoubleQuoted, SingleQuoted, Special };
-    // In a file of bytes (`bytes`), most bytes are plain text that nothing below looks at: the scan
-    // skips them by a table per state, so that a viewpoint of 300,000 components costs little to check.
-    static const auto notable = [] {
-        std::array<std::array<bool, 256>, Special> tables{};
-        for (auto& table : tables) {
-            for (unsigned c = 0; c < 0x20; ++c)
-                table[c] = c != 0x9 && c != 0xa && c != 0xd;
-            table['<'] = table['&'] = table[0xef] = true;
-        }
-        tables[Tag]['"'] = tables[Tag]['\''] = tables[Tag]['>'] = true;
-        tables[DoubleQuoted]['"'] = tables[SingleQuoted]['\''] = true;
-        return tables;
-    }();
+    using State = ScanState;
     const auto refuse = [&](std::size_t k, const std::string& what) {
         throw BcfError("invalid character", entryName,
                        what + " at offset " + std::to_string(k * width) + ": XML does not allow it");
@@ -250,9 +298,7 @@ void checkCharacters(Unit unit, std::size_t count, std::size_t width, bool utf8,
     std::string_view end; // of the comment, CDATA section or processing instruction the scan is in
     for (std::size_t k = 0; k < count; ++k) {
         if (bytes != nullptr && state != Special) {
-            const auto& table = notable[state];
-            while (k < count && !table[bytes[k]])
-                ++k;
+            k = skipPlain(bytes, k, count, state);
             if (k == count)
                 break;
         }
@@ -280,16 +326,19 @@ void checkCharacters(Unit unit, std::size_t count, std::size_t width, bool utf8,
         } else if (c == '<') {
             // A declaration's internal subset holds declarations, comments and instructions too.
             state = Tag;
-            element = unit(k + 1) != '!';
-            for (const auto& [start, stop] : {std::pair<std::string_view, std::string_view>("<!--", "-->"),
-                                              {"<![CDATA[", "]]>"},
-                                              {"<?", "?>"}})
-                if (startsAt(k, start)) {
-                    k += start.size() - 1;
-                    end = stop;
-                    state = Special;
-                    break;
-                }
+            const std::uint32_t next = unit(k + 1);
+            element = next != '!';
+            if (next == '!' || next == '?')
+                for (const auto& [start, stop] :
+                     {std::pair<std::string_view, std::string_view>("<!--", "-->"),
+                      {"<![CDATA[", "]]>"},
+                      {"<?", "?>"}})
+                    if (startsAt(k, start)) {
+                        k += start.size() - 1;
+                        end = stop;
+                        state = Special;
+                        break;
+                    }
         }
         if (state != Special && c == '&' && unit(k + 1) == '#') {
             const bool hex = unit(k + 2) == 'x';
@@ -406,27 +455,51 @@ void stripPrefixes(pugi::xml_node root) {
     }
 }
 
-// True when a text may be split by a comment, a processing instruction or a CDATA section, between
-// which white space is text too: "x<!--c--> <?pi?>z" reads "x z". Beyond the XML declaration, since
-// pugixml drops white space with siblings unless told to keep all of it, which costs a node for
-// every indentation.
-bool mayHaveSplitTexts(const char* data, std::size_t size) {
+// What a scan of a file's tags found, to spare the parse what the file does not need.
+struct MarkupSeen {
+    // A text may be split by a comment, a processing instruction or a CDATA section, between
+    // which white space is text too: "x<!--c--> <?pi?>z" reads "x z". Beyond the XML
+    // declaration, since pugixml drops white space with siblings unless told to keep all of it,
+    // which costs a node for every indentation.
+    bool splitTexts = false;
+    // An element name has a prefix (`<bcf:Markup>`), which stripPrefixes() then takes off.
+    bool prefixedNames = false;
+};
+
+// Looks at every '<' of a file of bytes (UTF-8 or Latin-1), found by memchr, which runs at
+// memory speed; a '<' inside a comment or a text only makes the answer more careful.
+MarkupSeen scanMarkup(const char* data, std::size_t size) {
+    MarkupSeen seen;
     std::size_t start = 0;
     if (const void* declaration = ::memmem(data, std::min<std::size_t>(size, 8), "<?xml", 5)) {
         const void* end =
             ::memmem(declaration, size - (static_cast<const char*>(declaration) - data), "?>", 2);
         start = end ? static_cast<std::size_t>(static_cast<const char*>(end) - data) + 2 : size;
     }
-    // Each '<' found by memchr, which runs at memory speed, where memmem of a two-byte needle does not.
     const char* const last = data + size;
     for (const char* at = data + start; at < last; ++at) {
         at = static_cast<const char*>(std::memchr(at, '<', static_cast<std::size_t>(last - at)));
         if (at == nullptr || at + 1 == last)
-            return false;
-        if (at[1] == '!' || at[1] == '?')
-            return true;
+            break;
+        if (at[1] == '!' || at[1] == '?') {
+            seen.splitTexts = true;
+        } else if (!seen.prefixedNames && at[1] != '/') {
+            // The start tag's name ends at white space, '/' or '>'.
+            static const auto stops = [] {
+                std::array<bool, 256> table{};
+                for (const unsigned char c : {' ', '\t', '\n', '\r', '/', '>', ':', '<'})
+                    table[c] = true;
+                return table;
+            }();
+            const char* c = at + 1;
+            while (c < last && !stops[static_cast<unsigned char>(*c)])
+                ++c;
+            seen.prefixedNames = c < last && *c == ':';
+        }
+        if (seen.splitTexts && seen.prefixedNames)
+            break;
     }
-    return false;
+    return seen;
 }
 
 // Parses `size` bytes at `data`, in place (the document then refers into them) or from pugixml's
@@ -442,10 +515,12 @@ void parseBuffer(pugi::xml_document& document, void* data, std::size_t size, boo
     if (utf8)
         checkUtf8(static_cast<const char*>(data), size, entryName);
     checkCharacters(static_cast<const char*>(data), size, encoding, entryName);
-    const unsigned options =
-        pugi::parse_default | pugi::parse_doctype |
-        (mayHaveSplitTexts(static_cast<const char*>(data), size) ? pugi::parse_ws_pcdata
-                                                                 : pugi::parse_ws_pcdata_single);
+    // Files in UTF-16 or UTF-32 are rare: their names are always looked at for prefixes.
+    const bool bytes = utf8 || encoding == pugi::encoding_latin1;
+    const MarkupSeen seen =
+        bytes ? scanMarkup(static_cast<const char*>(data), size) : MarkupSeen{false, true};
+    const unsigned options = pugi::parse_default | pugi::parse_doctype |
+                             (seen.splitTexts ? pugi::parse_ws_pcdata : pugi::parse_ws_pcdata_single);
     parsedEntry = entryName;
     parsedBytes = 0;
     overBudget = false;
@@ -465,7 +540,8 @@ void parseBuffer(pugi::xml_document& document, void* data, std::size_t size, boo
                            "its texts could not be read as written");
     if (!utf8)
         checkTexts(document, entryName);
-    stripPrefixes(document.document_element());
+    if (seen.prefixedNames)
+        stripPrefixes(document.document_element());
     if (overBudget && parseBudget)
         parseBudget->exceeded(entryName);
 }
@@ -478,6 +554,10 @@ void parse(pugi::xml_document& document, const std::string& bytes, const std::st
 
 void parseInPlace(pugi::xml_document& document, std::string& bytes, const std::string& entryName) {
     parseBuffer(document, bytes.data(), bytes.size(), true, entryName);
+}
+
+void parseInPlace(pugi::xml_document& document, char* bytes, std::size_t size, const std::string& entryName) {
+    parseBuffer(document, bytes, size, true, entryName);
 }
 
 namespace {
@@ -577,6 +657,11 @@ std::string serialize(const pugi::xml_document& document) {
 }
 
 std::string text(pugi::xml_node element) {
+    const pugi::xml_node first = element.first_child();
+    if (!first)
+        return {};
+    if (!first.next_sibling() && (first.type() == pugi::node_pcdata || first.type() == pugi::node_cdata))
+        return first.value();
     // Comments and processing instructions split a text into several nodes; it is all of them.
     std::string joined;
     for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling())

@@ -38,6 +38,7 @@ void parse(pugi::xml_document& document, const std::string& bytes, const std::st
 // The same without copying: the document's texts point into `bytes`, which it changes and which
 // must outlive it.
 void parseInPlace(pugi::xml_document& document, std::string& bytes, const std::string& entryName);
+void parseInPlace(pugi::xml_document& document, char* bytes, std::size_t size, const std::string& entryName);
 
 // Serialises with the archive's conventions: a declaration with version only, one element per
 // line, one tab per level, `<Empty />`, UTF-8 without BOM, line feeds. Carriage returns in

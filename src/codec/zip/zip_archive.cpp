@@ -1,7 +1,6 @@
 #include "codec/zip/zip_archive.h"
 
 #include "codec/bcf_error.h"
-#include "codec/large_buffer_p.h"
 #include "codec/zip/file_io_p.h"
 #include "codec/zip/zip_direct_p.h"
 #include "codec/zip/zip_file_target_p.h"
@@ -183,7 +182,22 @@ void ZipArchive::openReader(const char* data, std::size_t size, const std::strin
         d->directory.clear();
 }
 
-bool ZipArchive::extractDirectly(std::uint64_t index, const zip_stat_t& st, std::string* bytes) const {
+namespace {
+
+// Exactly `size` bytes of room in `bytes`, its content replaced.
+char* roomFor(std::string* bytes, std::size_t size) {
+    bytes->resize(size);
+    return bytes->data();
+}
+
+char* roomFor(EntryBuffer* bytes, std::size_t size) {
+    return bytes->resize(size);
+}
+
+} // namespace
+
+template <typename Bytes>
+bool ZipArchive::extractDirectly(std::uint64_t index, const zip_stat_t& st, Bytes* bytes) const {
     if (index >= d->directory.size())
         return false;
     const DirectEntry& entry = d->directory[index];
@@ -193,7 +207,7 @@ bool ZipArchive::extractDirectly(std::uint64_t index, const zip_stat_t& st, std:
     if (!name || entry.name != name || (st.valid & needed) != needed || st.size != entry.uncompressedSize ||
         st.comp_size != entry.compressedSize || st.crc != entry.crc32 || st.comp_method != entry.method)
         return false;
-    return extractDirect(d->bytes, entry, bytes);
+    return extractDirect(d->bytes, entry, bytes ? roomFor(bytes, entry.uncompressedSize) : nullptr);
 }
 
 const std::string& ZipArchive::path() const {
@@ -227,6 +241,39 @@ bool ZipArchive::contains(const std::string& name) const {
            zip_name_locate(d->reader.get(), name.c_str(), 0) >= 0;
 }
 
+char* EntryBuffer::resize(std::size_t size) {
+    if (size > capacity_) {
+        data_ = allocateLargeBuffer(size);
+        capacity_ = size;
+    }
+    size_ = size;
+    return data_.get();
+}
+
+void EntryBuffer::reserve(std::size_t capacity) {
+    if (capacity <= capacity_)
+        return;
+    LargeBuffer larger = allocateLargeBuffer(capacity);
+    if (size_ > 0)
+        std::memcpy(larger.get(), data_.get(), size_);
+    data_ = std::move(larger);
+    capacity_ = capacity;
+}
+
+void EntryBuffer::append(const char* bytes, std::size_t size) {
+    if (size_ + size > capacity_)
+        reserve(std::max(size_ + size, capacity_ * 2));
+    std::memcpy(data_.get() + size_, bytes, size);
+    size_ += size;
+}
+
+std::optional<EntryBuffer> ZipArchive::readBuffer(const std::string& name) const {
+    EntryBuffer bytes;
+    if (!extract(name, &bytes))
+        return std::nullopt;
+    return bytes;
+}
+
 std::optional<std::string> ZipArchive::read(const std::string& name) const {
     std::string bytes;
     if (!extract(name, &bytes))
@@ -235,7 +282,7 @@ std::optional<std::string> ZipArchive::read(const std::string& name) const {
 }
 
 std::optional<std::uint64_t> ZipArchive::check(const std::string& name) const {
-    return extract(name, nullptr);
+    return extract<std::string>(name, nullptr);
 }
 
 std::string ZipArchive::readAt(std::uint64_t index, const std::string& name) const {
@@ -244,14 +291,16 @@ std::string ZipArchive::readAt(std::uint64_t index, const std::string& name) con
     return bytes;
 }
 
-std::optional<std::uint64_t> ZipArchive::extract(const std::string& name, std::string* bytes) const {
+template <typename Bytes>
+std::optional<std::uint64_t> ZipArchive::extract(const std::string& name, Bytes* bytes) const {
     if (!contains(name))
         return std::nullopt;
     // libzip keeps a hash of the names, so this lookup does not walk the directory.
     return extractAt(zip_name_locate(d->reader.get(), name.c_str(), 0), name, bytes);
 }
 
-std::uint64_t ZipArchive::extractAt(std::int64_t index, const std::string& name, std::string* bytes) const {
+template <typename Bytes>
+std::uint64_t ZipArchive::extractAt(std::int64_t index, const std::string& name, Bytes* bytes) const {
     zip_t* archive = d->reader.get();
     zip_stat_t st;
     zip_stat_init(&st);
@@ -271,7 +320,6 @@ std::uint64_t ZipArchive::extractAt(std::int64_t index, const std::string& name,
         if (bytes) {
             bytes->clear();
             bytes->reserve(static_cast<std::size_t>(st.size));
-            adviseHugePages(bytes->data(), static_cast<std::size_t>(st.size));
         }
     }
     std::unique_ptr<zip_file_t, decltype(&zip_fclose)> file(

@@ -1,6 +1,7 @@
 // The archive layer: one ZIP archive held wholly in memory. The only code that knows the ZIP library.
 #pragma once
 
+#include "codec/large_buffer_p.h"
 #include "codec/memory_budget.h"
 #include "codec/shared_bytes.h"
 
@@ -34,6 +35,25 @@ struct ZipEntryInfo {
 // long, absolute, or escape or confuse an extractor; empty when the name is fine.
 std::string entryNameProblem(const std::string& name, bool hasBytes);
 
+// An entry's bytes in memory that was never zero-filled first, to be parsed in place.
+class EntryBuffer {
+public:
+    char* data() { return data_.get(); }
+    std::size_t size() const { return size_; }
+
+    // Exactly `size` bytes, uninitialised, replacing the content.
+    char* resize(std::size_t size);
+    // Room for `capacity` bytes, the content kept.
+    void reserve(std::size_t capacity);
+    void append(const char* bytes, std::size_t size);
+    void clear() { size_ = 0; }
+
+private:
+    LargeBuffer data_;
+    std::size_t size_ = 0;
+    std::size_t capacity_ = 0;
+};
+
 class ZipArchive {
 public:
     ZipArchive();
@@ -57,6 +77,9 @@ public:
     // Throws BcfError("file couldn't be read") when the entry can't be extracted, and the
     // budget's error when the archive has already cost all it may.
     std::optional<std::string> read(const std::string& name) const;
+    // The same bytes in a buffer that was never zero-filled (a large viewpoint is read and parsed
+    // in place at once).
+    std::optional<EntryBuffer> readBuffer(const std::string& name) const;
     // The same bytes as a buffer shared by every caller that asks for the entry while one of
     // them still holds it, so that it is extracted and counted once; null when there is none.
     SharedBytes readShared(const std::string& name) const;
@@ -87,12 +110,16 @@ public:
 private:
     // Opens the reader over the `size` bytes at `data`, which the archive holds.
     void openReader(const char* data, std::size_t size, const std::string& label);
-    // read() and check(): extracts the entry into `bytes`, or only through when that is null.
-    std::optional<std::uint64_t> extract(const std::string& name, std::string* bytes) const;
-    std::uint64_t extractAt(std::int64_t index, const std::string& name, std::string* bytes) const;
+    // read(), readBuffer() and check(): extracts the entry into `bytes` (a std::string or an
+    // EntryBuffer), or only through when that is null.
+    template <typename Bytes>
+    std::optional<std::uint64_t> extract(const std::string& name, Bytes* bytes) const;
+    template <typename Bytes>
+    std::uint64_t extractAt(std::int64_t index, const std::string& name, Bytes* bytes) const;
     // Extracts the entry at `index`, which libzip describes as `st`, straight from the archive's
     // bytes when it is one for that path; false when libzip must.
-    bool extractDirectly(std::uint64_t index, const zip_stat& st, std::string* bytes) const;
+    template <typename Bytes>
+    bool extractDirectly(std::uint64_t index, const zip_stat& st, Bytes* bytes) const;
     // Adds the entries written so far to a new archive over `target` (a libzip source, whose
     // reference this takes) and closes it, which writes the ZIP file into the target.
     void writeInto(zip_source* target) const;

@@ -1,6 +1,6 @@
 #include "codec/zip/zip_direct_p.h"
 
-#include "codec/large_buffer_p.h"
+#include "codec/zip/crc32_p.h"
 
 #include <algorithm>
 #include <climits>
@@ -28,8 +28,7 @@ constexpr std::uint16_t kDeflated = 8;
 constexpr std::uint32_t kEncrypted = 1;
 
 std::uint32_t crcOf(const char* data, std::size_t size) {
-    return static_cast<std::uint32_t>(
-        crc32_z(crc32_z(0, nullptr, 0), reinterpret_cast<const Bytef*>(data), size));
+    return crc32Update(0, data, size);
 }
 
 // Inflates the raw deflate stream `in` into `out` (exactly `outSize` bytes) or, when `out` is
@@ -44,7 +43,7 @@ bool inflateExactly(std::string_view in, char* out, std::uint64_t outSize, std::
     } end{&stream};
     char scratch[1 << 16];
     std::uint64_t done = 0;
-    crc = static_cast<std::uint32_t>(crc32_z(0, nullptr, 0));
+    crc = 0;
     const char* input = in.data();
     std::uint64_t inputLeft = in.size();
     int status = Z_OK;
@@ -71,7 +70,7 @@ bool inflateExactly(std::string_view in, char* out, std::uint64_t outSize, std::
         const uInt produced = before - stream.avail_out;
         if (done + produced > outSize || (out && into == scratch && produced > 0))
             return false;
-        crc = static_cast<std::uint32_t>(crc32_z(crc, reinterpret_cast<const Bytef*>(into), produced));
+        crc = crc32Update(crc, into, produced);
         done += produced;
         if (status == Z_OK && produced == 0 && stream.avail_in == 0 && inputLeft == 0)
             return false; // the stream stops short of its end
@@ -130,7 +129,7 @@ std::vector<DirectEntry> readCentralDirectory(std::string_view file) {
     return entries;
 }
 
-bool extractDirect(std::string_view file, const DirectEntry& entry, std::string* bytes) {
+bool extractDirect(std::string_view file, const DirectEntry& entry, char* out) {
     if (entry.method != kStored && entry.method != kDeflated)
         return false;
     const std::uint64_t local = entry.localHeader;
@@ -148,20 +147,18 @@ bool extractDirect(std::string_view file, const DirectEntry& entry, std::string*
         if (entry.compressedSize != entry.uncompressedSize ||
             crcOf(stored.data(), stored.size()) != entry.crc32)
             return false;
-        if (bytes)
-            bytes->assign(stored);
+        if (out)
+            std::memcpy(out, stored.data(), stored.size());
         return true;
     }
     std::uint32_t crc = 0;
-    char* out = nullptr;
-    if (bytes) {
-        bytes->clear();
-        bytes->reserve(entry.uncompressedSize);
-        adviseHugePages(bytes->data(), entry.uncompressedSize);
-        bytes->resize(entry.uncompressedSize);
-        out = bytes->data();
-    }
     return inflateExactly(stored, out, entry.uncompressedSize, crc) && crc == entry.crc32;
+}
+
+bool extractDirect(std::string_view file, const DirectEntry& entry, std::string* bytes) {
+    if (bytes)
+        bytes->resize(entry.uncompressedSize);
+    return extractDirect(file, entry, bytes ? bytes->data() : nullptr);
 }
 
 } // namespace bcf

@@ -31,5 +31,7 @@ std::vector<DirectEntry> readCentralDirectory(std::string_view file);
 // this path: another compression method, encryption, or anything that does not agree with its
 // directory record (size, CRC, bounds, a damaged deflate stream).
 bool extractDirect(std::string_view file, const DirectEntry& entry, std::string* bytes);
+// The same into `out`, which has room for exactly entry.uncompressedSize bytes (null: only checks).
+bool extractDirect(std::string_view file, const DirectEntry& entry, char* out);
 
 } // namespace bcf

@@ -1,5 +1,7 @@
 #include "codec/zip/zip_packed_p.h"
 
+#include "codec/zip/crc32_p.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cstring>
@@ -26,8 +28,7 @@ void deflateOne(PackedEntry& entry) {
         stream.avail_out = static_cast<uInt>(bound);
         if (deflate(&stream, Z_FINISH) == Z_STREAM_END) {
             entry.packedSize = stream.total_out;
-            entry.crc = static_cast<std::uint32_t>(
-                crc32(0, reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(bytes.size())));
+            entry.crc = crc32Update(0, bytes.data(), bytes.size());
             entry.packed = std::move(packed);
         }
     }
