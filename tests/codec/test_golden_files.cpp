@@ -4,6 +4,7 @@
 // version must come out valid for both.
 #include "test_support.h"
 
+#include "codec/archive.h"
 #include "codec/bcf_error.h"
 #include "codec/documents.h"
 #include "codec/extensions.h"
@@ -11,8 +12,10 @@
 #include "codec/project.h"
 #include "codec/version.h"
 #include "codec/visinfo.h"
+#include "codec/zip/zip_archive.h"
 
 #include <QDir>
+#include <QStringDecoder>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -159,6 +162,65 @@ private slots:
                 QVERIFY2(QString::fromUtf8(error.what()).contains(named), error.what());
             }
         }
+    }
+
+    // A title in UTF-8 is read when a strict decoder (Qt's) takes its bytes and its archive is
+    // refused as invalid UTF-8 otherwise: each lead byte with second bytes at the edges of the
+    // ranges UTF-8 allows (no overlong forms, surrogates or code points beyond U+10FFFF), whole
+    // and cut short.
+    void readsUtf8AsStrictDecodersDo() {
+        QTemporaryDir dir;
+        const std::string path = dir.filePath(QStringLiteral("title.bcf")).toStdString();
+        const std::string topic = "0b8a1f4e-3c2d-4e5f-8a9b-0c1d2e3f4a5b";
+        for (const unsigned lead :
+             {0x80, 0xbf, 0xc1, 0xc2, 0xdf, 0xe0, 0xe1, 0xed, 0xee, 0xef, 0xf0, 0xf1, 0xf3, 0xf4, 0xf5, 0xff})
+            for (const unsigned second : {0x7f, 0x80, 0x8f, 0x90, 0x9f, 0xa0, 0xbf, 0xc0})
+                for (const bool cut : {false, true}) {
+                    std::string bytes = {static_cast<char>(lead), static_cast<char>(second)};
+                    bytes.append(lead >= 0xf0 ? 2 : lead >= 0xe0 ? 1 : 0, '\x80');
+                    if (cut)
+                        bytes.pop_back();
+                    const std::string title = "Title " + bytes + " end";
+                    ZipArchive zip;
+                    zip.writeEntry("bcf.version", "<Version VersionId=\"2.1\"/>");
+                    zip.writeEntry(topic + "/markup.bcf", "<Markup><Topic Guid=\"" + topic + "\"><Title>" +
+                                                              title + "</Title></Topic></Markup>");
+                    QVERIFY(writeFile(QString::fromStdString(path), zip.finish()));
+                    QStringDecoder decoder(QStringDecoder::Utf8);
+                    const QString decoded = decoder(QByteArray::fromStdString(title));
+                    QString read;
+                    try {
+                        read = QString::fromStdString(loadArchive(path).data.markups.at(0).topic.title);
+                    } catch (const BcfError& error) {
+                        read = QString::fromUtf8(error.what()).section(u':', 0, 0);
+                    }
+                    QVERIFY2(read == (decoder.hasError() ? u"invalid UTF-8"_qs : decoded),
+                             qPrintable(QByteArray::fromStdString(bytes).toHex(' ') + u": "_qs + read));
+                }
+    }
+
+    // A control character written as a byte into a UTF-8 markup, in a title or after the root
+    // element: refused but for tab, line feed and carriage return.
+    void refusesControlBytes() {
+        QTemporaryDir dir;
+        const std::string path = dir.filePath(QStringLiteral("title.bcf")).toStdString();
+        for (const bool inTitle : {true, false})
+            for (char c = 0; c < 0x20; ++c) {
+                const std::string title = inTitle ? std::string("a") + c + "b" : "ab";
+                ZipArchive zip;
+                zip.writeEntry("bcf.version", "<Version VersionId=\"2.1\"/>");
+                zip.writeEntry("t/markup.bcf", "<Markup><Topic Guid=\"t\"><Title>" + title +
+                                                   "</Title></Topic></Markup>" +
+                                                   (inTitle ? "" : std::string(1, c)));
+                QVERIFY(writeFile(QString::fromStdString(path), zip.finish()));
+                bool refused = false;
+                try {
+                    loadArchive(path);
+                } catch (const BcfError& error) {
+                    refused = std::string(error.what()).starts_with("invalid character");
+                }
+                QVERIFY2(refused == (c != '\t' && c != '\n' && c != '\r'), qPrintable(QString::number(c)));
+            }
     }
 };
 
