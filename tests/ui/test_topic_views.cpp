@@ -95,6 +95,21 @@ private slots:
         auto* viewer = window.findChild<SnapshotViewer*>(QStringLiteral("snapshotViewer"));
         QVERIFY(viewer && viewer->isVisible() && viewer->currentIndex() == 1);
         QVERIFY(!child<QLabel>(viewer, "lImage")->pixmap().isNull());
+
+        // Zoomed in, the image shows its own pixels, not blends of them.
+        const auto colors = [viewer] {
+            const QImage image =
+                child<QLabel>(viewer, "lImage")->pixmap().toImage().convertToFormat(QImage::Format_RGB32);
+            QSet<QRgb> found;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x)
+                    found.insert(image.pixel(x, y));
+            return found;
+        };
+        viewer->showActualSize();
+        const QSet<QRgb> actual = colors();
+        viewer->zoomIn();
+        QVERIFY(viewer->scale() > 1 && actual.contains(colors()));
     }
 
     // An internal document is written to a private file with its bytes and opened there, once the user
