@@ -109,7 +109,8 @@ QString summaryLine(const MergeSummary& summary) {
     return parts.join(QStringLiteral("; "));
 }
 
-// The first topic as "title|status|due date|comments|viewpoint files|labels|related topics".
+// The first topic as "title|status|due date|comments|viewpoint files|labels|related topics", then
+// "|name" for each document reference.
 QString firstTopicLine(const BcfData& data) {
     const Markup& markup = data.markups.front();
     QStringList comments, viewPoints;
@@ -119,11 +120,16 @@ QString firstTopicLine(const BcfData& data) {
         viewPoints << QString::fromStdString(viewPoint.viewpoint.substr(0, 8) + ":" +
                                              viewPoint.snapshot.substr(0, 8));
     const Topic& t = markup.topic;
-    return QStringLiteral("%1|%2|%3|%4|%5|%6|%7")
-        .arg(QString::fromStdString(t.title), QString::fromStdString(t.topicStatus),
-             QString::fromStdString(t.dueDate.value_or("")), comments.join(u','), viewPoints.join(u','))
-        .arg(QString::fromStdString(std::string(t.labels.empty() ? "" : t.labels.front())))
-        .arg(t.relatedTopics.size());
+    QString line =
+        QStringLiteral("%1|%2|%3|%4|%5|%6|%7")
+            .arg(QString::fromStdString(t.title), QString::fromStdString(t.topicStatus),
+                 QString::fromStdString(t.dueDate.value_or("")), comments.join(u','), viewPoints.join(u','))
+            .arg(QString::fromStdString(std::string(t.labels.empty() ? "" : t.labels.front())))
+            .arg(t.relatedTopics.size());
+    for (const DocumentReference& reference : t.documentReferences)
+        line += u'|' +
+                QString::fromStdString(reference.url.empty() ? reference.referencedDocument : reference.url);
+    return line;
 }
 
 const char* const kRoof = "3f2504e0-4f89-41d3-9a0c-0305e82c3301";
@@ -329,6 +335,20 @@ private slots:
                     upper(v.guid), upper(v.visualizationInfo.guid);
             }
         }) << QString() << "Roof leaks|Open||water at the edge|viewpoin:snapshot||0";
+        const auto references = [](std::vector<std::string> urls) {
+            return Edit([urls](BcfData& d) {
+                int n = 0;
+                for (const std::string& url : urls)
+                    d.markups[0].topic.documentReferences.push_back(
+                        {"6b1b2c3d-4e5f-4a6b-8c7d-0e1f2a3b4c0" + std::to_string(++n), true, url, "", "", ""});
+            });
+        };
+        QTest::newRow("a document reference added in a copy stays after the one both have")
+            << references({"https://example.com/site.pdf"})
+            << references({"https://example.com/site.pdf", "https://example.com/plan.pdf"})
+            << "~Roof leaks(DocumentReference)"
+            << "Roof leaks|Open||water at the edge|viewpoin:snapshot||0|https://example.com/site.pdf|"
+               "https://example.com/plan.pdf";
         QTest::newRow("labels and related topics of both sides")
             << Edit([](BcfData& d) { d.markups[0].topic.labels = {"Roof"}; }) << Edit([](BcfData& d) {
                    d.markups[0].topic.labels = {"Urgent"}, d.markups[0].topic.relatedTopics = {{kDoor}};

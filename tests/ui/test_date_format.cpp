@@ -89,6 +89,24 @@ private slots:
             QVERIFY2(before == (moment < otherMoment), qPrintable(u"sorted against "_qs + other.name));
         }
     }
+
+    // The last days of every month of common, leap and century years: a day the calendar has is
+    // shown as that day and its end is saved as the start of the next; a day beyond it is shown as
+    // written and not saved.
+    void lastDaysOfEveryMonth() {
+        for (const int year : {2023, 2024, 2100, 2000})
+            for (int month = 1; month <= 12; ++month)
+                for (int day = 28; day <= 32; ++day) {
+                    const QDate date(year, month, day);
+                    const QString stored = QString::asprintf("%d-%02d-%02dT24:00:00Z", year, month, day);
+                    const std::optional<std::string> saved = bcf::schemaDateTime(stored.toStdString());
+                    QCOMPARE(saved ? QString::fromStdString(*saved) : u"-"_qs,
+                             date.isValid() ? date.addDays(1).toString(Qt::ISODate) + u"T00:00:00Z"_qs
+                                            : u"-"_qs);
+                    QCOMPARE(bcf::formatDateTime(stored.left(10).toStdString()),
+                             date.isValid() ? date.toString(u"dd.MM.yyyy"_qs) : stored.left(10));
+                }
+    }
 };
 
 QTEST_GUILESS_MAIN(TestDateFormat)
