@@ -165,6 +165,8 @@ private slots:
         in.load(path);
         QCOMPARE(in.read("v.bcfv").value(), text);
         QCOMPARE(in.check("v.bcfv").value(), text.size());
+        EntryBuffer buffer = in.readBuffer("v.bcfv").value(); // what the readers parse in place
+        QCOMPARE(std::string(buffer.data(), buffer.size()), text);
     }
 
     // Small archives that expand beyond what one archive may cost in all: 250 MB of empty elements
