@@ -552,10 +552,6 @@ void parse(pugi::xml_document& document, const std::string& bytes, const std::st
     parseBuffer(document, const_cast<char*>(bytes.data()), bytes.size(), false, entryName);
 }
 
-void parseInPlace(pugi::xml_document& document, std::string& bytes, const std::string& entryName) {
-    parseBuffer(document, bytes.data(), bytes.size(), true, entryName);
-}
-
 void parseInPlace(pugi::xml_document& document, char* bytes, std::size_t size, const std::string& entryName) {
     parseBuffer(document, bytes, size, true, entryName);
 }

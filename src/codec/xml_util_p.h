@@ -35,9 +35,8 @@ void chargeRecords(std::uint64_t bytes);
 // Parses `bytes` with pugixml's default options, keeping text that is only white space;
 // throws BcfError("malformed XML", entryName).
 void parse(pugi::xml_document& document, const std::string& bytes, const std::string& entryName);
-// The same without copying: the document's texts point into `bytes`, which it changes and which
-// must outlive it.
-void parseInPlace(pugi::xml_document& document, std::string& bytes, const std::string& entryName);
+// The same without copying: the document's texts point into the `size` bytes at `bytes`, which it
+// changes and which must outlive it.
 void parseInPlace(pugi::xml_document& document, char* bytes, std::size_t size, const std::string& entryName);
 
 // Serialises with the archive's conventions: a declaration with version only, one element per

@@ -226,6 +226,19 @@ archive("control-byte-utf16-2.1.bcf", [
      .encode("utf-16")),
 ])
 
+# In UTF-16 a noncharacter is one code unit, refused; the letters "ï¿¾" (whose UTF-8 bytes are
+# U+FFFE's) are text like any other.
+archive("noncharacter-utf16-2.1.bcf", [
+    ("bcf.version", version("2.1")),
+    (TOPIC + "/markup.bcf", markup21("a\ufffeb").replace('<?xml version="1.0"?>', '<?xml version="1.0" encoding="UTF-16"?>')
+     .encode("utf-16")),
+])
+archive("letters-of-noncharacter-bytes-utf16-2.1.bcf", [
+    ("bcf.version", version("2.1")),
+    (TOPIC + "/markup.bcf", markup21("a\u00ef\u00bf\u00beb").replace('<?xml version="1.0"?>', '<?xml version="1.0" encoding="UTF-16"?>')
+     .encode("utf-16")),
+])
+
 # A value longer than libxml2 and the readers built on it take (10,000,000 bytes): saves refuse it.
 archive("value-beyond-xml-readers-2.1.bcf", [
     ("bcf.version", version("2.1")),
