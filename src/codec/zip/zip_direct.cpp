@@ -155,10 +155,4 @@ bool extractDirect(std::string_view file, const DirectEntry& entry, char* out) {
     return inflateExactly(stored, out, entry.uncompressedSize, crc) && crc == entry.crc32;
 }
 
-bool extractDirect(std::string_view file, const DirectEntry& entry, std::string* bytes) {
-    if (bytes)
-        bytes->resize(entry.uncompressedSize);
-    return extractDirect(file, entry, bytes ? bytes->data() : nullptr);
-}
-
 } // namespace bcf

@@ -26,12 +26,10 @@ struct DirectEntry {
 // one (ZIP64, split archives) or does not fit in the file.
 std::vector<DirectEntry> readCentralDirectory(std::string_view file);
 
-// Extracts `entry` from `file` into `bytes` (replacing its content), or only checks it when
-// `bytes` is null. False, with `bytes` in an unspecified state, when the entry is not one for
-// this path: another compression method, encryption, or anything that does not agree with its
-// directory record (size, CRC, bounds, a damaged deflate stream).
-bool extractDirect(std::string_view file, const DirectEntry& entry, std::string* bytes);
-// The same into `out`, which has room for exactly entry.uncompressedSize bytes (null: only checks).
+// Extracts `entry` from `file` into `out`, which has room for exactly entry.uncompressedSize
+// bytes, or only checks it when `out` is null. False, with `out` in an unspecified state, when the
+// entry is not one for this path: another compression method, encryption, or anything that does
+// not agree with its directory record (size, CRC, bounds, a damaged deflate stream).
 bool extractDirect(std::string_view file, const DirectEntry& entry, char* out);
 
 } // namespace bcf
