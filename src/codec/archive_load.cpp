@@ -2,6 +2,7 @@
 
 #include "codec/bcf_error.h"
 #include "codec/documents.h"
+#include "codec/entry_names.h"
 #include "codec/extensions.h"
 #include "codec/markup.h"
 #include "codec/payloads.h"
@@ -93,8 +94,9 @@ void collectOtherFiles(const std::vector<ZipEntryInfo>& entries, BcfData& data) 
     std::unordered_set<std::string_view> seen;
     for (const ZipEntryInfo& entry : entries) {
         const std::string& name = entry.filename;
+        // Every entry whose name ends in markup.bcf was read as a topic (markupEntries).
         if (name.empty() || name.back() == '/' || name.back() == '\\' || named.contains(name) ||
-            !seen.insert(name).second)
+            isMarkupEntryName(name) || !seen.insert(name).second)
             continue;
         bool inTopic = false;
         for (std::size_t end = name.find_first_of("/\\"); end != std::string::npos && !inTopic;

@@ -337,13 +337,28 @@ private:
             fetchOrNote([&] { fetchBimSnippet(source_, markup); }, notes_, kSnippetDamaged, overSource_);
             if (const auto& snippet = markup.topic.bimSnippet; snippet && !snippet->data.empty())
                 if (const auto name = resolveEntryPath(folder, snippet->reference))
-                    addRef(*name, snippet->data);
+                    addSnippet(*name, snippet->data);
             const std::string sourceFolder = payloadFolder(markup);
             for (OtherFile& file : markup.otherFiles)
                 if (fetchOrNote([&] { fetchOtherFile(source_, file, sourceFolder); }, notes_,
                                 kOtherFileDamaged, overSource_))
                     addKept(folder + file.name, file.data);
         }
+    }
+
+    // A snippet's file goes where its reference leads, but not under a name a reader takes for a
+    // topic's markup or for one of the archive's own files: read back, it would be another topic
+    // or replace what the archive says of itself. The file such a reference names is saved as
+    // what it is (a topic, the project file); the reference stays as it was.
+    void addSnippet(const std::string& name, const std::string& bytes) {
+        static const std::set<std::string> archiveFiles = {"bcf.version", "project.bcfp", "extensions.xsd",
+                                                           "extensions.xml", "documents.xml"};
+        if (written_.contains(name))
+            return;
+        if (isMarkupEntryName(name) || archiveFiles.contains(name) || name == data_.extensionSchema)
+            notes_.add("BIM snippet files named like a BCF file of the archive left out (references kept)");
+        else
+            addRef(name, bytes);
     }
 
     // A viewpoint file missing from the topic's source folder may be a kept file, one that no

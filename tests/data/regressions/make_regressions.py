@@ -102,6 +102,28 @@ archive("payload-names-unusable-2.1.bcf", [
     (TOPIC + "/../shared.png", b"\x89PNG"),
 ])
 
+# A BIM snippet whose reference leads to another topic's markup file or to the archive's project
+# file: saved, its copy would read back as a third topic or as the project.
+archive("snippet-named-like-bcf-files-2.1.bcf", [
+    ("bcf.version", version("2.1")),
+    ("project.bcfp", '<?xml version="1.0"?>\n<ProjectExtension %s><ExtensionSchema>extensions.xsd'
+                     '</ExtensionSchema></ProjectExtension>\n' % NS),
+    (TOPIC + "/markup.bcf", markup21("T", '<BimSnippet SnippetType="x"><Reference>sub/markup.bcf</Reference>'
+                                          '<ReferenceSchema>s</ReferenceSchema></BimSnippet>')),
+    (TOPIC + "/sub/markup.bcf", markup21("U").replace(TOPIC, DOCUMENT)),
+    ("1b8a1f4e-3c2d-4e5f-8a9b-0c1d2e3f4a5b/markup.bcf",
+     markup21("V", '<BimSnippet SnippetType="x"><Reference>../project.bcfp</Reference>'
+                   '<ReferenceSchema>s</ReferenceSchema></BimSnippet>').replace(TOPIC, "1b8a1f4e-3c2d-4e5f-8a9b-0c1d2e3f4a5b")),
+])
+
+# A topic's markup file named otherwise than markup.bcf, beside another topic's: it is a topic,
+# not also a file kept in the other topic's folder (saved, it would read back as a third topic).
+archive("markup-named-otherwise-2.1.bcf", [
+    ("bcf.version", version("2.1")),
+    (TOPIC + "/markup.bcf", markup21("T")),
+    (TOPIC + "/old-markup.bcf", markup21("U").replace(TOPIC, DOCUMENT)),
+])
+
 # Two bcf.version entries that disagree: which one counts would be left to chance.
 archive("duplicate-version-differing-2.1.bcf", [
     ("bcf.version", version("2.1")),
