@@ -470,6 +470,8 @@ struct MarkupSeen {
 // memory speed; a '<' inside a comment or a text only makes the answer more careful.
 MarkupSeen scanMarkup(const char* data, std::size_t size) {
     MarkupSeen seen;
+    if (size == 0)
+        return seen; // an empty entry's buffer may have no address at all
     std::size_t start = 0;
     if (const void* declaration = ::memmem(data, std::min<std::size_t>(size, 8), "<?xml", 5)) {
         const void* end =

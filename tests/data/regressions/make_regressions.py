@@ -181,6 +181,18 @@ archive("character-reference-to-no-character-2.1.bcf", [
     (TOPIC + "/markup.bcf", markup21("&#xD800;")),
 ])
 
+# The same written with many leading zeros: the error shows the reference's first 16 characters.
+archive("character-reference-long-to-no-character-2.1.bcf", [
+    ("bcf.version", version("2.1")),
+    (TOPIC + "/markup.bcf", markup21("&#x0000000000000000000000D800;")),
+])
+
+# An empty markup file: no document element, whatever buffer an empty entry is read into.
+archive("markup-empty-2.1.bcf", [
+    ("bcf.version", version("2.1")),
+    (TOPIC + "/markup.bcf", ""),
+])
+
 # What the readers do not take, which a save leaves out and names: vendor elements and attributes,
 # 2.0 leftovers, a second Topic and Title, an Index, a number and a boolean that are none, text
 # among a topic's elements, a viewpoint file that no markup names; and a text split by a comment
