@@ -142,6 +142,9 @@ bool isProgramFile(const QString& fileName, const QByteArray& head) {
         head.startsWith("MZ"))
         return true;
     const QMimeType type = mimeType(fileName, head);
+    // JSON is data, though the MIME database derives its type from JavaScript's.
+    if (type.inherits(u"application/json"_s))
+        return false;
     for (const QString& program : programTypes())
         if (type.inherits(program))
             return true;

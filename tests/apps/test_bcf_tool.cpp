@@ -94,6 +94,7 @@ private slots:
             {"validate a damaged entry and what is no archive", "@!7ddc3ef0-0ab7-43f1-918a-45e38b42369c/markup.bcf", "bcf validate IN; bcf validate OUT; bcf validate DIR/missing.bcf"},
             {"merge adds what only the others have", "cases/2.1/Markup_MinimumInformation.bcf", "bcf merge IN CASES/2.1/Markup_PDFFile.bcf CASES/3.0/Markup_Labels.bcf -o OUT; bcf validate OUT"},
             {"merge of a 3.0 copy adds nothing", "@", "bcf convert IN DIR/v3.bcf --to 3.0; bcf merge IN DIR/v3.bcf -o OUT; bcf merge DIR/v3.bcf IN -o DIR/back.bcf --json"},
+            {"merge leaves out a damaged viewpoint", "@!7ddc3ef0-0ab7-43f1-918a-45e38b42369c/Viewpoint_4ab7514b-b216-4d56-98d2-45cf8500ff5a.bcfv", "bcf merge CASES/2.1/Markup_MinimumInformation.bcf IN -o OUT; bcf info OUT"},
             {"merge usage errors and unreadable archives keep the file", "@", "bcf merge IN IN -o; bcf merge IN DIR/missing.bcf -o OUT"},
             // clang-format on
         };

@@ -31,7 +31,7 @@ namespace uitest {
 //   "boxes R", "editors R": logs the combo boxes of issue R, the columns of issue R that open an editor;
 //   "file F T": writes T into the file F; "huge F": a file beyond the entry limit; "damage F": an archive
 //     with a damaged snapshot; "zip20 F": a BCF 2.0 archive; "copy A B": A to B; "same A B": logs whether
-//     A and B are alike;
+//     A and B are alike; "symlink L F": a symbolic link L to the file F of `temp`;
 //   "add-document F": "New document" with the file F ("-" cancels its dialog);
 //   "save F FILTER": "Save As…" to F ("-" cancels) under FILTER ("2.1", "3.0", "all", a filter's text, or
 //     the first), replacing an existing file; "folder": logs the files of `temp` (an archive's BCF version,
@@ -41,6 +41,35 @@ namespace uitest {
 //     cancels) and filter ("F FILTER"), an input dialog's text. The questions asked are logged ("nothing"
 //     when an answer was left over).
 // Every message box a step shows is logged and closed.
+// Stands in for the desktop: logs what it is asked to open (a file with its size and hash).
+class DesktopLog : public QObject {
+    Q_OBJECT
+public:
+    explicit DesktopLog(QStringList& log) : log_(log) {
+        for (const char* scheme : kSchemes)
+            QDesktopServices::setUrlHandler(QString::fromUtf8(scheme), this, "open");
+    }
+    ~DesktopLog() override {
+        for (const char* scheme : kSchemes)
+            QDesktopServices::unsetUrlHandler(QString::fromUtf8(scheme));
+    }
+public slots:
+    void open(const QUrl& url) {
+        QFile file(url.toLocalFile());
+        if (!url.isLocalFile() || !file.open(QIODevice::ReadOnly))
+            return log_.append(u"desktop opens "_s + url.toString());
+        const QByteArray bytes = file.readAll();
+        const QByteArray sha1 = QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex();
+        log_.append(u"desktop opens %1 (%2 bytes, SHA-1 %3)"_s.arg(QFileInfo(file).fileName())
+                        .arg(bytes.size())
+                        .arg(QString::fromLatin1(sha1)));
+    }
+
+private:
+    static constexpr const char* kSchemes[] = {"file", "http", "https", "mailto"};
+    QStringList& log_;
+};
+
 class Scenario {
 public:
     explicit Scenario(MainWindow& window) : w(window) {
@@ -50,6 +79,7 @@ public:
 
     QTemporaryDir temp;
     QStringList log;
+    DesktopLog desktop{log};
     bool withModel = false;     // the model's dump in the outcome
     bool fetchPayloads = false; // with all payloads, not only those in memory
 
@@ -259,8 +289,15 @@ private:
             bcf::BcfDocument document = w.document();
             bcf::saveArchive(saved.toStdString(), document, bcf::BcfVersion::V3_0);
             openArchive(w, saved);
+        } else if (command == u"symlink"_s) {
+            QVERIFY2(QFile::link(words.value(1), path(first)), qPrintable(step));
         } else if (command == u"folder"_s) {
             for (const QFileInfo& file : QDir(temp.path()).entryInfoList(QDir::Files, QDir::Name)) {
+                if (file.isSymLink()) {
+                    log.append(file.fileName() + u": link to "_s +
+                               QFileInfo(file.symLinkTarget()).fileName());
+                    continue;
+                }
                 const std::string bytes = bcf::test::readFile(file.filePath());
                 log.append(file.fileName() + u": "_s +
                            (bytes.starts_with("PK")

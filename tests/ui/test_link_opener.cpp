@@ -56,6 +56,8 @@ private slots:
             "refused refused");
         row("launchers and program suffixes", "a.desktop 644;b.pdf.exe 644;c.jar 644;d.lnk 644",
             "{dir}/a.desktop;b.pdf.exe;c.jar;file://{dir}/d.lnk", "", "refused refused refused refused");
+        row("JSON is data, no script", "element.json 644 {\"a\":1}", "element.json", "open",
+            "file://{dir}/element.json");
         row("executable bit refused", "tool 755 data", "tool", "", "refused");
         row("script content refused", "notes 644 #!/bin/sh", "notes", "", "refused");
         row("link to a program refused", "tool 755 x;plan.pdf link:tool", "plan.pdf", "", "refused");

@@ -9,26 +9,10 @@
 
 using namespace uitest;
 
-// Records the URLs the window hands to the desktop instead of opening them.
-class UrlCatcher : public QObject {
-    Q_OBJECT
-public:
-    QList<QUrl> opened;
-public slots:
-    void open(const QUrl& url) { opened << url; }
-};
-
 class TestTopicViews : public QObject {
     Q_OBJECT
 
-    UrlCatcher catcher;
-
 private slots:
-    void initTestCase() {
-        for (const char* scheme : {"http", "https", "file"})
-            QDesktopServices::setUrlHandler(QString::fromUtf8(scheme), &catcher, "open");
-    }
-
     // The whole window after each scenario of test_topic_views/scenarios.steps, against its golden file.
     void scenarios_data() { scenarioRows(); }
 
@@ -110,18 +94,6 @@ private slots:
         const QSet<QRgb> actual = colors();
         viewer->zoomIn();
         QVERIFY(viewer->scale() > 1 && actual.contains(colors()));
-    }
-
-    // An internal document is written to a private file with its bytes and opened there, once the user
-    // agreed.
-    void documentLinkOpensTheDocument() {
-        MainWindow window;
-        Scenario(window).run(QStringLiteral("open 3.0/Markup_Document_reference_internal.bcf; topic 0; "
-                                            "answer Open; link lDocumentReferences document:0"));
-        QCOMPARE(catcher.opened.size(), 1);
-        QFile written(catcher.opened[0].toLocalFile());
-        QVERIFY(written.open(QIODevice::ReadOnly));
-        QCOMPARE(written.readAll().toStdString(), window.bcfData().documents.at(0).data);
     }
 };
 
