@@ -116,9 +116,12 @@ QString firstTopicLine(const BcfData& data) {
     QStringList comments, viewPoints;
     for (const Comment& comment : markup.comments)
         comments << QString::fromStdString(comment.comment);
-    for (const ViewPoint& viewPoint : markup.viewPoints)
-        viewPoints << QString::fromStdString(viewPoint.viewpoint.substr(0, 8) + ":" +
-                                             viewPoint.snapshot.substr(0, 8));
+    for (const ViewPoint& viewPoint : markup.viewPoints) {
+        std::string line = viewPoint.viewpoint.substr(0, 8) + ":" + viewPoint.snapshot.substr(0, 8);
+        for (const Bitmap& bitmap : viewPoint.visualizationInfo.bitmaps.value_or(std::vector<Bitmap>()))
+            line += "[" + bitmap.reference + "]";
+        viewPoints << QString::fromStdString(line);
+    }
     const Topic& t = markup.topic;
     QString line =
         QStringLiteral("%1|%2|%3|%4|%5|%6|%7")
@@ -317,11 +320,13 @@ private slots:
                    d.markups.back().topic.title = "Stair width";
                    d.markups[0].viewPoints[0] =
                        viewPoint("9e1b2c3d-4e5f-4a6b-8c7d-0e1f2a3b4c02", "image two");
+                   d.markups[0].viewPoints[0].visualizationInfo.bitmaps = {
+                       {"png", "mark.png", {}, {0, 0, 1}, {0, 1, 0}, 1, 1, "png bytes"}};
                    d.documents.push_back(
                        {"7a1b2c3d-4e5f-4a6b-8c7d-0e1f2a3b4c02", "plan.pdf", 1, "plan bytes", ""});
                })
             << "~Roof leaks +1v; +Stair width; +1d"
-            << "Roof leaks|Open||water at the edge|9e1b2c3d:9e1b2c3d,9e1b2c3d:9e1b2c3d||0";
+            << "Roof leaks|Open||water at the edge|9e1b2c3d:9e1b2c3d,9e1b2c3d:9e1b2c3d[mark.png]||0";
         QTest::newRow("GUIDs match in any case") << none << Edit([](BcfData& d) {
             const auto upper = [](std::string& text) {
                 std::transform(text.begin(), text.end(), text.begin(),
@@ -373,13 +378,14 @@ private slots:
                 roundTrip({otherData, std::make_shared<ZipArchive>()}, dir, otherVersion);
             MergeResult result = mergeArchives(base, other);
             QCOMPARE(summaryLine(result.summary), summary);
-            const BcfDocument merged = roundTrip({std::move(result.data), base.archive}, dir, baseVersion);
+            BcfDocument merged = roundTrip({std::move(result.data), base.archive}, dir, baseVersion);
+            fetchAllPayloads(merged);
             QCOMPARE(firstTopicLine(merged.data), topic);
             QVERIFY(!mergeArchives(merged, other).summary.changed());
             if (baseVersion == otherVersion && result.summary.conflicts.empty()) {
                 MergeResult reverse = mergeArchives(other, base);
-                const BcfDocument reversed =
-                    roundTrip({std::move(reverse.data), other.archive}, dir, baseVersion);
+                BcfDocument reversed = roundTrip({std::move(reverse.data), other.archive}, dir, baseVersion);
+                fetchAllPayloads(reversed);
                 QCOMPARE(firstTopicLine(reversed.data), topic);
                 QCOMPARE(canonical(reversed), canonical(merged));
             }

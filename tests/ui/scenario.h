@@ -228,8 +228,13 @@ private:
             const QPoint at(issues()->header()->sectionViewportPosition(row) + 4 + 10 * headerClicks_++, 5);
             QTest::mouseClick(issues()->header()->viewport(), Qt::LeftButton, {}, at);
         } else if (command == u"search"_s) {
-            child<QLineEdit>(&w, "leIssueSearch")->clear();
-            QTest::keyClicks(child<QLineEdit>(&w, "leIssueSearch"), text);
+            auto* search = child<QLineEdit>(&w, "leIssueSearch");
+            search->clear();
+            for (const QChar c : text) // letters without a key of their own come as text
+                QTest::sendKeyEvent(QTest::Click, search,
+                                    c.unicode() < 0x80 ? QTest::asciiToKey(char(c.unicode()))
+                                                       : Qt::Key_unknown,
+                                    QString(c), {});
         } else if (command == u"filter"_s) {
             auto* box = qobject_cast<QComboBox*>(target);
             QVERIFY2(box && box->findText(rest) >= 0, qPrintable(step));

@@ -160,6 +160,13 @@ private slots:
         QCOMPARE(child<QLabel>(banner, "lValidation")->text(),
                  u"%1 problem%2 in this archive \u2014 <a href=\"details\">Details</a>"_s.arg(count).arg(
                      count == 1 ? u""_s : u"s"_s));
+        // It stands out from the window: most of it is its own pale yellow.
+        const QImage shown = window.grab(QRect(banner->mapTo(&window, QPoint()), banner->size())).toImage();
+        int yellow = 0;
+        for (int y = 0; y < shown.height(); ++y)
+            for (int x = 0; x < shown.width(); ++x)
+                yellow += shown.pixelColor(x, y) == QColor(0xff, 0xf4, 0xce);
+        QVERIFY2(yellow > shown.width() * shown.height() / 2, qPrintable(QString::number(yellow)));
         emit child<QLabel>(banner, "lValidation")->linkActivated(u"details"_s);
         auto* details = child<QDialog>(&window, "bcfValidationDetails");
         QVERIFY(details);

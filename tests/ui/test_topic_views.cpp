@@ -79,6 +79,15 @@ private slots:
         auto* viewer = window.findChild<SnapshotViewer*>(QStringLiteral("snapshotViewer"));
         QVERIFY(viewer && viewer->isVisible() && viewer->currentIndex() == 1);
         QVERIFY(!child<QLabel>(viewer, "lImage")->pixmap().isNull());
+        // Previous and Next go only where there is an image.
+        const auto stepsOffered = [viewer] {
+            return std::pair(child<QToolButton>(viewer, "tbPrevious")->isEnabled(),
+                             child<QToolButton>(viewer, "tbNext")->isEnabled());
+        };
+        QCOMPARE(stepsOffered(), std::pair(true, bitmaps->count() > 2));
+        emit bitmaps->itemDoubleClicked(bitmaps->item(0));
+        QCOMPARE(stepsOffered(), std::pair(false, true));
+        emit bitmaps->itemDoubleClicked(bitmaps->item(1));
 
         // Zoomed in, the image shows its own pixels, not blends of them.
         const auto colors = [viewer] {

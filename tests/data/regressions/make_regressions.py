@@ -138,13 +138,14 @@ archive("duplicate-markup-identical-2.1.bcf", [
     (TOPIC + "/markup.bcf", markup21("T")),
 ])
 
-# Texts split by comments, processing instructions and CDATA sections; elements under a prefix;
-# numbers beyond what a double holds.
+# Texts split by comments (one holding what would be a tag and an attribute with '<' outside
+# it), processing instructions and CDATA sections; elements under a prefix; numbers beyond what
+# a double holds.
 archive("text-across-comments-and-prefixes-2.1.bcf", [
     ("bcf.version", version("2.1")),
     (TOPIC + "/markup.bcf",
      '<?xml version="1.0"?>\n<bcf:Markup xmlns:bcf="urn:bcf" %s><bcf:Topic Guid="%s" TopicType="Issue" '
-     'TopicStatus="Open"><bcf:Title>x<!--c-->y<?pi?>z<![CDATA[<w>]]></bcf:Title><CreationDate>'
+     'TopicStatus="Open"><bcf:Title>x<!--c - <a "<" -->y<?pi?>z<![CDATA[<w>]]></bcf:Title><CreationDate>'
      '2024-03-07T09:05:41Z</CreationDate><CreationAuthor>a@b.c</CreationAuthor></bcf:Topic>'
      '<Viewpoints Guid="%s"><Viewpoint>v.bcfv</Viewpoint></Viewpoints></bcf:Markup>\n' % (NS, TOPIC, DOCUMENT)),
     (TOPIC + "/v.bcfv",
