@@ -47,9 +47,12 @@ private slots:
         // Zoom, actual size and back to fitted; next stops at the end.
         const std::pair<const char*, double> steps[] = {
             {"tbZoomIn", fitted * 1.25}, {"tbActualSize", 1}, {"tbZoomOut", 0.8}, {"tbFitToWindow", fitted}};
+        auto* fit = child<QToolButton>(viewer, "tbFitToWindow");
+        QVERIFY(fit->isChecked());
         for (const auto& [button, scale] : steps) {
             child<QToolButton>(viewer, button)->click();
             QVERIFY2(qAbs(viewer->scale() - scale) < 1e-9, button);
+            QCOMPARE(fit->isChecked(), button == std::string_view("tbFitToWindow"));
         }
         QVERIFY(viewer->fitsWindow());
         auto* next = child<QToolButton>(viewer, "tbNext");

@@ -141,6 +141,35 @@ private slots:
             QVERIFY2(!image.isNull(), name);
             QCOMPARE(image.pixelColor(8, 8) == QColor(Qt::red), iconFile && name[2] == 'O');
         }
+        if (iconFile)
+            return;
+        // What the drawn images show, in 32 pixels: a floppy disk, an open folder, a red disc with
+        // a white cross, each on a clear background.
+        const struct {
+            const char* button;
+            int x, y;
+            QColor colour;
+        } samples[] = {
+            {"tbSave", 6, 20, QColor(45, 85, 160)},   {"tbSave", 16, 24, Qt::white},
+            {"tbSave", 12, 8, QColor(200, 205, 210)}, {"tbOpen", 16, 22, QColor(248, 206, 90)},
+            {"tbOpen", 6, 12, QColor(214, 160, 40)},  {"tbClose", 16, 7, QColor(200, 45, 45)},
+            {"tbClose", 13, 13, Qt::white},           {"tbClose", 19, 13, Qt::white},
+            {"tbClose", 1, 1, Qt::transparent},       {"tbOpen", 30, 5, Qt::transparent},
+        };
+        for (const auto& sample : samples) {
+            const QColor seen = child<QToolButton>(&window, sample.button)
+                                    ->icon()
+                                    .pixmap(32, 32)
+                                    .toImage()
+                                    .pixelColor(sample.x, sample.y);
+            const auto near = [](int a, int b) { return std::abs(a - b) <= 8; };
+            QVERIFY2(near(seen.red(), sample.colour.red()) && near(seen.green(), sample.colour.green()) &&
+                         near(seen.blue(), sample.colour.blue()) && near(seen.alpha(), sample.colour.alpha()),
+                     qPrintable(u"%1 at %2,%3: %4"_s.arg(QLatin1String(sample.button))
+                                    .arg(sample.x)
+                                    .arg(sample.y)
+                                    .arg(seen.name(QColor::HexArgb))));
+        }
     }
 };
 
