@@ -110,7 +110,7 @@ QString summaryLine(const MergeSummary& summary) {
 }
 
 // The first topic as "title|status|due date|comments|viewpoint files|labels|related topics", then
-// "|name" for each document reference.
+// "|name" for each document reference (the file name of a document of the archive).
 QString firstTopicLine(const BcfData& data) {
     const Markup& markup = data.markups.front();
     QStringList comments, viewPoints;
@@ -129,9 +129,16 @@ QString firstTopicLine(const BcfData& data) {
                  QString::fromStdString(t.dueDate.value_or("")), comments.join(u','), viewPoints.join(u','))
             .arg(QString::fromStdString(std::string(t.labels.empty() ? "" : t.labels.front())))
             .arg(t.relatedTopics.size());
-    for (const DocumentReference& reference : t.documentReferences)
-        line += u'|' +
-                QString::fromStdString(reference.url.empty() ? reference.referencedDocument : reference.url);
+    for (const DocumentReference& reference : t.documentReferences) {
+        // A reference to a document of the archive by the file it leads to, in either version's form.
+        std::string target = reference.url.empty() ? reference.referencedDocument : reference.url;
+        for (const DocumentInfo& document : data.documents)
+            if (!reference.documentGuid.empty() && reference.documentGuid == document.guid)
+                target = document.filename;
+        if (target.starts_with("../"))
+            target.erase(0, 3);
+        line += u'|' + QString::fromStdString(target);
+    }
     return line;
 }
 
@@ -354,6 +361,13 @@ private slots:
             << "~Roof leaks(DocumentReference)"
             << "Roof leaks|Open||water at the edge|viewpoin:snapshot||0|https://example.com/site.pdf|"
                "https://example.com/plan.pdf";
+        QTest::newRow("a reference to the archive's document added in a copy leads to it")
+            << none << Edit([](BcfData& d) {
+                   d.markups[0].topic.documentReferences.push_back(
+                       {"6b1b2c3d-4e5f-4a6b-8c7d-0e1f2a3b4c09", false, "", d.documents[0].guid, "", "brief"});
+               })
+            << "~Roof leaks(DocumentReference)"
+            << "Roof leaks|Open||water at the edge|viewpoin:snapshot||0|brief.pdf";
         QTest::newRow("labels and related topics of both sides")
             << Edit([](BcfData& d) { d.markups[0].topic.labels = {"Roof"}; }) << Edit([](BcfData& d) {
                    d.markups[0].topic.labels = {"Urgent"}, d.markups[0].topic.relatedTopics = {{kDoor}};

@@ -141,10 +141,15 @@ private slots:
                 activated.at(1).at(0).value<BcfViewpoint>() == back);
         snapshots->setCurrentRow(0);
         QCOMPARE(activated.takeLast().at(0).value<BcfViewpoint>().selection, official.selection);
-        // The host adds viewpoints: a GUID the archive has already is replaced, a new one is kept.
-        BcfViewpoint fresh = back;
+        // The host adds viewpoints: a GUID the archive has already is replaced, a new one is kept,
+        // a text of a GUID's shape that is none (it names the viewpoint's files) is replaced.
+        BcfViewpoint fresh = back, foreign = back;
         fresh.guid = QUuid::createUuid().toString(QUuid::WithoutBraces);
-        QVERIFY(view.addViewpoint(back) && view.addViewpoint(fresh));
+        foreign.guid = QStringLiteral("g") + fresh.guid.mid(1);
+        QVERIFY(view.addViewpoint(back) && view.addViewpoint(fresh) && view.addViewpoint(foreign));
+        snapshots->setCurrentRow(4);
+        const QString guid = activated.takeLast().at(0).value<BcfViewpoint>().guid;
+        QVERIFY(guid.size() == 36 && guid != foreign.guid && guid.front() != u'g');
         snapshots->setCurrentRow(2);
         const QString replaced = activated.takeLast().at(0).value<BcfViewpoint>().guid;
         QVERIFY(replaced.size() == 36 && replaced.compare(back.guid, Qt::CaseInsensitive) != 0);

@@ -112,6 +112,42 @@ private slots:
                      qPrintable(button->objectName()));
         QVERIFY(child<QAction>(&window, "actionDeleteComment")->text().endsWith(u"\tDel"_s));
     }
+
+    // What the menus offer, in which order and groups, with their keys, and what a screen reader
+    // says of every control that has a name of its own.
+    void menusAndNames() {
+        MainWindow window;
+        QString dump;
+        const std::function<void(const QMenu*, const QString&)> menu = [&](const QMenu* shown,
+                                                                           const QString& indent) {
+            for (QAction* action : shown->actions()) {
+                if (action->isSeparator())
+                    dump += indent + u"---\n"_s;
+                else
+                    dump += indent + action->text() + u"  "_s +
+                            action->shortcut().toString(QKeySequence::PortableText) +
+                            (action->isEnabled() ? u""_s : u"  (disabled)"_s) + u'\n';
+                if (action->menu())
+                    menu(action->menu(), indent + u"  "_s);
+            }
+        };
+        for (QAction* action : window.menuBar()->actions()) {
+            dump += action->text() + u'\n';
+            menu(action->menu(), u"  "_s);
+        }
+        QList<QWidget*> widgets = window.findChildren<QWidget*>();
+        std::sort(widgets.begin(), widgets.end(),
+                  [](QWidget* a, QWidget* b) { return a->objectName() < b->objectName(); });
+        for (QWidget* widget : widgets) {
+            // Qt's own parts (the tab bar's "ScrollLeftButton") are named by Qt.
+            const QString name = widget->objectName();
+            if (!name.isEmpty() && name.front().isLower() &&
+                (!widget->accessibleName().isEmpty() || !widget->accessibleDescription().isEmpty()))
+                dump += name + u": "_s + widget->accessibleName() + u" | "_s +
+                        widget->accessibleDescription() + u'\n';
+        }
+        compareWithGolden(dump);
+    }
 };
 
 UI_TEST_MAIN(TestKeyboard)
