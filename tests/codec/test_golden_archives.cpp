@@ -186,7 +186,8 @@ const std::vector<std::pair<const char*, Entries>>& archivesBuiltHere() {
                "<Bitmap><Bitmap>PNG</Bitmap><Reference>b.png</Reference></Bitmap>"
                "<Vendor /></VisualizationInfo>"},
           {kTopic + "/broken.bcfv", "<VisualizationInfo"},
-          {"tool/left.bcfv", "<VisualizationInfo Guid=\"" + vp + "\" />"}}},
+          {"tool/left.bcfv", "<VisualizationInfo Guid=\"" + vp + "\" />"},
+          {"tool/no-guid.bcfv", "<VisualizationInfo><Components /></VisualizationInfo>"}}},
         {"2.1 indexes that are no integer, text split by a comment and a processing instruction",
          {{"bcf.version", kVersion21},
           {markup, markup21("<Index>1.5</Index><Description>x<!--c--> <?pi?>z<![CDATA[a]]> <![CDATA[b]]>"

@@ -96,8 +96,29 @@ public:
             field(path + "[" + std::to_string(i) + "]", values[i]);
     }
     void files(const std::string& path, const std::vector<OtherFile>& files) {
-        for (const OtherFile& file : files)
-            bytes(path + "." + file.name + "(" + std::to_string(file.dataLoaded) + ")", file.data);
+        for (const OtherFile& file : files) {
+            std::string data = file.data;
+            // A viewpoint file that no markup names is kept with the GUID a save gave it, which
+            // differs on every run: GUIDs are numbered in order of appearance before hashing.
+            if (file.name.ends_with(".bcfv")) {
+                static const QRegularExpression guid(
+                    QStringLiteral("[0-9a-fA-F]{8}(-[0-9a-fA-F]{4}){3}-[0-9a-fA-F]{12}"));
+                QString text = QString::fromStdString(data);
+                QStringList seen;
+                for (QRegularExpressionMatch m = guid.match(text); m.hasMatch();
+                     m = guid.match(text, m.capturedStart() + 6)) {
+                    if (!seen.contains(m.captured()))
+                        seen << m.captured();
+                    text.replace(m.capturedStart(), m.capturedLength(),
+                                 QStringLiteral("guid-%1").arg(seen.indexOf(m.captured())));
+                }
+                data = text.toStdString();
+            }
+            const QByteArray hash =
+                QCryptographicHash::hash(QByteArray::fromStdString(data), QCryptographicHash::Sha1);
+            out << path << "." << file.name << "(" << int(file.dataLoaded) << "): " << file.data.size()
+                << " bytes " << hash.toHex().toStdString() << '\n';
+        }
     }
     // What the file held that the model does not, when it held anything.
     void unread(const std::string& path, const std::vector<UnreadContent>& contents) {
