@@ -60,6 +60,29 @@ private slots:
         QCOMPARE(viewer->currentIndex(), 2);
         QVERIFY(!next->isEnabled());
         QVERIFY(!child<QLabel>(viewer, "lImage")->pixmap().isNull());
+        child<QToolButton>(viewer, "tbPrevious")->click();
+        QVERIFY(viewer->currentIndex() == 1 && next->isEnabled());
+        // The wheel with Ctrl zooms the image, without it scrolls.
+        QWidget* area = child<QScrollArea>(viewer, "saImage")->viewport();
+        const double before = viewer->scale();
+        for (const auto modifiers : {Qt::NoModifier, Qt::ControlModifier}) {
+            QWheelEvent wheel(QPointF(10, 10), area->mapToGlobal(QPointF(10, 10)), {}, QPoint(0, 120),
+                              Qt::NoButton, modifiers, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(area, &wheel);
+        }
+        QVERIFY(qAbs(viewer->scale() - before * 1.25) < 1e-9 && !fit->isChecked());
+    }
+
+    // An image that can't be read is said so in the viewer, in its place.
+    void viewerTellsAnUnreadableImage() {
+        MainWindow window;
+        Scenario(window).run(QStringLiteral("open data/damaged.bcf; topic 0"));
+        auto* snapshots = child<QListWidget>(&window, "lwSnapshots");
+        emit snapshots->itemDoubleClicked(snapshots->item(1));
+        auto* viewer = window.findChild<SnapshotViewer*>(QStringLiteral("snapshotViewer"));
+        QVERIFY(viewer && viewer->isVisible());
+        QCOMPARE(child<QLabel>(viewer, "lPosition")->text(), u"2 / 2  bad.png"_s);
+        QCOMPARE(child<QLabel>(viewer, "lImage")->text(), u"The image can't be read."_s);
     }
 
     // The full-size viewer follows deletions and their undo: the position it shows, or "closed".

@@ -1,6 +1,7 @@
 // "Merge archive…" in the window: one undoable step whose result is what the codec's merge gives,
 // a summary whose topics select, and the banner that lists an archive's problems.
 #include "codec/merge.h"
+#include "codec/payloads.h"
 #include "scenario.h"
 #include "ui/bcf_session.h"
 #include "ui/issue_editing.h"
@@ -113,6 +114,61 @@ private slots:
         const QString saved = folder.filePath(u"saved.bcf"_s);
         window.session().save(saved.toStdString(), bcf::BcfVersion::V3_0);
         QCOMPARE(topicLines(bcf::loadArchive(saved.toStdString()).data), merged);
+    }
+
+    // The summary names what each topic took (comments added and updated, a viewpoint added, an
+    // added topic) and every conflict, a comment's marked as such.
+    void summaryNamesEveryChange() {
+        QTemporaryDir folder;
+        const QString basePath = folder.filePath(u"base.bcf"_s), otherPath = folder.filePath(u"other.bcf"_s);
+        bcf::BcfDocument base = bcf::loadArchive(testCase("2.1/Markup_MaximumInformation.bcf").toStdString());
+        bcf::fetchPayloads(base);
+        bcf::BcfDocument other = base;
+        bcf::Markup& first = other.data.markups[0];
+        bcf::Comment added = first.comments[0];
+        added.guid = "0b0b0b0b-0000-4000-8000-000000000001";
+        added.date = "2099-01-01T00:00:00Z";
+        added.comment = "added in the other";
+        first.comments.push_back(added);
+        first.comments[1].comment = "edited later";
+        first.comments[1].modifiedDate = "2099-01-02T00:00:00Z";
+        bcf::ViewPoint viewPoint = first.viewPoints[0];
+        viewPoint.guid = viewPoint.visualizationInfo.guid = "0b0b0b0b-0000-4000-8000-000000000002";
+        viewPoint.viewpoint = "other.bcfv";
+        viewPoint.snapshot = "other.png";
+        first.viewPoints.push_back(viewPoint);
+        for (bcf::BcfData* data : {&base.data, &other.data}) {
+            const bool isBase = data == &base.data;
+            data->markups[0].comments[2].comment = isBase ? "kept here" : "said there";
+            data->markups[0].comments[2].modifiedDate = "2099-01-03T00:00:00Z";
+            data->markups[0].topic.title = isBase ? "Base title" : "Other title";
+            data->markups[0].topic.modifiedDate = "2099-01-04T00:00:00Z";
+        }
+        other.data.name = "Other project";
+        bcf::Markup topic = other.data.markups[1];
+        topic.topic.guid = "0b0b0b0b-0000-4000-8000-000000000003";
+        topic.topic.title = "Added topic";
+        topic.sourceFolder.reset();
+        other.data.markups.push_back(topic);
+        bcf::saveArchive(basePath.toStdString(), base, bcf::BcfVersion::V2_1);
+        bcf::saveArchive(otherPath.toStdString(), other, bcf::BcfVersion::V2_1);
+
+        MainWindow window;
+        Scenario(window).run(u"open "_s + basePath + u"; show"_s);
+        triggerMerge(window, otherPath);
+        QDialog* summary = shownSummary(window);
+        QVERIFY(summary);
+        QStringList lines{child<QLabel>(summary, "lMergeSummary")->text()};
+        for (const char* name : {"twMergedTopics", "twMergeConflicts"}) {
+            auto* table = child<QTreeWidget>(summary, name);
+            for (int i = 0; i < table->topLevelItemCount(); ++i) {
+                QStringList cells;
+                for (int column = 0; column < table->columnCount(); ++column)
+                    cells << table->topLevelItem(i)->text(column);
+                lines << cells.join(u" | "_s);
+            }
+        }
+        compareWithGolden(lines.join(u'\n') + u'\n');
     }
 
     void unreadableArchiveChangesNothing() {
