@@ -139,6 +139,10 @@ QString firstTopicLine(const BcfData& data) {
             target.erase(0, 3);
         line += u'|' + QString::fromStdString(target);
     }
+    if (t.bimSnippet)
+        line += QStringLiteral("|snippet %1 (%2 bytes)")
+                    .arg(QString::fromStdString(t.bimSnippet->reference))
+                    .arg(t.bimSnippet->data.size());
     return line;
 }
 
@@ -368,6 +372,20 @@ private slots:
                })
             << "~Roof leaks(DocumentReference)"
             << "Roof leaks|Open||water at the edge|viewpoin:snapshot||0|brief.pdf";
+        const auto snippet = [](const char* reference, bool external) {
+            return Edit([=](BcfData& d) {
+                d.markups[0].topic.bimSnippet =
+                    BimSnippet{"IFC", external, reference, "", 1, external ? "" : "ifc bytes"};
+            });
+        };
+        QTest::newRow("a BIM snippet only the other has is taken with its file")
+            << none << snippet("snippet.ifc", false) << "~Roof leaks(BimSnippet)"
+            << "Roof leaks|Open||water at the edge|viewpoin:snapshot||0|snippet snippet.ifc (9 bytes)";
+        QTest::newRow("BIM snippets of both sides on the same date conflict")
+            << snippet("https://a.example/x.ifc", true) << snippet("https://b.example/y.ifc", true)
+            << "!BimSnippet=https://a.example/x.ifc|https://b.example/y.ifc"
+            << "Roof leaks|Open||water at the edge|viewpoin:snapshot||0|snippet https://a.example/x.ifc (0 "
+               "bytes)";
         QTest::newRow("labels and related topics of both sides")
             << Edit([](BcfData& d) { d.markups[0].topic.labels = {"Roof"}; }) << Edit([](BcfData& d) {
                    d.markups[0].topic.labels = {"Urgent"}, d.markups[0].topic.relatedTopics = {{kDoor}};
