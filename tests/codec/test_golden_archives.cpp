@@ -7,6 +7,7 @@
 #include "codec/archive.h"
 #include "codec/bcf_error.h"
 #include "codec/documents.h"
+#include "codec/payloads.h"
 #include "codec/project.h"
 #include "codec/version.h"
 #include "codec/zip/zip_archive.h"
@@ -428,6 +429,67 @@ private slots:
         checkReport(path, QStringLiteral("built/") +
                               QString::fromUtf8(name).replace(unsafe, QStringLiteral("-")) +
                               QStringLiteral(".txt"));
+    }
+
+    // A model that holds what no archive may (edited by a caller, not read from a file) is saved
+    // mended, each mend noted, or refused with the file untouched; what is saved reads back.
+    void saveMendsWhatCannotBeWritten() {
+        const struct {
+            const char* name;
+            std::function<void(BcfData&)> edit;
+            BcfVersion version;
+            const char* note; // or the error, "error: ..."
+        } rows[] = {
+            {"topic without a GUID given one", [](BcfData& d) { d.markups[0].topic.guid.clear(); },
+             BcfVersion::V2_1, "missing topic GUIDs generated"},
+            {"bitmap named outside its folder",
+             [](BcfData& d) {
+                 (*d.markups[0].viewPoints[0].visualizationInfo.bitmaps)[0].reference = "../b.png";
+             },
+             BcfVersion::V2_1, "bitmap images whose names cannot be entry names left out"},
+            {"kept file named outside the archive",
+             [](BcfData& d) {
+                 d.otherFiles.push_back({"../x.txt", 1, "x"});
+             },
+             BcfVersion::V3_0,
+             "kept files left out: their names are unsafe in a ZIP archive (absolute, \"..\", backslash, "
+             "drive letter)"},
+            {"snapshot named outside its folder",
+             [](BcfData& d) {
+                 ViewPoint& v = d.markups[0].viewPoints[0];
+                 v.snapshot = "../s.png";
+             },
+             BcfVersion::V2_1, "snapshot file names that cannot be entry names replaced"},
+            {"unread content beyond the named",
+             [](BcfData& d) {
+                 d.markups[0].unread.push_back({UnreadContent::Kind::Unknown, "Topic@Vendor", 1});
+                 d.markups[0].unread.push_back({UnreadContent::Kind::Unknown, "", 2});
+             },
+             BcfVersion::V2_1,
+             "elements and attributes this tool does not read left out: Topic@Vendor, others"},
+        };
+        for (const auto& row : rows) {
+            BcfDocument document =
+                loadArchive(testcasesDir().toStdString() + "/2.1/Markup_MaximumInformation.bcf");
+            fetchPayloads(document);
+            row.edit(document.data);
+            QTemporaryDir dir;
+            const std::string path = dir.filePath(QStringLiteral("saved.bcf")).toStdString();
+            QVERIFY(writeFile(QString::fromStdString(path), "previous content"));
+            std::string outcome;
+            try {
+                const SaveNotes notes = saveArchive(path, document, row.version);
+                for (const SaveNote& note : notes.all())
+                    outcome += note.text + "\n";
+                QCOMPARE(loadArchive(path).data.markups.size(), document.data.markups.size());
+            } catch (const BcfError& error) {
+                outcome = std::string("error: ") + error.what();
+                QCOMPARE(readFile(QString::fromStdString(path)), std::string("previous content"));
+            }
+            QVERIFY2(outcome.find(row.note) != std::string::npos,
+                     qPrintable(QString::fromUtf8(row.name) + QStringLiteral(": ") +
+                                QString::fromStdString(outcome)));
+        }
     }
 
     void saveRefusesVersionTwoZero() {
