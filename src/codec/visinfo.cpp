@@ -239,12 +239,13 @@ void writeColoring(pugi::xml_node components, const std::optional<std::vector<Co
         pugi::xml_node colorNode = node.append_child("Color");
         // 2.1 takes upper-case hexadecimal digits only.
         const std::string value = v3 ? color->color : changeCase(color->color, true);
-        if (value != color->color)
-            notes.add(kColorUpperCased);
-        if (isColor(value))
+        if (isColor(value)) {
+            if (value != color->color)
+                notes.add(kColorUpperCased);
             colorNode.append_attribute("Color").set_value(value.c_str());
-        else if (!xml::isBlank(value))
+        } else if (!xml::isBlank(value)) {
             notes.add(kColorInvalid);
+        }
         writeComponents(v3 ? colorNode.append_child("Components") : colorNode, color->components, notes);
     }
 }

@@ -102,6 +102,20 @@ const std::vector<std::pair<const char*, Entries>>& archivesBuiltHere() {
           {"Topic 1/s.png", "PNG bytes"},
           {"Topic 1/notes/tool.json", "{}"},
           {"tool/state.bin", "state"}}},
+        {"2.1 colourings mended for either version",
+         {{"bcf.version", kVersion21},
+          {markup, markup21("", viewpointRef(vp, "v.bcfv", ""))},
+          {kTopic + "/v.bcfv",
+           "<VisualizationInfo Guid=\"" + vp +
+               "\"><Components><Coloring><Color Color=\"ff0000\"><Component "
+               "IfcGuid=\"0fo7$fhbT0Y8BaEI2rUqT9\" />"
+               "</Color><Color Color=\"\"><Component IfcGuid=\"1fo7$fhbT0Y8BaEI2rUqT9\" /></Color>"
+               "<Color Color=\"red\"><Component IfcGuid=\"2fo7$fhbT0Y8BaEI2rUqT9\" /></Color>"
+               "<Color Color=\"00FF00\" /></Coloring><Visibility DefaultVisibility=\"true\" /></Components>"
+               "<PerspectiveCamera><CameraViewPoint><X>1</X><Y>2</Y><Z>3</Z></CameraViewPoint>"
+               "<CameraDirection><X>1</X><Y>0</Y><Z>0</Z></CameraDirection><CameraUpVector><X>0</X><Y>0</Y>"
+               "<Z>1</Z></CameraUpVector><FieldOfView>60</FieldOfView></PerspectiveCamera></"
+               "VisualizationInfo>"}}},
         {"2.1 viewpoints whose files are missing",
          {{"bcf.version", kVersion21},
           {markup, markup21("", viewpointRef(vp, "gone.bcfv", "gone.png") + "<Viewpoints Guid=\"2" +
