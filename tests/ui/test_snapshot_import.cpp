@@ -7,7 +7,7 @@ using namespace uitest;
 
 namespace {
 
-enum class Way { Paste, DropImageData, DropImageFile, DropTextFile, DropArchive };
+enum class Way { Paste, PasteText, DropImageData, DropImageFile, DropTextFile, DropArchive };
 
 QImage picture(QSize size) {
     QImage image(size, QImage::Format_RGB32);
@@ -37,6 +37,7 @@ private slots:
         QTest::addColumn<QSize>("stored"); // empty: no snapshot added
         QTest::newRow("pasted") << Way::Paste << QSize(640, 480) << QSize(640, 480);
         QTest::newRow("pasted, too wide") << Way::Paste << QSize(4000, 1000) << QSize(1920, 480);
+        QTest::newRow("text pasted") << Way::PasteText << QSize(10, 10) << QSize();
         QTest::newRow("dropped as data") << Way::DropImageData << QSize(300, 200) << QSize(300, 200);
         QTest::newRow("dropped as a file, too high")
             << Way::DropImageFile << QSize(500, 3840) << QSize(250, 1920);
@@ -66,9 +67,11 @@ private slots:
             mime->setUrls({QUrl::fromLocalFile(file)});
         else if (way == Way::DropArchive)
             mime->setUrls({QUrl::fromLocalFile(testCase("3.0/Markup_Labels.bcf"))});
+        else if (way == Way::PasteText)
+            mime->setText(u"no image"_s);
         else
             mime->setImageData(picture(size));
-        if (way == Way::Paste) {
+        if (way == Way::Paste || way == Way::PasteText) {
             QGuiApplication::clipboard()->setMimeData(mime);
             child<QAction>(&window, "actionPasteSnapshot")->trigger();
         } else {
@@ -79,6 +82,9 @@ private slots:
             QTRY_VERIFY(window.bcfFilePath().ends_with("Markup_Labels.bcf"));
             return;
         }
+        if (way == Way::PasteText)
+            QCOMPARE(takeMessages(window),
+                     QStringList{u"bcfNoImageToPaste (window-modal): The clipboard holds no image."_s});
         if (stored.isEmpty()) {
             QCOMPARE(viewPoints.size(), before);
             return;
