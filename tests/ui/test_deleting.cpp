@@ -71,6 +71,12 @@ private slots:
             QApplication::sendEvent(area, &wheel);
         }
         QVERIFY(qAbs(viewer->scale() - before * 1.25) < 1e-9 && !fit->isChecked());
+        // Zoom stops at 1600 % and at 5 %.
+        for (const auto& [button, limit] : {std::pair("tbZoomIn", 16.0), {"tbZoomOut", 0.05}}) {
+            for (int i = 0; i < 30; ++i)
+                child<QToolButton>(viewer, button)->click();
+            QCOMPARE(viewer->scale(), limit);
+        }
     }
 
     // An image that can't be read is said so in the viewer, in its place.
