@@ -82,6 +82,9 @@ private slots:
 
         QVERIFY(!view.open(path + QStringLiteral(".missing")));
         QVERIFY(files.isEmpty() && view.currentFile().isEmpty());
+        // A new archive has no version yet; BCF 2.0 is read, never written.
+        QCOMPARE(view.currentVersion(), BcfQtUi::Version::Bcf20);
+        QVERIFY(!view.saveAs(saved, BcfQtUi::Version::Bcf20) && !QFile::exists(saved));
         QVERIFY(view.open(path));
         QCOMPARE(files.takeLast().at(0).toString(), path);
         QCOMPARE(view.currentFile(), path);
