@@ -226,8 +226,16 @@ private slots:
         emit child<QLabel>(banner, "lValidation")->linkActivated(u"details"_s);
         auto* details = child<QDialog>(&window, "bcfValidationDetails");
         QVERIFY(details);
-        QCOMPARE(child<QTreeWidget>(details, "twValidationFindings")->topLevelItemCount(),
-                 static_cast<int>(count));
+        auto* findings = child<QTreeWidget>(details, "twValidationFindings");
+        QCOMPARE(findings->topLevelItemCount(), static_cast<int>(count));
+        const bcf::ValidationFinding& first = expected.findings.front();
+        QStringList cells;
+        for (int column = 0; column < findings->columnCount(); ++column)
+            cells << findings->topLevelItem(0)->text(column);
+        QCOMPARE(cells,
+                 (QStringList{QString::fromStdString(first.entry), QString::number(first.line),
+                              QString::number(first.column), QString::fromUtf8(bcf::ruleName(first.rule)),
+                              QString::fromStdString(first.message)}));
 
         // A save checks the written file: a relation to a missing topic is still one.
         QTemporaryDir folder;
