@@ -108,6 +108,20 @@ private slots:
         for (QLabel* label : details->findChildren<QLabel*>())
             QVERIFY2(!label->wordWrap() || label->height() >= label->heightForWidth(label->width()),
                      qPrintable(label->objectName()));
+        // Each detail's title stands at the left of its value, on its line, none over another.
+        QList<QRect> taken;
+        for (const char* name : {"lLabels", "lIfcFiles", "lRelatedTopics", "lReferenceLinks",
+                                 "lDocumentReferences", "lBimSnippet"}) {
+            auto* value = child<QLabel>(details, name);
+            auto* title = child<QLabel>(details, (std::string(name) + "Title").c_str());
+            const QRect at = title->geometry();
+            QVERIFY2(title->isVisible() && at.right() < value->x() && at.top() < value->geometry().bottom() &&
+                         value->y() <= at.bottom(),
+                     name);
+            for (const QRect& other : taken)
+                QVERIFY2(!other.intersects(at), name);
+            taken << at;
+        }
         auto* splitter = child<QSplitter>(&window, "splitter_2");
         QCOMPARE(splitter->count(), 3);
         splitter->setSizes({0, 0, 600});
