@@ -18,6 +18,30 @@
 
 namespace bcf::test {
 
+namespace {
+
+const QRegularExpression& guidPattern() {
+    static const QRegularExpression guid(
+        QStringLiteral("[0-9a-fA-F]{8}(-[0-9a-fA-F]{4}){3}-[0-9a-fA-F]{12}"));
+    return guid;
+}
+
+// `bytes` with each GUID replaced by "guid-N", numbered in order of appearance.
+std::string numberedGuids(const std::string& bytes) {
+    QString text = QString::fromStdString(bytes);
+    QStringList seen;
+    for (QRegularExpressionMatch m = guidPattern().match(text); m.hasMatch();
+         m = guidPattern().match(text, m.capturedStart() + 6)) {
+        if (!seen.contains(m.captured()))
+            seen << m.captured();
+        text.replace(m.capturedStart(), m.capturedLength(),
+                     QStringLiteral("guid-%1").arg(seen.indexOf(m.captured())));
+    }
+    return text.toStdString();
+}
+
+} // namespace
+
 QString testcasesDir() {
     return QStringLiteral(BCF_TESTCASES_DIR);
 }
@@ -84,9 +108,11 @@ public:
         field(path, value ? "present \"" + *value + "\"" : std::string("absent"));
     }
     void bytes(const std::string& path, const std::string& value) { bytes(path, {}, value); }
-    void bytes(const std::string& path, const std::string& start, const std::string& value) {
-        const QByteArray hash =
-            QCryptographicHash::hash(QByteArray::fromStdString(value), QCryptographicHash::Sha1);
+    // The size of `value` and the hash of `hashed` (`value` unless given).
+    void bytes(const std::string& path, const std::string& start, const std::string& value,
+               const std::string* hashed = nullptr) {
+        const QByteArray hash = QCryptographicHash::hash(QByteArray::fromStdString(hashed ? *hashed : value),
+                                                         QCryptographicHash::Sha1);
         out << path << ": " << start << (start.empty() ? "" : "... ") << value.size() << " bytes "
             << hash.toHex().toStdString() << '\n';
     }
@@ -97,27 +123,15 @@ public:
     }
     void files(const std::string& path, const std::vector<OtherFile>& files) {
         for (const OtherFile& file : files) {
-            std::string data = file.data;
+            const std::string name = path + "." + file.name + "(" + std::to_string(file.dataLoaded) + ")";
             // A viewpoint file that no markup names is kept with the GUID a save gave it, which
-            // differs on every run: GUIDs are numbered in order of appearance before hashing.
+            // differs on every run: it is hashed with its GUIDs numbered.
             if (file.name.ends_with(".bcfv")) {
-                static const QRegularExpression guid(
-                    QStringLiteral("[0-9a-fA-F]{8}(-[0-9a-fA-F]{4}){3}-[0-9a-fA-F]{12}"));
-                QString text = QString::fromStdString(data);
-                QStringList seen;
-                for (QRegularExpressionMatch m = guid.match(text); m.hasMatch();
-                     m = guid.match(text, m.capturedStart() + 6)) {
-                    if (!seen.contains(m.captured()))
-                        seen << m.captured();
-                    text.replace(m.capturedStart(), m.capturedLength(),
-                                 QStringLiteral("guid-%1").arg(seen.indexOf(m.captured())));
-                }
-                data = text.toStdString();
+                const std::string numbered = numberedGuids(file.data);
+                bytes(name, {}, file.data, &numbered);
+            } else {
+                bytes(name, file.data);
             }
-            const QByteArray hash =
-                QCryptographicHash::hash(QByteArray::fromStdString(data), QCryptographicHash::Sha1);
-            out << path << "." << file.name << "(" << int(file.dataLoaded) << "): " << file.data.size()
-                << " bytes " << hash.toHex().toStdString() << '\n';
         }
     }
     // What the file held that the model does not, when it held anything.
@@ -288,8 +302,7 @@ QString firstDifference(const std::string& actual, const std::string& expected) 
 namespace {
 
 QString masked(const std::string& report, const std::string& known) {
-    static const QRegularExpression guid(
-        QStringLiteral("[0-9a-fA-F]{8}(-[0-9a-fA-F]{4}){3}-[0-9a-fA-F]{12}"));
+    const QRegularExpression& guid = guidPattern();
     const QString knownText = QString::fromStdString(known).toLower();
     QString text = QString::fromStdString(report);
     QStringList fresh;

@@ -1,8 +1,6 @@
 // Deleting a topic, a comment, a snapshot or a document from its view, and the full-size viewer.
 #include "scenario.h"
 
-#include "ui/snapshot_viewer.h"
-
 using namespace uitest;
 
 class TestDeleting : public QObject {
@@ -39,9 +37,7 @@ private slots:
     void viewerShowsTheTopicsSnapshots() {
         MainWindow window;
         Scenario(window).run(QStringLiteral("open 2.1/Markup_MaximumInformation.bcf; topic 0"));
-        auto* snapshots = child<QListWidget>(&window, "lwSnapshots");
-        emit snapshots->itemDoubleClicked(snapshots->item(1));
-        auto* viewer = window.findChild<SnapshotViewer*>(QStringLiteral("snapshotViewer"));
+        auto* viewer = openInViewer(window, "lwSnapshots", 1);
         QVERIFY(viewer && viewer->isVisible() && viewer->currentIndex() == 1 && viewer->fitsWindow());
         const double fitted = viewer->scale();
         // Zoom, actual size and back to fitted; next stops at the end.
@@ -83,9 +79,7 @@ private slots:
     void viewerTellsAnUnreadableImage() {
         MainWindow window;
         Scenario(window).run(QStringLiteral("open data/damaged.bcf; topic 0"));
-        auto* snapshots = child<QListWidget>(&window, "lwSnapshots");
-        emit snapshots->itemDoubleClicked(snapshots->item(1));
-        auto* viewer = window.findChild<SnapshotViewer*>(QStringLiteral("snapshotViewer"));
+        auto* viewer = openInViewer(window, "lwSnapshots", 1);
         QVERIFY(viewer && viewer->isVisible());
         QCOMPARE(child<QLabel>(viewer, "lPosition")->text(), u"2 / 2  bad.png"_s);
         QCOMPARE(child<QLabel>(viewer, "lImage")->text(), u"The image can't be read."_s);
@@ -107,9 +101,7 @@ private slots:
         QFETCH(QString, shown);
         MainWindow window;
         Scenario(window).run(QStringLiteral("open 2.1/Markup_MaximumInformation.bcf; topic 0"));
-        auto* snapshots = child<QListWidget>(&window, "lwSnapshots");
-        emit snapshots->itemDoubleClicked(snapshots->item(1));
-        QPointer<SnapshotViewer> viewer = window.findChild<SnapshotViewer*>(QStringLiteral("snapshotViewer"));
+        QPointer<SnapshotViewer> viewer = openInViewer(window, "lwSnapshots", 1);
         QVERIFY(viewer);
         Scenario(window).run(steps);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

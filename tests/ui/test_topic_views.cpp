@@ -5,7 +5,6 @@
 #include "codec/archive.h"
 #include "codec/zip/zip_archive.h"
 #include "ui/issue_list.h"
-#include "ui/snapshot_viewer.h"
 
 using namespace uitest;
 
@@ -74,9 +73,7 @@ private slots:
     void bitmapsOpenInTheImageViewer() {
         MainWindow window;
         Scenario(window).run(QStringLiteral("open 2.1/Markup_MaximumInformation.bcf; topic 0; snapshot 0"));
-        auto* bitmaps = child<QListWidget>(&window, "lwBitmaps");
-        emit bitmaps->itemDoubleClicked(bitmaps->item(1));
-        auto* viewer = window.findChild<SnapshotViewer*>(QStringLiteral("snapshotViewer"));
+        auto* viewer = openInViewer(window, "lwBitmaps", 1);
         QVERIFY(viewer && viewer->isVisible() && viewer->currentIndex() == 1);
         QVERIFY(!child<QLabel>(viewer, "lImage")->pixmap().isNull());
         // Previous and Next go only where there is an image.
@@ -84,10 +81,10 @@ private slots:
             return std::pair(child<QToolButton>(viewer, "tbPrevious")->isEnabled(),
                              child<QToolButton>(viewer, "tbNext")->isEnabled());
         };
-        QCOMPARE(stepsOffered(), std::pair(true, bitmaps->count() > 2));
-        emit bitmaps->itemDoubleClicked(bitmaps->item(0));
+        QCOMPARE(stepsOffered(), std::pair(true, child<QListWidget>(&window, "lwBitmaps")->count() > 2));
+        openInViewer(window, "lwBitmaps", 0);
         QCOMPARE(stepsOffered(), std::pair(false, true));
-        emit bitmaps->itemDoubleClicked(bitmaps->item(1));
+        openInViewer(window, "lwBitmaps", 1);
 
         // Zoomed in, the image shows its own pixels, not blends of them.
         const auto colors = [viewer] {

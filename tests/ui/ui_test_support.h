@@ -9,6 +9,7 @@
 #include "ui/author_setting.h"
 #include "ui/bcfopen.h"
 #include "ui/mainwindow.h"
+#include "ui/snapshot_viewer.h"
 
 // The Qt Core, Gui, Widgets and Test module headers, for every test that includes this one.
 #include <QtTest>
@@ -142,6 +143,14 @@ inline bool answerFileDialog(Command* command, const QString& path, const QStrin
     else
         command->click();
     return driver.fired();
+}
+
+// Opens row `row` of the image list `list` in the full-size viewer by a double click (sent as the
+// signal: offscreen there is no real one); the viewer, or null.
+inline SnapshotViewer* openInViewer(const MainWindow& window, const char* list, int row) {
+    auto* view = child<QListWidget>(&window, list);
+    emit view->itemDoubleClicked(view->item(row));
+    return window.findChild<SnapshotViewer*>(QStringLiteral("snapshotViewer"));
 }
 
 // The message box the window shows, if any.
