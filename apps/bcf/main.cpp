@@ -26,7 +26,7 @@ using bcf::cli::usageError;
 
 int info(const std::string& path) {
     try {
-        auto document = std::make_unique<bcf::BcfDocument>(bcf::loadArchive(path));
+        auto document = std::make_unique<bcf::BcfDocument>(bcf::loadArchive(path, bcf::ZipReading::OnDemand));
         // The JSON goes straight to stdout: a payload that can't be read is reported in its place,
         // so nothing fails once writing has begun.
         bcf::cli::writeModelJson(std::cout, *document);
@@ -45,7 +45,8 @@ int info(const std::string& path) {
 int convert(const std::string& in, const std::string& out, const std::string& to) {
     bcf::BcfDocument document;
     try {
-        document = bcf::loadArchive(in);
+        // Read and written in one go: the archive's bytes are read from the file as needed.
+        document = bcf::loadArchive(in, bcf::ZipReading::OnDemand);
     } catch (const std::exception& error) {
         return bcf::cli::archiveFailure(in, error);
     }

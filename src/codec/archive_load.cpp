@@ -114,10 +114,10 @@ void collectOtherFiles(const std::vector<ZipEntryInfo>& entries, BcfData& data) 
 
 } // namespace
 
-BcfDocument loadArchive(const std::string& path) {
+BcfDocument loadArchive(const std::string& path, ZipReading reading) {
     auto source = std::make_shared<ZipArchive>();
     ZipArchive& archive = *source;
-    archive.load(path);
+    archive.load(path, reading);
     // Every entry read and every tree parsed counts against the archive's one budget.
     const xml::ParseBudgetScope budget(archive.budget());
     BcfData data;

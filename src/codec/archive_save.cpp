@@ -284,6 +284,10 @@ private:
             // costs only itself: its reference is kept and no entry is made for it.
             std::vector<bool> viewpointRead(markup.viewPoints.size());
             std::vector<bool> snapshotRead(markup.viewPoints.size());
+            // Snapshots the model does not hold are copied from the archive entry by entry while
+            // the new one is written, rather than all held at once; checked here all the same.
+            std::vector<std::optional<EntryCopy>> copies(markup.viewPoints.size());
+            std::vector<std::string> copiedFrom(markup.viewPoints.size());
             for (std::size_t i = 0; i < markup.viewPoints.size(); ++i) {
                 ViewPoint& viewPoint = markup.viewPoints[i];
                 viewpointRead[i] = fetchOrNote([&] { fetchVisualization(source_, markup, viewPoint); },
@@ -292,8 +296,15 @@ private:
                     for (Bitmap& bitmap : *viewPoint.visualizationInfo.bitmaps)
                         fetchOrNote([&] { fetchBitmap(source_, markup, bitmap); }, notes_, kBitmapDamaged,
                                     overSource_);
-                snapshotRead[i] = fetchOrNote([&] { fetchSnapshot(source_, markup, viewPoint); }, notes_,
-                                              kSnapshotDamaged, overSource_);
+                if (!copiesSnapshot(markup, viewPoint)) {
+                    snapshotRead[i] = fetchOrNote([&] { fetchSnapshot(source_, markup, viewPoint); }, notes_,
+                                                  kSnapshotDamaged, overSource_);
+                    continue;
+                }
+                copiedFrom[i] = payloadEntryName(markup, viewPoint.snapshot);
+                snapshotRead[i] =
+                    fetchOrNote([&] { copies[i] = source_.inspect(copiedFrom[i]).value_or(EntryCopy{}); },
+                                notes_, kSnapshotDamaged, overSource_);
             }
             // The folder is named after the topic's GUID unless that cannot name a folder;
             // loading finds a topic by its markup file, whatever the folder is called.
@@ -306,7 +317,15 @@ private:
             for (std::size_t i = 0; i < markup.viewPoints.size(); ++i)
                 if (viewpointRead[i])
                     viewpointRead[i] = claimKeptViewpoint(folder, markup.viewPoints[i]);
-            const std::vector<bool> writeImage = namePayloads(markup, snapshotRead);
+            const std::vector<bool> writeImage = namePayloads(markup, snapshotRead, copies);
+            // One renamed in the model would no longer lead to its entry: the model takes its bytes.
+            for (std::size_t i = 0; i < markup.viewPoints.size(); ++i)
+                if (ViewPoint& viewPoint = markup.viewPoints[i];
+                    copies[i] && payloadEntryName(markup, viewPoint.snapshot) != copiedFrom[i]) {
+                    viewPoint.snapshotData = source_.readShared(copiedFrom[i]);
+                    viewPoint.snapshotLoaded = 1;
+                    copies[i].reset();
+                }
             add(folder + "markup.bcf", writeMarkup(markup, version_, context_));
             for (std::size_t i = 0; i < markup.viewPoints.size(); ++i) {
                 ViewPoint& viewPoint = markup.viewPoints[i];
@@ -331,8 +350,12 @@ private:
                             notes_.add("bitmap images whose names cannot be entry names left out");
                     }
                 }
-                if (writeImage[i])
+                if (writeImage[i] && copies[i]) {
+                    if (written_.insert(folder + viewPoint.snapshot).second)
+                        out_->writeEntryFrom(folder + viewPoint.snapshot, source_, copiedFrom[i], *copies[i]);
+                } else if (writeImage[i]) {
                     addRef(folder + viewPoint.snapshot, viewPoint.snapshotData);
+                }
             }
             fetchOrNote([&] { fetchBimSnippet(source_, markup); }, notes_, kSnippetDamaged, overSource_);
             if (const auto& snippet = markup.topic.bimSnippet; snippet && !snippet->data.empty())
@@ -407,10 +430,20 @@ private:
             name = generateGuid() + extension;
     }
 
+    // A snapshot the model does not hold, that no other viewpoint of the topic names, is copied
+    // from the archive as the new one is written (viewpoints that share one image compare bytes).
+    static bool copiesSnapshot(const Markup& markup, const ViewPoint& viewPoint) {
+        return !viewPoint.snapshotLoaded && !viewPoint.snapshot.empty() &&
+               std::count_if(markup.viewPoints.begin(), markup.viewPoints.end(), [&](const ViewPoint& other) {
+                   return other.snapshot == viewPoint.snapshot;
+               }) == 1;
+    }
+
     // Checks the names of the topic's viewpoint files and snapshots, renaming in the model what
     // a reader would take for another file; tells which snapshots to write (viewpoints that
     // name one image keep sharing its one entry). Payloads without bytes are reported.
-    std::vector<bool> namePayloads(Markup& markup, const std::vector<bool>& snapshotRead) {
+    std::vector<bool> namePayloads(Markup& markup, const std::vector<bool>& snapshotRead,
+                                   const std::vector<std::optional<EntryCopy>>& copies) {
         std::set<std::string> taken = {"markup.bcf"};
         std::map<std::string, const SharedBytes*> images;
         std::vector<bool> writeImage(markup.viewPoints.size());
@@ -424,7 +457,7 @@ private:
             const auto image = images.find(viewPoint.snapshot);
             if (!snapshotRead[i]) {
                 // Damaged: noted when it was read; its reference stays as it is.
-            } else if (viewPoint.snapshotData.empty()) {
+            } else if (copies[i] ? copies[i]->size == 0 : viewPoint.snapshotData.empty()) {
                 if (!viewPoint.snapshot.empty())
                     notes_.add("snapshots without content left out");
             } else if (image == images.end() || !(*image->second == viewPoint.snapshotData)) {

@@ -12,14 +12,16 @@
 #include <random>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace fs = std::filesystem;
 
 namespace bcf {
 
-FileBytes readWholeFile(const std::string& path, std::uint64_t maxBytes) {
-    std::error_code ec;
-    const fs::file_status status = fs::status(path, ec);
+namespace {
+
+// Opens the file at `path` for reading, refusing what holds no archive a save could replace.
+int openArchiveFile(const std::string& path, const fs::file_status& status) {
     if (path.empty() || !fs::exists(status))
         throw BcfError("bad zip", path, "no such file");
     if (fs::is_directory(status))
@@ -27,10 +29,66 @@ FileBytes readWholeFile(const std::string& path, std::uint64_t maxBytes) {
     // A device or a pipe has no end to read up to, or is not an archive a save could replace.
     if (!fs::is_regular_file(status))
         throw BcfError("not a regular file", path);
-
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         throw BcfError("bad zip", path, std::strerror(errno));
+    return fd;
+}
+
+} // namespace
+
+OpenFile::OpenFile(const std::string& path, std::uint64_t maxBytes) {
+    std::error_code ec;
+    fd_ = openArchiveFile(path, fs::status(path, ec));
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0) {
+        ::close(fd_);
+        throw BcfError("bad zip", path, std::strerror(errno));
+    }
+    size_ = static_cast<std::uint64_t>(st.st_size);
+    if (size_ > maxBytes) {
+        ::close(fd_);
+        throw BcfError("bad zip", path, "archive larger than 2 GiB");
+    }
+}
+
+OpenFile::~OpenFile() {
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+OpenFile::OpenFile(OpenFile&& other) noexcept : fd_(std::exchange(other.fd_, -1)), size_(other.size_) {}
+
+OpenFile& OpenFile::operator=(OpenFile&& other) noexcept {
+    if (this != &other) {
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = std::exchange(other.fd_, -1);
+        size_ = other.size_;
+    }
+    return *this;
+}
+
+bool OpenFile::readAt(std::uint64_t offset, char* into, std::size_t length) const {
+    if (offset > size_ || size_ - offset < length)
+        return false;
+    while (length > 0) {
+        const ssize_t n = ::pread(fd_, into, length, static_cast<off_t>(offset));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        into += n;
+        offset += static_cast<std::uint64_t>(n);
+        length -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+FileBytes readWholeFile(const std::string& path, std::uint64_t maxBytes) {
+    std::error_code ec;
+    const fs::file_status status = fs::status(path, ec);
+    const int fd = openArchiveFile(path, status);
     struct Closer {
         int fd;
         ~Closer() { ::close(fd); }

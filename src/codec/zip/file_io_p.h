@@ -16,6 +16,28 @@ struct FileBytes {
     std::size_t size = 0;
 };
 
+// An archive file held open, read by offset: entries are read from it as they are extracted.
+class OpenFile {
+public:
+    OpenFile() = default;
+    // Opens the file at `path`, refusing what readWholeFile() refuses. Throws BcfError.
+    OpenFile(const std::string& path, std::uint64_t maxBytes);
+    ~OpenFile();
+    OpenFile(OpenFile&& other) noexcept;
+    OpenFile& operator=(OpenFile&& other) noexcept;
+
+    bool isOpen() const { return fd_ >= 0; }
+    int fd() const { return fd_; }
+    // The size the file had when opened.
+    std::uint64_t size() const { return size_; }
+    // Reads exactly `length` bytes at `offset`; false when the file does not hold them (any more).
+    bool readAt(std::uint64_t offset, char* into, std::size_t length) const;
+
+private:
+    int fd_ = -1;
+    std::uint64_t size_ = 0;
+};
+
 // Reads the whole file at `path`, refusing more than `maxBytes`. Throws BcfError("bad zip").
 FileBytes readWholeFile(const std::string& path, std::uint64_t maxBytes);
 

@@ -9,8 +9,11 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
+#include <functional>
 #include <string_view>
+#include <unistd.h>
 #include <unordered_map>
 #include <unordered_set>
 #include <zip.h>
@@ -71,6 +74,65 @@ bool alreadyCompressed(const std::string& bytes) {
     return entropy > 7.8;
 }
 
+// A libzip source over an entry of another archive, extracted when libzip opens the source to
+// write it and let go when it closes it, so that only the entry being written is in memory.
+struct CopySource {
+    std::function<std::optional<std::string>()> extract;
+    std::uint64_t size = 0;
+    std::string bytes;
+    std::size_t position = 0;
+    zip_error_t error;
+
+    static zip_int64_t callback(void* state, void* data, zip_uint64_t length, zip_source_cmd_t command) {
+        auto& self = *static_cast<CopySource*>(state);
+        switch (command) {
+        case ZIP_SOURCE_OPEN: {
+            std::optional<std::string> bytes;
+            try {
+                bytes = self.extract();
+            } catch (const std::exception&) {
+            }
+            // What inspect() saw must still be there: the entry was checked and paid for then.
+            if (!bytes || bytes->size() != self.size) {
+                zip_error_set(&self.error, ZIP_ER_READ, 0);
+                return -1;
+            }
+            self.bytes = std::move(*bytes);
+            self.position = 0;
+            return 0;
+        }
+        case ZIP_SOURCE_READ: {
+            const std::size_t n = std::min<std::size_t>(length, self.bytes.size() - self.position);
+            std::memcpy(data, self.bytes.data() + self.position, n);
+            self.position += n;
+            return static_cast<zip_int64_t>(n);
+        }
+        case ZIP_SOURCE_CLOSE:
+            std::string().swap(self.bytes);
+            return 0;
+        case ZIP_SOURCE_STAT: {
+            auto* st = ZIP_SOURCE_GET_ARGS(zip_stat_t, data, length, nullptr);
+            if (!st)
+                return -1;
+            zip_stat_init(st);
+            st->valid = ZIP_STAT_SIZE;
+            st->size = self.size;
+            return sizeof(zip_stat_t);
+        }
+        case ZIP_SOURCE_ERROR:
+            return zip_error_to_data(&self.error, data, length);
+        case ZIP_SOURCE_FREE:
+            return 0;
+        case ZIP_SOURCE_SUPPORTS:
+            return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE,
+                                                  ZIP_SOURCE_STAT, ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, -1);
+        default:
+            zip_error_set(&self.error, ZIP_ER_OPNOTSUPP, 0);
+            return -1;
+        }
+    }
+};
+
 } // namespace
 
 // Entry names are written exactly as given, so refuse what would escape or confuse an extractor.
@@ -104,6 +166,9 @@ struct ZipArchive::Impl {
     // The archive file's bytes while reading: read from a file, or given to loadBytes().
     FileBytes file;
     std::string buffer;
+    // Or the archive file held open (ZipReading::OnDemand), with the bytes of its central directory.
+    OpenFile openFile;
+    std::string directoryBytes;
     ZipHandle reader{nullptr, zip_discard};
     // The bytes the reader reads, and their central directory for extracting entries directly
     // (empty when libzip extracts them all).
@@ -116,6 +181,10 @@ struct ZipArchive::Impl {
         std::string name;
         std::string owned;
         const std::string* borrowed = nullptr; // the caller's bytes, instead of `owned`
+        // Or the bytes of the entry `fromName` of the archive `from`, extracted while written.
+        const ZipArchive* from = nullptr;
+        std::string fromName;
+        EntryCopy copy;
         const std::string& bytes() const { return borrowed ? *borrowed : owned; }
     };
     std::vector<PendingEntry> pending; // entries written, in order
@@ -127,10 +196,21 @@ ZipArchive::~ZipArchive() = default;
 ZipArchive::ZipArchive(ZipArchive&&) noexcept = default;
 ZipArchive& ZipArchive::operator=(ZipArchive&&) noexcept = default;
 
-void ZipArchive::load(const std::string& path) {
+void ZipArchive::load(const std::string& path, ZipReading reading) {
     d->reader.reset();
     *d = Impl{};
     d->path = path;
+    if (reading == ZipReading::OnDemand) {
+        d->openFile = OpenFile(path, kMaxArchiveBytes);
+        d->label = path;
+        try {
+            openFileReader();
+        } catch (...) {
+            d->openFile = OpenFile();
+            throw;
+        }
+        return;
+    }
     FileBytes file = readWholeFile(path, kMaxArchiveBytes);
     d->file = std::move(file);
     openReader(d->file.data.get(), d->file.size, path);
@@ -182,6 +262,52 @@ void ZipArchive::openReader(const char* data, std::size_t size, const std::strin
         d->directory.clear();
 }
 
+void ZipArchive::openFileReader() {
+    const OpenFile& file = d->openFile;
+    const std::string& label = d->label;
+    if (file.size() == 0)
+        throw BcfError("bad zip", label, "empty file");
+    // The end record lies within the last 64 KiB + 22 bytes.
+    std::string tail(static_cast<std::size_t>(std::min<std::uint64_t>(file.size(), 22 + 0xffff)), '\0');
+    const std::uint64_t tailOffset = file.size() - tail.size();
+    if (!file.readAt(tailOffset, tail.data(), tail.size()))
+        throw BcfError("bad zip", label, "read failed");
+    if (!hasEndOfCentralDirectory(tail))
+        throw BcfError("didn't find end of central directory signature", label);
+
+    // libzip reads through a stream of its own over the same open file.
+    zip_error_t error;
+    zip_error_init(&error);
+    const int fd = ::dup(file.fd());
+    FILE* stream = fd >= 0 ? ::fdopen(fd, "rb") : nullptr;
+    if (!stream) {
+        if (fd >= 0)
+            ::close(fd);
+        throw BcfError("bad zip", label, std::strerror(errno));
+    }
+    zip_source_t* raw = zip_source_filep_create(stream, 0, -1, &error);
+    if (!raw) {
+        std::fclose(stream);
+        throw BcfError("bad zip", label, libzipMessage(&error));
+    }
+    SourceHandle source(raw, zip_source_free); // owns the stream now
+    zip_t* archive = zip_open_from_source(source.get(), ZIP_RDONLY, &error);
+    if (!archive)
+        throw BcfError("bad zip", label, libzipMessage(&error));
+    zip_error_fini(&error);
+    source.release();
+    d->reader.reset(archive);
+
+    const auto place = findCentralDirectory(tail, tailOffset);
+    if (!place)
+        return;
+    d->directoryBytes.resize(static_cast<std::size_t>(place->size));
+    if (file.readAt(place->offset, d->directoryBytes.data(), d->directoryBytes.size()))
+        d->directory = parseCentralDirectory(d->directoryBytes, place->count);
+    if (static_cast<zip_int64_t>(d->directory.size()) != zip_get_num_entries(archive, 0))
+        d->directory.clear();
+}
+
 namespace {
 
 // Exactly `size` bytes of room in `bytes`, its content replaced.
@@ -207,7 +333,24 @@ bool ZipArchive::extractDirectly(std::uint64_t index, const zip_stat_t& st, Byte
     if (!name || entry.name != name || (st.valid & needed) != needed || st.size != entry.uncompressedSize ||
         st.comp_size != entry.compressedSize || st.crc != entry.crc32 || st.comp_method != entry.method)
         return false;
-    return extractDirect(d->bytes, entry, bytes ? roomFor(bytes, entry.uncompressedSize) : nullptr);
+    char* out = bytes ? roomFor(bytes, entry.uncompressedSize) : nullptr;
+    if (!d->openFile.isOpen())
+        return extractDirect(d->bytes, entry, out);
+    // From the open file: the local header, then the entry's bytes up to the end of its data.
+    const OpenFile& file = d->openFile;
+    unsigned char header[30];
+    if (!file.readAt(entry.localHeader, reinterpret_cast<char*>(header), sizeof header))
+        return false;
+    const std::uint64_t span = sizeof header + (header[26] | header[27] << 8) +
+                               (header[28] | header[29] << 8) + entry.compressedSize;
+    if (span > file.size() - entry.localHeader)
+        return false;
+    EntryBuffer window;
+    if (!file.readAt(entry.localHeader, window.resize(static_cast<std::size_t>(span)), span))
+        return false;
+    DirectEntry local = entry;
+    local.localHeader = 0;
+    return extractDirect(std::string_view(window.data(), window.size()), local, out);
 }
 
 const std::string& ZipArchive::path() const {
@@ -287,20 +430,21 @@ std::optional<std::uint64_t> ZipArchive::check(const std::string& name) const {
 
 std::string ZipArchive::readAt(std::uint64_t index, const std::string& name) const {
     std::string bytes;
-    extractAt(static_cast<std::int64_t>(index), name, &bytes);
+    extractAt(static_cast<std::int64_t>(index), name, &bytes, true);
     return bytes;
 }
 
 template <typename Bytes>
-std::optional<std::uint64_t> ZipArchive::extract(const std::string& name, Bytes* bytes) const {
+std::optional<std::uint64_t> ZipArchive::extract(const std::string& name, Bytes* bytes, bool charge) const {
     if (!contains(name))
         return std::nullopt;
     // libzip keeps a hash of the names, so this lookup does not walk the directory.
-    return extractAt(zip_name_locate(d->reader.get(), name.c_str(), 0), name, bytes);
+    return extractAt(zip_name_locate(d->reader.get(), name.c_str(), 0), name, bytes, charge);
 }
 
 template <typename Bytes>
-std::uint64_t ZipArchive::extractAt(std::int64_t index, const std::string& name, Bytes* bytes) const {
+std::uint64_t ZipArchive::extractAt(std::int64_t index, const std::string& name, Bytes* bytes,
+                                    bool charge) const {
     zip_t* archive = d->reader.get();
     zip_stat_t st;
     zip_stat_init(&st);
@@ -313,7 +457,8 @@ std::uint64_t ZipArchive::extractAt(std::int64_t index, const std::string& name,
     // An entry that declares its size is paid for up front and never grows beyond it; one that
     // does not pays chunk by chunk. A check pays as a read does, so both fail alike.
     if (sizeKnown) {
-        d->budget.charge(st.size, name);
+        if (charge)
+            d->budget.charge(st.size, name);
         if (extractDirectly(static_cast<std::uint64_t>(index), st, bytes))
             return st.size;
         // Not an entry for the direct path, or a damaged one: libzip reads it and tells what is wrong.
@@ -334,7 +479,7 @@ std::uint64_t ZipArchive::extractAt(std::int64_t index, const std::string& name,
             throw BcfError("file couldn't be read", name, zip_file_strerror(file.get()));
         if (n == 0)
             break;
-        if (!sizeKnown)
+        if (!sizeKnown && charge)
             d->budget.charge(static_cast<std::uint64_t>(n), name);
         if (bytes)
             bytes->append(chunk, static_cast<std::size_t>(n));
@@ -367,25 +512,39 @@ MemoryBudget& ZipArchive::budget() const {
     return d->budget;
 }
 
+std::optional<EntryCopy> ZipArchive::inspect(const std::string& name) const {
+    const auto bytes = read(name);
+    if (!bytes)
+        return std::nullopt;
+    return EntryCopy{bytes->size(), !alreadyCompressed(*bytes)};
+}
+
 void ZipArchive::writeEntry(const std::string& name, std::string bytes) {
-    checkNewEntry(name, bytes);
+    checkNewEntry(name, bytes.size());
     d->pendingNames.insert(name);
-    d->pending.push_back({name, std::move(bytes), nullptr});
+    d->pending.push_back({name, std::move(bytes), nullptr, nullptr, {}, {}});
 }
 
 void ZipArchive::writeEntryRef(const std::string& name, const std::string& bytes) {
-    checkNewEntry(name, bytes);
+    checkNewEntry(name, bytes.size());
     d->pendingNames.insert(name);
-    d->pending.push_back({name, {}, &bytes});
+    d->pending.push_back({name, {}, &bytes, nullptr, {}, {}});
 }
 
-void ZipArchive::checkNewEntry(const std::string& name, const std::string& bytes) const {
-    const std::string reason = entryNameProblem(name, !bytes.empty());
+void ZipArchive::writeEntryFrom(const std::string& name, const ZipArchive& source,
+                                const std::string& sourceName, const EntryCopy& copy) {
+    checkNewEntry(name, copy.size);
+    d->pendingNames.insert(name);
+    d->pending.push_back({name, {}, nullptr, &source, sourceName, copy});
+}
+
+void ZipArchive::checkNewEntry(const std::string& name, std::uint64_t size) const {
+    const std::string reason = entryNameProblem(name, size > 0);
     if (!reason.empty())
         throw BcfError("write error", name, reason);
     if (d->pendingNames.count(name))
         throw BcfError("write error", name, "duplicate entry name");
-    if (bytes.size() > kMaxEntryBytes)
+    if (size > kMaxEntryBytes)
         throw BcfError("write error", name, "entry larger than 256 MiB");
 }
 
@@ -397,9 +556,16 @@ void ZipArchive::writeInto(zip_source_t* target) const {
     std::vector<char> store(count);
     std::vector<PackedEntry> packed;
     std::vector<std::size_t> packedIndex(count, count);
+    std::vector<CopySource> copies;
+    copies.reserve(count); // the sources point at their elements
     for (std::size_t i = 0; i < count; ++i) {
-        const std::string& bytes = d->pending[i].bytes();
-        store[i] = d->pending[i].name.back() == '/' || alreadyCompressed(bytes);
+        const Impl::PendingEntry& entry = d->pending[i];
+        if (entry.from) {
+            store[i] = !entry.copy.compressible;
+            continue;
+        }
+        const std::string& bytes = entry.bytes();
+        store[i] = entry.name.back() == '/' || alreadyCompressed(bytes);
         if (!store[i] && !bytes.empty()) {
             packedIndex[i] = packed.size();
             packed.emplace_back().bytes = &bytes;
@@ -423,8 +589,22 @@ void ZipArchive::writeInto(zip_source_t* target) const {
         PackedEntry* deflated = packedIndex[i] < packed.size() && packed[packedIndex[i]].packed
                                     ? &packed[packedIndex[i]]
                                     : nullptr;
-        zip_source_t* source = deflated ? packedSource(writer.get(), *deflated)
-                                        : zip_source_buffer(writer.get(), bytes.data(), bytes.size(), 0);
+        zip_source_t* source = nullptr;
+        if (const Impl::PendingEntry& entry = d->pending[i]; entry.from) {
+            CopySource& copy = copies.emplace_back();
+            copy.extract = [&entry] {
+                std::string copied;
+                if (!entry.from->extract(entry.fromName, &copied, false))
+                    return std::optional<std::string>();
+                return std::optional<std::string>(std::move(copied));
+            };
+            copy.size = entry.copy.size;
+            zip_error_init(&copy.error);
+            source = zip_source_function(writer.get(), CopySource::callback, &copy);
+        } else {
+            source = deflated ? packedSource(writer.get(), *deflated)
+                              : zip_source_buffer(writer.get(), bytes.data(), bytes.size(), 0);
+        }
         if (!source)
             throw BcfError("write error", name, zip_strerror(writer.get()));
         const zip_int64_t index = zip_file_add(writer.get(), name.c_str(), source, ZIP_FL_ENC_UTF_8);

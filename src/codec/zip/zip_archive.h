@@ -22,6 +22,12 @@ inline constexpr std::uint64_t kMaxArchiveBytes = 0x7fffffffu;
 // Largest uncompressed entry that is extracted; larger (or lying) entries are refused.
 inline constexpr std::uint64_t kMaxEntryBytes = 256u * 1024 * 1024;
 
+// What a save needs to know of an entry it copies from another archive without holding its bytes.
+struct EntryCopy {
+    std::uint64_t size = 0;
+    bool compressible = false; // deflate could shrink it (see finish())
+};
+
 // One central directory record, as listed.
 struct ZipEntryInfo {
     std::string filename;
@@ -54,6 +60,16 @@ private:
     std::size_t capacity_ = 0;
 };
 
+// How load() reads the archive file.
+enum class ZipReading {
+    // Read whole at once and held: another program writing over the file later changes nothing
+    // of what the archive reads (a viewer keeps an archive open for as long as the user likes).
+    WholeFile,
+    // Kept open; entries are read from it as they are extracted, so that the file's bytes are
+    // never all in memory (a command that reads the archive and writes another in one go).
+    OnDemand,
+};
+
 class ZipArchive {
 public:
     ZipArchive();
@@ -65,7 +81,7 @@ public:
 
     // Replaces the content with the archive in the file at `path`; throws BcfError on failure
     // and then holds an empty archive.
-    void load(const std::string& path);
+    void load(const std::string& path, ZipReading reading = ZipReading::WholeFile);
     // Replaces the content with the archive in `bytes`; `label` names it in error messages.
     void loadBytes(std::string bytes, const std::string& label);
     // The path last given to load() or save().
@@ -88,6 +104,9 @@ public:
     // Extracts the entry as read() does, checking it and paying the budget alike, without keeping
     // its bytes: its size, or nothing when there is none.
     std::optional<std::uint64_t> check(const std::string& name) const;
+    // Extracts the entry as check() does, paying the budget alike, and tells what writeEntryFrom()
+    // needs; nothing when there is none.
+    std::optional<EntryCopy> inspect(const std::string& name) const;
     // What the archive has cost so far: every extraction, the trees parsed from them and the
     // model records read from those; reading an archive is what charges it.
     MemoryBudget& budget() const;
@@ -100,6 +119,12 @@ public:
     // Like writeEntry, without copying: `bytes` must stay alive and unchanged until the archive
     // is finished or saved.
     void writeEntryRef(const std::string& name, const std::string& bytes);
+    // Appends an entry holding the bytes of `sourceName` in `source`, as inspect() described them.
+    // They are extracted again only while the entry is written, one entry at a time, so that a
+    // save never holds every payload at once; `source` must outlive finish() or save(), which fail
+    // with "write error" when the entry no longer is what inspect() saw.
+    void writeEntryFrom(const std::string& name, const ZipArchive& source, const std::string& sourceName,
+                        const EntryCopy& copy);
     // Builds the ZIP file of the entries written so far: deflated at best compression, except
     // payloads that are compressed already (PNG, JPEG, PDF, ZIP-based, random-looking), stored.
     std::string finish() const;
@@ -110,12 +135,16 @@ public:
 private:
     // Opens the reader over the `size` bytes at `data`, which the archive holds.
     void openReader(const char* data, std::size_t size, const std::string& label);
+    // Opens the reader over the file the archive holds open.
+    void openFileReader();
     // read(), readBuffer() and check(): extracts the entry into `bytes` (a std::string or an
     // EntryBuffer), or only through when that is null.
+    // `charge` is false only for the bytes of an entry copied by writeEntryFrom(), held while that
+    // entry is written and paid for by its inspect().
     template <typename Bytes>
-    std::optional<std::uint64_t> extract(const std::string& name, Bytes* bytes) const;
+    std::optional<std::uint64_t> extract(const std::string& name, Bytes* bytes, bool charge = true) const;
     template <typename Bytes>
-    std::uint64_t extractAt(std::int64_t index, const std::string& name, Bytes* bytes) const;
+    std::uint64_t extractAt(std::int64_t index, const std::string& name, Bytes* bytes, bool charge) const;
     // Extracts the entry at `index`, which libzip describes as `st`, straight from the archive's
     // bytes when it is one for that path; false when libzip must.
     template <typename Bytes>
@@ -124,7 +153,7 @@ private:
     // reference this takes) and closes it, which writes the ZIP file into the target.
     void writeInto(zip_source* target) const;
     // Throws BcfError("write error") unless an entry `name` holding `bytes` may be added.
-    void checkNewEntry(const std::string& name, const std::string& bytes) const;
+    void checkNewEntry(const std::string& name, std::uint64_t size) const;
 
     struct Impl;
     std::unique_ptr<Impl> d;

@@ -80,36 +80,43 @@ bool inflateExactly(std::string_view in, char* out, std::uint64_t outSize, std::
 
 } // namespace
 
-std::vector<DirectEntry> readCentralDirectory(std::string_view file) {
-    if (file.size() < kEndRecord)
-        return {};
+std::optional<DirectoryPlace> findCentralDirectory(std::string_view tail, std::uint64_t tailOffset) {
+    if (tail.size() < kEndRecord)
+        return std::nullopt;
     // The last end record within reach of the file's end whose comment runs exactly to the end.
-    const std::size_t lowest = file.size() > kEndRecord + 0xffff ? file.size() - kEndRecord - 0xffff : 0;
+    const std::size_t lowest = tail.size() > kEndRecord + 0xffff ? tail.size() - kEndRecord - 0xffff : 0;
     std::size_t end = std::string_view::npos;
-    for (std::size_t at = file.size() - kEndRecord + 1; at-- > lowest;)
-        if (std::memcmp(file.data() + at, "PK\5\6", 4) == 0 &&
-            at + kEndRecord + le16(file.data() + at + 20) == file.size()) {
+    for (std::size_t at = tail.size() - kEndRecord + 1; at-- > lowest;)
+        if (std::memcmp(tail.data() + at, "PK\5\6", 4) == 0 &&
+            at + kEndRecord + le16(tail.data() + at + 20) == tail.size()) {
             end = at;
             break;
         }
     if (end == std::string_view::npos)
-        return {};
-    const char* record = file.data() + end;
-    const std::uint32_t count = le16(record + 10);
-    const std::uint64_t size = le32(record + 12);
-    const std::uint64_t offset = le32(record + 16);
+        return std::nullopt;
+    const char* record = tail.data() + end;
+    DirectoryPlace place;
+    place.count = le16(record + 10);
+    place.size = le32(record + 12);
+    place.offset = le32(record + 16);
+    const std::uint64_t endOffset = tailOffset + end;
     // Split archives and ZIP64 (whose counts and offsets stand elsewhere) are libzip's.
-    if (le16(record + 4) != 0 || le16(record + 6) != 0 || count != le16(record + 8) || count == 0xffff ||
-        offset == 0xffffffffu || offset > end || size > end - offset)
-        return {};
+    if (le16(record + 4) != 0 || le16(record + 6) != 0 || place.count != le16(record + 8) ||
+        place.count == 0xffff || place.offset == 0xffffffffu || place.offset > endOffset ||
+        place.size > endOffset - place.offset)
+        return std::nullopt;
+    return place;
+}
+
+std::vector<DirectEntry> parseCentralDirectory(std::string_view records, std::uint32_t count) {
     std::vector<DirectEntry> entries;
     entries.reserve(count);
-    std::uint64_t at = offset;
-    const std::uint64_t stop = offset + size;
+    std::uint64_t at = 0;
+    const std::uint64_t stop = records.size();
     for (std::uint32_t i = 0; i < count; ++i) {
-        if (stop - at < kCentralRecord || std::memcmp(file.data() + at, "PK\1\2", 4) != 0)
+        if (stop - at < kCentralRecord || std::memcmp(records.data() + at, "PK\1\2", 4) != 0)
             return {};
-        const char* p = file.data() + at;
+        const char* p = records.data() + at;
         DirectEntry entry;
         entry.method = static_cast<std::uint16_t>(le16(p + 10));
         entry.crc32 = le32(p + 16);
@@ -122,11 +129,18 @@ std::vector<DirectEntry> readCentralDirectory(std::string_view file) {
             entry.uncompressedSize == 0xffffffffu || entry.localHeader == 0xffffffffu ||
             (le16(p + 8) & kEncrypted) != 0)
             return {};
-        entry.name = file.substr(at + kCentralRecord, nameLength);
+        entry.name = records.substr(at + kCentralRecord, nameLength);
         entries.push_back(entry);
         at += recordSize;
     }
     return entries;
+}
+
+std::vector<DirectEntry> readCentralDirectory(std::string_view file) {
+    const auto place = findCentralDirectory(file, 0);
+    if (!place)
+        return {};
+    return parseCentralDirectory(file.substr(place->offset, place->size), place->count);
 }
 
 bool extractDirect(std::string_view file, const DirectEntry& entry, char* out) {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -20,6 +21,22 @@ struct DirectEntry {
     std::uint32_t crc32 = 0;
     std::uint16_t method = 0;
 };
+
+// Where the end record of a classic ZIP file puts its central directory.
+struct DirectoryPlace {
+    std::uint64_t offset = 0;
+    std::uint64_t size = 0;
+    std::uint32_t count = 0;
+};
+
+// The central directory's place from the end of a ZIP file (`tail`, its last bytes, starting at
+// `tailOffset` of the file: at least the last 64 KiB + 22 bytes, or the whole file); nothing when
+// it is not a classic one (ZIP64, split archives) or does not fit before the end record.
+std::optional<DirectoryPlace> findCentralDirectory(std::string_view tail, std::uint64_t tailOffset);
+
+// The `count` records of the central directory `records`, whose names view into it; empty when
+// they do not fit or name what this path does not read (ZIP64 sizes, encryption, other disks).
+std::vector<DirectEntry> parseCentralDirectory(std::string_view records, std::uint32_t count);
 
 // The central directory of the ZIP file in `file`, in its order; empty when it is not a classic
 // one (ZIP64, split archives) or does not fit in the file.
