@@ -85,7 +85,8 @@ int runReportCommand(const std::vector<std::string>& args, std::string& usagePro
 
     BcfDocument document;
     try {
-        document = loadArchive(archive);
+        // Read once, front to back: the archive's bytes are read from the file as needed.
+        document = loadArchive(archive, ZipReading::OnDemand);
     } catch (const std::exception& error) {
         return archiveFailure(archive, error);
     }
