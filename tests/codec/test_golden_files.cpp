@@ -199,6 +199,33 @@ private slots:
                 }
     }
 
+    // U+FFFE and U+FFFF written as UTF-8 bytes are refused; the characters around them, and the
+    // other planes' noncharacters, which XML allows, are read.
+    void refusesNoncharacterBytes() {
+        QTemporaryDir dir;
+        const std::string path = dir.filePath(QStringLiteral("title.bcf")).toStdString();
+        const std::pair<const char*, bool> rows[] = {{"\xef\xbf\xbe", false},
+                                                     {"\xef\xbf\xbf", false},
+                                                     {"\xef\xbf\xbd", true},
+                                                     {"\xf0\x9f\xbf\xbe", true},
+                                                     {"\xee\xbf\xbe", true}};
+        for (const auto& [bytes, read] : rows) {
+            ZipArchive zip;
+            zip.writeEntry("bcf.version", "<Version VersionId=\"2.1\"/>");
+            zip.writeEntry("t/markup.bcf", std::string("<Markup><Topic Guid=\"t\"><Title>a") + bytes +
+                                               "</Title></Topic></Markup>");
+            QVERIFY(writeFile(QString::fromStdString(path), zip.finish()));
+            bool loaded = true;
+            try {
+                loadArchive(path);
+            } catch (const BcfError& error) {
+                loaded = false;
+                QVERIFY2(QString::fromUtf8(error.what()).contains(u"XML does not allow it"_qs), error.what());
+            }
+            QVERIFY2(loaded == read, bytes);
+        }
+    }
+
     // A control character written as a byte into a UTF-8 markup, in a title or after the root
     // element: refused but for tab, line feed and carriage return.
     void refusesControlBytes() {
