@@ -148,6 +148,10 @@ private:
         if (written_.insert(name).second)
             out_->writeEntryRef(name, bytes);
     }
+    void addCopy(const std::string& name, const std::string& sourceName, const EntryCopy& copy) {
+        if (written_.insert(name).second)
+            out_->writeEntryFrom(name, source_, sourceName, copy);
+    }
 
     // A kept file whose name no ZIP archive may hold ("../x", "C:x", a backslash) is left out
     // rather than failing the whole save; anything else that fails fails the save.
@@ -350,12 +354,10 @@ private:
                             notes_.add("bitmap images whose names cannot be entry names left out");
                     }
                 }
-                if (writeImage[i] && copies[i]) {
-                    if (written_.insert(folder + viewPoint.snapshot).second)
-                        out_->writeEntryFrom(folder + viewPoint.snapshot, source_, copiedFrom[i], *copies[i]);
-                } else if (writeImage[i]) {
+                if (writeImage[i] && copies[i])
+                    addCopy(folder + viewPoint.snapshot, copiedFrom[i], *copies[i]);
+                else if (writeImage[i])
                     addRef(folder + viewPoint.snapshot, viewPoint.snapshotData);
-                }
             }
             fetchOrNote([&] { fetchBimSnippet(source_, markup); }, notes_, kSnippetDamaged, overSource_);
             if (const auto& snippet = markup.topic.bimSnippet; snippet && !snippet->data.empty())

@@ -110,25 +110,13 @@ struct CopySource {
         case ZIP_SOURCE_CLOSE:
             std::string().swap(self.bytes);
             return 0;
-        case ZIP_SOURCE_STAT: {
-            auto* st = ZIP_SOURCE_GET_ARGS(zip_stat_t, data, length, nullptr);
-            if (!st)
-                return -1;
-            zip_stat_init(st);
-            st->valid = ZIP_STAT_SIZE;
-            st->size = self.size;
-            return sizeof(zip_stat_t);
+        default: {
+            zip_stat_t st;
+            zip_stat_init(&st);
+            st.valid = ZIP_STAT_SIZE;
+            st.size = self.size;
+            return answerSourceQuery(data, length, command, st, &self.error);
         }
-        case ZIP_SOURCE_ERROR:
-            return zip_error_to_data(&self.error, data, length);
-        case ZIP_SOURCE_FREE:
-            return 0;
-        case ZIP_SOURCE_SUPPORTS:
-            return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE,
-                                                  ZIP_SOURCE_STAT, ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, -1);
-        default:
-            zip_error_set(&self.error, ZIP_ER_OPNOTSUPP, 0);
-            return -1;
         }
     }
 };
@@ -338,11 +326,10 @@ bool ZipArchive::extractDirectly(std::uint64_t index, const zip_stat_t& st, Byte
         return extractDirect(d->bytes, entry, out);
     // From the open file: the local header, then the entry's bytes up to the end of its data.
     const OpenFile& file = d->openFile;
-    unsigned char header[30];
-    if (!file.readAt(entry.localHeader, reinterpret_cast<char*>(header), sizeof header))
+    char header[kLocalHeader];
+    if (!file.readAt(entry.localHeader, header, sizeof header))
         return false;
-    const std::uint64_t span = sizeof header + (header[26] | header[27] << 8) +
-                               (header[28] | header[29] << 8) + entry.compressedSize;
+    const std::uint64_t span = localRecordSize(header, entry);
     if (span > file.size() - entry.localHeader)
         return false;
     EntryBuffer window;

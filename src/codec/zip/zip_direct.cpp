@@ -22,7 +22,6 @@ std::uint32_t le32(const char* p) {
 
 constexpr std::size_t kEndRecord = 22;
 constexpr std::size_t kCentralRecord = 46;
-constexpr std::size_t kLocalHeader = 30;
 constexpr std::uint16_t kStored = 0;
 constexpr std::uint16_t kDeflated = 8;
 constexpr std::uint32_t kEncrypted = 1;
@@ -143,6 +142,10 @@ std::vector<DirectEntry> readCentralDirectory(std::string_view file) {
     return parseCentralDirectory(file.substr(place->offset, place->size), place->count);
 }
 
+std::uint64_t localRecordSize(const char* header, const DirectEntry& entry) {
+    return kLocalHeader + le16(header + 26) + le16(header + 28) + entry.compressedSize;
+}
+
 bool extractDirect(std::string_view file, const DirectEntry& entry, char* out) {
     if (entry.method != kStored && entry.method != kDeflated)
         return false;
@@ -153,9 +156,10 @@ bool extractDirect(std::string_view file, const DirectEntry& entry, char* out) {
     const char* header = file.data() + local;
     if ((le16(header + 6) & kEncrypted) != 0)
         return false;
-    const std::uint64_t data = local + kLocalHeader + le16(header + 26) + le16(header + 28);
-    if (data > file.size() || file.size() - data < entry.compressedSize)
+    const std::uint64_t record = localRecordSize(header, entry);
+    if (record > file.size() - local)
         return false;
+    const std::uint64_t data = local + record - entry.compressedSize;
     const std::string_view stored = file.substr(data, entry.compressedSize);
     if (entry.method == kStored) {
         if (entry.compressedSize != entry.uncompressedSize ||

@@ -42,6 +42,13 @@ std::vector<DirectEntry> parseCentralDirectory(std::string_view records, std::ui
 // one (ZIP64, split archives) or does not fit in the file.
 std::vector<DirectEntry> readCentralDirectory(std::string_view file);
 
+// The fixed part of a local header, which is read first.
+inline constexpr std::size_t kLocalHeader = 30;
+
+// The bytes of `entry`'s local record (header, name, extra field and data), from the fixed part
+// of its local header.
+std::uint64_t localRecordSize(const char* header, const DirectEntry& entry);
+
 // Extracts `entry` from `file` into `out`, which has room for exactly entry.uncompressedSize
 // bytes, or only checks it when `out` is null. False, with `out` in an unspecified state, when the
 // entry is not one for this path: another compression method, encryption, or anything that does

@@ -47,35 +47,47 @@ zip_int64_t packedCallback(void* state, void* data, zip_uint64_t length, zip_sou
         entry.readPosition += n;
         return static_cast<zip_int64_t>(n);
     }
+    case ZIP_SOURCE_CLOSE:
+        return 0;
+    default: {
+        zip_stat_t st;
+        zip_stat_init(&st);
+        st.valid = ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_COMP_METHOD | ZIP_STAT_CRC;
+        st.size = entry.bytes->size();
+        st.comp_size = entry.packedSize;
+        st.comp_method = ZIP_CM_DEFLATE;
+        st.crc = entry.crc;
+        zip_error_t none;
+        zip_error_init(&none);
+        return answerSourceQuery(data, length, command, st, &none);
+    }
+    }
+}
+
+} // namespace
+
+zip_int64_t answerSourceQuery(void* data, zip_uint64_t length, zip_source_cmd_t command,
+                              const zip_stat_t& stat, zip_error_t* error) {
+    switch (command) {
     case ZIP_SOURCE_STAT: {
         auto* st = ZIP_SOURCE_GET_ARGS(zip_stat_t, data, length, nullptr);
         if (!st)
             return -1;
-        zip_stat_init(st);
-        st->valid = ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_COMP_METHOD | ZIP_STAT_CRC;
-        st->size = entry.bytes->size();
-        st->comp_size = entry.packedSize;
-        st->comp_method = ZIP_CM_DEFLATE;
-        st->crc = entry.crc;
+        *st = stat;
         return sizeof(zip_stat_t);
     }
-    case ZIP_SOURCE_ERROR: {
-        zip_error_t none;
-        zip_error_init(&none);
-        return zip_error_to_data(&none, data, length);
-    }
-    case ZIP_SOURCE_CLOSE:
+    case ZIP_SOURCE_ERROR:
+        return zip_error_to_data(error, data, length);
     case ZIP_SOURCE_FREE:
         return 0;
     case ZIP_SOURCE_SUPPORTS:
         return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE,
                                               ZIP_SOURCE_STAT, ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, -1);
     default:
+        zip_error_set(error, ZIP_ER_OPNOTSUPP, 0);
         return -1;
     }
 }
-
-} // namespace
 
 void deflateAll(std::vector<PackedEntry>& entries) {
     std::atomic<std::size_t> next{0};

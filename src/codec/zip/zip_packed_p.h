@@ -22,6 +22,11 @@ struct PackedEntry {
 // (no memory) is left without its stream, for libzip to deflate as usual.
 void deflateAll(std::vector<PackedEntry>& entries);
 
+// What a libzip source function of ours answers to everything but opening, reading and closing:
+// `stat` as its stat, `error` as its error, the commands it supports, and -1 for the rest.
+zip_int64_t answerSourceQuery(void* data, zip_uint64_t length, zip_source_cmd_t command,
+                              const zip_stat_t& stat, zip_error_t* error);
+
 // A libzip source of the deflated entry, which must outlive it; null on failure.
 zip_source_t* packedSource(zip_t* archive, PackedEntry& entry);
 
