@@ -1,11 +1,7 @@
 #include "report/pdf_pages_p.h"
 
-#include <QAbstractTextDocumentLayout>
 #include <QGlyphRun>
 #include <QPainterPath>
-#include <QTextBlock>
-#include <QTextDocument>
-#include <QTextLayout>
 
 #include <algorithm>
 #include <cmath>
@@ -26,7 +22,8 @@ std::string& operator<<(std::string& out, const QByteArray& bytes) {
 
 PdfPages::PdfPages(QIODevice& out, const QPageLayout& layout, int resolution)
     : file_(out), pageTree_(file_.reserve()), pagePoints_(layout.fullRectPoints().size()),
-      origin_(layout.paintRectPoints().topLeft()), scale_(72.0 / resolution) {}
+      origin_(layout.paintRectPoints().topLeft()), scale_(72.0 / resolution),
+      screenScale_(resolution / 96.0) {}
 
 QByteArray PdfPages::x(qreal deviceX) const {
     return pdfNumber(origin_.x() + deviceX * scale_);
@@ -35,56 +32,49 @@ QByteArray PdfPages::y(qreal deviceY) const {
     return pdfNumber(pagePoints_.height() - origin_.y() - deviceY * scale_);
 }
 
-void PdfPages::draw(const QTextDocument& document, const std::map<QString, PdfImage>& images) {
-    const QAbstractTextDocumentLayout* layout = document.documentLayout();
-    const qreal pageHeight = document.pageSize().height();
-    const int pageCount = std::max(1, document.pageCount());
-    int page = 0;
+void PdfPages::draw(const std::vector<PdfParagraph>& paragraphs, const std::map<QString, PdfImage>& images,
+                    PdfText& text) {
+    const qreal pageHeight = text.pageHeight();
+    // The top of the next line on the current page, in the PDF's dots.
+    qreal y = 0;
+    auto place = [&](qreal height) {
+        if (y + height > pageHeight && y > 0) {
+            endPage();
+            startPage();
+            y = 0;
+        }
+    };
     startPage();
-    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
-        const QTextLayout* text = block.layout();
-        const QPointF origin = layout->blockBoundingRect(block).topLeft();
-        // The images of the block, by their position in it.
-        std::vector<std::pair<int, QTextImageFormat>> inline_;
-        for (auto it = block.begin(); !it.atEnd(); ++it) {
-            const QTextFragment fragment = it.fragment();
-            if (fragment.charFormat().isImageFormat())
-                for (int i = 0; i < fragment.length(); ++i)
-                    inline_.emplace_back(fragment.position() - block.position() + i,
-                                         fragment.charFormat().toImageFormat());
+    for (const PdfParagraph& paragraph : paragraphs) {
+        // A section starts at the top of its first page.
+        if (&paragraph != &paragraphs.front())
+            y += paragraph.spaceAbove;
+        // Space that reaches past the foot of the page goes on at the top of the next one.
+        while (y >= pageHeight) {
+            endPage();
+            startPage();
+            y -= pageHeight;
         }
-        const QString blockText = block.text();
-        for (int index = 0; index < text->lineCount(); ++index) {
-            const QTextLine line = text->lineAt(index);
-            // The layout moves a line that would cross the foot of a page to the next page.
-            const int linePage = std::clamp(
-                int(std::floor((origin.y() + line.y() + line.height() / 2) / pageHeight)), 0, pageCount - 1);
-            for (; page < linePage; ++page) {
-                endPage();
-                startPage();
+        if (!paragraph.image.isEmpty()) {
+            // An image stands on the baseline of a line of its own, as high as the image in whole
+            // dots, drawn at the width its whole dots give it.
+            const qreal width = std::round(std::round(paragraph.imageSize.width()) * screenScale_);
+            const qreal height = std::round(std::round(paragraph.imageSize.height()) * screenScale_);
+            place(height);
+            const auto found = images.find(paragraph.image);
+            if (found != images.end() && paragraph.imageSize.width() > 0) {
+                const qreal drawn = width * paragraph.imageSize.height() / paragraph.imageSize.width();
+                placeImage(found->second, QRectF(0, y + height - drawn, width, drawn));
             }
-            const QPointF offset(origin.x(), origin.y() - page * pageHeight);
-            const QString lineText = blockText.mid(line.textStart(), line.textLength());
-            for (const QGlyphRun& run : line.glyphRuns())
-                showRun(run, offset, lineText);
-            for (const auto& [position, format] : inline_) {
-                if (position < line.textStart() || position >= line.textStart() + line.textLength())
-                    continue;
-                const auto found = images.find(format.name());
-                if (found == images.end() || format.width() <= 0)
-                    continue;
-                const qreal left = line.cursorToX(position);
-                const qreal width = line.cursorToX(position + 1) - left;
-                const qreal height = width * format.height() / format.width();
-                placeImage(
-                    found->second,
-                    QRectF(offset.x() + left, offset.y() + line.y() + line.ascent() - height, width, height));
-            }
+            y += height;
+            continue;
         }
-    }
-    for (; page < pageCount - 1; ++page) {
-        endPage();
-        startPage();
+        for (const PdfLine& line : text.lines(paragraph)) {
+            place(line.height);
+            for (const QGlyphRun& run : line.runs)
+                showRun(run, QPointF(0, y - line.top), line.text);
+            y += line.height;
+        }
     }
     endPage();
 }

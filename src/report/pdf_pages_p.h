@@ -1,5 +1,6 @@
-// The pages of the PDF report. Each section is laid out by QTextDocument as before; its lines are
-// then written as PDF text, one text-showing operator per run of glyphs, in fonts embedded once for
+// The pages of the PDF report. Each section's paragraphs are broken into lines by PdfText and
+// the lines placed on pages, a line that would cross the foot of a page moved to the next one; the
+// lines are written as PDF text, one text-showing operator per run of glyphs, in fonts embedded once for
 // the whole file, and its snapshots as image objects. Pages go to the file as soon as they are
 // drawn, so only one section is held at a time.
 #pragma once
@@ -7,6 +8,7 @@
 #include "report/pdf_file_p.h"
 #include "report/pdf_font_p.h"
 #include "report/pdf_image_p.h"
+#include "report/pdf_text_p.h"
 
 #include <QPageLayout>
 
@@ -16,9 +18,6 @@
 #include <utility>
 #include <vector>
 
-class QGlyphRun;
-class QTextDocument;
-
 namespace bcf::report_detail {
 
 class PdfPages {
@@ -26,8 +25,10 @@ public:
     // A PDF on pages of `layout`, whose paint area is laid out at `resolution` dots per inch.
     PdfPages(QIODevice& out, const QPageLayout& layout, int resolution);
 
-    // Draws `document` from a new page on; `images` are its images by resource name.
-    void draw(const QTextDocument& document, const std::map<QString, PdfImage>& images);
+    // Draws `paragraphs` from a new page on, their lines broken by `text`; `images` are the images
+    // they name.
+    void draw(const std::vector<PdfParagraph>& paragraphs, const std::map<QString, PdfImage>& images,
+              PdfText& text);
     // Writes the fonts, the page tree and the document information.
     void finish(const QString& title, const QString& creator);
 
@@ -47,6 +48,8 @@ private:
     QSizeF pagePoints_;
     QPointF origin_;
     qreal scale_;
+    // Dots per pixel of a 96 dpi screen.
+    qreal screenScale_;
     std::vector<int> pages_;
     std::string content_;
     // The text object open in content_, and its font.

@@ -1,5 +1,5 @@
-// The PDF report: a title page, then one section per topic starting on a new page, each laid out
-// as a QTextDocument for the pages of a QPdfWriter and written by PdfPages, so the text stays real
+// The PDF report: a title page, then one section per topic starting on a new page, each a list of
+// paragraphs laid out for the pages of a QPdfWriter and written by PdfPages, so the text stays real
 // text and only one topic's snapshots are in memory at a time. QPdfWriter only lends its page
 // metrics to the layout: drawing through it writes every glyph as an operator of its own, which
 // made large reports many times slower.
@@ -8,21 +8,17 @@
 #include "report/report_rows_p.h"
 #include "report/report_writers_p.h"
 
-#include <QAbstractTextDocumentLayout>
 #include <QBuffer>
 #include <QFileDevice>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QImage>
 #include <QImageReader>
 #include <QPageSize>
 #include <QPdfWriter>
-#include <QTextBlock>
-#include <QTextCursor>
-#include <QTextDocument>
-#include <QTextLayout>
-#include <QUrl>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <map>
 #include <optional>
@@ -40,8 +36,8 @@ constexpr qreal kScreenDpi = 96;
 // What a PDF report may lay out, counted in characters: a paragraph costs its characters and
 // kBlockCost, a snapshot kImageCost and one character for every kPixelsPerCharacter pixels decoded.
 // In all some 13,000 pages of text, laid out in well under half a minute; in one topic, whose
-// layout is held whole, about 170 MB. A small archive whose texts or snapshots repeat could
-// otherwise ask for hours of layout and gigabytes of memory.
+// paragraphs and snapshots are held until it is drawn, some 4 million characters. A small archive
+// whose texts or snapshots repeat could otherwise ask for hours of layout and gigabytes of memory.
 constexpr std::size_t kMaxLayout = 40'000'000;
 constexpr std::size_t kMaxTopicLayout = 4'000'000;
 constexpr std::size_t kBlockCost = 64;
@@ -50,37 +46,15 @@ constexpr std::size_t kPixelsPerCharacter = 16;
 // A snapshot of more pixels is not shown (8,000 × 5,000; a snapshot of a screen has far fewer).
 constexpr std::size_t kMaxSnapshotPixels = 40'000'000;
 
-// One section of the report being built: a text document laid out for the PDF's pages.
+// One section of the report being built: its paragraphs and the images they show.
 class Section {
 public:
     // `laidOut` counts what every section of the report has laid out (see kMaxLayout).
-    Section(QPdfWriter& writer, std::size_t& laidOut) : writer_(writer), laidOut_(laidOut) {
-        document_.documentLayout()->setPaintDevice(&writer);
-        document_.setPageSize(QSizeF(writer.width(), writer.height()));
-        document_.setDocumentMargin(0);
-        QFont font = document_.defaultFont();
-        font.setPointSizeF(10);
-        // No ligatures for scripts that need no shaping: "fi" stays two letters, so a search for
-        // "file" finds the text in any PDF viewer.
-        font.setStyleStrategy(QFont::PreferNoShaping);
-        document_.setDefaultFont(font);
-        // The section is laid out once, when it is drawn, not after every insertion; nothing is
-        // ever undone.
-        document_.setUndoRedoEnabled(false);
-        cursor_ = QTextCursor(&document_);
-        cursor_.beginEditBlock();
-    }
+    Section(const QPdfWriter& writer, std::size_t& laidOut) : writer_(writer), laidOut_(laidOut) {}
 
-    // Empties the section for the next one. The document is reused, so that its fonts and formats
-    // are resolved once for the whole report; the next section's images replace this one's under
-    // the same names.
+    // Empties the section for the next one.
     void restart() {
-        if (!editing_)
-            cursor_.beginEditBlock();
-        cursor_.select(QTextCursor::Document);
-        cursor_.removeSelectedText();
-        editing_ = true;
-        first_ = true;
+        paragraphs_.clear();
         images_.clear();
         shown_.clear();
         sectionLaidOut_ = 0;
@@ -102,30 +76,27 @@ public:
     }
 
     void heading(const QString& text, qreal pointSize) {
-        QTextCharFormat format;
-        format.setFontPointSize(pointSize);
-        format.setFontWeight(QFont::Bold);
         charge(kBlockCost + static_cast<std::size_t>(text.size()));
-        newBlock(pointSize * 0.6);
-        cursor_.insertText(text, format);
+        PdfParagraph& heading = add(pointSize * 0.6);
+        heading.text = oneParagraph(text);
+        heading.pointSize = pointSize;
+        heading.boldLength = heading.text.size();
     }
 
     // "Label: value" on a line of its own, the label in bold.
     void field(const QString& label, const QString& value, qreal spaceAbove = 1) {
         charge(kBlockCost + static_cast<std::size_t>(label.size() + value.size()));
-        newBlock(spaceAbove);
-        QTextCharFormat bold;
-        bold.setFontWeight(QFont::Bold);
-        cursor_.insertText(label + QStringLiteral(": "), bold);
-        cursor_.insertText(oneParagraph(value), QTextCharFormat());
+        PdfParagraph& field = add(spaceAbove);
+        field.text = oneParagraph(label + QStringLiteral(": "));
+        field.boldLength = field.text.size();
+        field.text += oneParagraph(value);
     }
 
     void paragraph(const QString& text, qreal spaceAbove = 3, bool italic = false) {
         charge(kBlockCost + static_cast<std::size_t>(text.size()));
-        newBlock(spaceAbove);
-        QTextCharFormat format;
-        format.setFontItalic(italic);
-        cursor_.insertText(oneParagraph(text), format);
+        PdfParagraph& paragraph = add(spaceAbove);
+        paragraph.text = oneParagraph(text);
+        paragraph.italic = italic;
     }
 
     // The image scaled down to the page width (and to most of a page's height), never up; `file` is
@@ -151,20 +122,8 @@ public:
             insertImage(key, image, printedSize(image.size).first);
     }
 
+    const std::vector<PdfParagraph>& paragraphs() const { return paragraphs_; }
     const std::map<QString, PdfImage>& images() const { return images_; }
-
-    // The finished section, laid out for the PDF's pages.
-    QTextDocument& document() {
-        if (editing_) {
-            // Each block keeps its glyphs from the layout for PdfPages, instead of shaping its text
-            // a second time.
-            for (QTextBlock block = document_.begin(); block.isValid(); block = block.next())
-                block.layout()->setCacheEnabled(true);
-            cursor_.endEditBlock();
-            editing_ = false;
-        }
-        return document_;
-    }
 
 private:
     // The size of an image of `pixels` on the page, in pixels of a 96 dpi screen, and the pixels
@@ -183,24 +142,17 @@ private:
         const auto shown = shown_.find(key);
         if (shown == shown_.end())
             return false;
-        newBlock(6);
-        cursor_.insertImage(shown->second);
+        add(6) = paragraphs_[shown->second];
         return true;
     }
 
     void insertImage(const void* key, PdfImage image, QSizeF printed) {
         const QString name = QStringLiteral("snapshot:%1").arg(images_.size() + 1);
         images_[name] = std::move(image);
-        // The layout only asks whether the image exists, to scale its size from screen pixels to the
-        // PDF's dots; a placeholder answers that without a copy of the snapshot.
-        document_.addResource(QTextDocument::ImageResource, QUrl(name), placeholder_);
-        newBlock(6);
-        QTextImageFormat format;
-        format.setName(name);
-        format.setWidth(printed.width());
-        format.setHeight(printed.height());
-        cursor_.insertImage(format);
-        shown_[key] = format;
+        shown_[key] = paragraphs_.size();
+        PdfParagraph& paragraph = add(6);
+        paragraph.image = name;
+        paragraph.imageSize = printed;
     }
 
     // Text with its line breaks kept inside one paragraph.
@@ -211,32 +163,21 @@ private:
         return text;
     }
 
-    // A paragraph `spaceAbove` points below the previous one.
-    void newBlock(qreal spaceAbove) {
-        QTextBlockFormat format;
-        format.setTopMargin(spaceAbove * kResolution / 72);
-        if (first_) {
-            cursor_.setBlockFormat(format);
-            first_ = false;
-        } else {
-            cursor_.insertBlock(format, QTextCharFormat());
-        }
+    // A new paragraph `spaceAbove` spacing units below the previous one. The unit is a point
+    // scaled as a 96 dpi screen's pixel is scaled to the PDF's dots: 300/96 points on paper.
+    PdfParagraph& add(qreal spaceAbove) {
+        PdfParagraph& paragraph = paragraphs_.emplace_back();
+        paragraph.spaceAbove = std::round(spaceAbove * kResolution / 72 * kResolution / kScreenDpi * 64) / 64;
+        return paragraph;
     }
 
-    QPdfWriter& writer_;
+    const QPdfWriter& writer_;
     std::size_t& laidOut_;
     std::size_t sectionLaidOut_ = 0;
-    std::map<const void*, QTextImageFormat> shown_; // by the picture shown
-    QTextDocument document_;
-    QTextCursor cursor_;
-    bool first_ = true;
-    bool editing_ = true;
+    std::vector<PdfParagraph> paragraphs_;
+    // The paragraph that first showed a picture, by the picture shown.
+    std::map<const void*, std::size_t> shown_;
     std::map<QString, PdfImage> images_;
-    QImage placeholder_ = [] {
-        QImage image(1, 1, QImage::Format_RGB32);
-        image.fill(Qt::white);
-        return image;
-    }();
 };
 
 QString valueOrNone(const QString& text) {
@@ -400,18 +341,20 @@ void writePdfReport(QIODevice& out, const ReportInput& input) {
         QPageSize(input.options.paperSize == PaperSize::Letter ? QPageSize::Letter : QPageSize::A4));
     writer.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
     PdfPages pages(out, writer.pageLayout(), kResolution);
+    QFont font = QGuiApplication::font();
+    // No ligatures for scripts that need no shaping: "fi" stays two letters, so a search for
+    // "file" finds the text in any PDF viewer.
+    font.setStyleStrategy(QFont::PreferNoShaping);
+    PdfText text(font, writer);
     std::size_t laidOut = 0;
-    {
-        Section title(writer, laidOut);
-        titlePage(title, input);
-        pages.draw(title.document(), title.images());
-    }
-    std::size_t done = 0;
     Section section(writer, laidOut);
+    titlePage(section, input);
+    pages.draw(section.paragraphs(), section.images(), text);
+    std::size_t done = 0;
     for (const int row : input.rows) {
         section.restart();
         topicSection(section, input.source, input.data.markups.at(static_cast<std::size_t>(row)), done + 1);
-        pages.draw(section.document(), section.images());
+        pages.draw(section.paragraphs(), section.images(), text);
         reportStep(input.progress, ++done, input.rows.size());
     }
     pages.finish(QCoreApplication::translate("Report", "Issue report %1").arg(fieldText(input.data.name)),
