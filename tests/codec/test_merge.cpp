@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <map>
 #include <set>
 
 using namespace bcf;
@@ -144,6 +145,17 @@ QString firstTopicLine(const BcfData& data) {
                     .arg(QString::fromStdString(t.bimSnippet->reference))
                     .arg(t.bimSnippet->data.size());
     return line;
+}
+
+// Each viewpoint's snapshot bytes and visualization GUID, by viewpoint GUID.
+std::map<std::string, std::string> viewPointPayloads(BcfDocument document) {
+    fetchAllPayloads(document);
+    std::map<std::string, std::string> all;
+    for (const Markup& markup : document.data.markups)
+        for (const ViewPoint& viewPoint : markup.viewPoints)
+            all[lower(viewPoint.guid)] =
+                viewPoint.snapshotData.str() + '|' + lower(viewPoint.visualizationInfo.guid);
+    return all;
 }
 
 const char* const kRoof = "3f2504e0-4f89-41d3-9a0c-0305e82c3301";
@@ -413,6 +425,10 @@ private slots:
             BcfDocument merged = roundTrip({std::move(result.data), base.archive}, dir, baseVersion);
             fetchAllPayloads(merged);
             QCOMPARE(firstTopicLine(merged.data), topic);
+            // Every viewpoint keeps its own side's files, whichever names the merge gave them.
+            std::map<std::string, std::string> payloads = viewPointPayloads(base);
+            payloads.merge(viewPointPayloads(other));
+            QCOMPARE(viewPointPayloads(merged), payloads);
             QVERIFY(!mergeArchives(merged, other).summary.changed());
             if (baseVersion == otherVersion && result.summary.conflicts.empty()) {
                 MergeResult reverse = mergeArchives(other, base);

@@ -158,17 +158,24 @@ private slots:
         if (iconFile)
             return;
         // What the drawn images show, in 32 pixels: a floppy disk, an open folder, a red disc with
-        // a white cross, each on a clear background.
+        // a white cross, each on a clear background, with smoothed edges (the disc's outline only
+        // partly covers the pixel at its top).
         const struct {
             const char* button;
             int x, y;
             QColor colour;
         } samples[] = {
-            {"tbSave", 6, 20, QColor(45, 85, 160)},   {"tbSave", 16, 24, Qt::white},
-            {"tbSave", 12, 8, QColor(200, 205, 210)}, {"tbOpen", 16, 22, QColor(248, 206, 90)},
-            {"tbOpen", 6, 12, QColor(214, 160, 40)},  {"tbClose", 16, 7, QColor(200, 45, 45)},
-            {"tbClose", 13, 13, Qt::white},           {"tbClose", 19, 13, Qt::white},
-            {"tbClose", 1, 1, Qt::transparent},       {"tbOpen", 30, 5, Qt::transparent},
+            {"tbSave", 6, 20, QColor(45, 85, 160)},
+            {"tbSave", 16, 24, Qt::white},
+            {"tbSave", 12, 8, QColor(200, 205, 210)},
+            {"tbOpen", 16, 22, QColor(248, 206, 90)},
+            {"tbOpen", 6, 12, QColor(214, 160, 40)},
+            {"tbClose", 16, 7, QColor(200, 45, 45)},
+            {"tbClose", 13, 13, Qt::white},
+            {"tbClose", 19, 13, Qt::white},
+            {"tbClose", 1, 1, Qt::transparent},
+            {"tbOpen", 30, 5, Qt::transparent},
+            {"tbClose", 16, 2, QColor(40, 40, 40, 179)},
         };
         for (const auto& sample : samples) {
             const QColor seen = child<QToolButton>(&window, sample.button)
