@@ -24,11 +24,18 @@ private slots:
         // Images are read for the topic shown, viewpoint files only for the snapshot selected; a damaged
         // image is not taken for read, so that saving can't drop it silently.
         const int topic = markupRow(child<QTreeWidget>(&window, "twIssues")->selectedItems().value(0));
-        const int snapshot = child<QListWidget>(&window, "lwSnapshots")->currentRow();
+        const auto* snapshots = child<QListWidget>(&window, "lwSnapshots");
+        const int snapshot = snapshots->currentRow();
         for (int row = 0; topic >= 0 && row < int(window.bcfData().markups[topic].viewPoints.size()); ++row) {
             const bcf::ViewPoint& viewPoint = window.bcfData().markups[topic].viewPoints[row];
             QCOMPARE(viewPoint.snapshotLoaded, bcf::PayloadFlag(!viewPoint.snapshot.starts_with("bad")));
             QVERIFY(row == snapshot || !viewPoint.visualizationLoaded);
+            // A damaged image's row shows a red cross over grey.
+            const QImage thumbnail = snapshots->item(row)->icon().pixmap(150).toImage();
+            for (const auto& [x, y, colour] : {std::tuple(30, 30, QColor(200, 0, 0)),
+                                               {120, 30, QColor(200, 0, 0)},
+                                               {75, 10, QColor(224, 224, 224)}})
+                QVERIFY(!viewPoint.snapshot.starts_with("bad") || thumbnail.pixelColor(x, y) == colour);
         }
     }
 
