@@ -287,10 +287,14 @@ private slots:
                    d.markups[0].topic.modifiedDate = "2024-02-01T00:00:00Z";
                })
             << Edit([](BcfData& d) {
-                   d.markups[0].topic.title = "Roof leaks badly",
-                   d.markups[0].topic.modifiedDate = "2024-02-01T00:30:00+00:00";
+                   Topic& t = d.markups[0].topic;
+                   t.title = "Roof leaks badly", t.modifiedDate = "2024-02-01T00:30:00+00:00";
+                   t.topicType = "Request", t.priority = "High", t.assignedTo = "ben@example.com";
+                   t.stage = "Design", t.description = "over the door", t.modifiedAuthor = "ben@example.com";
+                   t.referenceLinks = {"https://example.com/roof"};
                })
-            << "~Roof leaks badly(TopicStatus,Title,ModifiedDate)"
+            << "~Roof leaks badly(TopicType,TopicStatus,ReferenceLink,Title,Priority,ModifiedDate,"
+               "ModifiedAuthor,AssignedTo,Stage,Description)"
             << "Roof leaks badly|Open||water at the edge|viewpoin:snapshot||0";
         QTest::newRow("the base modified later keeps its fields") << Edit([](BcfData& d) {
             d.markups[0].topic.topicStatus = "Closed",
