@@ -27,10 +27,17 @@ const std::vector<PdfLine>& PdfText::lines(const PdfParagraph& paragraph) {
         if (const auto found = known_.constFind(key); found != known_.cend())
             return *found;
     }
-    QFont font = font_;
-    font.setPointSizeF(paragraph.pointSize);
-    font.setItalic(paragraph.italic);
-    QTextLayout layout(paragraph.text, font, &device_);
+    // One font object for each size and slant, already for the device: it keeps the font engines
+    // Qt looked up for it, which every new font object would look up again.
+    auto [style, added] = fonts_.try_emplace({paragraph.pointSize, paragraph.italic});
+    if (added) {
+        QFont styled = font_;
+        styled.setPointSizeF(paragraph.pointSize);
+        styled.setItalic(paragraph.italic);
+        style->second = QFont(styled, &device_);
+    }
+    const QFont& font = style->second;
+    QTextLayout layout(paragraph.text, font);
     if (paragraph.boldLength > 0) {
         QTextLayout::FormatRange bold;
         bold.start = 0;

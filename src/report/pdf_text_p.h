@@ -12,6 +12,8 @@
 #include <QString>
 
 #include <cstddef>
+#include <map>
+#include <utility>
 #include <vector>
 
 class QPaintDevice;
@@ -56,6 +58,7 @@ private:
     const QPaintDevice& device_;
     qreal width_;
     qreal height_;
+    std::map<std::pair<qreal, bool>, QFont> fonts_;
     QHash<QString, std::vector<PdfLine>> known_;
     std::size_t knownCharacters_ = 0;
     std::vector<PdfLine> uncached_;
