@@ -48,6 +48,10 @@ const std::vector<PdfLine>& PdfText::lines(const PdfParagraph& paragraph) {
     // Breaks lines between words, and inside a word only where it is longer than the line.
     QTextOption option;
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    // A paragraph that starts in a right-to-left script (Hebrew, Arabic) reads from the right margin.
+    const bool rightToLeft = paragraph.text.isRightToLeft();
+    option.setTextDirection(rightToLeft ? Qt::RightToLeft : Qt::LeftToRight);
+    option.setAlignment(Qt::AlignAbsolute | (rightToLeft ? Qt::AlignRight : Qt::AlignLeft));
     layout.setTextOption(option);
     layout.setCacheEnabled(true);
     std::vector<PdfLine> lines;

@@ -100,7 +100,9 @@ private slots:
         Comment comment;
         comment.date = "2024-03-07T09:05:00Z";
         for (int i = 0; i < extraComments; ++i) {
-            comment.comment = "Comment " + std::to_string(i) + (i == 0 ? "\r\nwritten on Windows" : "");
+            comment.comment = i == 1
+                                  ? "\u05e9\u05dc\u05d5\u05dd 1" // Hebrew, set from the right margin
+                                  : "Comment " + std::to_string(i) + (i == 0 ? "\r\nwritten on Windows" : "");
             data.markups[0].comments.push_back(comment);
         }
         QImage gray(64, 32, QImage::Format_Grayscale8);
@@ -156,7 +158,7 @@ private slots:
                 const QStringList columns = line.simplified().split(u' ');
                 text += (columns.mid(0, 10) + columns.mid(12, 2)).join(u' ') + u'\n';
             }
-            text += run(PDFTOTEXT, {path, QStringLiteral("-")});
+            text += run(PDFTOTEXT, {QStringLiteral("-layout"), path, QStringLiteral("-")});
             static const QRegularExpression now(QStringLiteral("\nDate: [^\n]*"));
             text.replace(now, QStringLiteral("\nDate: (now)"));
         }
