@@ -149,7 +149,7 @@ private slots:
                             .replace(QStringLiteral("><"), QStringLiteral(">\n<"));
         } else if (written) {
             // Title, creator, page count and size, the images as placed (size and pixels per inch),
-            // then the text.
+            // then the text as laid out on the pages, its indents and gaps kept.
             static const QRegularExpression page(QStringLiteral("(?m)^(Title|Creator|Page).*$"));
             for (const QRegularExpressionMatch& match : page.globalMatch(run(PDFINFO, {path})))
                 text += match.captured() + u'\n';
