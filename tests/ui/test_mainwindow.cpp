@@ -129,6 +129,11 @@ private slots:
             QVERIFY(pane > 0);
         QCOMPARE(child<QListWidget>(&window, "lwSnapshots")->viewMode(), QListView::IconMode);
         QVERIFY(child<QLabel>(&window, "llink")->openExternalLinks());
+        // The menus a host finds by name, each once.
+        QStringList menus;
+        for (QAction* action : window.menuBar()->actions())
+            menus << action->menu()->objectName() + u' ' + action->text();
+        QCOMPARE(menus, QStringList({QStringLiteral("menuFile &File"), QStringLiteral("menuEdit &Edit")}));
     }
 
     // Images from "../icons" win; without them the tool buttons draw their own.
