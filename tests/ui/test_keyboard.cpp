@@ -94,6 +94,20 @@ private slots:
         QVERIFY(seen.size() > 15);
     }
 
+    // Digits typed into a due date showing "None" edit today's date, which Return commits.
+    void typedDueDateStartsFromToday() {
+        MainWindow window;
+        Scenario(window).run(u"open 2.1/Markup_MinimumInformation.bcf; topic 0; show"_s);
+        auto* due = child<QDateEdit>(&window, "deDueDate");
+        QCOMPARE(due->date(), due->minimumDate());
+        due->setFocus(Qt::TabFocusReason);
+        const QDate today = QDate::currentDate();
+        QTest::keyClicks(due, u"1"_s);
+        QTest::keyClick(due, Qt::Key_Return);
+        const std::string typed = window.bcfData().markups[0].topic.dueDate.value_or(std::string());
+        QCOMPARE(QString::fromStdString(typed).left(10), today.toString(u"yyyy-MM-01"_s));
+    }
+
     // The commands' buttons name them and their keys, so do the menus; every tool button says what
     // it does.
     void shortcutsAreShown() {

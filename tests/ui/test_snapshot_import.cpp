@@ -7,7 +7,7 @@ using namespace uitest;
 
 namespace {
 
-enum class Way { Paste, PasteText, DropImageData, DropImageFile, DropTextFile, DropArchive };
+enum class Way { Paste, PasteText, PasteUnselected, DropImageData, DropImageFile, DropTextFile, DropArchive };
 
 QImage picture(QSize size) {
     QImage image(size, QImage::Format_RGB32);
@@ -38,6 +38,7 @@ private slots:
         QTest::newRow("pasted") << Way::Paste << QSize(640, 480) << QSize(640, 480);
         QTest::newRow("pasted, too wide") << Way::Paste << QSize(4000, 1000) << QSize(1920, 480);
         QTest::newRow("text pasted") << Way::PasteText << QSize(10, 10) << QSize();
+        QTest::newRow("pasted with no topic selected") << Way::PasteUnselected << QSize(10, 10) << QSize();
         QTest::newRow("dropped as data") << Way::DropImageData << QSize(300, 200) << QSize(300, 200);
         QTest::newRow("dropped as a file, too high")
             << Way::DropImageFile << QSize(500, 3840) << QSize(250, 1920);
@@ -53,7 +54,7 @@ private slots:
         QVERIFY(window.open(testCase("2.1/Visualization_Component_Selection.bcf")));
         auto* list = child<QListWidget>(&window, "lwSnapshots");
         auto* issues = child<QTreeWidget>(&window, "twIssues");
-        issues->setCurrentItem(issues->topLevelItem(0));
+        issues->setCurrentItem(way == Way::PasteUnselected ? nullptr : issues->topLevelItem(0));
         const auto& viewPoints = window.bcfData().markups.at(0).viewPoints;
         const std::size_t before = viewPoints.size();
 
@@ -71,7 +72,7 @@ private slots:
             mime->setText(u"no image"_s);
         else
             mime->setImageData(picture(size));
-        if (way == Way::Paste || way == Way::PasteText) {
+        if (way == Way::Paste || way == Way::PasteText || way == Way::PasteUnselected) {
             QGuiApplication::clipboard()->setMimeData(mime);
             child<QAction>(&window, "actionPasteSnapshot")->trigger();
         } else {
@@ -82,9 +83,12 @@ private slots:
             QTRY_VERIFY(window.bcfFilePath().ends_with("Markup_Labels.bcf"));
             return;
         }
-        if (way == Way::PasteText)
+        // Nothing is pasted, and nothing said, while no topic is selected.
+        if (way == Way::PasteText || way == Way::PasteUnselected)
             QCOMPARE(takeMessages(window),
-                     QStringList{u"bcfNoImageToPaste (window-modal): The clipboard holds no image."_s});
+                     way == Way::PasteUnselected
+                         ? QStringList()
+                         : QStringList{u"bcfNoImageToPaste (window-modal): The clipboard holds no image."_s});
         if (stored.isEmpty()) {
             QCOMPARE(viewPoints.size(), before);
             return;

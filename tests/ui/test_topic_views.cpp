@@ -91,6 +91,13 @@ private slots:
         QCOMPARE(stepsOffered(), std::pair(true, child<QListWidget>(&window, "lwBitmaps")->count() > 2));
         openInViewer(window, "lwBitmaps", 0);
         QCOMPARE(stepsOffered(), std::pair(false, true));
+        // Asked to step past either end, the viewer stays where it is.
+        viewer->showPrevious();
+        QCOMPARE(viewer->currentIndex(), 0);
+        const int last = child<QListWidget>(&window, "lwBitmaps")->count() - 1;
+        openInViewer(window, "lwBitmaps", last);
+        viewer->showNext();
+        QCOMPARE(viewer->currentIndex(), last);
         openInViewer(window, "lwBitmaps", 1);
 
         // Zoomed in, the image shows its own pixels, not blends of them.
