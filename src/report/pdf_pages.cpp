@@ -23,7 +23,7 @@ std::string& operator<<(std::string& out, const QByteArray& bytes) {
 PdfPages::PdfPages(QIODevice& out, const QPageLayout& layout, int resolution)
     : file_(out), pageTree_(file_.reserve()), pagePoints_(layout.fullRectPoints().size()),
       origin_(layout.paintRectPoints().topLeft()), scale_(72.0 / resolution),
-      screenScale_(resolution / 96.0) {}
+      screenScale_(resolution / kScreenDpi) {}
 
 QByteArray PdfPages::x(qreal deviceX) const {
     return pdfNumber(origin_.x() + deviceX * scale_);
@@ -37,10 +37,13 @@ void PdfPages::draw(const std::vector<PdfParagraph>& paragraphs, const std::map<
     const qreal pageHeight = text.pageHeight();
     // The top of the next line on the current page, in the PDF's dots.
     qreal y = 0;
+    auto nextPage = [&] {
+        endPage();
+        startPage();
+    };
     auto place = [&](qreal height) {
         if (y + height > pageHeight && y > 0) {
-            endPage();
-            startPage();
+            nextPage();
             y = 0;
         }
     };
@@ -50,11 +53,8 @@ void PdfPages::draw(const std::vector<PdfParagraph>& paragraphs, const std::map<
         if (&paragraph != &paragraphs.front())
             y += paragraph.spaceAbove;
         // Space that reaches past the foot of the page goes on at the top of the next one.
-        while (y >= pageHeight) {
-            endPage();
-            startPage();
-            y -= pageHeight;
-        }
+        for (; y >= pageHeight; y -= pageHeight)
+            nextPage();
         if (!paragraph.image.isEmpty()) {
             // An image stands on the baseline of a line of its own, as high as the image in whole
             // dots, drawn at the width its whole dots give it.

@@ -31,8 +31,6 @@ namespace {
 
 // Dots per inch of the PDF's coordinate space.
 constexpr int kResolution = 300;
-// A snapshot pixel prints as large as a pixel of a 96 dpi screen, the size a browser gives it.
-constexpr qreal kScreenDpi = 96;
 // What a PDF report may lay out, counted in characters: a paragraph costs its characters and
 // kBlockCost, a snapshot kImageCost and one character for every kPixelsPerCharacter pixels decoded.
 // In all some 13,000 pages of text, laid out in well under half a minute; in one topic, whose

@@ -20,6 +20,9 @@ class QPaintDevice;
 
 namespace bcf::report_detail {
 
+// A snapshot pixel prints as large as a pixel of a 96 dpi screen, the size a browser gives it.
+inline constexpr qreal kScreenDpi = 96;
+
 // One paragraph of a report section: text in one font size, its first characters perhaps in bold,
 // or one image alone.
 struct PdfParagraph {
