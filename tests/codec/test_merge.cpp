@@ -340,7 +340,7 @@ private slots:
                })
             << "~Roof leaks +1c"
             << "Roof leaks|Open||water at the edge,earlier,answer|viewpoin:snapshot||0";
-        QTest::newRow("topics, viewpoints and documents only the other has are added")
+        QTest::newRow("topics, viewpoints, documents and files only the other has are added")
             << none << Edit([](BcfData& d) {
                    d.markups.push_back(d.markups[1]);
                    d.markups.back().topic.guid = "3f2504e0-4f89-41d3-9a0c-0305e82c3303";
@@ -351,6 +351,7 @@ private slots:
                        {"png", "mark.png", {}, {0, 0, 1}, {0, 1, 0}, 1, 1, "png bytes"}};
                    d.documents.push_back(
                        {"7a1b2c3d-4e5f-4a6b-8c7d-0e1f2a3b4c02", "plan.pdf", 1, "plan bytes", ""});
+                   d.otherFiles.push_back({"extras/readme.txt", 1, "kept by another tool"});
                })
             << "~Roof leaks +1v; +Stair width; +1d"
             << "Roof leaks|Open||water at the edge|9e1b2c3d:9e1b2c3d,9e1b2c3d:9e1b2c3d[mark.png]||0";
@@ -442,6 +443,23 @@ private slots:
                 QCOMPARE(canonical(reversed), canonical(merged));
             }
         }
+    }
+
+    // A document both 3.0 archives have, described differently on each side, keeps the base's
+    // description and is named in the conflict.
+    void documentDescriptionsConflict() {
+        QTemporaryDir dir;
+        BcfData baseData = scenarioBase(), otherData = scenarioBase();
+        baseData.documents[0].description = "brief, first issue";
+        otherData.documents[0].description = "brief, revised";
+        const BcfDocument base = roundTrip({baseData, std::make_shared<ZipArchive>()}, dir, BcfVersion::V3_0);
+        const BcfDocument other =
+            roundTrip({otherData, std::make_shared<ZipArchive>()}, dir, BcfVersion::V3_0);
+        const MergeResult result = mergeArchives(base, other);
+        QCOMPARE(summaryLine(result.summary),
+                 QStringLiteral("!Description=brief, first issue|brief, revised"));
+        QCOMPARE(result.summary.conflicts.at(0).document, baseData.documents[0].guid);
+        QCOMPARE(result.data.documents.at(0).description, baseData.documents[0].description);
     }
 };
 

@@ -161,7 +161,8 @@ private slots:
         QVERIFY(view.selectTopic(QString()) && !view.addViewpoint(fresh)); // no topic to add it to
         QVERIFY(view.saveAs(saved, version));
         QVERIFY(view.close() && view.currentFile().isEmpty() && files.takeLast().at(0).toString().isEmpty());
-        QVERIFY(!showIn->isEnabled()); // no snapshot selected: nothing to show
+        QCOMPARE(view.currentVersion(), BcfQtUi::Version::Bcf20); // no archive, no version
+        QVERIFY(!showIn->isEnabled());                            // no snapshot selected: nothing to show
     }
 };
 

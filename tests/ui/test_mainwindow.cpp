@@ -122,11 +122,16 @@ private slots:
                 QVERIFY2(!other.intersects(at), name);
             taken << at;
         }
-        auto* splitter = child<QSplitter>(&window, "splitter_2");
-        QCOMPARE(splitter->count(), 3);
-        splitter->setSizes({0, 0, 600});
-        for (const int pane : splitter->sizes())
-            QVERIFY(pane > 0);
+        // The list, details and comments; the snapshots beside the documents.
+        for (const auto& [name, panes] : {std::pair("splitter_2", 3), {"splitterLower", 2}}) {
+            auto* splitter = child<QSplitter>(&window, name);
+            QCOMPARE(splitter->count(), panes);
+            QList<int> sizes(panes, 0);
+            sizes.back() = 600;
+            splitter->setSizes(sizes);
+            for (const int pane : splitter->sizes())
+                QVERIFY2(pane > 0, name);
+        }
         QCOMPARE(child<QListWidget>(&window, "lwSnapshots")->viewMode(), QListView::IconMode);
         QVERIFY(child<QLabel>(&window, "llink")->openExternalLinks());
         // The menus a host finds by name, each once.

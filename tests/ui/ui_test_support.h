@@ -218,8 +218,8 @@ inline QString comboLine(const QString& name, const QComboBox* box) {
     return name + u": "_s + box->currentText() + u" of "_s + values.join(u", "_s);
 }
 
-// A tree as text: its header, then a line per row ("> " selected, "- " hidden), cells joined by
-// " | ", "*" after a cell with an icon, the row's tooltip in brackets.
+// A tree as text: its header with the column it is sorted by, then a line per row ("> " selected,
+// "- " hidden), cells joined by " | ", "*" after a cell with an icon, the row's tooltip in brackets.
 inline QStringList treeLines(const QTreeWidget* tree) {
     const auto cells = [tree](const QTreeWidgetItem* item) {
         QStringList texts;
@@ -229,6 +229,12 @@ inline QStringList treeLines(const QTreeWidget* tree) {
         return texts.join(u" | "_s) + (tip.isEmpty() ? tip : u" ["_s + tip + u']');
     };
     QStringList lines{tree->objectName() + u": "_s + cells(tree->headerItem())};
+    const QHeaderView* header = tree->header();
+    if (const int sorted = header->sortIndicatorSection();
+        header->isSortIndicatorShown() && sorted >= 0 && sorted < tree->columnCount())
+        lines[0] +=
+            u" (sorted by "_s + tree->headerItem()->text(sorted) +
+            (header->sortIndicatorOrder() == Qt::AscendingOrder ? u", ascending)"_s : u", descending)"_s);
     for (int row = 0; row < tree->topLevelItemCount(); ++row) {
         const QTreeWidgetItem* item = tree->topLevelItem(row);
         lines << (item->isSelected() ? u"> "_s : item->isHidden() ? u"- "_s : u"  "_s) + cells(item);

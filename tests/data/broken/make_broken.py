@@ -57,8 +57,10 @@ write("malformed-markup.bcf", archive([("bcf.version", VERSION_21), (GUID + "/ma
 write("malformed-project.bcf", archive([("bcf.version", VERSION_21), ("project.bcfp", b"<ProjectExtension>")]))
 # A markup entry whose stored CRC-32 does not match its content.
 write("crc-mismatch.bcf", patch_central(valid(), GUID + "/markup.bcf", 16, 0x12345678, "<I"))
-# The central directory claims a smaller uncompressed size than the entry inflates to.
-write("size-lie.bcf", patch_central(valid(), GUID + "/markup.bcf", 24, 10, "<I"))
+# The central directory claims a smaller uncompressed size than the entry inflates to, with the
+# CRC-32 of that many bytes: only the deflate stream running on past them tells the lie.
+write("size-lie.bcf", patch_central(patch_central(valid(), GUID + "/markup.bcf", 24, 10, "<I"),
+                                    GUID + "/markup.bcf", 16, zlib.crc32(MARKUP[:10]), "<I"))
 # Entry names that would escape or confuse an extracting tool; reading them is harmless.
 write("hostile-names.bcf", archive([("bcf.version", VERSION_21), ("../evil/markup.bcf", MARKUP),
                                     ("/absolute/markup.bcf", MARKUP)]))
