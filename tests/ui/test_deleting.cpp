@@ -87,21 +87,30 @@ private slots:
 
     // The full-size viewer follows deletions and their undo: the position it shows, or "closed".
     void viewerFollowsDeletions_data() {
+        QTest::addColumn<QString>("list"); // the images the viewer shows
         QTest::addColumn<QString>("steps");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("its topic deleted") << u"answer Delete; trigger actionDeleteIssue"_s << u"closed"_s;
+        QTest::newRow("its topic deleted")
+            << u"lwSnapshots"_s << u"answer Delete; trigger actionDeleteIssue"_s << u"closed"_s;
         QTest::newRow("a snapshot deleted")
-            << u"snapshot 0; answer Delete; trigger actionDeleteSnapshot"_s << u"2 / 2"_s;
+            << u"lwSnapshots"_s << u"snapshot 0; answer Delete; trigger actionDeleteSnapshot"_s << u"2 / 2"_s;
         QTest::newRow("the deletion undone")
+            << u"lwSnapshots"_s
             << u"snapshot 0; answer Delete; trigger actionDeleteSnapshot; trigger actionUndo"_s << u"2 / 3"_s;
-        QTest::newRow("another archive opened") << u"open 3.0/Markup_Labels.bcf"_s << u"closed"_s;
+        QTest::newRow("bitmaps of a viewpoint deleted")
+            << u"lwBitmaps"_s << u"snapshot 0; answer Delete; trigger actionDeleteSnapshot"_s << u"closed"_s;
+        QTest::newRow("bitmaps of another viewpoint deleted")
+            << u"lwBitmaps"_s << u"snapshot 1; answer Delete; trigger actionDeleteSnapshot"_s << u"2 / 2"_s;
+        QTest::newRow("another archive opened")
+            << u"lwSnapshots"_s << u"open 3.0/Markup_Labels.bcf"_s << u"closed"_s;
     }
     void viewerFollowsDeletions() {
+        QFETCH(QString, list);
         QFETCH(QString, steps);
         QFETCH(QString, shown);
         MainWindow window;
-        Scenario(window).run(QStringLiteral("open 2.1/Markup_MaximumInformation.bcf; topic 0"));
-        QPointer<SnapshotViewer> viewer = openInViewer(window, "lwSnapshots", 1);
+        Scenario(window).run(QStringLiteral("open 2.1/Markup_MaximumInformation.bcf; topic 0; snapshot 0"));
+        QPointer<SnapshotViewer> viewer = openInViewer(window, qPrintable(list), 1);
         QVERIFY(viewer);
         Scenario(window).run(steps);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
