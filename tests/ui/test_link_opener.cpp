@@ -60,6 +60,7 @@ private slots:
             "file://{dir}/element.json");
         row("executable bit refused", "tool 755 data", "tool", "", "refused");
         row("script content refused", "notes 644 #!/bin/sh", "notes", "", "refused");
+        row("launcher by its content refused", "notes 644 [Desktop Entry]", "notes", "", "refused");
         row("link to a program refused", "tool 755 x;plan.pdf link:tool", "plan.pdf", "", "refused");
         row("relative path from the archive's folder", "docs/plan.pdf 644 %PDF-1.4", "docs/plan.pdf", "open",
             "file://{dir}/docs/plan.pdf");
@@ -88,7 +89,7 @@ private slots:
             }
             QFile file(path);
             QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(parts.value(2).toUtf8());
+            file.write(parts.mid(2).join(u' ').toUtf8());
             file.close();
             file.setPermissions(parts[1] == u"755"_s ? QFile::permissions(path) | QFile::ExeOwner
                                                      : QFile::ReadOwner | QFile::WriteOwner);
