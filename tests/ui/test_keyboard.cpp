@@ -69,6 +69,47 @@ private slots:
             QCOMPARE(child<QPlainTextEdit>(&window, "pteDescription")->toPlainText(), description);
     }
 
+    // Inside a host's window beside the host's own widgets, the window's keys act only where it has the
+    // focus: the Ctrl+N and Ctrl+S of the host's editor stay the host's.
+    void hostKeysStayTheHosts_data() {
+        QTest::addColumn<bool>("inHost");
+        QTest::addColumn<QKeyCombination>("key");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("Ctrl+N in the host")
+            << true << (Qt::CTRL | Qt::Key_N) << u"Issues (2) | host Ctrl+N"_s;
+        QTest::newRow("Ctrl+S in the host")
+            << true << (Qt::CTRL | Qt::Key_S) << u"Issues (2) | host Ctrl+S"_s;
+        QTest::newRow("Ctrl+N in the window") << false << (Qt::CTRL | Qt::Key_N) << u"Issues (3) | "_s;
+    }
+    void hostKeysStayTheHosts() {
+        QFETCH(bool, inHost);
+        QFETCH(QKeyCombination, key);
+        QFETCH(QString, expected);
+        QWidget host;
+        auto* hostEdit = new QLineEdit(&host);
+        auto* window = new MainWindow;
+        auto* layout = new QHBoxLayout(&host);
+        layout->addWidget(hostEdit);
+        layout->addWidget(window);
+        QString hostRan;
+        for (const QKeySequence& keys :
+             {QKeySequence(Qt::CTRL | Qt::Key_N), QKeySequence(Qt::CTRL | Qt::Key_S)}) {
+            auto* action = new QAction(hostEdit);
+            action->setShortcut(keys);
+            action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+            hostEdit->addAction(action);
+            connect(action, &QAction::triggered, &host,
+                    [&hostRan, keys] { hostRan = u"host "_s + keys.toString(); });
+        }
+        Scenario(*window).run(u"open 2.1/Markup_MaximumInformation.bcf; topic 0"_s);
+        host.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&host));
+        QWidget* focus = inHost ? static_cast<QWidget*>(hostEdit) : child<QWidget>(window, "twIssues");
+        focus->setFocus(Qt::OtherFocusReason);
+        QTest::keyClick(focus, key.key(), key.keyboardModifiers());
+        QCOMPARE(child<QLabel>(window, "lIssues")->text() + u" | "_s + hostRan, expected);
+    }
+
     // Tab reaches every part of the window and each shows that it has the focus: its image with the
     // focus differs from its image once Tab moved on. (Tab also walks through the links of a label.)
     void focusIsAlwaysVisible() {
