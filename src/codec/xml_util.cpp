@@ -607,11 +607,14 @@ void checkValues(const pugi::xml_document& document) {
             if ((*p < 0x20 && *p != 0x9 && *p != 0xa && *p != 0xd) ||
                 (*p == 0xef && p[1] == 0xbf && (p[2] & 0xfe) == 0xbe)) {
                 const std::uint32_t c = *p == 0xef ? 0xfffe | (p[2] & 1) : *p;
-                std::size_t shown = std::min<std::size_t>(static_cast<std::size_t>(p - begin), 40);
-                while (shown > 0 && (begin[shown] & 0xc0) == 0x80) // whole UTF-8 sequences only
-                    --shown;
+                // The 40 bytes before it, from the start of a whole UTF-8 sequence.
+                const auto before = static_cast<std::size_t>(p - begin);
+                std::size_t from = before > 40 ? before - 40 : 0;
+                while (from > 0 && (begin[from] & 0xc0) == 0x80)
+                    ++from;
                 throw BcfError("write error", {},
-                               "the text \"" + std::string(value, shown) + "\" is followed by " +
+                               "the text \"" + std::string(from > 0 ? "..." : "") +
+                                   std::string(value + from, before - from) + "\" is followed by " +
                                    codePoint(c) + ", a character XML does not allow");
             }
         }

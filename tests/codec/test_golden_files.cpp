@@ -145,6 +145,9 @@ private slots:
             << QByteArray("line\vbreak") << QStringLiteral("\"line\" is followed by U+000B");
         QTest::newRow("U+FFFE") << QByteArray("\xc3\xa9\xef\xbf\xbe")
                                 << QStringLiteral("\"\u00e9\" is followed by U+FFFE");
+        QTest::newRow("long text: the 40 bytes before it")
+            << QByteArray("a\xc3\xa9" + QByteArray(39, 'y') + "\v")
+            << QStringLiteral("\"...") + QString(39, u'y') + QStringLiteral("\" is followed by U+000B");
         QTest::newRow("NUL-free escape")
             << QByteArray("\x1b[0m") << QStringLiteral("\"\" is followed by U+001B");
     }

@@ -298,19 +298,24 @@ archive("iso-8859-1-declared-with-blanks-2.1.bcf", [
     (TOPIC + "/markup.bcf", markup21("Caf\u00e9 S\u00fcd").replace('<?xml version="1.0"?>', "<?xml version='1.0' encoding = 'ISO-8859-1' ?>").encode("latin-1")),
 ])
 
-# Files in UTF-32, both byte orders, marked by their byte order mark: read in their encoding (the
-# big-endian one with its topic under a prefix, taken off as in UTF-8), and a character reference
-# to a control character refused in them as in UTF-8; a reference beyond Unicode is refused by its
-# number.
-def utf32(text, order):
+# Files in UTF-32, both byte orders, marked by their byte order mark or, without one, by the bytes
+# of their first "<": read in their encoding (the big-endian one with its topic under a prefix,
+# taken off as in UTF-8), and a character reference to a control character refused in them as in
+# UTF-8; a reference beyond Unicode is refused by its number.
+def utf32(text, order, mark=True):
     declared = text.replace('<?xml version="1.0"?>', '<?xml version="1.0" encoding="UTF-32"?>')
-    return (b"\x00\x00\xfe\xff" if order == "be" else b"\xff\xfe\x00\x00") + declared.encode("utf-32-" + order)
+    bom = (b"\x00\x00\xfe\xff" if order == "be" else b"\xff\xfe\x00\x00") if mark else b""
+    return bom + declared.encode("utf-32-" + order)
 
 
 archive("utf32-big-endian-2.1.bcf", [
     ("bcf.version", version("2.1")),
     (TOPIC + "/markup.bcf", utf32(markup21("Gr\u00fc\u00dfe \U0001f600").replace("<Topic ", '<b:Topic xmlns:b="urn:b" ')
                                   .replace("</Topic>", "</b:Topic>"), "be")),
+])
+archive("utf32-big-endian-without-mark-2.1.bcf", [
+    ("bcf.version", version("2.1")),
+    (TOPIC + "/markup.bcf", utf32(markup21("Gr\u00fc\u00dfe"), "be", mark=False)),
 ])
 archive("character-reference-to-control-utf32-2.1.bcf", [
     ("bcf.version", version("2.1")),
