@@ -167,40 +167,35 @@ private slots:
         }
         if (iconFile)
             return;
-        // What the drawn images show, in 32 pixels: a floppy disk, an open folder, a red disc with
-        // a white cross, each on a clear background, with smoothed edges (the disc's outline only
-        // partly covers the pixel at its top).
-        const struct {
-            const char* button;
-            int x, y;
-            QColor colour;
-        } samples[] = {
-            {"tbSave", 6, 20, QColor(45, 85, 160)},
-            {"tbSave", 16, 24, Qt::white},
-            {"tbSave", 12, 8, QColor(200, 205, 210)},
-            {"tbOpen", 16, 22, QColor(248, 206, 90)},
-            {"tbOpen", 6, 12, QColor(214, 160, 40)},
-            {"tbClose", 16, 7, QColor(200, 45, 45)},
-            {"tbClose", 13, 13, Qt::white},
-            {"tbClose", 19, 13, Qt::white},
-            {"tbClose", 1, 1, Qt::transparent},
-            {"tbOpen", 30, 5, Qt::transparent},
-            {"tbClose", 16, 2, QColor(40, 40, 40, 179)},
-        };
-        for (const auto& sample : samples) {
-            const QColor seen = child<QToolButton>(&window, sample.button)
-                                    ->icon()
-                                    .pixmap(32, 32)
-                                    .toImage()
-                                    .pixelColor(sample.x, sample.y);
-            const auto near = [](int a, int b) { return std::abs(a - b) <= 8; };
-            QVERIFY2(near(seen.red(), sample.colour.red()) && near(seen.green(), sample.colour.green()) &&
-                         near(seen.blue(), sample.colour.blue()) && near(seen.alpha(), sample.colour.alpha()),
-                     qPrintable(u"%1 at %2,%3: %4"_s.arg(QLatin1String(sample.button))
-                                    .arg(sample.x)
-                                    .arg(sample.y)
-                                    .arg(seen.name(QColor::HexArgb))));
+        // The drawn images at every size they come in, a row per button, pixel for pixel against
+        // the golden image (one step of rounding allowed in each channel): a floppy disk, an open
+        // folder, a red disc with a white cross. BCF_UPDATE_GOLDEN=1 rewrites the golden image.
+        QImage strip(16 + 24 + 32 + 48, 3 * 48, QImage::Format_ARGB32);
+        strip.fill(Qt::transparent);
+        QPainter painter(&strip);
+        int y = 0;
+        for (const char* name : {"tbSave", "tbOpen", "tbClose"}) {
+            int x = 0;
+            for (const int size : {16, 24, 32, 48}) {
+                painter.drawPixmap(x, y, child<QToolButton>(&window, name)->icon().pixmap(size, size));
+                x += size;
+            }
+            y += 48;
         }
+        painter.end();
+        const QString golden = goldenFolder() + u"toolButtonsHaveImages.png"_s;
+        if (qEnvironmentVariableIntValue("BCF_UPDATE_GOLDEN") == 1)
+            QVERIFY(strip.save(golden));
+        const QImage expected = QImage(golden).convertToFormat(QImage::Format_ARGB32);
+        QCOMPARE(expected.size(), strip.size());
+        for (int py = 0; py < strip.height(); ++py)
+            for (int px = 0; px < strip.width(); ++px) {
+                const QRgb a = strip.pixel(px, py), b = expected.pixel(px, py);
+                const bool near = std::abs(qRed(a) - qRed(b)) <= 1 && std::abs(qGreen(a) - qGreen(b)) <= 1 &&
+                                  std::abs(qBlue(a) - qBlue(b)) <= 1 && std::abs(qAlpha(a) - qAlpha(b)) <= 1;
+                QVERIFY2(near, qPrintable(
+                                   u"%1,%2: %3 instead of %4"_s.arg(px).arg(py).arg(a, 8, 16).arg(b, 8, 16)));
+            }
     }
 };
 
