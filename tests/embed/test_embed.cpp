@@ -73,6 +73,12 @@ private slots:
             view.resize(size.width(), size.height());
             QCOMPARE(QRect(view.widget()->pos(), view.widget()->size()), QRect(QPoint(0, 0), size));
         }
+        // Above its minimum size the main window fills the view edge to edge, without a frame.
+        view.resize(1900, 1200);
+        QTRY_COMPARE_WITH_TIMEOUT(
+            QRect(scroll->widget()->mapTo(view.widget(), QPoint()), scroll->widget()->size()),
+            view.widget()->layout()->contentsRect(), 2000);
+        view.resize(400, 300);
         QTRY_COMPARE_WITH_TIMEOUT(scroll->geometry(), view.widget()->layout()->contentsRect(), 2000);
         const QSize shown = scroll->widget()->size();
         QVERIFY(shown.width() >= scroll->viewport()->width() &&
