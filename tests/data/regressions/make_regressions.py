@@ -155,6 +155,18 @@ archive("text-across-comments-and-prefixes-2.1.bcf", [
      '</FieldOfView></PerspectiveCamera></VisualizationInfo>\n' % DOCUMENT),
 ])
 
+# A viewpoint naming a bitmap image the archive does not hold: the name is kept, no empty image
+# file is made up for it.
+archive("bitmap-file-missing-2.1.bcf", [
+    ("bcf.version", version("2.1")),
+    (TOPIC + "/markup.bcf", markup21("T", body='<Viewpoints Guid="%s"><Viewpoint>v.bcfv</Viewpoint></Viewpoints>'
+                                     % DOCUMENT)),
+    (TOPIC + "/v.bcfv",
+     '<?xml version="1.0"?>\n<VisualizationInfo Guid="%s"><Bitmap><Bitmap>PNG</Bitmap><Reference>b.png'
+     '</Reference><Location><X>0</X><Y>0</Y><Z>0</Z></Location><Normal><X>0</X><Y>0</Y><Z>1</Z></Normal>'
+     '<Up><X>0</X><Y>1</Y><Z>0</Z></Up><Height>1</Height></Bitmap></VisualizationInfo>\n' % DOCUMENT),
+])
+
 # An internal DTD entity, which the reader does not expand: refused rather than kept as "&co;".
 archive("dtd-entity-2.1.bcf", [
     ("bcf.version", version("2.1")),
