@@ -2,7 +2,29 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QEvent>
 #include <QMenu>
+
+namespace {
+
+// Gives an action its button's enabled state whenever that changes.
+class EnabledFollower : public QObject {
+public:
+    EnabledFollower(QAction* action, QAbstractButton* button)
+        : QObject(action), action_(action), button_(button) {}
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == button_ && event->type() == QEvent::EnabledChange)
+            action_->setEnabled(button_->isEnabled());
+        return false;
+    }
+
+private:
+    QAction* action_;
+    QAbstractButton* button_;
+};
+
+} // namespace
 
 QString commandToolTip(const QString& name, const QKeySequence& shortcut) {
     QString plain = name;
@@ -37,6 +59,9 @@ QAction* addCommand(QWidget* window, QMenu* menu, const char* objectName, const 
         // The button shows an icon only: screen readers read the command's name.
         button->setAccessibleName(commandToolTip(tip, {}));
         QObject::connect(button, &QAbstractButton::clicked, window, [command] { command(); });
+        // The menu greys the command out whenever its button is.
+        action->setEnabled(button->isEnabled());
+        button->installEventFilter(new EnabledFollower(action, button));
     }
     return action;
 }

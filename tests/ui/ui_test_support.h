@@ -242,6 +242,23 @@ inline QStringList treeLines(const QTreeWidget* tree) {
     return lines;
 }
 
+// Commands as a menu shows them: their texts joined by " | ", each with its shortcut, " off" after one the
+// user cannot take.
+inline QString commandsLine(const QString& name, const QList<QAction*>& actions) {
+    QStringList texts;
+    for (const QAction* action : actions) {
+        if (action->isSeparator())
+            continue;
+        // A key shown after a tab in the text is one a window command takes for it.
+        QString key = action->text().section(u'\t', 1);
+        if (!action->shortcut().isEmpty())
+            key = action->shortcut().toString(QKeySequence::PortableText);
+        texts << action->text().section(u'\t', 0, 0) + (key.isEmpty() ? u""_s : u" ("_s + key + u')') +
+                     (action->isEnabled() ? u""_s : u" off"_s);
+    }
+    return name + u": "_s + texts.join(u" | "_s);
+}
+
 // Everything the main window shows, a line per widget or row, and the model's counts behind it.
 inline QString windowDump(const MainWindow& window) {
     QStringList lines;
@@ -286,6 +303,11 @@ inline QString windowDump(const MainWindow& window) {
     for (const bcf::Markup& markup : window.bcfData().markups)
         model += QStringLiteral(" %1/%2").arg(markup.comments.size()).arg(markup.viewPoints.size());
     lines << model;
+    // The menus of the menu bar, then the context menus of the views.
+    for (const QAction* menu : window.findChild<QMenuBar*>()->actions())
+        lines << commandsLine(menu->text(), menu->menu()->actions());
+    for (const char* name : {"twIssues", "twComments", "lwSnapshots", "twDocuments"})
+        lines << commandsLine(QString::fromUtf8(name), child<QWidget>(&window, name)->actions());
     if (QMessageBox* box = errorBox(window))
         lines << u"message: "_s + box->text();
     return lines.join(u'\n') + u'\n';
