@@ -275,12 +275,12 @@ inline QString windowDump(const MainWindow& window) {
     auto* due = child<QDateEdit>(&window, "deDueDate");
     lines << u"deDueDate: "_s +
                  (due->text() == due->specialValueText() ? due->text() : due->date().toString(Qt::ISODate));
-    for (const char* name :
-         {"pbNewIssue", "pbNewSnapshot", "pbNewDocument", "pbNewComment", "tbExportReport"})
+    for (const char* name : {"wTopicDetails", "tbClearDueDate", "pbNewIssue", "pbNewSnapshot",
+                             "pbNewDocument", "pbNewComment", "tbExportReport"})
         lines << QString::fromUtf8(name) + (child<QWidget>(&window, name)->isEnabled() ? u""_s : u" off"_s);
     lines << u"leIssueSearch: "_s + child<QLineEdit>(&window, "leIssueSearch")->text();
     for (const char* name :
-         {"cbIssueType", "cbIssueStatus", "cbIssueAssignedTo", "cbIssuePriority", "cbIssueStage"})
+         {"cbLabels", "cbIssueType", "cbIssueStatus", "cbIssueAssignedTo", "cbIssuePriority", "cbIssueStage"})
         lines << comboLine(QString::fromUtf8(name), child<QComboBox>(&window, name));
     for (const char* name : {"twIssues", "twComments", "twComponents", "twDocuments"})
         lines << treeLines(child<QTreeWidget>(&window, name));
@@ -308,6 +308,12 @@ inline QString windowDump(const MainWindow& window) {
         lines << commandsLine(menu->text(), menu->menu()->actions());
     for (const char* name : {"twIssues", "twComments", "lwSnapshots", "twDocuments"})
         lines << commandsLine(QString::fromUtf8(name), child<QWidget>(&window, name)->actions());
+    if (const QString status = window.findChild<QStatusBar*>()->currentMessage(); !status.isEmpty())
+        lines << u"status: "_s + status;
+    if (const QWidget* focus = QApplication::focusWidget(); focus && window.isVisible())
+        lines << u"focus: "_s + (focus->objectName().isEmpty()
+                                     ? QString::fromUtf8(focus->metaObject()->className())
+                                     : focus->objectName());
     if (QMessageBox* box = errorBox(window))
         lines << u"message: "_s + box->text();
     return lines.join(u'\n') + u'\n';
