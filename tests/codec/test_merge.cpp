@@ -111,7 +111,8 @@ QString summaryLine(const MergeSummary& summary) {
 }
 
 // The first topic as "title|status|due date|comments|viewpoint files|labels|related topics", then
-// "|name" for each document reference (the file name of a document of the archive).
+// "|name" for each document reference (the file name of a document of the archive), each other file of its
+// folder and its BIM snippet.
 QString firstTopicLine(const BcfData& data) {
     const Markup& markup = data.markups.front();
     QStringList comments, viewPoints;
@@ -140,6 +141,10 @@ QString firstTopicLine(const BcfData& data) {
             target.erase(0, 3);
         line += u'|' + QString::fromStdString(target);
     }
+    for (const OtherFile& file : markup.otherFiles)
+        line += QStringLiteral("|file %1 (%2 bytes)")
+                    .arg(QString::fromStdString(file.name))
+                    .arg(file.data.size());
     if (t.bimSnippet)
         line += QStringLiteral("|snippet %1 (%2 bytes)")
                     .arg(QString::fromStdString(t.bimSnippet->reference))
@@ -352,9 +357,11 @@ private slots:
                    d.documents.push_back(
                        {"7a1b2c3d-4e5f-4a6b-8c7d-0e1f2a3b4c02", "plan.pdf", 1, "plan bytes", ""});
                    d.otherFiles.push_back({"extras/readme.txt", 1, "kept by another tool"});
+                   d.markups[0].otherFiles.push_back({"site-notes.txt", 1, "kept in the topic folder"});
                })
             << "~Roof leaks +1v; +Stair width; +1d"
-            << "Roof leaks|Open||water at the edge|9e1b2c3d:9e1b2c3d,9e1b2c3d:9e1b2c3d[mark.png]||0";
+            << "Roof leaks|Open||water at the edge|9e1b2c3d:9e1b2c3d,9e1b2c3d:9e1b2c3d[mark.png]||0|file "
+               "site-notes.txt (24 bytes)";
         QTest::newRow("GUIDs match in any case") << none << Edit([](BcfData& d) {
             const auto upper = [](std::string& text) {
                 std::transform(text.begin(), text.end(), text.begin(),
