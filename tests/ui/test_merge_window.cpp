@@ -8,6 +8,8 @@
 #include "ui/validation_banner.h"
 #include "validate/validation.h"
 
+#include <QTextDocumentFragment>
+
 using namespace uitest;
 
 namespace {
@@ -163,8 +165,13 @@ private slots:
             auto* table = child<QTreeWidget>(summary, name);
             for (int i = 0; i < table->topLevelItemCount(); ++i) {
                 QStringList cells;
-                for (int column = 0; column < table->columnCount(); ++column)
-                    cells << table->topLevelItem(i)->text(column);
+                for (int column = 0; column < table->columnCount(); ++column) {
+                    const QTreeWidgetItem* item = table->topLevelItem(i);
+                    cells << item->text(column);
+                    // Hovering a cell shows its whole text, however narrow its column.
+                    QCOMPARE(QTextDocumentFragment::fromHtml(item->toolTip(column)).toPlainText(),
+                             item->text(column));
+                }
                 lines << cells.join(u" | "_s);
             }
         }
