@@ -7,6 +7,7 @@
 #include "ui/records.h"
 #include "ui/topic_selection.h"
 #include "ui/utf8_text.h"
+#include "ui/window_actions.h"
 #include "ui/window_messages.h"
 #include "ui_mainwindow.h"
 
@@ -39,14 +40,7 @@ CommentsView::CommentsView(Ui::MainWindow& ui, BcfSession& session, TopicSelecti
     connect(ui.twComments, &QTreeWidget::itemChanged, this, &CommentsView::textEdited);
     connect(ui.twComments, &QTreeWidget::itemSelectionChanged, this, &CommentsView::commentSelected);
     connect(ui.pbNewComment, &QAbstractButton::clicked, this, &CommentsView::newComment);
-    auto* remove = new QAction(tr("Delete comment"), ui.twComments);
-    remove->setObjectName(QStringLiteral("actionDeleteComment"));
-    remove->setShortcut(QKeySequence::Delete);
-    // Only while the view itself has the focus: the Delete key of a cell editor stays its own.
-    remove->setShortcutContext(Qt::WidgetShortcut);
-    ui.twComments->addAction(remove);
-    ui.twComments->setContextMenuPolicy(Qt::ActionsContextMenu);
-    connect(remove, &QAction::triggered, this, &CommentsView::deleteComment);
+    addDeleteCommand(ui.twComments, "actionDeleteComment", tr("Delete comment"), [this] { deleteComment(); });
 
     connect(&selection_, &TopicSelection::topicChanged, this, [this] {
         show();

@@ -6,6 +6,7 @@
 #include "ui/model_lookup.h"
 #include "ui/records.h"
 #include "ui/utf8_text.h"
+#include "ui/window_actions.h"
 #include "ui/window_messages.h"
 #include "ui_mainwindow.h"
 
@@ -51,13 +52,8 @@ QTreeWidgetItem* documentItem(const bcf::DocumentInfo& document) {
 DocumentsView::DocumentsView(Ui::MainWindow& ui, BcfSession& session, WindowMessages& messages)
     : ui_(ui), session_(session), messages_(messages) {
     connect(ui.pbNewDocument, &QAbstractButton::clicked, this, &DocumentsView::newDocument);
-    auto* remove = new QAction(tr("Delete document"), ui.twDocuments);
-    remove->setObjectName(QStringLiteral("actionDeleteDocument"));
-    remove->setShortcut(QKeySequence::Delete);
-    remove->setShortcutContext(Qt::WidgetShortcut);
-    ui.twDocuments->addAction(remove);
-    ui.twDocuments->setContextMenuPolicy(Qt::ActionsContextMenu);
-    connect(remove, &QAction::triggered, this, &DocumentsView::deleteDocument);
+    addDeleteCommand(ui.twDocuments, "actionDeleteDocument", tr("Delete document"),
+                     [this] { deleteDocument(); });
 
     connect(&session_, &BcfSession::documentReset, this, [this] {
         show();

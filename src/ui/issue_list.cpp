@@ -9,6 +9,7 @@
 #include "ui/records.h"
 #include "ui/topic_selection.h"
 #include "ui/utf8_text.h"
+#include "ui/window_actions.h"
 #include "ui/window_messages.h"
 #include "ui_mainwindow.h"
 
@@ -243,14 +244,7 @@ IssueList::IssueList(Ui::MainWindow& ui, BcfSession& session, TopicSelection& se
     });
     connect(&selection_, &TopicSelection::topicChanged, this, &IssueList::followSelection);
     connect(ui.pbNewIssue, &QAbstractButton::clicked, this, &IssueList::newIssue);
-    auto* remove = new QAction(tr("Delete issue"), tree_);
-    remove->setObjectName(QStringLiteral("actionDeleteIssue"));
-    remove->setShortcut(QKeySequence::Delete);
-    // Only while the view itself has the focus: the Delete key of a cell editor stays its own.
-    remove->setShortcutContext(Qt::WidgetShortcut);
-    tree_->addAction(remove);
-    tree_->setContextMenuPolicy(Qt::ActionsContextMenu);
-    connect(remove, &QAction::triggered, this, &IssueList::deleteIssue);
+    addDeleteCommand(tree_, "actionDeleteIssue", tr("Delete issue"), [this] { deleteIssue(); });
 
     connect(&session_, &BcfSession::documentReset, this, [this] {
         showAll();

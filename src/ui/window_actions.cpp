@@ -1,8 +1,10 @@
 #include "ui/window_actions.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QAction>
 #include <QEvent>
+#include <QItemSelectionModel>
 #include <QMenu>
 
 namespace {
@@ -63,5 +65,21 @@ QAction* addCommand(QWidget* window, QMenu* menu, const char* objectName, const 
         action->setEnabled(button->isEnabled());
         button->installEventFilter(new EnabledFollower(action, button));
     }
+    return action;
+}
+
+QAction* addDeleteCommand(QAbstractItemView* view, const char* objectName, const QString& text,
+                          const std::function<void()>& command) {
+    auto* action = new QAction(text, view);
+    action->setObjectName(QString::fromUtf8(objectName));
+    action->setShortcut(QKeySequence::Delete);
+    action->setShortcutContext(Qt::WidgetShortcut);
+    view->addAction(action);
+    view->setContextMenuPolicy(Qt::ActionsContextMenu);
+    QObject::connect(action, &QAction::triggered, view, [command] { command(); });
+    QItemSelectionModel* selection = view->selectionModel();
+    const auto update = [action, selection] { action->setEnabled(selection->hasSelection()); };
+    QObject::connect(selection, &QItemSelectionModel::selectionChanged, action, update);
+    update();
     return action;
 }

@@ -8,6 +8,7 @@
 #include <functional>
 
 class QAbstractButton;
+class QAbstractItemView;
 class QAction;
 class QMenu;
 class QWidget;
@@ -22,3 +23,9 @@ QString commandToolTip(const QString& name, const QKeySequence& shortcut);
 QAction* addCommand(QWidget* window, QMenu* menu, const char* objectName, const QString& text,
                     const QKeySequence& shortcut, QAbstractButton* button,
                     const std::function<void()>& command);
+
+// Adds to `view`'s context menu the action `objectName` named `text`, running `command` on the
+// selected row, also on the Delete key while the view itself has the focus (the Delete key of a
+// cell editor stays its own). The action is greyed out while nothing in the view is selected.
+QAction* addDeleteCommand(QAbstractItemView* view, const char* objectName, const QString& text,
+                          const std::function<void()>& command);
