@@ -7,6 +7,7 @@
 #include "codec/version.h"
 #include "codec/zip/zip_archive.h"
 #include "ui/issue_editing.h"
+#include "ui/viewpoint_link.h"
 
 namespace uitest {
 
@@ -75,6 +76,12 @@ public:
     explicit Scenario(MainWindow& window) : w(window) {
         QObject::connect(&answering_, &QTimer::timeout, [this] { answerModal(); });
         answering_.start(5);
+        // What reaches a host's model view.
+        QObject::connect(&w.viewpointLink(), &ViewpointLink::viewpointActivated, &answering_,
+                         [this](int topic, int viewPoint) {
+                             shown_.append(
+                                 u"shown in the model: topic %1, viewpoint %2"_s.arg(topic).arg(viewPoint));
+                         });
     }
 
     QTemporaryDir temp;
@@ -99,7 +106,7 @@ public:
                 log.append(step + u": asked "_s + question);
             if (!std::exchange(answers_, {}).isEmpty())
                 log.append(step + u": asked nothing"_s);
-            for (const QString& message : takeMessages(w))
+            for (const QString& message : takeMessages(w) + std::exchange(shown_, {}))
                 log.append(step + u": "_s + message);
             if (QTest::currentTestFailed())
                 return;
@@ -137,6 +144,7 @@ public:
 private:
     MainWindow& w;
     QStringList answers_, asked_; // the answers to the next step's dialogs, the questions it asked
+    QStringList shown_;           // the viewpoints the step showed in the model
     QTimer answering_;
     int headerClicks_ = 0;
 
