@@ -100,6 +100,22 @@ private slots:
         const double shown = double(issues->viewport()->height()) / issues->sizeHintForRow(0);
         qInfo("%dx%d: %.1f rows of the issue list shown", size.width(), size.height(), shown);
         QVERIFY2(shown >= rows, qPrintable(QString::number(shown)));
+        // The list takes what about ten rows need, however tall the window: the rest goes to the details,
+        // which get an eighth of the height at least, and to the comments.
+        QVERIFY2(shown < 12, qPrintable(QString::number(shown)));
+        auto* mainSplitter = child<QSplitter>(&window, "splitter_2");
+        QVERIFY(mainSplitter->sizes().at(1) >= mainSplitter->height() / 8);
+        // A handle the user moves stays where it was put when the window grows.
+        QSplitterHandle* handle = mainSplitter->handle(1);
+        const int listHeight = mainSplitter->sizes().at(0), splitHeight = mainSplitter->height();
+        const QPoint grip = handle->rect().center();
+        QTest::mousePress(handle, Qt::LeftButton, {}, grip);
+        QTest::mouseMove(handle, grip + QPoint(0, 40));
+        QTest::mouseRelease(handle, Qt::LeftButton, {}, grip + QPoint(0, 40));
+        QCOMPARE(mainSplitter->sizes().at(0), listHeight + 40);
+        window.resize(size + QSize(0, 100));
+        QTRY_VERIFY(mainSplitter->height() > splitHeight);
+        QVERIFY(mainSplitter->sizes().at(0) >= listHeight + 40);
         QVERIFY(child<QPlainTextEdit>(&window, "pteDescription")->width() > size.width() / 3);
         auto* labels = child<QLabel>(&window, "lLabels");
         auto* details = child<QWidget>(&window, "wTopicDetails");
@@ -110,7 +126,8 @@ private slots:
             QVERIFY2(label->fontMetrics().horizontalAdvance(label->text()) <= label->contentsRect().width() ||
                          (label->wordWrap() && label->height() >= label->heightForWidth(label->width())),
                      qPrintable(label->objectName()));
-        // Each detail's title stands at the left of its value, on its line, none over another.
+        // Each detail's title stands at the left of its value, on its line; no title or value lies over
+        // another.
         QList<QRect> taken;
         for (const char* name : {"lLabels", "lIfcFiles", "lRelatedTopics", "lReferenceLinks",
                                  "lDocumentReferences", "lBimSnippet"}) {
@@ -121,8 +138,8 @@ private slots:
                          value->y() <= at.bottom(),
                      name);
             for (const QRect& other : taken)
-                QVERIFY2(!other.intersects(at), name);
-            taken << at;
+                QVERIFY2(!other.intersects(at) && !other.intersects(value->geometry()), name);
+            taken << at << value->geometry();
         }
         // The list, details and comments; the snapshots beside the documents.
         for (const auto& [name, panes] : {std::pair("splitter_2", 3), {"splitterLower", 2}}) {
