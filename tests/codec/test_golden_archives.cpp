@@ -20,6 +20,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
+#include <filesystem>
 
 #include <pugixml.hpp>
 #include <set>
@@ -413,11 +414,19 @@ void addArchiveRows(const QString& group, const QString& folder) {
     }
 }
 
+// The files this process has open.
+std::ptrdiff_t openFiles() {
+    return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {});
+}
+
 void checkReport(const QString& input, const QString& expected) {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
+    const std::ptrdiff_t openBefore = openFiles();
     ArchiveReport report(dir.path(), !expected.startsWith(u"regressions/"));
     const std::string text = report.make(input.toStdString());
+    // Reading, saving and reading again leave no file open.
+    QCOMPARE(openFiles(), openBefore);
     const QString difference =
         compareWithExpected(QStringLiteral("archives/") + expected, text, report.known);
     QVERIFY2(report.problems.isEmpty(), qPrintable(report.problems.join(u'\n')));

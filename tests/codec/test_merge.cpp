@@ -110,14 +110,16 @@ QString summaryLine(const MergeSummary& summary) {
     return parts.join(QStringLiteral("; "));
 }
 
-// The first topic as "title|status|due date|comments|viewpoint files|labels|related topics", then
+// The first topic as "title|status|due date|comments (author: text)|viewpoint files|labels|related topics",
+// then
 // "|name" for each document reference (the file name of a document of the archive), each other file of its
 // folder and its BIM snippet.
 QString firstTopicLine(const BcfData& data) {
     const Markup& markup = data.markups.front();
     QStringList comments, viewPoints;
     for (const Comment& comment : markup.comments)
-        comments << QString::fromStdString(comment.comment);
+        comments << QString::fromStdString(comment.author.substr(0, comment.author.find('@')) + ": " +
+                                           comment.comment);
     for (const ViewPoint& viewPoint : markup.viewPoints) {
         std::string line = viewPoint.viewpoint.substr(0, 8) + ":" + viewPoint.snapshot.substr(0, 8);
         for (const Bitmap& bitmap : viewPoint.visualizationInfo.bitmaps.value_or(std::vector<Bitmap>()))
@@ -300,14 +302,14 @@ private slots:
                })
             << "~Roof leaks badly(TopicType,TopicStatus,ReferenceLink,Title,Priority,ModifiedDate,"
                "ModifiedAuthor,AssignedTo,Stage,Description)"
-            << "Roof leaks badly|Open||water at the edge|viewpoin:snapshot||0";
+            << "Roof leaks badly|Open||ana: water at the edge|viewpoin:snapshot||0";
         QTest::newRow("the base modified later keeps its fields") << Edit([](BcfData& d) {
             d.markups[0].topic.topicStatus = "Closed",
             d.markups[0].topic.modifiedDate = "2024-02-01T01:00:00+00:00";
         }) << Edit([](BcfData& d) {
             d.markups[0].topic.title = "Roof leaks badly",
             d.markups[0].topic.modifiedDate = "2024-02-01T01:30:00+01:00";
-        }) << QString() << "Roof leaks|Closed||water at the edge|viewpoin:snapshot||0";
+        }) << QString() << "Roof leaks|Closed||ana: water at the edge|viewpoin:snapshot||0";
         QTest::newRow("same date: different values conflict, a value only one side has is taken")
             << Edit([](BcfData& d) {
                    d.markups[0].topic.title = "Roof",
@@ -319,7 +321,7 @@ private slots:
                    t.modifiedDate = "2024-02-01T01:00:00+01:00";
                })
             << "~Roof(DueDate); !Title=Roof|Leak"
-            << "Roof|Open|2024-03-01T12:00:00Z|water at the edge|viewpoin:snapshot||0";
+            << "Roof|Open|2024-03-01T12:00:00Z|ana: water at the edge|viewpoin:snapshot||0";
         QTest::newRow("comments of both sides in date order, an edited one by its own date")
             << Edit([](BcfData& d) {
                    d.markups[0].comments.push_back(
@@ -329,10 +331,11 @@ private slots:
                    d.markups[0].comments.push_back(
                        comment("8d2a6c1e-0b7f-4a59-9c0e-4a6f1b2c3d03", "2024-01-20T00:00:00Z", "other says"));
                    d.markups[0].comments[0].comment = "water everywhere";
+                   d.markups[0].comments[0].author = "cy@example.com";
                    d.markups[0].comments[0].modifiedDate = "2024-01-21T00:00:00Z";
                })
             << "~Roof leaks +1c ~1c"
-            << "Roof leaks|Open||water everywhere,other says,base says|viewpoin:snapshot||0";
+            << "Roof leaks|Open||cy: water everywhere,ben: other says,ben: base says|viewpoin:snapshot||0";
         const Edit earlierNote = [](BcfData& d) {
             d.markups[0].comments.push_back(
                 comment("8d2a6c1e-0b7f-4a59-9c0e-4a6f1b2c3d04", "2023-12-01T00:00:00Z", "earlier"));
@@ -344,7 +347,7 @@ private slots:
                        comment("8d2a6c1e-0b7f-4a59-9c0e-4a6f1b2c3d05", "2024-03-01T00:00:00Z", "answer"));
                })
             << "~Roof leaks +1c"
-            << "Roof leaks|Open||water at the edge,earlier,answer|viewpoin:snapshot||0";
+            << "Roof leaks|Open||ana: water at the edge,ben: earlier,ben: answer|viewpoin:snapshot||0";
         QTest::newRow("topics, viewpoints, documents and files only the other has are added")
             << none << Edit([](BcfData& d) {
                    d.markups.push_back(d.markups[1]);
@@ -360,7 +363,8 @@ private slots:
                    d.markups[0].otherFiles.push_back({"site-notes.txt", 1, "kept in the topic folder"});
                })
             << "~Roof leaks +1v; +Stair width; +1d"
-            << "Roof leaks|Open||water at the edge|9e1b2c3d:9e1b2c3d,9e1b2c3d:9e1b2c3d[mark.png]||0|file "
+            << "Roof leaks|Open||ana: water at the "
+               "edge|9e1b2c3d:9e1b2c3d,9e1b2c3d:9e1b2c3d[mark.png]||0|file "
                "site-notes.txt (24 bytes)";
         QTest::newRow("GUIDs match in any case") << none << Edit([](BcfData& d) {
             const auto upper = [](std::string& text) {
@@ -374,7 +378,7 @@ private slots:
                 for (ViewPoint& v : m.viewPoints)
                     upper(v.guid), upper(v.visualizationInfo.guid);
             }
-        }) << QString() << "Roof leaks|Open||water at the edge|viewpoin:snapshot||0";
+        }) << QString() << "Roof leaks|Open||ana: water at the edge|viewpoin:snapshot||0";
         const auto references = [](std::vector<std::string> urls) {
             return Edit([urls](BcfData& d) {
                 int n = 0;
@@ -387,7 +391,7 @@ private slots:
             << references({"https://example.com/site.pdf"})
             << references({"https://example.com/site.pdf", "https://example.com/plan.pdf"})
             << "~Roof leaks(DocumentReference)"
-            << "Roof leaks|Open||water at the edge|viewpoin:snapshot||0|https://example.com/site.pdf|"
+            << "Roof leaks|Open||ana: water at the edge|viewpoin:snapshot||0|https://example.com/site.pdf|"
                "https://example.com/plan.pdf";
         QTest::newRow("a reference to the archive's document added in a copy leads to it")
             << none << Edit([](BcfData& d) {
@@ -395,7 +399,7 @@ private slots:
                        {"6b1b2c3d-4e5f-4a6b-8c7d-0e1f2a3b4c09", false, "", d.documents[0].guid, "", "brief"});
                })
             << "~Roof leaks(DocumentReference)"
-            << "Roof leaks|Open||water at the edge|viewpoin:snapshot||0|brief.pdf";
+            << "Roof leaks|Open||ana: water at the edge|viewpoin:snapshot||0|brief.pdf";
         const auto snippet = [](const char* reference, bool external) {
             return Edit([=](BcfData& d) {
                 d.markups[0].topic.bimSnippet =
@@ -404,18 +408,19 @@ private slots:
         };
         QTest::newRow("a BIM snippet only the other has is taken with its file")
             << none << snippet("snippet.ifc", false) << "~Roof leaks(BimSnippet)"
-            << "Roof leaks|Open||water at the edge|viewpoin:snapshot||0|snippet snippet.ifc (9 bytes)";
+            << "Roof leaks|Open||ana: water at the edge|viewpoin:snapshot||0|snippet snippet.ifc (9 bytes)";
         QTest::newRow("BIM snippets of both sides on the same date conflict")
             << snippet("https://a.example/x.ifc", true) << snippet("https://b.example/y.ifc", true)
             << "!BimSnippet=https://a.example/x.ifc|https://b.example/y.ifc"
-            << "Roof leaks|Open||water at the edge|viewpoin:snapshot||0|snippet https://a.example/x.ifc (0 "
+            << "Roof leaks|Open||ana: water at the edge|viewpoin:snapshot||0|snippet https://a.example/x.ifc "
+               "(0 "
                "bytes)";
         QTest::newRow("labels and related topics of both sides")
             << Edit([](BcfData& d) { d.markups[0].topic.labels = {"Roof"}; }) << Edit([](BcfData& d) {
                    d.markups[0].topic.labels = {"Urgent"}, d.markups[0].topic.relatedTopics = {{kDoor}};
                })
             << "~Roof leaks(Labels,RelatedTopic)"
-            << "Roof leaks|Open||water at the edge|viewpoin:snapshot|Roof|1";
+            << "Roof leaks|Open||ana: water at the edge|viewpoin:snapshot|Roof|1";
     }
     void editsMergeByDate() {
         QFETCH(Edit, editBase);

@@ -176,6 +176,13 @@ private slots:
             }
         }
         compareWithGolden(lines.join(u'\n') + u'\n');
+        // Choosing a row selects its topic in the issue list, the archive's first topic too.
+        auto* topics = child<QTreeWidget>(summary, "twMergedTopics");
+        for (const int row : {1, 0}) {
+            topics->setCurrentItem(topics->topLevelItem(row));
+            QCOMPARE(child<QTreeWidget>(&window, "twIssues")->currentItem()->text(IssueTitleColumn),
+                     topics->topLevelItem(row)->text(0));
+        }
     }
 
     void unreadableArchiveChangesNothing() {

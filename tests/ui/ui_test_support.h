@@ -102,7 +102,6 @@ inline void chooseFile(QFileDialog* dialog, const QString& path, const QString& 
         return static_cast<QDialog*>(dialog)->reject();
     if (!filter.isEmpty())
         dialog->selectNameFilter(filter);
-    dialog->setOption(QFileDialog::DontConfirmOverwrite);
     // Typed as a user does: selectFile() leaves the name field alone while it has the focus.
     dialog->setDirectory(QFileInfo(path).absolutePath());
     if (auto* name = dialog->findChild<QLineEdit*>(u"fileNameEdit"_s))
