@@ -105,7 +105,9 @@ private slots:
         const int steps = window.session().undoStack()->count();
         triggerMerge(window, otherPath);
         QCOMPARE(window.session().undoStack()->count(), steps);
-        QVERIFY(child<QLabel>(shownSummary(window), "lMergeSummary")->text().contains(u"nothing"_s));
+        QDialog* again = shownSummary(window);
+        QVERIFY(child<QLabel>(again, "lMergeSummary")->text().contains(u"nothing"_s));
+        QVERIFY(!child<QTreeWidget>(again, "twMergeConflicts")->isVisible()); // no conflicts, no table
 
         // Undo gives the base back; redo the merge; the save holds what the codec's merge holds.
         window.session().undoStack()->undo();
@@ -176,6 +178,7 @@ private slots:
             }
         }
         compareWithGolden(lines.join(u'\n') + u'\n');
+        QVERIFY(child<QTreeWidget>(summary, "twMergeConflicts")->isVisible());
         // Choosing a row selects its topic in the issue list, the archive's first topic too.
         auto* topics = child<QTreeWidget>(summary, "twMergedTopics");
         for (const int row : {1, 0}) {

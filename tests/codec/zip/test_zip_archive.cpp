@@ -33,6 +33,16 @@ template <typename Action> std::string reasonOf(Action action) {
     return {};
 }
 
+// The whole message of the BcfError that `action` throws, or "" when it throws nothing.
+template <typename Action> std::string messageOf(Action action) {
+    try {
+        action();
+    } catch (const BcfError& error) {
+        return error.what();
+    }
+    return {};
+}
+
 } // namespace
 
 class TestZipArchive : public QObject {
@@ -167,6 +177,48 @@ private slots:
         QCOMPARE(in.check("v.bcfv").value(), text.size());
         EntryBuffer buffer = in.readBuffer("v.bcfv").value(); // what the readers parse in place
         QCOMPARE(std::string(buffer.data(), buffer.size()), text);
+    }
+
+    // An entry encrypted with a password this viewer is never given is refused by name, never read as
+    // its encrypted bytes; one whose local header alone claims encryption reads as libzip reads it.
+    void encryptedEntryIsRefused_data() {
+        QTest::addColumn<int>("method");
+        QTest::addColumn<bool>("onlyLocalHeader");
+        QTest::addColumn<QString>("expected");
+        const QString refused = QStringLiteral("file couldn't be read: t/markup.bcf (No password provided)");
+        QTest::newRow("stored") << ZIP_CM_STORE << false << refused;
+        QTest::newRow("deflated") << ZIP_CM_DEFLATE << false << refused;
+        QTest::newRow("only the local header says so") << ZIP_CM_STORE << true << QString();
+    }
+    void encryptedEntryIsRefused() {
+        QFETCH(int, method);
+        QFETCH(bool, onlyLocalHeader);
+        QFETCH(QString, expected);
+        QTemporaryDir dir;
+        const std::string path = dir.filePath(QStringLiteral("locked.bcf")).toStdString();
+        const std::string text = "<Markup><Topic Guid=\"t\"/></Markup>";
+        int error = 0;
+        zip_t* zip = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+        QVERIFY(zip);
+        const zip_int64_t index =
+            zip_file_add(zip, "t/markup.bcf", zip_source_buffer(zip, text.data(), text.size(), 0), 0);
+        QVERIFY(index >= 0 && zip_set_file_compression(zip, zip_uint64_t(index), method, 0) == 0);
+        if (!onlyLocalHeader)
+            QVERIFY(zip_file_set_encryption(zip, zip_uint64_t(index), ZIP_EM_TRAD_PKWARE, "secret") == 0);
+        QVERIFY(zip_close(zip) == 0);
+        if (onlyLocalHeader) {
+            QFile file(QString::fromStdString(path));
+            QVERIFY(file.open(QIODevice::ReadWrite) && file.seek(6) && file.write("\1", 1) == 1);
+        }
+        ZipArchive in;
+        in.load(path);
+        QCOMPARE(QString::fromStdString(messageOf([&] { QCOMPARE(in.read("t/markup.bcf").value(), text); })),
+                 expected);
+        QCOMPARE(QString::fromStdString(messageOf([&] {
+                     EntryBuffer buffer = in.readBuffer("t/markup.bcf").value();
+                     QCOMPARE(std::string(buffer.data(), buffer.size()), text);
+                 })),
+                 expected);
     }
 
     // Small archives that expand beyond what one archive may cost in all: 250 MB of empty elements
