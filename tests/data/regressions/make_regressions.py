@@ -138,6 +138,13 @@ archive("duplicate-markup-identical-2.1.bcf", [
     (TOPIC + "/markup.bcf", markup21("T")),
 ])
 
+# Only the root element under a prefix, right after the XML declaration: the prefix is taken off.
+archive("root-prefixed-right-after-declaration-2.1.bcf", [
+    ("bcf.version", version("2.1")),
+    (TOPIC + "/markup.bcf", markup21("Root under a prefix").replace("\n<Markup ", '<bcf:Markup xmlns:bcf="urn:bcf" ')
+                                .replace("</Markup>", "</bcf:Markup>")),
+])
+
 # Texts split by comments (one holding what would be a tag and an attribute with '<' outside
 # it), processing instructions and CDATA sections; elements under a prefix; numbers beyond what
 # a double holds.
@@ -312,7 +319,7 @@ archive("iso-8859-1-declared-with-blanks-2.1.bcf", [
 
 # Files in UTF-32, both byte orders, marked by their byte order mark or, without one, by the bytes
 # of their first "<": read in their encoding (the big-endian one with its topic under a prefix,
-# taken off as in UTF-8), and a character reference to a control character refused in them as in
+# taken off as in UTF-8; the little-endian one with characters of planes 1 and 15), and a character reference to a control character refused in them as in
 # UTF-8; a reference beyond Unicode is refused by its number.
 def utf32(text, order, mark=True):
     declared = text.replace('<?xml version="1.0"?>', '<?xml version="1.0" encoding="UTF-32"?>')
@@ -324,6 +331,10 @@ archive("utf32-big-endian-2.1.bcf", [
     ("bcf.version", version("2.1")),
     (TOPIC + "/markup.bcf", utf32(markup21("Gr\u00fc\u00dfe \U0001f600").replace("<Topic ", '<b:Topic xmlns:b="urn:b" ')
                                   .replace("</Topic>", "</b:Topic>"), "be")),
+])
+archive("utf32-little-endian-2.1.bcf", [
+    ("bcf.version", version("2.1")),
+    (TOPIC + "/markup.bcf", utf32(markup21("Gr\u00fc\u00dfe \U0001f600 \U000f0041"), "le")),
 ])
 archive("utf32-big-endian-without-mark-2.1.bcf", [
     ("bcf.version", version("2.1")),
