@@ -130,6 +130,17 @@ private slots:
         QCOMPARE(child<QLabel>(&window, "lProject")->text(), name);
     }
 
+    // Two edits in a row of the same field, not typed in one run, are two steps: undo takes back the
+    // last only.
+    void editsAreStepsOfTheirOwn() {
+        MainWindow window;
+        Scenario(window).run(
+            u"open 2.1/Markup_MaximumInformation.bcf; show; title 0 First; title 0 Second"_s);
+        QCOMPARE(window.session().undoStack()->count(), 2);
+        child<QAction>(&window, "actionUndo")->trigger();
+        QCOMPARE(window.bcfData().markups.at(0).topic.title, std::string("First"));
+    }
+
     // A run of typing is one step whatever the number of keys; typed back to what was stored,
     // nothing is left to undo and nothing is unsaved.
     void typingBackLeavesNothing() {

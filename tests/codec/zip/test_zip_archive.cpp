@@ -221,6 +221,20 @@ private slots:
                  expected);
     }
 
+    // Names that differ only in case are two entries, each read as its own.
+    void namesDifferingInCaseAreTwoEntries() {
+        ZipArchive out;
+        out.writeEntry("t/Snapshot.png", "upper");
+        out.writeEntry("t/snapshot.png", "lower");
+        QTemporaryDir dir;
+        const std::string path = dir.filePath(QStringLiteral("case.bcf")).toStdString();
+        out.save(path);
+        ZipArchive in;
+        in.load(path);
+        QCOMPARE(in.read("t/snapshot.png").value(), std::string("lower"));
+        QCOMPARE(in.read("t/Snapshot.png").value(), std::string("upper"));
+    }
+
     // Small archives that expand beyond what one archive may cost in all: 250 MB of empty elements
     // in one markup file, and three snapshots of 185 MB each, every one of them within the entry cap.
     void expansionBombsAreRefused() {
