@@ -7,6 +7,7 @@
 #include "codec/archive.h"
 #include "codec/bcf_error.h"
 #include "codec/documents.h"
+#include "codec/entry_names.h"
 #include "codec/payloads.h"
 #include "codec/project.h"
 #include "codec/version.h"
@@ -482,7 +483,8 @@ private slots:
             const char* name;
             std::function<void(BcfData&)> edit;
             BcfVersion version;
-            const char* note; // or the error, "error: ..."
+            const char* note;                                   // or the error, "error: ..."
+            std::function<bool(const BcfData&)> readsBack = {}; // what the saved archive holds
         } rows[] = {
             {"topic without a GUID given one", [](BcfData& d) { d.markups[0].topic.guid.clear(); },
              BcfVersion::V2_1, "missing topic GUIDs generated"},
@@ -504,6 +506,21 @@ private slots:
                  v.snapshot = "../s.png";
              },
              BcfVersion::V2_1, "snapshot file names that cannot be entry names replaced"},
+            {"viewpoint GUID that is none replaced, the comments about it follow",
+             [](BcfData& d) {
+                 Markup& m = d.markups[0];
+                 for (Comment& c : m.comments)
+                     if (c.viewpoint == m.viewPoints[0].guid)
+                         c.viewpoint = "view-1";
+                 m.viewPoints[0].guid = "view-1";
+             },
+             BcfVersion::V2_1, "viewpoint GUIDs that are no GUID replaced (references follow)",
+             [](const BcfData& d) {
+                 const Markup& m = d.markups[0];
+                 return isGuid(m.viewPoints[0].guid) &&
+                        std::any_of(m.comments.begin(), m.comments.end(),
+                                    [&](const Comment& c) { return c.viewpoint == m.viewPoints[0].guid; });
+             }},
             {"unread content beyond the named",
              [](BcfData& d) {
                  d.markups[0].unread.push_back({UnreadContent::Kind::Unknown, "Topic@Vendor", 1});
@@ -525,7 +542,9 @@ private slots:
                 const SaveNotes notes = saveArchive(path, document, row.version);
                 for (const SaveNote& note : notes.all())
                     outcome += note.text + "\n";
-                QCOMPARE(loadArchive(path).data.markups.size(), document.data.markups.size());
+                const BcfDocument back = loadArchive(path);
+                QCOMPARE(back.data.markups.size(), document.data.markups.size());
+                QVERIFY2(!row.readsBack || row.readsBack(back.data), row.name);
             } catch (const BcfError& error) {
                 outcome = std::string("error: ") + error.what();
                 QCOMPARE(readFile(QString::fromStdString(path)), std::string("previous content"));
